@@ -1,0 +1,255 @@
+// Shared records of the world and the integer codes every module agrees on.
+#pragma once
+
+#include <cstddef>
+
+// ---- Table sizes -----------------------------------------------------------
+constexpr int kMaxPlayers = 16;        // roster slots
+constexpr int kRosterSize = 6;         // balls created at start-up
+constexpr int kMaxHumans = 10;         // slots of the per-frame human list
+constexpr int kMaxTeams = 7;           // slots of teamLeaders
+constexpr int kMaxBlocks = 400;        // node table
+constexpr int kMaxWalls = 200;         // wall table
+constexpr int kNumFlags = 2;           // one flag per team
+constexpr int kPowerUpListSize = 2048; // spawn bag
+constexpr int kPowerUpIDs = 256;       // powerUpFrequency slots
+constexpr int kNumPowerUps = 44;       // IDs 0..43 are catalogued
+constexpr int kNumGameTypes = 12;
+constexpr int kRingSize = 100;         // Verlet position history
+constexpr int kNameSize = 64;
+constexpr int kSoundNameSize = 16;
+constexpr int kTextSize = 256;         // levelname, defaultLevels, set names
+constexpr int kLineSize = 256;         // longest line the file reader keeps
+
+constexpr float kMassPerCubicRadius = 37.037f; // mass = radius^3 * this
+
+// ---- Game types ------------------------------------------------------------
+constexpr int kDeathmatch = 1000;
+constexpr int kTeamDeathmatch = 1001;
+constexpr int kCaptureTheFlag = 1002;
+constexpr int kRace = 1003;
+constexpr int kDomination = 1004;
+constexpr int kAirHockey = 1005;
+constexpr int kEndurance = 1006;
+constexpr int kTag = 1007;
+constexpr int kPinata = 1008;
+constexpr int kUnstableMatch = 1009;
+constexpr int kBlinkMatch = 1010;
+constexpr int kBodyCount = 1011;
+constexpr int kFirstGameType = kDeathmatch;
+constexpr int kLastGameType = kBodyCount;
+
+// ---- Bot strategies --------------------------------------------------------
+constexpr int kStrategyMiddle = 1001;
+constexpr int kStrategySurvive = 1002;
+constexpr int kStrategyObjective = 1003;
+
+// ---- Node kinds ------------------------------------------------------------
+constexpr int kNodeStill = 2000;
+constexpr int kNodeOrbiter = 2001;
+constexpr int kNodeSinMove = 2002;
+constexpr int kNodeLinMove = 2003;
+constexpr int kNodeUnstable = 2004;
+constexpr int kNodeBlinkPeriodic = 2005;
+constexpr int kNodeBlinkRelease = 2006;
+
+// ---- Controllers -----------------------------------------------------------
+constexpr int kHuman = 1000;
+constexpr int kComputer = 1003;
+
+// ---- Rope states (player.block) ---------------------------------------------
+constexpr int kRopeFree = -1;
+constexpr int kRopeRequested = -2;
+
+// ---- Node checkpoint codes ---------------------------------------------------
+constexpr int kNoCheckPoint = -50;
+constexpr int kDominationNeutral = 6;
+constexpr int kDominationOwnerStep = 5; // owner code = team * 5
+
+// ---- Teams -----------------------------------------------------------------
+constexpr int kPuckTeam = 7;
+constexpr int kPuckID = 7;
+
+// ---- Gravity modes ---------------------------------------------------------
+constexpr int kGravityNormal = 0;
+constexpr int kGravityPlanetary = 1;
+constexpr int kGravityWhirlwind = 2;
+constexpr int kGravityVacuum = 3;
+constexpr float kNormalGravity = 0.005f;
+
+// ---- Power-up identifiers ----------------------------------------------------
+enum PowerUpID {
+  kPowerNone = 0,
+  kPowerNormalGravity = 1,
+  kPowerPlanetaryGravity,
+  kPowerWhirlwindGravity,
+  kPowerReversedGravity,
+  kPowerIncreasedGravity,
+  kPowerReducedGravity,
+  kPowerBungieRope,
+  kPowerShield,
+  kPowerTurboBoost,
+  kPowerAllOppsShrunk,
+  kPowerGrowthSpurt,
+  kPowerShrinkage,
+  kPowerTimeStop,
+  kPowerVacuumCleaner,
+  kPowerTemporalDilate,
+  kPowerUntouchable,
+  kPowerPhaseOut,
+  kPowerTapeworm,
+  kPowerUnblockable,
+  kPowerNova,
+  kPowerSupernova,
+  kPowerAntimatter,
+  kPowerParticleBeam,
+  kPowerDrunkenMaster,
+  kPowerParticleShield,
+  kPowerSwitcheroo,
+  kPowerShotgun,
+  kPowerReverse,
+  kPowerHomingMissile,
+  kPowerTimeWarp,
+  kPowerChainCharge,
+  kPowerSlam,
+  kPowerNovaBomb,
+  kPowerOmegaOne,
+  kPowerAntimatterBomb,
+  kPowerMatrixShield,
+  kPowerRingShield,
+  kPowerFreezeRay,
+  kPowerChase,
+  kPowerBlinkStrike,
+  kPowerMagneticShield,
+  kPowerGravityShield,
+  kPowerTwiddle = 43,
+  kPowerShotgunSecond = 100, // held only: the second barrel is loaded
+  kPowerBombInFlight = 101,  // held only: a bomb waits for detonation
+};
+
+// ---- Records ---------------------------------------------------------------
+struct player {
+  float x[kRingSize];
+  float y[kRingSize];
+  float trailX, trailY;
+  int frame;
+  float acceleration;
+  float graphicAngle;
+  float anglev;
+  int block;
+  float *blockX, *blockY, *blockRot; // unused: the node is reached through block
+  float bungie;
+  float shield;
+  float sizeChange;
+  float mass;
+  float r, g, b;
+  int sprite;
+  char name[kNameSize];
+  char key;
+  char powerUpKey;
+  float hStart, vStart;
+  float hvStart, vvStart;
+  player *target;
+  float distance;
+  int lastBlock;
+  int alive;
+  int ai;
+  int score;
+  int wins;
+  float moveDelay;
+  int wallDelay;
+  int team;
+  int powerUpType;
+  float radius;
+  float defaultSize;
+  int active;
+  float turbo;
+  float lifeTime;
+  float slow, ghost, drunk, stop, particleBeam, freezeRay, chase, charge;
+  int playerID;
+  int playerKills[kRosterSize];
+  int suicides;
+  float maxVelocity;
+  int attatches;
+  int collisions;
+  float timeAttatched, timeFree;
+  int powerups;
+  int lastHit;
+  float maxSize;
+  float aliveTime;
+  float itTime;
+  float supernovaCharge;
+  float gravShield;
+  float magShield;
+  float unblockable;
+  char sound[kSoundNameSize];
+};
+
+struct block {
+  float h, v;
+  float period;
+  float position;
+  float h1, v1;
+  float h2, v2;
+  float rot, rotv;
+  int checkPoint;
+  int powerUp;
+  float blink;
+  int type;
+};
+
+struct wall {
+  float h1, v1, h2, v2;
+  float elasticity;
+  int isFlipper;
+  float defaultH2, defaultV2;
+  float currentAngle;
+  int goingUp;
+  float flipAngle;
+  float flipSpeed;
+};
+
+struct flag {
+  float h, v;
+  float hstart, vstart;
+  float downTime;
+};
+
+struct message {
+  float h, v;
+  float hv, vv;
+  float lifetime;
+  float *hCenter, *vCenter;
+  int *flagP;
+  int flagV;
+  const char *text;
+};
+
+struct messList {
+  message head;
+  messList *tail;
+};
+
+struct particle {
+  float h, v;
+  float oldH, oldV;
+  float r, g, b, a;
+  float lifetime;
+  int motionless;
+  float *hCenter, *vCenter;
+  float offH, offV;
+  int player;
+  float mass;
+  particle *next, *prev;
+  int behaviour;
+  int effect;
+};
+
+struct partList {
+  particle head;
+  partList *tail;
+};
+
+// Current and previous ring slots of a ball.
+inline int curSlot(const player *p) { return ((p->frame % kRingSize) + kRingSize) % kRingSize; }
+inline int prevSlot(const player *p) { return (curSlot(p) + kRingSize - 1) % kRingSize; }

@@ -1,0 +1,185 @@
+// The world's globals and every module's entry points, declared for all modules.
+#pragma once
+
+#include "Tethrix.h"
+
+#include <cstdio>
+
+// ---- World (defined in tethrix.cpp) ------------------------------------------
+extern player *players[kMaxPlayers];
+extern int numPlayers;
+extern player *humans[kMaxHumans];
+extern int humansNum;
+extern player *teamLeaders[kMaxTeams];
+extern player *puck;
+extern player *it;
+extern player *champion;
+extern int championWins;
+extern player *suctionPlayer;
+extern block blocks[kMaxBlocks];
+extern int blockNum;
+extern wall walls[kMaxWalls];
+extern int wallNum;
+extern flag flags[kNumFlags];
+extern int numCheckPoints;
+extern float levelLeft, levelRight, levelTop, levelBottom;
+extern char levelname[kTextSize];
+extern char defaultLevels[kTextSize];
+extern int currentLevel;
+extern int numLevels;
+extern int gameType;
+extern int maxScore;
+extern int gameScores[kNumGameTypes];
+extern messList *firstMessage;
+extern partList *firstParticle;
+extern int paused;
+extern int cyclingCount;
+extern int playersDrawn;
+extern float gravity;
+extern int gravityMode;
+extern float gravityResetTime;
+extern int alwaysGravity;
+extern int rigidStrings;
+extern float maxDist;
+extern float speedMult;
+extern float gameSpeed;
+extern double oldTime, newTime;
+extern int spheredetail;
+extern int powerUpInfrequency;
+extern int powerUpList[kPowerUpListSize];
+extern int powerUpsInList;
+extern int powerUpFrequency[kPowerUpIDs];
+extern int powerUpSetID;
+extern char powerUpSetName[kTextSize];
+extern int arcadeMode;
+extern int hints;
+extern int soundMode;
+extern int useFollowMessages;
+extern int useFullScreen;
+extern int randomPos;
+extern int playerPresent;
+extern float contrails;
+extern float backRed, backGreen, backBlue;
+extern float borderRed, borderGreen, borderBlue;
+extern float backgroundColor[3];
+extern float screenH, screenV;
+extern float actualScreenH, actualScreenV;
+extern float screenScale;
+extern float quantisedScale;
+extern float actualScale;
+extern float ar;
+extern float heightRatio;
+extern int mouseH, mouseV;
+extern int buttonDown;
+extern unsigned char lastKey;
+extern int lastSpecial, playerSelected, attatched;
+
+// ---- tethrix: start-up, frame loop, input, gravity, resets, messages -------------
+void ResetWorld();  // every global back to its start value; frees the roster
+void BuildRoster(); // the six roster balls and the puck of start-up
+void StartupReads(bool writePrefs);
+extern FILE *frameReport; // where the per-frame line goes; null for none
+void Init();
+void Idle();
+void RegulateFrameRate();
+void ResetFrameRegulator();
+void Display();
+void Reshape(int width, int height);
+void vis(int visible);
+double mtime();
+void SetClock(double (*clock)()); // tools drive the game on a virtual clock
+void Key(unsigned char key, int x, int y);
+void SpecialKey(int key, int x, int y);
+void PassiveMotion(int x, int y);
+void Buttonfunc(int button, int state, int x, int y);
+void ApplyGravity(float *h, float *v, float hv, float vv, int unblockable);
+void ResetPositions();
+void ResetAll();
+void Swap(int player1, int player2);
+void PrepareUnstableMatch();
+void DrawMessages(messList *first);
+void PushMessage(float h, float v, float hv, float vv, float lifetime, const char *text,
+                 float *hCenter, float *vCenter, int *flagP, int flagV);
+void ClearMessages();
+void Say(const char *text);
+void PowerUpSpawnStep();
+void FrameCamera();
+
+// ---- player: roster, motion, walls, collisions, drawing, power-up use ------------
+player *NewPlayer(int team, int order);
+player *AddPlayer(int team, int order);
+void ResetPlayer(player *p);
+void ResetIdentityCounter();
+void ApplyBuiltInIdentity(player *p, const char *colourName);
+int isTeamGame();
+void DoPlayer(player *p);
+void MovePlayer(player *p);
+void HitWalls(player *p);
+void StepFlipper(wall *w);
+void CollidePlayers(player *p1, player *p2);
+void DrawPlayer(player *p);
+void SpecialPlayer(player *p);
+void ProcessPowerUp(player *p);
+void ResetDoPlayer();
+
+// ---- levels: node motion and arena drawing -----------------------------------
+void MoveBlock(int blockID);
+int FindCenter();
+void QuantiseScale();
+int teamAlive(int team);
+void DrawBackground();
+void DrawFlag(int team);
+
+// ---- helpers: lookups ----------------------------------------------------------
+int FindNearestBlock(float h, float v);
+block *findNode(float h, float v, int checkPoint);
+const char *powerUpName(int id);
+const char *powerUpDescription(int id);
+const char *powerUpLabel(int id);
+const char *powerUpSound(int id);
+const char *GameType();
+const char *GameTypeName(int num);
+int GameTypeAI();
+int numPlayersActive();
+int gameRand();           // gameplay source, 0..32767
+void gameSrand(unsigned seed);
+int cosmeticRand();       // drawing-only source, 0..32767
+void cosmeticSrand(unsigned seed);
+constexpr int kRandMax = 32767;
+
+// ---- files: the line reader and the preferences writer -----------------------------
+void ReadLevelFile(const char *name);
+void ReadPrefs();
+void WritePrefsFile();
+int WritePrefsTo(const char *name); // 0 on success
+bool FindDataFolder(const char *argv0, char *out, size_t outSize);
+
+// ---- particles ---------------------------------------------------------------------
+void DrawParticles(partList *first);
+void CollideParticles(partList *first, player *p);
+void ClearParticles();
+void NewParticles(int num, float h, float hv, float v, float vv, float r, float g, float b,
+                  float deviation, float *hCenter, float *vCenter, int lifetime);
+
+// ---- ai ------------------------------------------------------------------------------
+void DoAI(player *p);
+
+// ---- score ---------------------------------------------------------------------------
+void UpdateScore();
+void DrawScores();
+void AddPoint(player *p);
+
+// ---- menus ---------------------------------------------------------------------------
+void TitleScreen();
+
+// ---- sound ---------------------------------------------------------------------------
+void LoadSound(const char *programPath);
+void PlaySoundFile(const char *name);
+void PlaySoundFileAnnouncer(const char *name);
+void SoundIdle();
+
+// ---- readtex / text --------------------------------------------------------------------
+void LoadTextures();
+void InitCharArray();
+void DrawStr(float h, float v, const char *text);
+void DrawStr2(float h, float v, const char *text);

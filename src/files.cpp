@@ -1,0 +1,548 @@
+// The one line reader of the level list, preferences and power-up sets, the
+// preferences writer, and the search for the data folder.
+#include "TethrixExtern.h"
+
+#include <cerrno>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr int kMaxConversions = 12;
+
+// Values of one matched line. Everything starts at 0 so a short line never
+// reads what the previous line left behind.
+struct Fields {
+  float f[kMaxConversions];
+  int i[kMaxConversions];
+  char c[kMaxConversions];
+  char s[kTextSize];
+};
+
+// State of one ReadLevelFile call.
+struct Reader {
+  const char *file;
+  FILE *in;
+  int lineNo;
+  bool sectionMode;
+  int section;
+  int setCount;
+  int nextStart;
+  bool warnedNodes, warnedWalls, warnedBag, warnedStarts, warnedLong;
+};
+
+void warn(const Reader &r, const char *what) {
+  std::fprintf(stderr, "%s:%d: %s\n", r.file, r.lineNo, what);
+}
+
+bool isBlank(char ch) { return ch == ' ' || ch == '\t' || ch == '\n' || ch == '\v' || ch == '\f' || ch == '\r'; }
+
+const char *skipBlanks(const char *p) {
+  while (isBlank(*p)) p++;
+  return p;
+}
+
+// Matches a line against a scanf-like pattern (%f, %i, %c, %s; a blank in the
+// pattern matches any run of blanks, none included) and returns the number of
+// values converted before the first mismatch, as scanf counts them.
+int scanPattern(const char *line, const char *pattern, Fields &out) {
+  std::memset(&out, 0, sizeof out);
+  const char *p = line;
+  int n = 0;
+  for (const char *q = pattern; *q; q++) {
+    if (isBlank(*q)) {
+      p = skipBlanks(p);
+      continue;
+    }
+    if (*q != '%') {
+      if (*p != *q) return n;
+      p++;
+      continue;
+    }
+    char *end = nullptr;
+    switch (*++q) {
+    case 'f':
+      out.f[n] = std::strtof(skipBlanks(p), &end);
+      break;
+    case 'i':
+      out.i[n] = static_cast<int>(std::strtol(skipBlanks(p), &end, 0));
+      break;
+    case 'c':
+      if (!*p) return n;
+      out.c[n] = *p;
+      end = const_cast<char *>(p + 1);
+      break;
+    case 's': {
+      const char *start = skipBlanks(p);
+      size_t len = 0;
+      while (start[len] && !isBlank(start[len])) len++;
+      if (len == 0) return n;
+      size_t keep = len < sizeof out.s - 1 ? len : sizeof out.s - 1;
+      std::memcpy(out.s, start, keep);
+      out.s[keep] = '\0';
+      end = const_cast<char *>(start + len);
+      break;
+    }
+    default:
+      return n;
+    }
+    if (end == skipBlanks(p) && *q != 'c') return n; // nothing converted
+    p = end;
+    if (n < kMaxConversions - 1) n++;
+  }
+  return n;
+}
+
+// Reads one line of at most kLineSize characters without its line end; the
+// rest of a longer line is dropped. Returns false at the end of the file.
+bool readLine(Reader &r, char *buf) {
+  if (!std::fgets(buf, kLineSize + 1, r.in)) return false;
+  r.lineNo++;
+  size_t len = std::strlen(buf);
+  bool complete = len > 0 && buf[len - 1] == '\n';
+  if (!complete && len == static_cast<size_t>(kLineSize)) {
+    int ch;
+    bool dropped = false;
+    while ((ch = std::fgetc(r.in)) != EOF && ch != '\n') dropped = true;
+    if (dropped && !r.warnedLong) {
+      warn(r, "line longer than 256 characters; the rest of it is ignored");
+      r.warnedLong = true;
+    }
+  }
+  while (len > 0 && (buf[len - 1] == '\n' || buf[len - 1] == '\r')) buf[--len] = '\0';
+  return true;
+}
+
+void copyText(char *dst, size_t size, const char *src) {
+  std::snprintf(dst, size, "%s", src); // truncates to the field
+}
+
+bool levelOpen(const Reader &r) { return !r.sectionMode || r.section == currentLevel; }
+bool setOpen(const Reader &r) { return r.setCount == 0 || r.setCount == powerUpSetID; }
+
+block *newNode(Reader &r, int type) {
+  if (blockNum + 1 >= kMaxBlocks) {
+    if (!r.warnedNodes) warn(r, "more than 400 nodes; the rest are ignored");
+    r.warnedNodes = true;
+    return nullptr;
+  }
+  block *b = &blocks[++blockNum];
+  b->powerUp = kPowerNone;
+  b->type = type;
+  b->checkPoint = kNoCheckPoint;
+  return b;
+}
+
+wall *newWall(Reader &r) {
+  if (wallNum >= kMaxWalls) {
+    if (!r.warnedWalls) warn(r, "more than 200 walls; the rest are ignored");
+    r.warnedWalls = true;
+    return nullptr;
+  }
+  return &walls[wallNum++];
+}
+
+// The six numbers shared by "orbiter", "sinmove", "linmove" and their checkpoint forms.
+void setPath(block *b, const Fields &v) {
+  b->h1 = v.f[0];
+  b->v1 = v.f[1];
+  b->h2 = v.f[2];
+  b->v2 = v.f[3];
+  b->position = v.f[4];
+  b->period = v.f[5];
+}
+
+void setCheckPoint(block *b, int n) {
+  if (n > numCheckPoints) numCheckPoints = n;
+  b->checkPoint = gameType == kDomination ? kDominationNeutral : n;
+}
+
+void startSection(Reader &r, int n) {
+  r.sectionMode = true;
+  r.section = n;
+  numLevels++;
+  if (n != currentLevel) return;
+  for (int i = 0; i <= blockNum && i < kMaxBlocks; i++) blocks[i].checkPoint = kNoCheckPoint;
+  blockNum = -1;
+  wallNum = 0;
+  r.nextStart = 0;
+  char name[kLineSize + 1] = "";
+  if (!readLine(r, name)) name[0] = '\0';
+  copyText(levelname, sizeof levelname, name);
+}
+
+void readPlayer(Reader &r, const Fields &v) {
+  const int index = v.i[0];
+  const bool inRoster = index >= 0 && index < numPlayers;
+  if (!inRoster) warn(r, "\"player\" index outside the roster; line ignored");
+  char name[kLineSize + 1] = "";
+  if (!readLine(r, name)) name[0] = '\0'; // the name line is never a statement
+  if (!inRoster) return;
+  player *p = players[index];
+  p->r = v.f[1];
+  p->g = v.f[2];
+  p->b = v.f[3];
+  p->key = v.c[4];
+  p->powerUpKey = v.c[5];
+  p->radius = p->defaultSize = v.f[6];
+  p->mass = v.f[6] * v.f[6] * v.f[6] * kMassPerCubicRadius;
+  p->sprite = v.i[7];
+  copyText(p->name, sizeof p->name, name);
+}
+
+void addToBag(Reader &r, int id, int n) {
+  if (id < 0 || id >= kPowerUpIDs) return;
+  for (int k = 0; k < n; k++) {
+    if (powerUpsInList >= kPowerUpListSize) {
+      if (!r.warnedBag) warn(r, "power-up bag holds 2048 entries; the rest are ignored");
+      r.warnedBag = true;
+      break;
+    }
+    powerUpList[powerUpsInList++] = id;
+  }
+  powerUpFrequency[id] = n;
+}
+
+void readStart(Reader &r, const Fields &v) {
+  if (r.nextStart >= numPlayers) {
+    if (!r.warnedStarts) warn(r, "more \"start\" lines than players; the rest are ignored");
+    r.warnedStarts = true;
+    return;
+  }
+  player *p = players[r.nextStart++];
+  p->hStart = v.f[0];
+  p->vStart = v.f[1];
+  p->hvStart = v.f[2];
+  p->vvStart = v.f[3];
+}
+
+void readFlag(Reader &r, const Fields &v) {
+  int team = v.i[2];
+  if (team < 0 || team >= kNumFlags) {
+    warn(r, "\"flag\" team must be 0 or 1; line ignored");
+    return;
+  }
+  flags[team].h = flags[team].hstart = v.f[0];
+  flags[team].v = flags[team].vstart = v.f[1];
+}
+
+enum Gate { kGateNone, kGateLevel, kGateSet };
+
+using Handler = void (*)(Reader &, const Fields &);
+
+struct Keyword {
+  const char *pattern;
+  Gate gate;
+  Handler apply;
+};
+
+void blinkPeriodic(Reader &r, const Fields &v) {
+  block *b = newNode(r, kNodeBlinkPeriodic);
+  if (!b) return;
+  float period = v.f[2], off = v.f[3], phase = v.f[4];
+  b->h = v.f[0];
+  b->v = v.f[1];
+  b->period = period;
+  b->h1 = off;
+  if (phase < period) {
+    b->position = phase;
+    b->blink = 0;
+  } else {
+    b->position = 0;
+    b->blink = off + period - phase;
+  }
+}
+
+void pathNode(Reader &r, const Fields &v, int type) {
+  if (block *b = newNode(r, type)) setPath(b, v);
+}
+
+void pathCheckPoint(Reader &r, const Fields &v, int type) {
+  if (block *b = newNode(r, type)) {
+    setPath(b, v);
+    setCheckPoint(b, v.i[6]);
+  }
+}
+
+void gameTypeLine(int type, const Fields &v) {
+  gameType = type;
+  maxScore = v.i[0];
+}
+
+// In matching order: the first pattern that converts a value takes the line.
+const Keyword kKeywords[] = {
+    {"nextlevel %i", kGateNone, [](Reader &r, const Fields &v) { startSection(r, v.i[0]); }},
+    {"block %f %f", kGateLevel,
+     [](Reader &r, const Fields &v) {
+       if (block *b = newNode(r, kNodeStill)) {
+         b->h = v.f[0];
+         b->v = v.f[1];
+       }
+     }},
+    {"speed %f", kGateLevel, [](Reader &, const Fields &v) { gameSpeed = v.f[0]; }},
+    {"maxdist %f", kGateLevel, [](Reader &, const Fields &v) { maxDist = v.f[0]; }},
+    {"unstable %f %f %f", kGateLevel,
+     [](Reader &r, const Fields &v) {
+       if (block *b = newNode(r, kNodeUnstable)) {
+         b->h = b->h1 = v.f[0];
+         b->v = b->v1 = v.f[1];
+         b->h2 = b->v2 = 0;
+         b->period = v.f[2];
+       }
+     }},
+    {"blinkRelease %f %f %f", kGateLevel,
+     [](Reader &r, const Fields &v) {
+       if (block *b = newNode(r, kNodeBlinkRelease)) {
+         b->h = v.f[0];
+         b->v = v.f[1];
+         b->h1 = v.f[2];
+       }
+     }},
+    {"blinkPeriodic %f %f %f %f %f", kGateLevel, blinkPeriodic},
+    {"orbiter %f %f %f %f %f %f", kGateLevel,
+     [](Reader &r, const Fields &v) { pathNode(r, v, kNodeOrbiter); }},
+    {"sinmove %f %f %f %f %f %f", kGateLevel,
+     [](Reader &r, const Fields &v) { pathNode(r, v, kNodeSinMove); }},
+    {"linmove %f %f %f %f %f %f", kGateLevel,
+     [](Reader &r, const Fields &v) { pathNode(r, v, kNodeLinMove); }},
+    {"wall %f %f %f %f %f", kGateLevel,
+     [](Reader &r, const Fields &v) {
+       if (wall *w = newWall(r)) {
+         w->h1 = v.f[0];
+         w->h2 = v.f[1];
+         w->v1 = v.f[2];
+         w->v2 = v.f[3];
+         w->elasticity = v.f[4];
+         w->isFlipper = 0;
+       }
+     }},
+    {"flipper %f %f %f %f %f %f", kGateLevel,
+     [](Reader &r, const Fields &v) {
+       if (wall *w = newWall(r)) {
+         w->h1 = v.f[0];
+         w->h2 = w->defaultH2 = v.f[1];
+         w->v1 = v.f[2];
+         w->v2 = w->defaultV2 = v.f[3];
+         w->elasticity = 0;
+         w->isFlipper = 1;
+         w->goingUp = 0;
+         w->currentAngle = 0;
+         w->flipSpeed = v.f[4];
+         w->flipAngle = v.f[5];
+       }
+     }},
+    {"level %f %f %f %f", kGateLevel,
+     [](Reader &, const Fields &v) {
+       levelLeft = v.f[0];
+       levelRight = v.f[1];
+       levelTop = v.f[2];
+       levelBottom = v.f[3];
+     }},
+    {"checkpoint %f %f %i", kGateLevel,
+     [](Reader &r, const Fields &v) {
+       if (block *b = newNode(r, kNodeStill)) {
+         b->h = v.f[0];
+         b->v = v.f[1];
+         setCheckPoint(b, v.i[2]);
+       }
+     }},
+    {"orbitcp %f %f %f %f %f %f %i", kGateLevel,
+     [](Reader &r, const Fields &v) { pathCheckPoint(r, v, kNodeOrbiter); }},
+    {"sinmovecp %f %f %f %f %f %f %i", kGateLevel,
+     [](Reader &r, const Fields &v) { pathCheckPoint(r, v, kNodeSinMove); }},
+    {"linmovecp %f %f %f %f %f %f %i", kGateLevel,
+     [](Reader &r, const Fields &v) { pathCheckPoint(r, v, kNodeLinMove); }},
+    {"flag %f %f %i", kGateLevel, readFlag},
+    {"start %f %f %f %f", kGateLevel, readStart},
+    {"scores %i %i %i %i %i %i %i %i %i %i %i %i", kGateLevel,
+     [](Reader &, const Fields &v) { std::memcpy(gameScores, v.i, sizeof gameScores); }},
+    {"player %i %f %f %f %c %c %f %i", kGateLevel, readPlayer},
+    {"powerUpFreq %i", kGateSet, [](Reader &, const Fields &v) { powerUpInfrequency = v.i[0]; }},
+    {"fullscreen %i", kGateNone, [](Reader &, const Fields &v) { useFullScreen = v.i[0]; }},
+    {"sound %i", kGateNone, [](Reader &, const Fields &v) { soundMode = v.i[0]; }},
+    {"powerUpAvail %i %i", kGateSet,
+     [](Reader &r, const Fields &v) { addToBag(r, v.i[0], v.i[1]); }},
+    {"ctf %i", kGateLevel, [](Reader &, const Fields &v) { gameTypeLine(kCaptureTheFlag, v); }},
+    {"tag %i", kGateLevel,
+     [](Reader &, const Fields &v) {
+       gameTypeLine(kTag, v);
+       it = nullptr;
+     }},
+    {"endurance %i", kGateLevel, [](Reader &, const Fields &v) { gameTypeLine(kEndurance, v); }},
+    {"deathmatch %i", kGateLevel, [](Reader &, const Fields &v) { gameTypeLine(kDeathmatch, v); }},
+    {"team %i", kGateLevel, [](Reader &, const Fields &v) { gameTypeLine(kTeamDeathmatch, v); }},
+    {"race %i", kGateLevel, [](Reader &, const Fields &v) { gameTypeLine(kRace, v); }},
+    {"domination %i", kGateLevel, [](Reader &, const Fields &v) { gameTypeLine(kDomination, v); }},
+    {"hockey %i", kGateLevel, [](Reader &, const Fields &v) { gameTypeLine(kAirHockey, v); }},
+    {"pinata %i", kGateLevel, [](Reader &, const Fields &v) { gameTypeLine(kPinata, v); }},
+    {"unstableMatch %i", kGateLevel,
+     [](Reader &, const Fields &v) { gameTypeLine(kUnstableMatch, v); }},
+    {"blinkMatch %i", kGateLevel, [](Reader &, const Fields &v) { gameTypeLine(kBlinkMatch, v); }},
+    {"bodyCount %i", kGateLevel, [](Reader &, const Fields &v) { gameTypeLine(kBodyCount, v); }},
+    {"powerupset %s", kGateNone,
+     [](Reader &r, const Fields &v) {
+       if (++r.setCount == powerUpSetID) copyText(powerUpSetName, sizeof powerUpSetName, v.s);
+     }},
+};
+
+bool gateOpen(const Reader &r, Gate gate) {
+  switch (gate) {
+  case kGateLevel: return levelOpen(r);
+  case kGateSet: return setOpen(r);
+  default: return true;
+  }
+}
+
+void readStatement(Reader &r, const char *line) {
+  if (line[0] == '\0' || line[0] == '#') return;
+  Fields v;
+  for (const Keyword &k : kKeywords) {
+    if (scanPattern(line, k.pattern, v) < 1) continue;
+    if (gateOpen(r, k.gate)) k.apply(r, v);
+    return;
+  }
+}
+
+bool isNamed(const char *path, const char *name) {
+  const char *slash = std::strrchr(path, '/');
+  return std::strcmp(slash ? slash + 1 : path, name) == 0;
+}
+
+} // namespace
+
+void ReadLevelFile(const char *name) {
+  blockNum = -1;
+  wallNum = 0;
+  numCheckPoints = 0;
+  numLevels = -1;
+  const bool prefs = isNamed(name, "prefs.def");
+  const bool sets = isNamed(name, "powerupsets.def");
+  if (prefs) powerUpsInList = 0; // re-reading the preferences never doubles the bag
+  Reader r{};
+  r.file = name;
+  r.in = std::fopen(name, "r");
+  if (!r.in) {
+    if (prefs) return;
+    std::fprintf(stderr, "Cannot open \"%s\": %s\n", name, std::strerror(errno));
+    if (!sets) {
+      Say("Cannot open the level list");
+      std::exit(1);
+    }
+  } else {
+    char line[kLineSize + 1];
+    while (readLine(r, line)) readStatement(r, line);
+    std::fclose(r.in);
+  }
+  if (sets && r.setCount < powerUpSetID) {
+    powerUpSetID = 0;
+    copyText(powerUpSetName, sizeof powerUpSetName, "None");
+  }
+}
+
+void ReadPrefs() {
+  powerUpsInList = 0;
+  ReadLevelFile("prefs.def");
+}
+
+namespace {
+
+bool writePrefs(FILE *out) {
+  std::fprintf(out, "#First setup the players\n");
+  for (int i = 0; i < kRosterSize && i < numPlayers; i++) {
+    const player *p = players[i];
+    std::fprintf(out, "player %i %f %f %f %c %c %f %i\n", i, p->r, p->g, p->b, p->key,
+                 p->powerUpKey, p->defaultSize, p->sprite);
+    std::fprintf(out, "%s\n", p->name);
+  }
+  std::fprintf(out, "fullscreen %i\n", useFullScreen);
+  std::fprintf(out, "speed %f\n", gameSpeed);
+  std::fprintf(out, "#Then the power up infrequency\n");
+  std::fprintf(out, "powerUpFreq %i\n", powerUpInfrequency);
+  for (int id = 0; id < kNumPowerUps; id++) {
+    std::fprintf(out, "#%s\n", powerUpName(id));
+    std::fprintf(out, "powerUpAvail %i %i\n", id, powerUpFrequency[id]);
+  }
+  std::fprintf(out, "sound %i\n", soundMode);
+  return !std::ferror(out);
+}
+
+} // namespace
+
+// Writes beside the file and renames over it, so a crash or a full disk never
+// leaves a truncated preferences file.
+int WritePrefsTo(const char *name) {
+  std::string tmp = std::string(name) + ".tmp";
+  FILE *out = std::fopen(tmp.c_str(), "w");
+  if (!out) {
+    std::fprintf(stderr, "Cannot write \"%s\": %s\n", tmp.c_str(), std::strerror(errno));
+    return -1;
+  }
+  bool ok = writePrefs(out);
+  ok = std::fflush(out) == 0 && ok;
+  ok = fsync(fileno(out)) == 0 && ok;
+  int err = errno;
+  ok = std::fclose(out) == 0 && ok;
+  if (!ok) {
+    std::fprintf(stderr, "Cannot write \"%s\": %s\n", tmp.c_str(), std::strerror(err ? err : EIO));
+    std::remove(tmp.c_str());
+    return -1;
+  }
+  if (std::rename(tmp.c_str(), name) != 0) {
+    std::fprintf(stderr, "Cannot replace \"%s\": %s\n", name, std::strerror(errno));
+    std::remove(tmp.c_str());
+    return -1;
+  }
+  return 0;
+}
+
+void WritePrefsFile() {
+  if (WritePrefsTo("prefs.def") != 0) std::exit(1);
+}
+
+namespace {
+
+bool hasLevelList(const std::string &dir) {
+  struct stat st;
+  return !dir.empty() && stat((dir + "/level.def").c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+std::string executableDir(const char *argv0) {
+  char buf[4096];
+  ssize_t n = readlink("/proc/self/exe", buf, sizeof buf - 1);
+  std::string path = n > 0 ? std::string(buf, static_cast<size_t>(n)) : std::string(argv0 ? argv0 : "");
+  size_t slash = path.rfind('/');
+  return slash == std::string::npos ? std::string(".") : path.substr(0, slash);
+}
+
+} // namespace
+
+#ifndef TETHRIX_SHARE_DIR
+#define TETHRIX_SHARE_DIR "/usr/local/share/tethrix"
+#endif
+
+bool FindDataFolder(const char *argv0, char *out, size_t outSize) {
+  std::string candidates[5];
+  int n = 0;
+  if (const char *env = std::getenv("TETHRIX_DATA")) {
+    // An explicit choice is never second-guessed.
+    copyText(out, outSize, env);
+    return hasLevelList(env);
+  }
+  std::string exe = executableDir(argv0);
+  candidates[n++] = exe + "/data";
+  candidates[n++] = exe + "/../data";
+  candidates[n++] = exe + "/../share/tethrix";
+  candidates[n++] = TETHRIX_SHARE_DIR;
+  for (int i = 0; i < n; i++) {
+    if (hasLevelList(candidates[i])) {
+      copyText(out, outSize, candidates[i].c_str());
+      return true;
+    }
+  }
+  return false;
+}

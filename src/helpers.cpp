@@ -1,0 +1,156 @@
+// Lookups shared by every module: the random sources, the power-up catalogue,
+// the game type table and node lookup.
+#include "TethrixExtern.h"
+
+#include <cstdint>
+
+// ---- Random sources ----------------------------------------------------------
+// A fixed 32-bit LCG gives the same 0..32767 sequence on every platform, so a
+// seed and a key record replay a match exactly.
+static uint32_t gameSeed = 1;
+static uint32_t cosmeticSeed = 1;
+
+static int nextRand(uint32_t &seed) {
+  seed = seed * 1103515245u + 12345u;
+  return static_cast<int>((seed >> 16) & 0x7fffu);
+}
+
+int gameRand() { return nextRand(gameSeed); }
+void gameSrand(unsigned seed) { gameSeed = seed; }
+int cosmeticRand() { return nextRand(cosmeticSeed); }
+void cosmeticSrand(unsigned seed) { cosmeticSeed = seed; }
+
+// ---- Power-up catalogue --------------------------------------------------------
+struct PowerUpEntry {
+  const char *name;
+  const char *label;
+  const char *sound;
+  const char *description;
+};
+
+static const PowerUpEntry kCatalogue[kNumPowerUps] = {
+    {"None", "", "", "None"},
+    {"Normal Gravity", "Normal Gravity", "NormalGravity", "Removes all alternate gravities"},
+    {"Planetary G", "Planetary Gravity", "PlanetaryGravity", "Makes gravity about the middle"},
+    {"Whirlwind G", "Whirlwind Gravity", "WhirlwindGravity", "Makes gravity spin"},
+    {"Reversed G", "Reverse Gravity", "ReverseGravity", "Reverses the direction of gravity"},
+    {"Increased G", "Increased Gravity", "IncreasedGravity", "Makes gravity stronger"},
+    {"Reduced G", "Reduced Gravity", "ReducedGravity", "Makes gravity weaker"},
+    {"Bungie Rope", "Bungie Rope", "BungieRope", "Gives you a springy rope"},
+    {"Shield", "Shield", "Shield", "Makes you immune to stuns & particles"},
+    {"Turbo Boost", "Turbo Boost", "TurboBoost", "Makes you move and recover faster"},
+    {"All Opps Shrunk", "All Opponents Shrunk", "AllOpponentsShrunk",
+     "Makes your enemies smaller & lighter"},
+    {"Growth Spurt", "Growth Spurt", "GrowthSpurt", "Makes you bigger & heavier"},
+    {"Shrinkage", "Shrinkage", "Shrinkage", "(AUTO) Makes you smaller & lighter"},
+    {"Time Stop", "Time Stop", "TimeStop", "Stops time while you line up a shot"},
+    {"Vacuum Cleaner", "Giant Vacuum Cleaner", "GiantVacuumCleaner",
+     "Makes you the center of gravity"},
+    {"Temporal Dilate", "Temporal Dilation", "TemporalDilation", "(AUTO) Slows you down"},
+    {"Untouchable", "Untouchable", "Untouchable", "Makes you impossible to hit"},
+    {"Phase Out", "Phase Out", "PhaseOut", "Makes you vanish for a couple of seconds"},
+    {"Tapeworm", "Tapeworm", "Tapeworm", "A worm follows you, and shrinks anyone it hits"},
+    {"Unblockable", "Unblockable", "Unblockable", "Nothing can stand in your way."},
+    {"Nova", "Nova", "Nova", "A ring of particles to knock others away"},
+    {"Supernova", "Supernova", "Supernova", "A more powerful nova, with a time delay"},
+    {"Antimatter", "Antimatter", "Antimatter", "A nova with negative mass - it sucks"},
+    {"Particle Beam", "Particle Beam", "ParticleBeam", "Makes a continuous beam of particles"},
+    {"Drunken Master", "Drunken Master", "Drunk", "(AUTO) Makes you harder to control"},
+    {"Particle Shield", "Particle Shield", "PartShield", "Particles follow you around."},
+    {"Switcheroo", "Switcheroo", "Switcheroo", "(AUTO) Swaps places with an opponent"},
+    {"Shotgun", "Double Shotgun", "Shotgun", "Two shots, quite a lot of recoil"},
+    {"Reverse", "Reverse", "Reverse", "Reverses your direction instantly"},
+    {"Homing Missile", "Homing Missile", "Missile", "Launches a homing bomb at each opponent"},
+    {"Time Warp", "Time Warp", "TimeWarp", "Sends you back in time"},
+    {"Chain Charge", "Chain Charge", "ChainCharge", "Charge opponents until you fail to kill one"},
+    {"Slam", "Slam", "Slam", "Lets you get the drop on someone"},
+    {"Nova Bomb", "Nova Bomb", "NovaBomb", "Launch it, then detonate remotely"},
+    {"Omega One", "Omega One", "OmegaOne", "Nobody knows what the Omega One does"},
+    {"Antimatter Bomb", "Antimatter Bomb", "AntimatterBomb",
+     "Sucks your opponents in - at a safe distance"},
+    {"Matrix Shield", "Matrix Shield", "MatrixShield",
+     "A solid shield of particles to ward opponents off"},
+    {"Ring Shield", "Ring Shield", "RingShield", "A spinning ring makes a good hazard"},
+    {"Freeze Ray", "Freeze Ray", "FreezeRay",
+     "A beam that halts anyone caught in it, making them easy prey"},
+    {"Chase", "Chase", "Chase", "Run down your nearest opponent, while invulnerable"},
+    {"Blink Strike", "Blink Strike", "BlinkStrike",
+     "Teleport into position to attack your opponent"},
+    {"Magnetic Shield", "Mag Shield", "MagneticShield",
+     "A shield that twists particles and opponents away from you"},
+    {"Gravity Shield", "Gravity Shield", "GravityShield", "A shield that repels hostile advances"},
+    {"Twiddle", "Twiddle", "Twiddle", "Makes all players attach or unattach"},
+};
+
+static bool catalogued(int id) { return id >= 0 && id < kNumPowerUps; }
+
+const char *powerUpName(int id) { return catalogued(id) ? kCatalogue[id].name : "Invalid ID"; }
+const char *powerUpDescription(int id) {
+  return catalogued(id) ? kCatalogue[id].description : "Invalid ID";
+}
+// Uncatalogued IDs have no label and no sound: nothing is announced.
+const char *powerUpLabel(int id) { return catalogued(id) ? kCatalogue[id].label : ""; }
+const char *powerUpSound(int id) { return catalogued(id) ? kCatalogue[id].sound : ""; }
+
+// ---- Game types ------------------------------------------------------------------
+struct GameTypeEntry {
+  const char *name;
+  int strategy;
+};
+
+static const GameTypeEntry kGameTypes[kNumGameTypes] = {
+    {"Deathmatch", kStrategyObjective},       {"Team Deathmatch", kStrategyObjective},
+    {"Capture the Flag", kStrategyObjective}, {"Race", kStrategyObjective},
+    {"Domination", kStrategyObjective},       {"Air Hockey", kStrategyObjective},
+    {"Endurance Match", kStrategySurvive},    {"Tag", kStrategyObjective},
+    {"Pinata", kStrategyObjective},           {"Unstable Deathmatch", kStrategySurvive},
+    {"Blink Deathmatch", kStrategySurvive},   {"Body Count", kStrategyObjective},
+};
+
+static bool knownGameType(int num) { return num >= kFirstGameType && num <= kLastGameType; }
+
+const char *GameTypeName(int num) {
+  return knownGameType(num) ? kGameTypes[num - kFirstGameType].name : "Invalid Game Type";
+}
+const char *GameType() { return GameTypeName(gameType); }
+int GameTypeAI() {
+  return knownGameType(gameType) ? kGameTypes[gameType - kFirstGameType].strategy
+                                 : kStrategyMiddle;
+}
+
+int numPlayersActive() {
+  int n = 0;
+  for (int i = 0; i < numPlayers; i++)
+    if (players[i]->active) n++;
+  return n;
+}
+
+// ---- Node lookup ---------------------------------------------------------------------
+int FindNearestBlock(float h, float v) {
+  float best = maxDist * maxDist;
+  int result = -1;
+  for (int i = 0; i <= blockNum && i < kMaxBlocks; i++) {
+    if (blocks[i].blink != 0) continue;
+    float dh = h - blocks[i].h, dv = v - blocks[i].v;
+    float d2 = dh * dh + dv * dv;
+    if (d2 < best) {
+      best = d2;
+      result = i;
+    }
+  }
+  return result;
+}
+
+block *findNode(float h, float v, int checkPoint) {
+  float best = 10000.0f;
+  int result = -1;
+  for (int i = 0; i <= blockNum && i < kMaxBlocks; i++) {
+    float dh = h - blocks[i].h, dv = v - blocks[i].v;
+    float d2 = dh * dh + dv * dv;
+    if (d2 < best && blocks[i].checkPoint == checkPoint) {
+      best = d2;
+      result = i;
+    }
+  }
+  return result < 0 ? nullptr : &blocks[result];
+}

@@ -1,0 +1,167 @@
+// Node motion, the camera framing on human balls, and the arena drawing.
+#include "TethrixExtern.h"
+#include "inclGL.h"
+
+#include <cmath>
+
+namespace {
+
+constexpr double kPi = 3.141592653589793;
+
+void moveUnstable(block &b) {
+  b.h += b.h2 * speedMult;
+  b.v += b.v2 * speedMult;
+  if (b.h < levelLeft || b.h > levelRight) b.h2 = -b.h2;
+  if (b.v < levelBottom || b.v > levelTop) b.v2 = -b.v2;
+}
+
+void moveOrbiter(block &b) {
+  double theta = 2 * kPi * b.position / b.period;
+  b.h = static_cast<float>(b.h1 + b.h2 * std::sin(theta));
+  b.v = static_cast<float>(b.v1 + b.v2 * std::cos(theta));
+  b.position += speedMult;
+}
+
+void moveSinMove(block &b) {
+  double s = 0.5 + 0.5 * std::sin(static_cast<double>(b.position) / b.period);
+  b.h = static_cast<float>(b.h1 + (b.h2 - b.h1) * s);
+  b.v = static_cast<float>(b.v1 + (b.v2 - b.v1) * s);
+  b.position += speedMult;
+}
+
+void moveLinMove(block &b) {
+  if (b.position > 1) b.position = -1;
+  double t = std::fabs(static_cast<double>(b.position));
+  b.h = static_cast<float>(b.h1 + (b.h2 - b.h1) * t);
+  b.v = static_cast<float>(b.v1 + (b.v2 - b.v1) * t);
+  b.position += speedMult / b.period;
+}
+
+} // namespace
+
+void MoveBlock(int blockID) {
+  if (paused || blockID < 0 || blockID >= kMaxBlocks) return;
+  block &b = blocks[blockID];
+  if (b.blink > 0) {
+    b.blink -= speedMult;
+    if (b.blink < 0) b.blink = 0;
+    return;
+  }
+  if (b.blink < 0) return;
+  if (b.type == kNodeBlinkPeriodic) {
+    b.position += speedMult;
+    if (b.position > b.period) {
+      b.blink = b.h1;
+      b.position = 0;
+    }
+  } else if (b.type == kNodeUnstable || gameType == kUnstableMatch) {
+    moveUnstable(b);
+  } else if (b.type == kNodeOrbiter) {
+    moveOrbiter(b);
+  } else if (b.type == kNodeSinMove) {
+    moveSinMove(b);
+  } else if (b.type == kNodeLinMove) {
+    moveLinMove(b);
+  }
+}
+
+int FindCenter() {
+  humansNum = 0;
+  float minH = levelRight, maxH = levelLeft, minV = levelTop, maxV = levelBottom;
+  auto widen = [&](const player *p) {
+    const float h = p->x[curSlot(p)], v = p->y[curSlot(p)];
+    if (h < minH) minH = h;
+    if (h > maxH) maxH = h;
+    if (v < minV) minV = v;
+    if (v > maxV) maxV = v;
+  };
+  int alive = 0;
+  for (int i = 0; i < numPlayers; i++) {
+    player *p = players[i];
+    if (!p->alive || p->ai != kHuman) continue;
+    if (humansNum < kMaxHumans) humans[humansNum++] = p; // more humans still widen the box
+    alive++;
+    widen(p);
+  }
+  if (alive == 0) {
+    screenH = (levelLeft + levelRight) / 2;
+    screenV = (levelTop + levelBottom) / 2;
+    float span = (levelTop - levelBottom) * 4 / 3;
+    if (levelRight - levelLeft >= span) span = levelRight - levelLeft;
+    screenScale = span > 12 ? 12 / span : 1;
+    return humansNum;
+  }
+  if ((gameType == kAirHockey || gameType == kPinata) && puck) widen(puck);
+  screenH = (minH + maxH) / 2;
+  screenV = (minV + maxV) / 2;
+  float span = (maxV - minV) * 4 / 3;
+  if (maxH - minH >= span) span = maxH - minH;
+  screenScale = span > 8 ? 8 / span : 1;
+  return humansNum;
+}
+
+void QuantiseScale() {
+  if (screenScale < quantisedScale)
+    quantisedScale = screenScale;
+  else if (quantisedScale + 0.2f < screenScale)
+    quantisedScale = screenScale - 0.2f;
+  if (screenScale == 1.0f) quantisedScale = 1.0f;
+  if (quantisedScale > 1.0f) quantisedScale = 1.0f;
+}
+
+int teamAlive(int team) {
+  for (int i = 0; i < numPlayers; i++)
+    if (players[i]->team == team && players[i]->alive && players[i]->active) return 1;
+  return 0;
+}
+
+// ---- Drawing ------------------------------------------------------------------------------
+namespace {
+
+constexpr float kNodeSize = 0.12f;
+
+void drawEdges() {
+  glColor3f(borderRed, borderGreen, borderBlue);
+  glBegin(GL_LINE_LOOP);
+  glVertex3f(levelLeft, levelBottom, 0);
+  glVertex3f(levelRight, levelBottom, 0);
+  glVertex3f(levelRight, levelTop, 0);
+  glVertex3f(levelLeft, levelTop, 0);
+  glEnd();
+}
+
+void drawNode(const block &b) {
+  if (b.blink != 0) return;
+  glColor3f(0.6f, 0.8f, 1.0f);
+  glBegin(GL_QUADS);
+  glVertex3f(b.h - kNodeSize, b.v, 0);
+  glVertex3f(b.h, b.v - kNodeSize, 0);
+  glVertex3f(b.h + kNodeSize, b.v, 0);
+  glVertex3f(b.h, b.v + kNodeSize, 0);
+  glEnd();
+}
+
+void drawWall(const wall &w) {
+  glColor3f(0.8f, 0.8f, 0.8f);
+  glBegin(GL_LINES);
+  glVertex3f(w.h1, w.v1, 0);
+  glVertex3f(w.h2, w.v2, 0);
+  glEnd();
+}
+
+} // namespace
+
+// Moves every node and swings every flipper once a frame, then draws them.
+void DrawBackground() {
+  drawEdges();
+  for (int i = 0; i <= blockNum && i < kMaxBlocks; i++) {
+    MoveBlock(i);
+    drawNode(blocks[i]);
+  }
+  for (int i = 0; i < wallNum && i < kMaxWalls; i++) {
+    if (walls[i].isFlipper) StepFlipper(&walls[i]);
+    drawWall(walls[i]);
+  }
+}
+
+void DrawFlag(int) {}

@@ -1,0 +1,45 @@
+// Start-up of the game: find the data, build the world, open the window and run.
+#include "TethrixExtern.h"
+#include "inclGL.h"
+
+#include <cstdio>
+#include <ctime>
+#include <unistd.h>
+
+int main(int argc, char **argv) {
+  char dataDir[4096] = "";
+  if (!FindDataFolder(argv[0], dataDir, sizeof dataDir) || chdir(dataDir) != 0) {
+    std::fprintf(stderr, "tethrix: cannot find the game's data folder (tried %s); set TETHRIX_DATA\n",
+                 dataDir[0] ? dataDir : "data/ beside the program");
+    return 1;
+  }
+  ResetWorld();
+  LoadSound(argv[0]);
+  PlaySoundFile("Welcome");
+  gameSrand(static_cast<unsigned>(std::time(nullptr)));
+  cosmeticSrand(static_cast<unsigned>(std::time(nullptr)) ^ 0x5eedu);
+  glutInit(&argc, argv);
+  glutInitWindowSize(800, 600);
+  glutInitDisplayMode(GLUT_RGB | GLUT_DOUBLE | GLUT_DEPTH);
+  BuildRoster();
+  StartupReads(true);
+  ReadLevelFile(defaultLevels); // the arena the first frame shows
+  ResetPositions();
+  glutCreateWindow("Tethrix");
+  if (useFullScreen) glutFullScreen();
+  Init();
+  glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+  glPointSize(2);
+  oldTime = mtime();
+  newTime = mtime();
+  glutReshapeFunc(Reshape);
+  glutKeyboardFunc(Key);
+  glutSpecialFunc(SpecialKey);
+  glutDisplayFunc(Display); // the game frame is the first screen for now
+  glutMouseFunc(Buttonfunc);
+  glutMotionFunc(PassiveMotion);
+  glutPassiveMotionFunc(PassiveMotion);
+  glutVisibilityFunc(vis);
+  glutMainLoop();
+  return 0;
+}

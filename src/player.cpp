@@ -1,0 +1,434 @@
+// The roster: creating balls, their built-in identities and bringing them back.
+#include "TethrixExtern.h"
+
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+struct Identity {
+  const char *name;
+  char key, powerUpKey;
+  int sprite;
+  float r, g, b;
+};
+
+// Built-in identities, indexed by the identity counter 1..6.
+const Identity kIdentities[] = {
+    {"", 0, 0, 0, 1, 0, 0},
+    {"Red", 'z', 'a', 1, 1, 0, 0},
+    {"Yellow", 'b', 'g', 2, 1, 1, 0},
+    {"Orange", 'm', 'j', 10, 1, 0.5f, 0},
+    {"Purple", '/', 'a', 4, 1, 0, 1},
+    {"Green", '0', '1', 11, 0, 1, 0},
+    {"Blue", '.', '3', 8, 0, 0, 1},
+};
+constexpr int kNumIdentities = static_cast<int>(sizeof kIdentities / sizeof kIdentities[0]);
+
+int identityCounter = 7;
+
+void applyIdentity(player *p, const Identity &id) {
+  std::strncpy(p->name, id.name, sizeof p->name - 1);
+  p->key = id.key;
+  p->powerUpKey = id.powerUpKey;
+  p->sprite = id.sprite;
+  p->r = id.r;
+  p->g = id.g;
+  p->b = id.b;
+}
+
+} // namespace
+
+void ResetIdentityCounter() { identityCounter = 7; }
+
+player *NewPlayer(int team, int order) {
+  player *p = static_cast<player *>(std::calloc(1, sizeof(player)));
+  if (!p) std::abort();
+  int n = --identityCounter;
+  p->team = team;
+  p->active = order <= 1 ? 1 : 0;
+  p->mass = 1.0f;
+  p->radius = 0.3f;
+  p->defaultSize = 0.3f;
+  p->acceleration = 0.03f;
+  p->turbo = -1.0f;
+  p->block = kRopeFree;
+  p->ai = kComputer;
+  p->target = nullptr;
+  p->sprite = team + 3;
+  p->r = n <= 4 ? 1.0f : 0.0f;
+  p->g = (n == 2 || n == 5) ? 1.0f : (n == 3 ? 0.5f : 0.0f);
+  p->b = (n == 4 || n == 6) ? 1.0f : 0.0f;
+  if (n >= 1 && n < kNumIdentities) applyIdentity(p, kIdentities[n]);
+  return p;
+}
+
+player *AddPlayer(int team, int order) {
+  if (numPlayers >= kMaxPlayers) return nullptr;
+  player *p = NewPlayer(team, order);
+  players[numPlayers] = p;
+  p->playerID = numPlayers;
+  numPlayers++;
+  return p;
+}
+
+// With no preferences file a ball looks like the colour its announcer says.
+void ApplyBuiltInIdentity(player *p, const char *colourName) {
+  for (int n = 1; n < kNumIdentities; n++)
+    if (std::strcmp(kIdentities[n].name, colourName) == 0) applyIdentity(p, kIdentities[n]);
+}
+
+void ResetPlayer(player *p) {
+  p->frame = 1;
+  p->x[0] = p->hStart;
+  p->x[1] = p->hStart + p->hvStart;
+  p->y[0] = p->vStart;
+  p->y[1] = p->vStart + p->vvStart;
+  p->alive = 1;
+  p->aliveTime = 0;
+  p->supernovaCharge = 0;
+  p->shield -= p->chase;
+  p->chase = 0;
+  p->ghost = 30.0f;
+  p->block = kRopeFree;
+  p->charge = 0;
+  p->moveDelay = 0;
+  p->stop = 0;
+}
+
+int isTeamGame() {
+  return gameType == kTeamDeathmatch || gameType == kCaptureTheFlag || gameType == kDomination ||
+                 gameType == kAirHockey
+             ? 1
+             : 0;
+}
+
+// ---- One physics step of a ball ------------------------------------------------------
+namespace {
+
+int slowSync;
+
+constexpr float kMinRadius = 0.1f;
+constexpr float kMaxRadius = 6.0f;
+constexpr int kBurstLifetime = 50;
+constexpr float kDeathDeviation = 0.1f;
+constexpr float kCaptureDeviation = 0.01f;
+constexpr float kRopePayOut = 0.001f;
+constexpr float kBungieStiffness = 0.1f;
+constexpr float kUnstableMatchNodeMass = 5.0f;
+constexpr int kPowerUpMessageLife = 100;
+constexpr int kLastCreditedHitter = kRosterSize - 1;
+
+float &curH(player *p) { return p->x[curSlot(p)]; }
+float &curV(player *p) { return p->y[curSlot(p)]; }
+float velH(const player *p) { return p->x[curSlot(p)] - p->x[prevSlot(p)]; }
+float velV(const player *p) { return p->y[curSlot(p)] - p->y[prevSlot(p)]; }
+
+float speedOf(const player *p) {
+  const float vh = velH(p), vv = velV(p);
+  return std::sqrt(vh * vh + vv * vv);
+}
+
+bool isPuck(const player *p) { return p == puck; }
+bool puckGame() { return gameType == kAirHockey || gameType == kPinata; }
+
+void burst(player *p, float hv, float vv, float deviation, float *hCenter, float *vCenter) {
+  const int n = spheredetail * spheredetail;
+  NewParticles(n, curH(p), hv, curV(p), vv, p->r, p->g, p->b, deviation, hCenter, vCenter,
+               kBurstLifetime);
+}
+
+void die(player *p, float hv, float vv) {
+  PlaySoundFile("Die");
+  if (p->supernovaCharge > 0) PlaySoundFileAnnouncer("Denied");
+  p->alive = 0;
+  burst(p, hv, vv, kDeathDeviation, nullptr, nullptr);
+}
+
+void creditDeath(player *p) {
+  if (p->moveDelay > 0 && p->lastHit >= 0 && p->lastHit <= kLastCreditedHitter &&
+      p->lastHit < numPlayers) {
+    player *hitter = players[p->lastHit];
+    if (p->playerID >= 0 && p->playerID < kRosterSize) hitter->playerKills[p->playerID]++;
+    if (gameType == kBodyCount) AddPoint(hitter);
+  } else {
+    p->suicides++;
+  }
+}
+
+void bouncePuck(player *p, float vh, float vv) {
+  float &h = curH(p), &v = curV(p);
+  if ((v < levelBottom && vv < 0) || (v > levelTop && vv > 0)) v -= 1.5f * vv;
+  if ((h < levelLeft && vh < 0) || (h > levelRight && vh > 0)) h -= 1.5f * vh;
+}
+
+// Each edge crossed counts: a corner kills (and credits) twice.
+void checkEdges(player *p, float vh, float vv) {
+  const float h = curH(p), v = curV(p);
+  const bool out[4] = {v < levelBottom, v > levelTop, h < levelLeft, h > levelRight};
+  for (int edge = 0; edge < 4; edge++) {
+    if (!out[edge]) continue;
+    const bool across = edge < 2; // bottom and top throw the sparks back up or down
+    die(p, across ? vh * 0.25f : -vh * 0.25f, across ? -vv * 0.25f : vv * 0.25f);
+    creditDeath(p);
+  }
+}
+
+void checkRadius(player *p, float vh, float vv) {
+  if (p->radius >= kMinRadius && p->radius <= kMaxRadius) return;
+  die(p, vh * 0.25f, vv * 0.25f);
+  if (p->radius > 0) {
+    const float f = p->defaultSize / p->radius;
+    p->mass *= f * f * f;
+    p->radius *= f;
+  } else { // nothing to scale from: take the default size and its mass
+    p->radius = p->defaultSize;
+    p->mass = p->defaultSize * p->defaultSize * p->defaultSize * kMassPerCubicRadius;
+  }
+  p->sizeChange = 0;
+}
+
+void fall(player *p, float vh, float vv) {
+  if (!(alwaysGravity != 0 || p->block < 0)) return;
+  if (p->turbo > 0) gravity /= 4;
+  if (!isPuck(p)) ApplyGravity(&curH(p), &curV(p), vh, vv, p->unblockable > 0);
+  if (p->turbo > 0) gravity *= 4;
+}
+
+float sweptAngle(const player *p, const block &b) {
+  const float ph = p->x[curSlot(p)], pv = p->y[curSlot(p)];
+  const float qh = p->x[prevSlot(p)], qv = p->y[prevSlot(p)];
+  return static_cast<float>(std::atan2(ph - b.h, pv - b.v) - std::atan2(qh - b.h, qv - b.v));
+}
+
+bool autoPowerUp(int id) {
+  return id == kPowerShrinkage || id == kPowerTemporalDilate || id == kPowerDrunkenMaster ||
+         id == kPowerSwitcheroo;
+}
+
+void collectPowerUp(player *p, block &b) {
+  if (b.powerUp != kPowerNone) {
+    const int id = b.powerUp;
+    const char *sound = powerUpSound(id);
+    if (*sound) PlaySoundFileAnnouncer(sound);
+    p->powerups++;
+    p->powerUpType = id;
+    const bool follow = useFollowMessages != 0;
+    PushMessage(curH(p), curV(p), velH(p), velV(p), kPowerUpMessageLife, powerUpLabel(id),
+                follow ? &p->trailX : nullptr, follow ? &p->trailY : nullptr,
+                follow ? &p->powerUpType : nullptr, id);
+  }
+  b.powerUp = kPowerNone;
+  if (autoPowerUp(p->powerUpType)) ProcessPowerUp(p);
+}
+
+void attach(player *p) {
+  p->block = FindNearestBlock(curH(p), curV(p));
+  if (p->block < 0) {
+    p->block = kRopeFree;
+    return;
+  }
+  block &b = blocks[p->block];
+  const int owner = p->team * kDominationOwnerStep;
+  if (gameType == kDomination && b.checkPoint >= 0 && b.checkPoint != owner) {
+    burst(p, 0, 0, kCaptureDeviation, &b.h, &b.v);
+    b.checkPoint = owner;
+  }
+  const float dh = curH(p) - b.h, dv = curV(p) - b.v;
+  p->distance = std::sqrt(dh * dh + dv * dv);
+  p->anglev = sweptAngle(p, b);
+  collectPowerUp(p, b);
+}
+
+// The rope holds the ball on its circle and speeds it up a little.
+void holdOnRope(player *p, block &b) {
+  float &h = curH(p), &v = curV(p);
+  const float h0 = h, v0 = v;
+  const float s0 = speedOf(p);
+  const float dh = h - b.h, dv = v - b.v;
+  const float d = std::sqrt(dh * dh + dv * dv);
+  if ((rigidStrings != 0 || d > p->distance) && d != 0) {
+    h = b.h + dh * (p->distance / d);
+    v = b.v + dv * (p->distance / d);
+  }
+  const float s1 = speedOf(p);
+  if (s1 <= s0 && s1 != 0) {
+    float e = (s1 - s0) / s1 + p->acceleration;
+    if (e > 1 || e < 0) e = 0;
+    const float vh = velH(p), vv = velV(p);
+    h += vh * e;
+    v += vv * e;
+  }
+  p->anglev = sweptAngle(p, b);
+  if (gameType == kUnstableMatch || b.type == kNodeUnstable) {
+    const float m = gameType == kUnstableMatch ? kUnstableMatchNodeMass : b.period;
+    b.h2 += p->mass * (h0 - h) / (p->mass + m);
+    b.v2 += p->mass * (v0 - v) / (p->mass + m);
+  }
+}
+
+void bungieRope(player *p, block &b) {
+  float &h = curH(p), &v = curV(p);
+  const float dh = h - b.h, dv = v - b.v;
+  h -= dh * kBungieStiffness * speedMult;
+  v -= dv * kBungieStiffness * speedMult;
+  p->anglev = sweptAngle(p, b);
+  p->bungie -= speedMult;
+}
+
+void rope(player *p) {
+  if (p->block < 0 || p->block > blockNum || p->block >= kMaxBlocks) {
+    p->block = kRopeFree; // a rope to a node the level no longer has
+    return;
+  }
+  block &b = blocks[p->block];
+  p->distance += kRopePayOut;
+  if (p->bungie <= 0)
+    holdOnRope(p, b);
+  else
+    bungieRope(p, b);
+  if (b.blink != 0) p->block = kRopeFree;
+}
+
+} // namespace
+
+void ResetDoPlayer() { slowSync = 0; }
+
+void MovePlayer(player *p) {
+  const float vh = velH(p), vv = velV(p);
+  const int n = (p->frame + 1) % kRingSize;
+  p->x[n] = curH(p) + vh;
+  p->y[n] = curV(p) + vv;
+  p->trailX = p->x[n];
+  p->trailY = p->y[n];
+  p->frame++;
+  p->graphicAngle += p->anglev;
+  if (isPuck(p)) {
+    if (puckGame()) bouncePuck(p, vh, vv);
+  } else {
+    checkEdges(p, vh, vv);
+    checkRadius(p, vh, vv);
+  }
+  if (p->moveDelay > 0) {
+    if (p->block >= 0) p->block = kRopeRequested;
+    p->moveDelay -= speedMult;
+  }
+  fall(p, vh, vv);
+  if (p->block == kRopeRequested)
+    attach(p);
+  else if (p->block >= 0)
+    rope(p);
+}
+
+void DoPlayer(player *p) {
+  if (numPlayers > 0 && p == players[0]) slowSync++;
+  if (!isPuck(p) && !(p->active && p->alive)) return;
+  if (paused) {
+    DrawPlayer(p);
+    return;
+  }
+  if (p->slow > 0) {
+    p->slow -= 1.0f; // counts frames, not ticks
+    if (slowSync % 4 != 0) return;
+  }
+  if (p->stop > 0) {
+    p->stop -= speedMult;
+    p->moveDelay = 0;
+  }
+  if (!isPuck(p)) DoAI(p);
+  if (p->stop <= 0) {
+    HitWalls(p);
+    MovePlayer(p);
+    SpecialPlayer(p);
+  }
+  if (p->alive) DrawPlayer(p);
+}
+
+// ---- Walls and flippers ---------------------------------------------------------------
+namespace {
+
+constexpr float kFlipperTriggerStun = 3.0f; // a ball stunned longer cannot trigger a flipper
+
+// Where a flipper's tip stands when turned by angle a from rest.
+void flipperTip(const wall &w, float a, float &h, float &v) {
+  const float dh = w.defaultH2 - w.h1, dv = w.defaultV2 - w.v1;
+  h = w.h1 + std::cos(a) * dh - std::sin(a) * dv;
+  v = w.v1 + std::sin(a) * dh + std::cos(a) * dv;
+}
+
+bool nearWall(const player *p, const wall &w, float L2) {
+  const float dh = w.h2 - w.h1, dv = w.v2 - w.v1;
+  const float ph = p->x[curSlot(p)], pv = p->y[curSlot(p)];
+  const float ah = ph - w.h1, av = pv - w.v1;
+  const float bh = ah + velH(p), bv = av + velV(p);
+  const float aA = ah * dh + av * dv, aB = bh * dh + bv * dv;
+  const float cA = av * dh - ah * dv, cB = bv * dh - bh * dv;
+  const float band = p->radius * L2;
+  const bool along = (aA <= L2 && aB >= 0) || (aB <= L2 && aA >= 0);
+  const bool across = (cA <= band && cB >= -band) || (cB <= band && cA >= -band);
+  return along && across;
+}
+
+void kickFromFlipper(player *p, const wall &w, float L) {
+  float &h = curH(p), &v = curV(p);
+  const float rh = h - w.h1, rv = v - w.v1;
+  const float r = std::sqrt(rh * rh + rv * rv);
+  float th, tv;
+  flipperTip(w, w.currentAngle + w.flipSpeed, th, tv);
+  h += r * (th - w.h2) / L;
+  v += r * (tv - w.v2) / L;
+}
+
+void bounceOffWall(player *p, wall &w, float L) {
+  const float th = (w.h2 - w.h1) / L, tv = (w.v2 - w.v1) / L; // unit tangent
+  const float nh = -tv, nv = th;                               // unit normal
+  const float ph = curH(p), pv = curV(p);
+  const float vh = velH(p), vv = velV(p);
+  const float s0 = (ph - w.h1) * nh + (pv - w.v1) * nv;
+  const float s1 = (ph + vh - w.h1) * nh + (pv + vv - w.v1) * nv;
+  if (!(-p->radius < s1 && s1 < p->radius && (s1 - s0) * s1 < 0)) return;
+  const float along = vh * th + vv * tv, normal = vh * nh + vv * nv;
+  const float nvh = along * th - w.elasticity * normal * nh;
+  const float nvv = along * tv - w.elasticity * normal * nv;
+  curH(p) = p->x[prevSlot(p)] + nvh;
+  curV(p) = p->y[prevSlot(p)] + nvv;
+  if (!w.isFlipper) return;
+  if (p->block != kRopeFree) {
+    p->block = kRopeFree;
+    if (p->moveDelay < kFlipperTriggerStun) w.goingUp = 1;
+  }
+  if (w.goingUp) kickFromFlipper(p, w, L);
+}
+
+} // namespace
+
+void HitWalls(player *p) {
+  for (int i = 0; i < wallNum && i < kMaxWalls; i++) {
+    wall &w = walls[i];
+    const float dh = w.h2 - w.h1, dv = w.v2 - w.v1;
+    const float L2 = dh * dh + dv * dv;
+    if (L2 == 0) continue; // a wall without length has no normal
+    if (!nearWall(p, w, L2)) continue;
+    if (w.isFlipper && p->block != kRopeFree && p->moveDelay < kFlipperTriggerStun) w.goingUp = 1;
+    bounceOffWall(p, w, std::sqrt(L2));
+  }
+}
+
+void StepFlipper(wall *w) {
+  flipperTip(*w, w->currentAngle, w->h2, w->v2);
+  const bool shortOfSwing = (w->flipAngle > 0 && w->currentAngle < w->flipAngle) ||
+                            (w->flipAngle < 0 && w->currentAngle > w->flipAngle);
+  if (w->goingUp && shortOfSwing) {
+    w->currentAngle += w->flipSpeed;
+    return;
+  }
+  const bool sameSide = (w->currentAngle > 0 && w->flipAngle > 0) ||
+                        (w->currentAngle < 0 && w->flipAngle < 0);
+  if (sameSide) {
+    w->goingUp = 0;
+    w->currentAngle -= w->flipSpeed;
+  } else if (w->currentAngle != 0) {
+    w->currentAngle = 0;
+  }
+}

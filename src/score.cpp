@@ -1,0 +1,6 @@
+// Round and score rules, the score bar and the leaderboard.
+#include "TethrixExtern.h"
+
+void UpdateScore() {}
+void DrawScores() {}
+void AddPoint(player *) {}

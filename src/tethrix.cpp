@@ -1,0 +1,682 @@
+// The world's globals, start-up, the frame loop with its rate regulation and
+// camera, keyboard and mouse input, the gravity field and the round resets.
+#include "TethrixExtern.h"
+#include "inclGL.h"
+
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <utility>
+
+// ---- The world -------------------------------------------------------------------
+player *players[kMaxPlayers];
+int numPlayers;
+player *humans[kMaxHumans];
+int humansNum;
+player *teamLeaders[kMaxTeams];
+player *puck;
+player *it;
+player *champion;
+int championWins;
+player *suctionPlayer;
+block blocks[kMaxBlocks];
+int blockNum;
+wall walls[kMaxWalls];
+int wallNum;
+flag flags[kNumFlags];
+int numCheckPoints;
+float levelLeft, levelRight, levelTop, levelBottom;
+char levelname[kTextSize];
+char defaultLevels[kTextSize];
+int currentLevel;
+int numLevels;
+int gameType;
+int maxScore;
+int gameScores[kNumGameTypes];
+messList *firstMessage;
+partList *firstParticle;
+int paused;
+int cyclingCount;
+int playersDrawn;
+float gravity;
+int gravityMode;
+float gravityResetTime;
+int alwaysGravity;
+int rigidStrings;
+float maxDist;
+float speedMult;
+float gameSpeed;
+double oldTime, newTime;
+int spheredetail;
+int powerUpInfrequency;
+int powerUpList[kPowerUpListSize];
+int powerUpsInList;
+int powerUpFrequency[kPowerUpIDs];
+int powerUpSetID;
+char powerUpSetName[kTextSize];
+int arcadeMode;
+int hints;
+int soundMode;
+int useFollowMessages;
+int useFullScreen;
+int randomPos;
+int playerPresent;
+float contrails;
+float backRed, backGreen, backBlue;
+float borderRed, borderGreen, borderBlue;
+float backgroundColor[3];
+float screenH, screenV;
+float actualScreenH, actualScreenV;
+float screenScale;
+float quantisedScale;
+float actualScale;
+float ar;
+float heightRatio;
+int mouseH, mouseV;
+int buttonDown;
+unsigned char lastKey;
+int lastSpecial, playerSelected, attatched;
+
+FILE *frameReport = stdout;
+
+static const int kDefaultGameScores[kNumGameTypes] = {10, 10, 5, 10, 5000, 5,
+                                                      3000, 2000, 30, 10, 10, 10};
+
+static void freeRoster() {
+  for (int i = 0; i < kMaxPlayers; i++) {
+    std::free(players[i]);
+    players[i] = nullptr;
+  }
+  std::free(puck);
+  puck = nullptr;
+}
+
+static void resetTables() {
+  std::memset(humans, 0, sizeof humans);
+  std::memset(teamLeaders, 0, sizeof teamLeaders);
+  std::memset(blocks, 0, sizeof blocks);
+  std::memset(walls, 0, sizeof walls);
+  std::memset(flags, 0, sizeof flags);
+  std::memset(powerUpList, 0, sizeof powerUpList);
+  std::memset(powerUpFrequency, 0, sizeof powerUpFrequency);
+  std::memcpy(gameScores, kDefaultGameScores, sizeof gameScores);
+  std::strcpy(levelname, "No Level Loaded");
+  std::strcpy(defaultLevels, "level.def");
+  std::strcpy(powerUpSetName, "Custom");
+}
+
+static void resetSettings() {
+  numPlayers = 0;
+  humansNum = 1;
+  it = champion = suctionPlayer = nullptr;
+  championWins = 0;
+  blockNum = 0;
+  wallNum = 0;
+  numCheckPoints = 0;
+  levelLeft = levelRight = levelTop = levelBottom = 0;
+  currentLevel = 0;
+  numLevels = -1;
+  gameType = kDeathmatch;
+  maxScore = 0;
+  paused = 0;
+  cyclingCount = 0;
+  playersDrawn = 0;
+  gravity = kNormalGravity;
+  gravityMode = kGravityNormal;
+  gravityResetTime = 0;
+  alwaysGravity = 0;
+  rigidStrings = 1;
+  maxDist = 100.0f;
+  speedMult = 1.0f;
+  gameSpeed = 1.0f;
+  oldTime = 1.0;
+  newTime = 1.1;
+  spheredetail = 15;
+  powerUpInfrequency = 301;
+  powerUpsInList = 0;
+  powerUpSetID = 0;
+  arcadeMode = 0;
+  hints = 1;
+  soundMode = 4;
+  useFollowMessages = 1;
+  useFullScreen = 1;
+  randomPos = 10;
+  playerPresent = 0;
+  contrails = 0;
+}
+
+static void resetView() {
+  backRed = backGreen = backBlue = 0;
+  borderRed = borderGreen = borderBlue = 0.5f;
+  backgroundColor[0] = backgroundColor[1] = backgroundColor[2] = 0;
+  screenH = screenV = actualScreenH = actualScreenV = 0;
+  screenScale = quantisedScale = actualScale = 1.0f;
+  ar = 4.0f / 3.0f;
+  heightRatio = 1.0f;
+  mouseH = mouseV = 0;
+  buttonDown = 0;
+  lastKey = 0;
+  lastSpecial = playerSelected = attatched = 0;
+}
+
+void ResetWorld() {
+  freeRoster();
+  ClearParticles();
+  ClearMessages();
+  resetTables();
+  resetSettings();
+  resetView();
+  ResetIdentityCounter();
+  ResetFrameRegulator();
+  ResetDoPlayer();
+}
+
+// ---- Start-up --------------------------------------------------------------------
+struct RosterSlot {
+  int team, order;
+  const char *sound;
+};
+
+static const RosterSlot kRoster[kRosterSize] = {
+    {0, 1, "Red"}, {0, 3, "Yellow"}, {0, 5, "Orange"}, {1, 4, "Purple"}, {1, 2, "Green"}, {1, 1, "Blue"},
+};
+
+void BuildRoster() {
+  for (const RosterSlot &slot : kRoster) {
+    player *p = AddPlayer(slot.team, slot.order);
+    std::strncpy(p->sound, slot.sound, sizeof p->sound - 1);
+    ApplyBuiltInIdentity(p, slot.sound);
+  }
+  teamLeaders[0] = players[0];
+  teamLeaders[1] = players[kRosterSize - 1];
+  it = players[kRosterSize - 1];
+  puck = NewPlayer(kPuckTeam, kPuckTeam);
+  puck->playerID = kPuckID;
+  puck->r = puck->g = puck->b = 1.0f;
+  puck->sprite = 0;
+}
+
+// The reads of start-up. Reading the preferences empties the arena, so callers
+// read the level list once more before the first frame, as the title screen does.
+void StartupReads(bool writePrefs) {
+  ResetPositions();
+  ReadLevelFile("level.def");
+  ResetPositions();
+  ReadLevelFile(defaultLevels);
+  ReadPrefs();
+  if (writePrefs) WritePrefsFile(); // creates the file on the first run
+  ResetPositions();
+}
+
+void Init() {
+  glClearColor(0, 0, 0, 1);
+  glEnable(GL_DEPTH_TEST);
+  glEnable(GL_NORMALIZE);
+  glEnable(GL_LIGHTING);
+  glEnable(GL_LIGHT0);
+  const GLfloat lightPos[] = {1, 10, 10, 0};
+  glLightfv(GL_LIGHT0, GL_POSITION, lightPos);
+  LoadTextures();
+  InitCharArray();
+}
+
+// ---- Clock and frame-rate regulation -------------------------------------------------
+static double realClock() {
+  using clock = std::chrono::steady_clock;
+  static const clock::time_point start = clock::now();
+  auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(clock::now() - start);
+  return ms.count() / 1000.0;
+}
+
+static double (*clockSource)() = realClock;
+
+void SetClock(double (*clock)()) { clockSource = clock ? clock : realClock; }
+double mtime() { return clockSource(); }
+
+constexpr int kStepRing = 20;
+constexpr float kSteadyStep = 0.5f;
+constexpr int kMaxSphereDetail = 30;
+
+static struct {
+  float ring[kStepRing];
+  int slot;
+  double total;
+  float growth;
+} regulator;
+
+void ResetFrameRegulator() {
+  std::memset(&regulator, 0, sizeof regulator);
+  regulator.growth = 1.0f;
+}
+
+void RegulateFrameRate() {
+  oldTime = newTime;
+  newTime = mtime();
+  double step = gameSpeed * 20 * (newTime - oldTime);
+  if (step < 1.0) {
+    if (spheredetail < kMaxSphereDetail) spheredetail++;
+    while (step < 0.5) { // busy wait: the cap is kept by spinning, not sleeping
+      newTime = mtime();
+      step = gameSpeed * 20 * (newTime - oldTime);
+    }
+  }
+  float frameStep = kSteadyStep;
+  if (humansNum == 0 && playerPresent != 0) {
+    frameStep = kSteadyStep * regulator.growth;
+    regulator.growth *= 1.001f;
+  } else {
+    regulator.growth = 1.0f;
+  }
+  regulator.total += frameStep * 0.05;
+  regulator.total -= 0.05 * regulator.ring[regulator.slot];
+  regulator.ring[regulator.slot] = frameStep;
+  regulator.slot = (regulator.slot + 1) % kStepRing;
+  speedMult = static_cast<float>(regulator.total);
+}
+
+void Idle() {
+  RegulateFrameRate();
+  glutPostRedisplay();
+}
+
+void vis(int visible) { glutIdleFunc(visible == GLUT_VISIBLE ? Idle : nullptr); }
+
+void Reshape(int width, int height) {
+  if (height <= 0) height = 1; // a minimised window must not divide by zero
+  glViewport(0, 0, width, height);
+  glMatrixMode(GL_PROJECTION);
+  glLoadIdentity();
+  ar = static_cast<float>(width) / static_cast<float>(height);
+  const float wide = 4.0f / 3.0f;
+  if (ar < wide)
+    glFrustum(-wide, wide, -wide / ar, wide / ar, 2, 100);
+  else
+    glFrustum(-ar, ar, -1, 1, 2, 100);
+  glMatrixMode(GL_MODELVIEW);
+  glLoadIdentity();
+  glTranslatef(0, 0, -9.2f);
+  heightRatio = height / 480.0f;
+}
+
+// ---- The game frame ------------------------------------------------------------------
+static void stepGravityReset() {
+  if (gravityResetTime > 0) {
+    gravityResetTime -= speedMult;
+  } else {
+    gravity = kNormalGravity;
+    gravityMode = kGravityNormal;
+  }
+}
+
+static void clearScreen() {
+  if (contrails > 0) {
+    contrails -= speedMult;
+    glClear(GL_DEPTH_BUFFER_BIT);
+    glEnable(GL_BLEND);
+    glDisable(GL_LIGHTING);
+    glColor4f(backRed, backGreen, backBlue, 0.1f);
+    glBegin(GL_QUADS);
+    glVertex3f(-100, -100, 0);
+    glVertex3f(100, -100, 0);
+    glVertex3f(100, 100, 0);
+    glVertex3f(-100, 100, 0);
+    glEnd();
+    glClear(GL_DEPTH_BUFFER_BIT);
+  } else {
+    glClearColor(backRed, backGreen, backBlue, 1);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+  }
+  const float fade = 1 - 0.1f * speedMult;
+  backRed *= fade;
+  backGreen *= fade;
+  backBlue *= fade;
+}
+
+constexpr float kHalfViewH = 6.25f; // half the view at zoom 1, with a margin
+constexpr float kHalfViewV = 4.25f;
+
+void FrameCamera() {
+  FindCenter();
+  QuantiseScale();
+  actualScreenH = 0.8f * actualScreenH + 0.2f * screenH;
+  actualScreenV = 0.8f * actualScreenV + 0.2f * screenV;
+  actualScale = 0.8f * actualScale + 0.2f * quantisedScale;
+  if (levelRight - actualScreenH < kHalfViewH / actualScale) actualScreenH = levelRight - kHalfViewH / actualScale;
+  if (levelTop - actualScreenV < kHalfViewV / actualScale) actualScreenV = levelTop - kHalfViewV / actualScale;
+  if (actualScreenH - levelLeft < kHalfViewH / actualScale) actualScreenH = levelLeft + kHalfViewH / actualScale;
+  if (actualScreenV - levelBottom < kHalfViewV / actualScale) actualScreenV = levelBottom + kHalfViewV / actualScale;
+  const bool narrow = levelRight - levelLeft < 2 * kHalfViewH;
+  const bool low = levelTop - levelBottom < 2 * kHalfViewV;
+  if (narrow) actualScreenH = 0;
+  if (low) actualScreenV = 0;
+  if (narrow && low) actualScale = 1;
+}
+
+static bool usesPuck() { return gameType == kAirHockey || gameType == kPinata; }
+
+static void stepPuck() {
+  if (!usesPuck() || !puck) return;
+  DoPlayer(puck);
+  if (puck->turbo > 0) {
+    puck->turbo -= 1.0f;
+    for (int k = 0; k < 3; k++) DoPlayer(puck);
+  }
+}
+
+static void collideWithOthers(player *p, bool includeSelf) {
+  for (int j = 0; j < numPlayers; j++) {
+    player *q = players[j];
+    if (!q->alive || !q->active || (q == p && !includeSelf)) continue;
+    CollidePlayers(p, q);
+  }
+}
+
+// One ball's share of the frame: its step, turbo steps and collisions.
+static void stepBall(player *p) {
+  DoPlayer(p);
+  if (usesPuck() && puck) CollidePlayers(p, puck);
+  if (p->turbo != 0) {
+    p->turbo -= speedMult;
+    for (int k = 0; k < 3 && p->turbo > 0; k++) {
+      collideWithOthers(p, false);
+      DoPlayer(p);
+    }
+  }
+  collideWithOthers(p, true);
+  CollideParticles(firstParticle, p);
+}
+
+static void stepBalls() {
+  for (int i = 0; i < numPlayers; i++) {
+    player *p = players[i];
+    if (p == puck || !p->alive || !p->active) continue;
+    stepBall(p);
+  }
+  if (usesPuck() && puck) CollideParticles(firstParticle, puck);
+}
+
+void Display() {
+  cyclingCount++;
+  playersDrawn = 0;
+  SoundIdle();
+  stepGravityReset();
+  clearScreen();
+  PowerUpSpawnStep();
+  FrameCamera();
+  if (frameReport) std::fprintf(frameReport, "done displaying a frame\n");
+  glPushMatrix();
+  glPushMatrix();
+  glScalef(actualScale, actualScale, actualScale);
+  glTranslatef(-actualScreenH, -actualScreenV, 0);
+  glDisable(GL_LIGHTING);
+  DrawBackground();
+  DrawParticles(firstParticle);
+  if (gameType == kCaptureTheFlag || gameType == kAirHockey) {
+    DrawFlag(0);
+    DrawFlag(1);
+  }
+  glPushMatrix();
+  stepPuck();
+  stepBalls();
+  glPopMatrix();
+  DrawMessages(firstMessage);
+  glTranslatef(actualScreenH, actualScreenV, 0);
+  glScalef(1 / actualScale, 1 / actualScale, 1 / actualScale);
+  UpdateScore();
+  glPopMatrix();
+  glPopMatrix();
+  DrawScores();
+  glFinish();
+  glutSwapBuffers();
+}
+
+// ---- Input ----------------------------------------------------------------------------
+constexpr unsigned char kEscape = 27;
+
+static void gameWideKey(unsigned char key) {
+  switch (key) {
+  case kEscape:
+    glutDisplayFunc(TitleScreen);
+    glutKeyboardFunc(nullptr);
+    ResetAll();
+    break;
+  case '+': spheredetail++; break;
+  case '-': spheredetail--; break;
+  case 'p': paused = !paused; break;
+  case 'r': ResetPositions(); break;
+  default: break;
+  }
+}
+
+static void letGo(player *p) {
+  if (p->block >= 0 && p->block < kMaxBlocks) {
+    block &b = blocks[p->block];
+    if (gameType == kBlinkMatch)
+      b.blink = -1;
+    else if (b.type == kNodeBlinkRelease)
+      b.blink = b.h1;
+  }
+  p->block = kRopeFree;
+}
+
+void Key(unsigned char key, int, int) {
+  gameWideKey(key);
+  for (int i = 0; i < numPlayers; i++) {
+    player *p = players[i];
+    if (key == static_cast<unsigned char>(p->key)) {
+      if (p->ai != kHuman) return; // a bot earlier in the roster swallows the key
+      if (p->block == kRopeFree) {
+        p->attatches++;
+        p->block = kRopeRequested;
+      } else {
+        letGo(p);
+      }
+    }
+    if (key == static_cast<unsigned char>(p->powerUpKey) && p->ai == kHuman) ProcessPowerUp(p);
+  }
+  glutPostRedisplay();
+}
+
+void SpecialKey(int, int, int) {}
+
+void PassiveMotion(int px, int py) {
+  mouseH = static_cast<int>(px / heightRatio);
+  mouseV = static_cast<int>(py / heightRatio);
+  const float wide = 4.0f / 3.0f;
+  if (ar > wide) {
+    mouseH = static_cast<int>((wide - ar) * 240 + mouseH);
+  } else {
+    float shrink = ar * 3 / 4;
+    mouseH = static_cast<int>(mouseH / shrink);
+    mouseV = static_cast<int>(mouseV / shrink);
+    mouseV = static_cast<int>((0.75f - 1 / ar) * 320 + mouseV);
+  }
+}
+
+void Buttonfunc(int, int state, int px, int py) {
+  PassiveMotion(px, py);
+  buttonDown = 1 - state;
+}
+
+// ---- Gravity field --------------------------------------------------------------------
+static void applyField(float *h, float *v) {
+  const float g = gravity, s = speedMult;
+  switch (gravityMode) {
+  case kGravityPlanetary: {
+    float r = std::sqrt(*h * *h + *v * *v);
+    if (r != 0) {
+      *v -= (*v * g / r) * s;
+      *h -= (*h * g / r) * s;
+    }
+    break;
+  }
+  case kGravityWhirlwind: {
+    float r = std::sqrt(*h * *h + *v * *v);
+    if (r != 0) {
+      *v += (*h * g / r) * s;
+      *h -= (*v * g / r) * s;
+    }
+    break;
+  }
+  case kGravityVacuum: {
+    if (!suctionPlayer) break;
+    const int slot = curSlot(suctionPlayer);
+    float *sh = &suctionPlayer->x[slot], *sv = &suctionPlayer->y[slot];
+    if (h == sh && v == sv) {
+      if (suctionPlayer->moveDelay > 0) gravityMode = kGravityNormal;
+      break;
+    }
+    float d = std::sqrt((*h - *sh) * (*h - *sh) + (*v - *sv) * (*v - *sv));
+    if (g < 0) d = -d;
+    if (d != 0) {
+      *v -= ((*v - *sv) * g / d) * s;
+      *h -= ((*h - *sh) * g / d) * s;
+    }
+    break;
+  }
+  default:
+    *v -= g * s;
+    break;
+  }
+}
+
+static void applyShields(float *h, float *v, float hv, float vv) {
+  for (int i = 0; i < numPlayers; i++) {
+    player *q = players[i];
+    if (!q->active || !q->alive) continue;
+    const int slot = curSlot(q);
+    if (&q->x[slot] == h && &q->y[slot] == v) continue; // never the carrier itself
+    float dh = q->x[slot] - *h, dv = q->y[slot] - *v;
+    float d2 = dh * dh + dv * dv;
+    if (q->magShield > 0 && d2 < 4.0f) {
+      *h += vv * 0.05f;
+      *v -= hv * 0.05f;
+    }
+    if (q->gravShield > 0 && d2 < 4.0f && d2 > 0) {
+      *h -= (dh / d2) * 0.01f;
+      *v -= (dv / d2) * 0.01f;
+    }
+  }
+}
+
+void ApplyGravity(float *h, float *v, float hv, float vv, int unblockable) {
+  applyField(h, v);
+  if (!unblockable) applyShields(h, v, hv, vv);
+}
+
+// ---- Round and full reset ------------------------------------------------------------
+static void placeOnStart(player *p) {
+  p->frame = 1;
+  p->x[0] = p->hStart;
+  p->y[0] = p->vStart;
+  p->x[1] = p->hStart + p->hvStart;
+  p->y[1] = p->vStart + p->vvStart;
+}
+
+static void resetRoundBall(player *p) {
+  p->alive = 1;
+  p->block = kRopeFree;
+  placeOnStart(p);
+  p->supernovaCharge = 0;
+  p->shield -= p->chase;
+  p->chase = 0;
+  p->charge = 0;
+  p->moveDelay = 0;
+  p->stop = 0;
+  p->ghost = 30;
+}
+
+constexpr float kReturnBlink = 50.0f; // ticks into a round before a vanished node returns
+
+static void restoreNodes() {
+  for (int i = 0; i <= blockNum && i < kMaxBlocks; i++) {
+    block &b = blocks[i];
+    if (b.blink < 0 || (b.blink > kReturnBlink && b.type != kNodeBlinkPeriodic)) b.blink = kReturnBlink;
+    if (b.type == kNodeUnstable || gameType == kUnstableMatch) {
+      b.h = b.h1;
+      b.v = b.v1;
+      b.h2 = b.v2 = 0;
+    }
+  }
+}
+
+void ResetPositions() {
+  for (int i = 0; i < numPlayers; i++) resetRoundBall(players[i]);
+  if (puck) {
+    if (usesPuck()) {
+      puck->alive = 1;
+      puck->block = kRopeFree;
+      puck->mass = 1.0f;
+      placeOnStart(puck);
+    } else {
+      puck->alive = 0;
+    }
+  }
+  if (!isTeamGame()) {
+    for (int k = 0; k < randomPos; k++) {
+      int a = gameRand() / 5461 % kRosterSize;
+      int b = gameRand() / 5461 % kRosterSize;
+      Swap(a, b);
+    }
+  }
+  restoreNodes();
+  ClearParticles();
+}
+
+void ResetAll() {
+  currentLevel = 0;
+  contrails = 0;
+  for (int i = 0; i < numPlayers; i++) {
+    player *p = players[i];
+    p->score = 0;
+    p->aliveTime = 0;
+    p->magShield = 0;
+    p->gravShield = 0;
+    p->freezeRay = 0;
+    p->powerUpType = kPowerNone;
+    p->alive = 1;
+    p->ghost = 30;
+  }
+  playerPresent = 0;
+  glClearColor(0, 0, 0, 1);
+  ReadPrefs();
+  ReadLevelFile(defaultLevels);
+  ResetPositions();
+}
+
+void Swap(int player1, int player2) {
+  if (player1 < 0 || player2 < 0 || player1 >= numPlayers || player2 >= numPlayers) return;
+  player *a = players[player1], *b = players[player2];
+  const float ah = a->x[curSlot(a)], av = a->y[curSlot(a)];
+  const float aph = a->x[prevSlot(a)], apv = a->y[prevSlot(a)];
+  const float bh = b->x[curSlot(b)], bv = b->y[curSlot(b)];
+  const float bph = b->x[prevSlot(b)], bpv = b->y[prevSlot(b)];
+  a->frame = b->frame = 1;
+  a->x[1] = bh, a->y[1] = bv, a->x[0] = bph, a->y[0] = bpv;
+  b->x[1] = ah, b->y[1] = av, b->x[0] = aph, b->y[0] = apv;
+  std::swap(a->graphicAngle, b->graphicAngle);
+  std::swap(a->anglev, b->anglev);
+  std::swap(a->block, b->block);
+  std::swap(a->distance, b->distance);
+}
+
+void PrepareUnstableMatch() {
+  for (int i = 0; i <= blockNum && i < kMaxBlocks; i++) {
+    block &b = blocks[i];
+    if (b.type != kNodeStill) continue;
+    b.h1 = b.h;
+    b.v1 = b.v;
+    b.h2 = b.v2 = 0;
+  }
+}
+
+// ---- Floating messages (drawn by a later module; the list is kept here) ---------------------
+void DrawMessages(messList *) {}
+void PushMessage(float, float, float, float, float, const char *, float *, float *, int *, int) {}
+void ClearMessages() {}
+void Say(const char *) {}
+
+// ---- Power-up spawn -------------------------------------------------------------------
+void PowerUpSpawnStep() {}

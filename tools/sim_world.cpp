@@ -1,0 +1,188 @@
+// The game's start-up without a window, a virtual clock, and JSON views of the world.
+#include "sim_world.h"
+
+#include "TethrixExtern.h"
+
+#include <cstring>
+
+namespace {
+
+double virtualTime = 1.0;
+
+// Every read moves the clock on a little, as a real clock would while the
+// regulator spins; frames themselves advance it by exactly a frame.
+double virtualClock() {
+  virtualTime += 1e-6;
+  return virtualTime;
+}
+
+void jsonString(FILE *out, const char *s) {
+  std::fputc('"', out);
+  for (const unsigned char *c = reinterpret_cast<const unsigned char *>(s); *c; c++) {
+    if (*c == '"' || *c == '\\')
+      std::fprintf(out, "\\%c", *c);
+    else if (*c < 0x20 || *c >= 0x7f)
+      std::fprintf(out, "\\u%04x", *c);
+    else
+      std::fputc(*c, out);
+  }
+  std::fputc('"', out);
+}
+
+void jsonChar(FILE *out, char c) {
+  char s[2] = {c, 0};
+  if (c == 0)
+    std::fputs("\"\\u0000\"", out);
+  else
+    jsonString(out, s);
+}
+
+void num(FILE *out, const char *key, double v, bool comma = true) {
+  std::fprintf(out, "\"%s\":%.9g%s", key, v, comma ? "," : "");
+}
+
+void inum(FILE *out, const char *key, int v, bool comma = true) {
+  std::fprintf(out, "\"%s\":%d%s", key, v, comma ? "," : "");
+}
+
+void dumpNode(FILE *out, const block &b) {
+  std::fputc('{', out);
+  num(out, "h", b.h), num(out, "v", b.v), num(out, "period", b.period);
+  num(out, "position", b.position), num(out, "h1", b.h1), num(out, "v1", b.v1);
+  num(out, "h2", b.h2), num(out, "v2", b.v2), num(out, "rot", b.rot), num(out, "rotv", b.rotv);
+  inum(out, "checkPoint", b.checkPoint), inum(out, "powerUp", b.powerUp);
+  num(out, "blink", b.blink), inum(out, "type", b.type, false);
+  std::fputc('}', out);
+}
+
+void dumpWall(FILE *out, const wall &w) {
+  std::fputc('{', out);
+  num(out, "h1", w.h1), num(out, "v1", w.v1), num(out, "h2", w.h2), num(out, "v2", w.v2);
+  num(out, "elasticity", w.elasticity), inum(out, "isFlipper", w.isFlipper);
+  num(out, "defaultH2", w.defaultH2), num(out, "defaultV2", w.defaultV2);
+  num(out, "currentAngle", w.currentAngle), inum(out, "goingUp", w.goingUp);
+  num(out, "flipAngle", w.flipAngle), num(out, "flipSpeed", w.flipSpeed, false);
+  std::fputc('}', out);
+}
+
+void dumpFlag(FILE *out, const flag &f) {
+  std::fputc('{', out);
+  num(out, "h", f.h), num(out, "v", f.v), num(out, "hstart", f.hstart);
+  num(out, "vstart", f.vstart), num(out, "downTime", f.downTime, false);
+  std::fputc('}', out);
+}
+
+void dumpPlayer(FILE *out, const player &p) {
+  std::fputs("{\"name\":", out);
+  jsonString(out, p.name);
+  std::fputs(",\"sound\":", out);
+  jsonString(out, p.sound);
+  std::fputs(",\"key\":", out);
+  jsonChar(out, p.key);
+  std::fputs(",\"powerUpKey\":", out);
+  jsonChar(out, p.powerUpKey);
+  std::fputc(',', out);
+  inum(out, "playerID", p.playerID), inum(out, "team", p.team);
+  num(out, "r", p.r), num(out, "g", p.g), num(out, "b", p.b);
+  num(out, "radius", p.radius), num(out, "defaultSize", p.defaultSize), num(out, "mass", p.mass);
+  inum(out, "sprite", p.sprite), inum(out, "active", p.active), inum(out, "ai", p.ai);
+  num(out, "hStart", p.hStart), num(out, "vStart", p.vStart);
+  num(out, "hvStart", p.hvStart), num(out, "vvStart", p.vvStart, false);
+  std::fputc('}', out);
+}
+
+template <typename T, typename F> void list(FILE *out, const char *key, const T *items, int n, F each) {
+  std::fprintf(out, "\"%s\":[", key);
+  for (int i = 0; i < n; i++) {
+    if (i) std::fputc(',', out);
+    each(out, items[i]);
+  }
+  std::fputs("],", out);
+}
+
+void intList(FILE *out, const char *key, const int *v, int n) {
+  std::fprintf(out, "\"%s\":[", key);
+  for (int i = 0; i < n; i++) std::fprintf(out, "%s%d", i ? "," : "", v[i]);
+  std::fputs("],", out);
+}
+
+} // namespace
+
+void SimStartup(unsigned seed, int level) {
+  ResetWorld();
+  frameReport = nullptr;
+  gameSrand(seed);
+  cosmeticSrand(seed ^ 0x5eedu);
+  currentLevel = level;
+  BuildRoster();
+  StartupReads(false);
+  ReadLevelFile(defaultLevels);
+  ResetPositions();
+}
+
+void SimClockInstall() {
+  virtualTime = 1.0;
+  SetClock(virtualClock);
+  oldTime = mtime();
+  newTime = mtime();
+}
+
+void SimClockAdvanceFrame() { virtualTime += 1.0 / 40.0; }
+
+void SimFrame() {
+  SimClockAdvanceFrame();
+  RegulateFrameRate();
+  Display();
+}
+
+void DumpWorld(FILE *out) {
+  std::fputs("{\"levelname\":", out);
+  jsonString(out, levelname);
+  std::fputc(',', out);
+  inum(out, "numLevels", numLevels), inum(out, "currentLevel", currentLevel);
+  inum(out, "gameType", gameType), inum(out, "maxScore", maxScore);
+  intList(out, "gameScores", gameScores, kNumGameTypes);
+  num(out, "levelLeft", levelLeft), num(out, "levelRight", levelRight);
+  num(out, "levelTop", levelTop), num(out, "levelBottom", levelBottom);
+  num(out, "gameSpeed", gameSpeed), num(out, "maxDist", maxDist);
+  inum(out, "numCheckPoints", numCheckPoints), inum(out, "blockNum", blockNum);
+  int nodes = blockNum + 1 < kMaxBlocks ? blockNum + 1 : kMaxBlocks;
+  list(out, "nodes", blocks, nodes, dumpNode);
+  list(out, "walls", walls, wallNum, dumpWall);
+  list(out, "flags", flags, kNumFlags, dumpFlag);
+  std::fputs("\"players\":[", out);
+  for (int i = 0; i < numPlayers; i++) {
+    if (i) std::fputc(',', out);
+    dumpPlayer(out, *players[i]);
+  }
+  std::fputs("],", out);
+  inum(out, "powerUpsInList", powerUpsInList);
+  intList(out, "powerUpFrequency", powerUpFrequency, kNumPowerUps);
+  inum(out, "powerUpInfrequency", powerUpInfrequency), inum(out, "powerUpSetID", powerUpSetID);
+  std::fputs("\"powerUpSetName\":", out);
+  jsonString(out, powerUpSetName);
+  std::fputc(',', out);
+  inum(out, "useFullScreen", useFullScreen), inum(out, "soundMode", soundMode, false);
+  std::fputs("}\n", out);
+}
+
+void TraceFrame(FILE *out, int frame) {
+  std::fprintf(out, "{\"frame\":%d,\"speedMult\":%.9g,\"players\":[", frame, speedMult);
+  for (int i = 0; i < numPlayers; i++) {
+    const player &p = *players[i];
+    std::fprintf(out, "%s{", i ? "," : "");
+    inum(out, "id", p.playerID), inum(out, "alive", p.alive), inum(out, "active", p.active);
+    inum(out, "ai", p.ai), num(out, "h", p.x[curSlot(&p)]), num(out, "v", p.y[curSlot(&p)]);
+    inum(out, "block", p.block), num(out, "moveDelay", p.moveDelay), inum(out, "score", p.score);
+    num(out, "radius", p.radius), num(out, "anglev", p.anglev), num(out, "distance", p.distance);
+    inum(out, "lastHit", p.lastHit), inum(out, "suicides", p.suicides);
+    intList(out, "playerKills", p.playerKills, kRosterSize);
+    inum(out, "attatches", p.attatches), num(out, "timeFree", p.timeFree);
+    num(out, "timeAttatched", p.timeAttatched, false);
+    std::fputc('}', out);
+  }
+  std::fputs("],\"nodes\":[", out);
+  for (int i = 0; i <= blockNum && i < kMaxBlocks; i++)
+    std::fprintf(out, "%s[%.9g,%.9g,%.9g]", i ? "," : "", blocks[i].h, blocks[i].v, blocks[i].blink);
+  std::fputs("]}\n", out);
+}

@@ -1,0 +1,186 @@
+// tethrix-sim: the game without a window. Loads the world as the game does and
+// runs its frames on a virtual clock, for traces, replays and speed checks.
+#include "TethrixExtern.h"
+#include "sim_world.h"
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <map>
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+const char kUsage[] =
+    "usage: tethrix-sim [options]\n"
+    "  --data DIR       data folder (level.def, prefs.def); default: found as the game finds it\n"
+    "  --level N        level to load (sets currentLevel before the first read)\n"
+    "  --seed S         seed of the gameplay random source (default 1)\n"
+    "  --frames N       game frames to run (default 0)\n"
+    "  --dump-world     print the loaded world as one JSON object before any frame\n"
+    "  --trace FILE     write one JSON line per frame to FILE ('-' for standard output)\n"
+    "  --human LIST     make these roster players human and active, e.g. 0,5\n"
+    "  --active LIST    make exactly these roster players take part\n"
+    "  --keys FILE      replay key presses: lines \"FRAME CHAR\" (CHAR may be esc or space)\n"
+    "  --bench          run the frames uncapped and print frames per second last\n"
+    "  --help           this text\n";
+
+struct Options {
+  std::string data;
+  int level = 0;
+  unsigned seed = 1;
+  long frames = 0;
+  bool dump = false;
+  bool bench = false;
+  std::string trace;
+  std::string keys;
+  std::vector<int> humans;
+  std::vector<int> active;
+  bool activeGiven = false;
+};
+
+[[noreturn]] void fail(const std::string &msg) {
+  std::fprintf(stderr, "tethrix-sim: %s\n%s", msg.c_str(), kUsage);
+  std::exit(2);
+}
+
+long parseNumber(const char *opt, const char *text, long lo, long hi) {
+  char *end = nullptr;
+  long v = std::strtol(text, &end, 10);
+  if (!*text || *end || v < lo || v > hi) fail(std::string("bad value for ") + opt + ": " + text);
+  return v;
+}
+
+std::vector<int> parseList(const char *opt, const char *text) {
+  std::vector<int> out;
+  std::string s(text);
+  size_t start = 0;
+  while (start <= s.size()) {
+    size_t comma = s.find(',', start);
+    std::string item = s.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
+    out.push_back(static_cast<int>(parseNumber(opt, item.c_str(), 0, kRosterSize - 1)));
+    if (comma == std::string::npos) break;
+    start = comma + 1;
+  }
+  return out;
+}
+
+Options parseArgs(int argc, char **argv) {
+  Options o;
+  for (int i = 1; i < argc; i++) {
+    std::string a = argv[i];
+    auto value = [&]() -> const char * {
+      if (i + 1 >= argc) fail("missing value for " + a);
+      return argv[++i];
+    };
+    if (a == "--help" || a == "-h") {
+      std::fputs(kUsage, stdout);
+      std::exit(0);
+    } else if (a == "--data") o.data = value();
+    else if (a == "--level") o.level = static_cast<int>(parseNumber("--level", value(), 0, 1 << 20));
+    else if (a == "--seed") o.seed = static_cast<unsigned>(parseNumber("--seed", value(), 0, 4294967295L));
+    else if (a == "--frames") o.frames = parseNumber("--frames", value(), 0, 100000000L);
+    else if (a == "--dump-world") o.dump = true;
+    else if (a == "--bench") o.bench = true;
+    else if (a == "--trace") o.trace = value();
+    else if (a == "--keys") o.keys = value();
+    else if (a == "--human") o.humans = parseList("--human", value());
+    else if (a == "--active") {
+      o.active = parseList("--active", value());
+      o.activeGiven = true;
+    } else fail("unknown option " + a);
+  }
+  return o;
+}
+
+void enterDataFolder(Options &o, const char *argv0) {
+  if (o.data.empty()) {
+    char dir[4096] = "";
+    if (!FindDataFolder(argv0, dir, sizeof dir)) fail("cannot find the data folder; use --data DIR");
+    o.data = dir;
+  }
+  struct stat st;
+  if (chdir(o.data.c_str()) != 0) fail("cannot enter data folder " + o.data);
+  if (stat("level.def", &st) != 0 || access("level.def", R_OK) != 0)
+    fail("no readable level.def in " + o.data);
+}
+
+// Key presses by frame, in file order.
+std::multimap<long, unsigned char> readKeys(const std::string &file) {
+  std::multimap<long, unsigned char> keys;
+  FILE *in = std::fopen(file.c_str(), "r");
+  if (!in) fail("cannot read key file " + file);
+  char line[256];
+  int lineNo = 0;
+  while (std::fgets(line, sizeof line, in)) {
+    lineNo++;
+    long frame;
+    char word[64];
+    if (line[0] == '#' || line[0] == '\n') continue;
+    if (std::sscanf(line, "%ld %63s", &frame, word) != 2 || frame < 0)
+      fail(file + ":" + std::to_string(lineNo) + ": expected \"FRAME CHAR\"");
+    unsigned char key;
+    if (std::strcmp(word, "esc") == 0) key = 27;
+    else if (std::strcmp(word, "space") == 0) key = ' ';
+    else if (std::strlen(word) == 1) key = static_cast<unsigned char>(word[0]);
+    else fail(file + ":" + std::to_string(lineNo) + ": unknown key " + word);
+    keys.emplace(frame, key);
+  }
+  std::fclose(in);
+  return keys;
+}
+
+void applyRoster(const Options &o) {
+  if (o.activeGiven)
+    for (int i = 0; i < numPlayers; i++) players[i]->active = 0;
+  for (int i : o.active)
+    if (i < numPlayers) players[i]->active = 1;
+  for (int i : o.humans) {
+    if (i >= numPlayers) continue;
+    players[i]->ai = kHuman;
+    players[i]->active = 1;
+  }
+  // Counted as the score bar counts humans taking part.
+  playerPresent = 0;
+  for (int i = 0; i < numPlayers; i++)
+    if (players[i]->active && players[i]->ai == kHuman) playerPresent++;
+}
+
+} // namespace
+
+int main(int argc, char **argv) {
+  Options o = parseArgs(argc, argv);
+  std::multimap<long, unsigned char> keys;
+  if (!o.keys.empty()) keys = readKeys(o.keys); // before leaving the working directory
+  FILE *trace = nullptr;
+  if (!o.trace.empty()) {
+    trace = o.trace == "-" ? stdout : std::fopen(o.trace.c_str(), "w");
+    if (!trace) fail("cannot write trace file " + o.trace);
+  }
+  enterDataFolder(o, argv[0]);
+  SimStartup(o.seed, o.level);
+  applyRoster(o);
+  if (o.dump) DumpWorld(stdout);
+  SimClockInstall();
+  double busy = 0;
+  for (long f = 0; f < o.frames; f++) {
+    auto range = keys.equal_range(f);
+    for (auto it = range.first; it != range.second; ++it) Key(it->second, 0, 0);
+    SimClockAdvanceFrame();
+    RegulateFrameRate();
+    auto t0 = std::chrono::steady_clock::now();
+    Display();
+    busy += std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+    if (trace) TraceFrame(trace, static_cast<int>(f));
+  }
+  if (trace && trace != stdout) std::fclose(trace);
+  if (o.bench) {
+    double fps = busy > 0 ? o.frames / busy : 0;
+    std::printf("bench: %ld frames of Display in %.3f s: %.0f frames/s\n", o.frames, busy, fps);
+  }
+  return 0;
+}
