@@ -25,6 +25,12 @@ int main(int argc, char **argv) {
   StartupReads(true);
   ReadLevelFile(defaultLevels); // the arena the first frame shows
   ResetPositions();
+  // Until the score bar lets players join, the balls in play are keyboard players.
+  for (int i = 0; i < numPlayers; i++)
+    if (players[i]->active) {
+      players[i]->ai = kHuman;
+      playerPresent++;
+    }
   glutCreateWindow("Tethrix");
   if (useFullScreen) glutFullScreen();
   Init();

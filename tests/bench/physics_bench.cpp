@@ -1,0 +1,58 @@
+// Speed of one game frame and of the ball steps, six balls on 400 nodes.
+#include <benchmark/benchmark.h>
+
+#include "TethrixExtern.h"
+#include "sim_world.h"
+
+#include <unistd.h>
+
+namespace {
+
+void loadBenchLevel() {
+  static bool entered = false;
+  if (!entered) {
+    entered = chdir(TETHRIX_BENCH_DATA) == 0;
+    if (!entered) std::abort();
+  }
+  SimStartup(7, 0);
+  for (int i = 0; i < numPlayers; i++) {
+    players[i]->active = 1;
+    players[i]->block = kRopeRequested; // everyone swinging
+  }
+  SimClockInstall();
+}
+
+void BM_GameFrame(benchmark::State &state) {
+  loadBenchLevel();
+  for (auto _ : state) {
+    SimFrame();
+    for (int i = 0; i < numPlayers; i++)
+      if (!players[i]->alive) ResetPlayer(players[i]); // keep six balls in play
+  }
+  state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_GameFrame);
+
+void BM_SixBallSteps(benchmark::State &state) {
+  loadBenchLevel();
+  for (auto _ : state) {
+    for (int i = 0; i < numPlayers; i++) {
+      player *p = players[i];
+      if (!p->alive) ResetPlayer(p);
+      DoPlayer(p);
+    }
+  }
+}
+BENCHMARK(BM_SixBallSteps);
+
+void BM_FindNearestBlock(benchmark::State &state) {
+  loadBenchLevel();
+  float h = 0;
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(FindNearestBlock(h, 1.0f));
+    h = h > 19 ? -19 : h + 0.37f;
+  }
+}
+BENCHMARK(BM_FindNearestBlock);
+
+} // namespace
