@@ -1,9 +1,13 @@
 # make run: install what is missing, build and play. make test: install, build, run every test.
+# make fuzz: each file reader's fuzz target for FUZZ_SECONDS.
 BUILD ?= build
 ASAN_BUILD ?= build-asan
+FUZZ_BUILD ?= build-fuzz
+FUZZ_SECONDS ?= 60
+FUZZ_TARGETS = image level
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 
-.PHONY: all deps build run test test-unit test-asan bench clean
+.PHONY: all deps build run test test-unit test-asan bench fuzz clean
 
 all: build
 
@@ -33,5 +37,21 @@ test-asan: build
 bench: build
 	./$(BUILD)/tethrix_bench
 
+# libFuzzer under AddressSanitizer and UndefinedBehaviorSanitizer, seeded from
+# tools/fuzz/corpus (only read); new inputs and any crash stay in FUZZ_BUILD.
+fuzz: deps
+	cmake -S . -B $(FUZZ_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
+	  -DTETHRIX_FUZZ=ON -DTETHRIX_GAME=OFF -DTETHRIX_TESTS=OFF -DTETHRIX_BENCH=OFF
+	cmake --build $(FUZZ_BUILD) -j $(JOBS) --target $(addprefix fuzz_,$(FUZZ_TARGETS))
+	@out=$(abspath $(FUZZ_BUILD)); for t in $(FUZZ_TARGETS); do \
+	  mkdir -p $$out/corpus/$$t $$out/crashes/$$t || exit 1; \
+	  echo "fuzz_$$t: $(FUZZ_SECONDS) s"; \
+	  ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+	    $$out/fuzz_$$t -max_total_time=$(FUZZ_SECONDS) -timeout=10 -close_fd_mask=2 \
+	    -print_final_stats=1 -artifact_prefix=$$out/crashes/$$t/ \
+	    $$out/corpus/$$t $(CURDIR)/tools/fuzz/corpus/$$t || exit 1; \
+	done; \
+	echo "fuzz: $(words $(FUZZ_TARGETS)) passed, 0 failed"
+
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)

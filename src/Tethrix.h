@@ -23,6 +23,13 @@ constexpr int kLineSize = 256;         // longest line the file reader keeps
 
 constexpr float kMassPerCubicRadius = 37.037f; // mass = radius^3 * this
 
+// ---- Texture names ---------------------------------------------------------
+constexpr unsigned kTexSprites = 1; // the binding drawing routines return to
+constexpr unsigned kTexTitle = 3;
+constexpr unsigned kTexNode = 4;
+constexpr unsigned kTexFont = 5;
+constexpr unsigned kTexWall = 6; // walls have their own picture, not the font's name
+
 // ---- Game types ------------------------------------------------------------
 constexpr int kDeathmatch = 1000;
 constexpr int kTeamDeathmatch = 1001;

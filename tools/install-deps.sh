@@ -8,6 +8,7 @@ packages=(
   libgl1-mesa-dev libglu1-mesa-dev freeglut3-dev
   libsdl2-mixer-dev
   libgtest-dev libbenchmark-dev
+  clang libclang-rt-14-dev
   xvfb xauth xdotool x11-apps imagemagick
 )
 

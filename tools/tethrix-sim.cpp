@@ -1,6 +1,7 @@
 // tethrix-sim: the game without a window. Loads the world as the game does and
 // runs its frames on a virtual clock, for traces, replays and speed checks.
 #include "TethrixExtern.h"
+#include "readtex.h"
 #include "sim_world.h"
 
 #include <chrono>
@@ -27,6 +28,7 @@ const char kUsage[] =
     "  --active LIST    make exactly these roster players take part\n"
     "  --keys FILE      replay key presses: lines \"FRAME CHAR\" (CHAR may be esc or space)\n"
     "  --bench          run the frames uncapped and print frames per second last\n"
+    "  --image FILE     decode an SGI picture as the game does; write it as PAM to standard output\n"
     "  --help           this text\n";
 
 struct Options {
@@ -38,6 +40,7 @@ struct Options {
   bool bench = false;
   std::string trace;
   std::string keys;
+  std::string image;
   std::vector<int> humans;
   std::vector<int> active;
   bool activeGiven = false;
@@ -88,6 +91,7 @@ Options parseArgs(int argc, char **argv) {
     else if (a == "--bench") o.bench = true;
     else if (a == "--trace") o.trace = value();
     else if (a == "--keys") o.keys = value();
+    else if (a == "--image") o.image = value();
     else if (a == "--human") o.humans = parseList("--human", value());
     else if (a == "--active") {
       o.active = parseList("--active", value());
@@ -150,10 +154,30 @@ void applyRoster(const Options &o) {
     if (players[i]->active && players[i]->ai == kHuman) playerPresent++;
 }
 
+// The picture as a binary PAM, top row first (the reader's rows are bottom first).
+int writeImage(const std::string &file) {
+  TK_RGBImageRec *image = tkRGBImageLoad(file.c_str());
+  if (!image) return 1;
+  static const char *const kTupleTypes[] = {"", "GRAYSCALE", "GRAYSCALE_ALPHA", "RGB", "RGB_ALPHA"};
+  std::printf("P7\nWIDTH %d\nHEIGHT %d\nDEPTH %d\nMAXVAL 255\n", image->sizeX, image->sizeY,
+              image->components);
+  if (image->components < 5) std::printf("TUPLTYPE %s\n", kTupleTypes[image->components]);
+  std::printf("ENDHDR\n");
+  const size_t rowBytes = static_cast<size_t>(image->sizeX) * image->components;
+  bool ok = true;
+  for (int y = image->sizeY - 1; y >= 0 && ok; y--)
+    ok = std::fwrite(image->data + y * rowBytes, 1, rowBytes, stdout) == rowBytes;
+  FreeImage(image);
+  ok = std::fflush(stdout) == 0 && ok;
+  if (!ok) std::fprintf(stderr, "tethrix-sim: cannot write the picture\n");
+  return ok ? 0 : 1;
+}
+
 } // namespace
 
 int main(int argc, char **argv) {
   Options o = parseArgs(argc, argv);
+  if (!o.image.empty()) return writeImage(o.image); // needs no data folder
   std::multimap<long, unsigned char> keys;
   if (!o.keys.empty()) keys = readKeys(o.keys); // before leaving the working directory
   FILE *trace = nullptr;

@@ -51,8 +51,9 @@ void glFrustum(GLdouble l, GLdouble r, GLdouble b, GLdouble t, GLdouble n, GLdou
 void glOrtho(GLdouble, GLdouble, GLdouble, GLdouble, GLdouble, GLdouble) {}
 void glFlush() {}
 void glFinish() {}
-void glBindTexture(GLenum, GLuint) {}
+void glBindTexture(GLenum, GLuint name) { state.boundTexture = name; }
 void glTexParameteri(GLenum, GLenum, GLint) {}
+void glPixelStorei(GLenum, GLint) {}
 void glTexEnvi(GLenum, GLenum, GLint) {}
 void glMaterialfv(GLenum, GLenum, const GLfloat *) {}
 void glColorMaterial(GLenum, GLenum) {}
@@ -61,7 +62,18 @@ void glHint(GLenum, GLenum) {}
 GLenum glGetError() { return GL_NO_ERROR; }
 
 // ---- GLU ----
-GLint gluBuild2DMipmaps(GLenum, GLint, GLsizei, GLsizei, GLenum, GLenum, const void *) { return 0; }
+GLint gluBuild2DMipmaps(GLenum, GLint internalFormat, GLsizei width, GLsizei height, GLenum format,
+                        GLenum type, const void *) {
+  state.mipmapBuilds++;
+  state.mipmapTexture = state.boundTexture;
+  state.mipmapInternalFormat = internalFormat;
+  state.mipmapWidth = width;
+  state.mipmapHeight = height;
+  state.mipmapFormat = format;
+  state.mipmapType = type;
+  if (state.boundTexture < 32) state.texturesBuilt |= 1u << state.boundTexture;
+  return 0;
+}
 
 // ---- GLUT ----
 void glutInit(int *, char **) {}

@@ -22,6 +22,13 @@ struct HeadlessState {
   unsigned enabled[8];   // capabilities seen in glEnable, most recent first
   int matrixDepth;       // glPushMatrix minus glPopMatrix
   int beginCount;        // glBegin calls
+  unsigned boundTexture; // last glBindTexture name
+  // The last gluBuild2DMipmaps call, and every texture name below 32 that got one.
+  int mipmapBuilds;
+  unsigned mipmapTexture; // the name bound at the time
+  int mipmapInternalFormat, mipmapWidth, mipmapHeight;
+  unsigned mipmapFormat, mipmapType;
+  unsigned texturesBuilt; // bit n: texture name n
 };
 
 HeadlessState &headlessState();
