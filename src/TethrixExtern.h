@@ -118,6 +118,7 @@ void HitWalls(player *p);
 void StepFlipper(wall *w);
 void CollidePlayers(player *p1, player *p2);
 void DrawPlayer(player *p);
+int faceColumn(const player *p); // the sprite sheet column that shows the ball's state
 void SpecialPlayer(player *p);
 void ProcessPowerUp(player *p);
 void ResetDoPlayer();
@@ -128,7 +129,11 @@ int FindCenter();
 void QuantiseScale();
 int teamAlive(int team);
 void DrawBackground();
+void DrawLightning(float x1, float y1, float x2, float y2, int move);
+void DrawLightning2(float x1, float y1, float x2, float y2);
 void DrawFlag(int team);
+void StepFlagHome(int team);
+void SphereAt2d(int x, int y, float size);
 
 // ---- helpers: lookups ----------------------------------------------------------
 int FindNearestBlock(float h, float v);
@@ -173,13 +178,29 @@ void AddPoint(player *p);
 void TitleScreen();
 
 // ---- sound ---------------------------------------------------------------------------
-void LoadSound(const char *programPath);
+// soundMode: which sounds play. Effects are what PlaySoundFile starts; of the announcer's
+// lines, the power-ups' collection lines are power-up sounds, the others announcer sounds.
+constexpr int kSoundModeNone = 0;
+constexpr int kSoundModeEffectsOnly = 1; // "No announcer or powerup sounds"
+constexpr int kSoundModeNoAnnouncer = 2;
+constexpr int kSoundModeNoPowerUps = 3;
+constexpr int kSoundModeAll = 4;
+struct soundQueue;
+void LoadSound(const char *programPath); // opens the audio device, or reports and stays silent
+void ShutdownSound();                    // everything released; LoadSound may run again
 void PlaySoundFile(const char *name);
 void PlaySoundFileAnnouncer(const char *name);
 void SoundIdle();
+void EmptyQueue(soundQueue *first);
+int SoundEffectsPlaying();        // effects not yet released
+int SoundLinesWaiting();          // announcer lines not yet started
+const char *SoundAnnouncerLine(); // the line being spoken, "" when silent
+bool SoundDeviceOpen();
 
 // ---- readtex / text --------------------------------------------------------------------
 void LoadTextures();
+bool LoadRGBMipmaps(const char *name, int internalFormat);
 void InitCharArray();
-void DrawStr(float h, float v, const char *text);
-void DrawStr2(float h, float v, const char *text);
+void DrawGLChar(int code);
+void DrawStr(float x, float y, const char *text);
+void DrawStr2(float x, float y, float size, const char *text);

@@ -2,7 +2,9 @@
 // preferences writer, and the search for the data folder.
 #include "TethrixExtern.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -69,9 +71,11 @@ int scanPattern(const char *line, const char *pattern, Fields &out) {
     case 'f':
       out.f[n] = std::strtof(skipBlanks(p), &end);
       break;
-    case 'i':
-      out.i[n] = static_cast<int>(std::strtol(skipBlanks(p), &end, 0));
+    case 'i': {
+      const long value = std::strtol(skipBlanks(p), &end, 0);
+      out.i[n] = static_cast<int>(std::clamp<long>(value, INT_MIN, INT_MAX));
       break;
+    }
     case 'c':
       if (!*p) return n;
       out.c[n] = *p;
@@ -98,23 +102,28 @@ int scanPattern(const char *line, const char *pattern, Fields &out) {
   return n;
 }
 
-// Reads one line of at most kLineSize characters without its line end; the
-// rest of a longer line is dropped. Returns false at the end of the file.
+// Reads one line, keeping at most kLineSize characters of it (a zero byte
+// ends the kept text); the rest of a longer line is dropped. Returns false at
+// the end of the file.
 bool readLine(Reader &r, char *buf) {
-  if (!std::fgets(buf, kLineSize + 1, r.in)) return false;
+  int ch = std::fgetc(r.in);
+  if (ch == EOF) return false;
   r.lineNo++;
-  size_t len = std::strlen(buf);
-  bool complete = len > 0 && buf[len - 1] == '\n';
-  if (!complete && len == static_cast<size_t>(kLineSize)) {
-    int ch;
-    bool dropped = false;
-    while ((ch = std::fgetc(r.in)) != EOF && ch != '\n') dropped = true;
-    if (dropped && !r.warnedLong) {
-      warn(r, "line longer than 256 characters; the rest of it is ignored");
-      r.warnedLong = true;
-    }
+  size_t len = 0;
+  bool dropped = false;
+  for (; ch != EOF && ch != '\n'; ch = std::fgetc(r.in)) {
+    if (len < static_cast<size_t>(kLineSize))
+      buf[len++] = static_cast<char>(ch);
+    else
+      dropped = true;
   }
-  while (len > 0 && (buf[len - 1] == '\n' || buf[len - 1] == '\r')) buf[--len] = '\0';
+  buf[len] = '\0';
+  if (dropped && !r.warnedLong) {
+    warn(r, "line longer than 256 characters; the rest of it is ignored");
+    r.warnedLong = true;
+  }
+  len = std::strlen(buf);
+  while (len > 0 && buf[len - 1] == '\r') buf[--len] = '\0';
   return true;
 }
 

@@ -1,6 +1,5 @@
-// Node motion, the camera framing on human balls, and the arena drawing.
+// Node motion and the camera framing on human balls.
 #include "TethrixExtern.h"
-#include "inclGL.h"
 
 #include <cmath>
 
@@ -114,54 +113,3 @@ int teamAlive(int team) {
     if (players[i]->team == team && players[i]->alive && players[i]->active) return 1;
   return 0;
 }
-
-// ---- Drawing ------------------------------------------------------------------------------
-namespace {
-
-constexpr float kNodeSize = 0.12f;
-
-void drawEdges() {
-  glColor3f(borderRed, borderGreen, borderBlue);
-  glBegin(GL_LINE_LOOP);
-  glVertex3f(levelLeft, levelBottom, 0);
-  glVertex3f(levelRight, levelBottom, 0);
-  glVertex3f(levelRight, levelTop, 0);
-  glVertex3f(levelLeft, levelTop, 0);
-  glEnd();
-}
-
-void drawNode(const block &b) {
-  if (b.blink != 0) return;
-  glColor3f(0.6f, 0.8f, 1.0f);
-  glBegin(GL_QUADS);
-  glVertex3f(b.h - kNodeSize, b.v, 0);
-  glVertex3f(b.h, b.v - kNodeSize, 0);
-  glVertex3f(b.h + kNodeSize, b.v, 0);
-  glVertex3f(b.h, b.v + kNodeSize, 0);
-  glEnd();
-}
-
-void drawWall(const wall &w) {
-  glColor3f(0.8f, 0.8f, 0.8f);
-  glBegin(GL_LINES);
-  glVertex3f(w.h1, w.v1, 0);
-  glVertex3f(w.h2, w.v2, 0);
-  glEnd();
-}
-
-} // namespace
-
-// Moves every node and swings every flipper once a frame, then draws them.
-void DrawBackground() {
-  drawEdges();
-  for (int i = 0; i <= blockNum && i < kMaxBlocks; i++) {
-    MoveBlock(i);
-    drawNode(blocks[i]);
-  }
-  for (int i = 0; i < wallNum && i < kMaxWalls; i++) {
-    if (walls[i].isFlipper) StepFlipper(&walls[i]);
-    drawWall(walls[i]);
-  }
-}
-
-void DrawFlag(int) {}

@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 int main(int argc, char **argv) {
+  std::setvbuf(stdout, nullptr, _IOLBF, 0); // the frame line reaches a log even if we are killed
   char dataDir[4096] = "";
   if (!FindDataFolder(argv[0], dataDir, sizeof dataDir) || chdir(dataDir) != 0) {
     std::fprintf(stderr, "tethrix: cannot find the game's data folder (tried %s); set TETHRIX_DATA\n",

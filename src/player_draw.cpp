@@ -7,9 +7,41 @@
 namespace {
 
 constexpr double kPi = 3.141592653589793;
+constexpr int kFaceColumns = 16;
+constexpr int kFaceRows = 6;
+constexpr float kCellWidth = 1.0f / kFaceColumns;
+constexpr float kCellHeight = 1.0f / kFaceRows;
+constexpr float kShieldScale = 1.5f;
+constexpr float kSupernovaFull = 50.0f;
+constexpr int kGhostDetail = 10;
+constexpr int kLosingMargin = 2;
 
-// The free and attached clocks and the ghost and shield countdowns run while a
-// ball is drawn, so they keep counting during a pause.
+enum FaceColumn {
+  kFaceShielded = 0,
+  kFaceGrown = 1,
+  kFaceLosing = 2,
+  kFaceTurbo = 4,
+  kFaceDrunk = 5,
+  kFaceStunned = 6,
+  kFaceShrunk = 8,
+  kFaceSlowed = 11,
+  kFaceIt = 14,
+  kFaceSupernova = 15,
+};
+
+// Every other ball among the first six is more than two points ahead.
+bool losingBadly(const player *p) {
+  bool others = false;
+  for (int i = 0; i < numPlayers && i < kRosterSize; i++) {
+    const player *q = players[i];
+    if (q == p) continue;
+    if (q->score <= p->score + kLosingMargin) return false;
+    others = true;
+  }
+  return others;
+}
+
+// The clocks run while a ball is drawn, so they keep counting during a pause.
 void tickRopeClock(player *p) {
   if (p->block < 0)
     p->timeFree += speedMult;
@@ -18,7 +50,6 @@ void tickRopeClock(player *p) {
 }
 
 void tickShield(player *p) {
-  if (p->shield <= 0) return;
   p->moveDelay = 0; // a shielded ball is never stunned
   p->shield -= speedMult;
 }
@@ -37,30 +68,116 @@ void drawRope(const player *p) {
   glEnd();
 }
 
-void drawDisc(const player *p) {
-  const int sides = spheredetail > 3 ? spheredetail : 3;
-  glBegin(GL_POLYGON);
-  for (int i = 0; i < sides; i++) {
-    const double a = 2 * kPi * i / sides;
-    glVertex3f(static_cast<float>(p->radius * std::sin(a)), static_cast<float>(p->radius * std::cos(a)), 0);
+// A point at angle a and radius rho, measured from the vertical.
+void polar(double a, double rho) {
+  glVertex3f(static_cast<float>(rho * std::sin(a)), static_cast<float>(rho * std::cos(a)), 0);
+}
+
+void drawMagShield(float t) {
+  glColor3f(1, 0, 0);
+  for (int i = 0; i < 8; i++) {
+    const double arm = t / 5 + i * kPi / 4;
+    glBegin(GL_LINE_STRIP);
+    glVertex3f(0, 0, 0);
+    for (int j = 1; j <= 7; j++) polar(arm - (8 - j) * 0.2, j / 4.0);
+    polar(arm, 2);
+    glEnd();
   }
+}
+
+void drawGravShield(float t) {
+  glColor3f(0, 1, 0);
+  for (int i = 0; i < 8; i++) {
+    const double rho = 2 * std::sin(i * kPi / 4 + t / 5);
+    glBegin(GL_LINE_STRIP);
+    for (int j = 0; j <= 8; j++) polar(j * kPi / 4, rho);
+    glEnd();
+  }
+}
+
+void drawFace(const player *p) {
+  const int row = ((p->playerID % kFaceRows) + kFaceRows) % kFaceRows; // balls past six reuse rows
+  const float u0 = faceColumn(p) * kCellWidth;
+  const float v0 = (kFaceRows - 1 - row) * kCellHeight;
+  glColor3f(1, 1, 1);
+  if (p->stop > 0) glColor3f(0.5f, 1.5f, 1.5f);
+  if (p->unblockable > 0) glColor3f(0.5f, 0.5f, 0.5f);
+  glDisable(GL_LIGHTING);
+  glEnable(GL_TEXTURE_2D);
+  glBindTexture(GL_TEXTURE_2D, kTexSprites);
+  const float r = p->radius, z = playersDrawn * 0.02f + 0.02f;
+  glBegin(GL_QUADS);
+  glTexCoord2f(u0, v0);
+  glVertex3f(-r, -r, z);
+  glTexCoord2f(u0 + kCellWidth, v0);
+  glVertex3f(r, -r, z);
+  glTexCoord2f(u0 + kCellWidth, v0 + kCellHeight);
+  glVertex3f(r, r, z);
+  glTexCoord2f(u0, v0 + kCellHeight);
+  glVertex3f(-r, r, z);
   glEnd();
+  glDisable(GL_TEXTURE_2D);
+  playersDrawn++;
+  if (p->magShield > 0) drawMagShield(p->magShield);
+  if (p->gravShield > 0) drawGravShield(p->gravShield);
+}
+
+void drawBody(player *p) {
+  if (p->ghost > 0) {
+    p->ghost -= speedMult;
+    glutWireSphere(p->radius, kGhostDetail, kGhostDetail);
+  } else if (p->sprite < 1 || p == puck) {
+    glutSolidSphere(p->radius, spheredetail, spheredetail);
+  } else {
+    drawFace(p);
+  }
+}
+
+void drawGlows(player *p) {
+  glDisable(GL_LIGHTING);
+  if (p->shield > 0) {
+    glColor4f(1, 1, 0, 0.5f);
+    glutSolidSphere(kShieldScale * p->radius, spheredetail, spheredetail);
+    tickShield(p);
+  }
+  if (p->supernovaCharge > 0 && p->supernovaCharge < kSupernovaFull) {
+    glColor4f(1, 0, 0, p->supernovaCharge * 0.02f);
+    glutSolidSphere((2 - p->supernovaCharge * 0.02f) * p->radius, spheredetail, spheredetail);
+  }
 }
 
 } // namespace
 
+int faceColumn(const player *p) {
+  if (p->moveDelay > 0) return kFaceStunned;
+  if (gameType == kTag && it == p) return kFaceIt;
+  if (p->radius < 0.8f * p->defaultSize) return kFaceShrunk;
+  if (p->radius > 1.2f * p->defaultSize) return kFaceGrown;
+  if (p->drunk > 0) return kFaceDrunk;
+  if (p->turbo > 0) return kFaceTurbo;
+  if (p->shield > 0) return kFaceShielded;
+  if (p->slow > 0) return kFaceSlowed;
+  if (p->powerUpType == kPowerSupernova) return kFaceSupernova;
+  if (losingBadly(p)) return kFaceLosing;
+  const int column = p->sprite - 1;
+  return column >= 0 && column < kFaceColumns ? column : 0;
+}
+
 void DrawPlayer(player *p) {
+  const int ownSprite = p->sprite;
   tickRopeClock(p);
   drawRope(p);
+  glEnable(GL_LIGHTING);
+  glEnable(GL_COLOR_MATERIAL);
+  glColor3f(p->r, p->g, p->b);
   glPushMatrix();
   glTranslatef(p->x[curSlot(p)], p->y[curSlot(p)], 0);
-  glColor3f(p->r, p->g, p->b);
-  if (p->ghost > 0) {
-    p->ghost -= speedMult;
-    glutWireSphere(p->radius, 10, 10);
-  } else {
-    drawDisc(p);
-  }
+  if (isTeamGame() && p != puck && p->team >= 0 && p->team < kMaxTeams && teamLeaders[p->team])
+    p->sprite = teamLeaders[p->team]->sprite; // a team shares one face
+  glRotatef(static_cast<float>(-p->graphicAngle * 180.0 / kPi), 0, 0, 1);
+  drawBody(p);
+  p->sprite = ownSprite;
+  drawGlows(p);
   glPopMatrix();
-  tickShield(p);
+  glEnable(GL_LIGHTING);
 }

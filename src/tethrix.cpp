@@ -484,14 +484,15 @@ void SpecialKey(int, int, int) {}
 void PassiveMotion(int px, int py) {
   mouseH = static_cast<int>(px / heightRatio);
   mouseV = static_cast<int>(py / heightRatio);
-  const float wide = 4.0f / 3.0f;
+  // In double: an exact 4:3 window (ar as a float) is just above 4/3 and takes the wide rule.
+  const double wide = 4.0 / 3.0;
   if (ar > wide) {
     mouseH = static_cast<int>((wide - ar) * 240 + mouseH);
   } else {
-    float shrink = ar * 3 / 4;
+    const double shrink = ar * 3.0 / 4.0;
     mouseH = static_cast<int>(mouseH / shrink);
     mouseV = static_cast<int>(mouseV / shrink);
-    mouseV = static_cast<int>((0.75f - 1 / ar) * 320 + mouseV);
+    mouseV = static_cast<int>((0.75 - 1.0 / ar) * 320 + mouseV);
   }
 }
 
@@ -521,7 +522,10 @@ static void applyField(float *h, float *v) {
     break;
   }
   case kGravityVacuum: {
-    if (!suctionPlayer) break;
+    if (!suctionPlayer) { // nobody to pull toward: plain gravity
+      *v -= g * s;
+      break;
+    }
     const int slot = curSlot(suctionPlayer);
     float *sh = &suctionPlayer->x[slot], *sv = &suctionPlayer->y[slot];
     if (h == sh && v == sv) {

@@ -1,6 +1,85 @@
-// Text drawn from the texture font.
+// Text drawn as textured squares cut from the 16 x 16 font picture.
 #include "TethrixExtern.h"
+#include "inclGL.h"
 
-void InitCharArray() {}
-void DrawStr(float, float, const char *) {}
-void DrawStr2(float, float, const char *) {}
+namespace {
+
+constexpr int kCodes = 256;
+constexpr int kFirstPrintable = 32;
+constexpr int kLastGlyph = 127;
+constexpr float kCell = 1.0f / 16.0f;
+constexpr float kAdvance = 0.6f; // glyphs are a unit square and overlap by 0.4
+constexpr float kDefaultSize = 0.25f;
+
+float charHOff[kCodes], charVOff[kCodes], charWidth[kCodes], charHeight[kCodes];
+bool charsBuilt = false;
+float penH = 0, penLine = 0;
+
+void buildTables() {
+  for (int code = 0; code <= kLastGlyph; code++) {
+    charWidth[code] = charHeight[code] = kCell;
+    const int k = code >= kFirstPrintable ? code - kFirstPrintable : 0; // controls: blank cell
+    charHOff[code] = static_cast<float>(k % 16) / 16;
+    charVOff[code] = static_cast<float>(k / 16) / 16;
+  }
+  charsBuilt = true;
+}
+
+void drawGlyph(int code) {
+  const float s0 = charHOff[code], s1 = charHOff[code] + charWidth[code];
+  const float t0 = 1 - (charVOff[code] + charHeight[code]), t1 = 1 - charVOff[code];
+  glBegin(GL_QUADS);
+  glTexCoord2f(s0, t0);
+  glVertex3f(penH, -penLine, 0);
+  glTexCoord2f(s1, t0);
+  glVertex3f(penH + 1, -penLine, 0);
+  glTexCoord2f(s1, t1);
+  glVertex3f(penH + 1, 1 - penLine, 0);
+  glTexCoord2f(s0, t1);
+  glVertex3f(penH, 1 - penLine, 0);
+  glEnd();
+}
+
+} // namespace
+
+void InitCharArray() {
+  glBindTexture(GL_TEXTURE_2D, kTexFont);
+  LoadRGBMipmaps("Font.sgi", 4);
+  buildTables();
+}
+
+void DrawGLChar(int code) {
+  while (code < 0) code += kCodes; // characters are signed
+  while (code >= kCodes) code -= kCodes;
+  if (code == 0) {
+    penH = penLine = 0;
+    return;
+  }
+  if (code == '\n') {
+    penH = 0;
+    penLine += 1;
+    return;
+  }
+  if (code != ' ') drawGlyph(code);
+  penH += kAdvance;
+}
+
+void DrawStr2(float x, float y, float size, const char *text) {
+  if (!charsBuilt) buildTables();
+  glEnable(GL_BLEND);
+  glEnable(GL_LINE_SMOOTH);
+  glDisable(GL_DEPTH_TEST);
+  glEnable(GL_TEXTURE_2D);
+  glBindTexture(GL_TEXTURE_2D, kTexFont);
+  glPushMatrix();
+  glTranslatef(x, y, 0);
+  glScalef(size, size, size);
+  for (const char *c = text; *c; c++) DrawGLChar(*c);
+  DrawGLChar(0);
+  glPopMatrix();
+  glBindTexture(GL_TEXTURE_2D, kTexSprites);
+  glEnable(GL_DEPTH_TEST);
+  glDisable(GL_TEXTURE_2D);
+}
+
+void DrawStr(float x, float y, const char *text) { DrawStr2(x, y, kDefaultSize, text); }

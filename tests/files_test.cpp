@@ -2,6 +2,7 @@
 // preferences writer.
 #include "world_fixture.h"
 
+#include <climits>
 #include <cstring>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -193,6 +194,15 @@ TEST_F(Reader, OverlongLinesAndNamesAreCut) {
   // The tail of the long name line is not read as a statement.
   EXPECT_EQ(blockNum, 0);
   EXPECT_FLOAT_EQ(blocks[0].h, 2);
+}
+
+TEST_F(Reader, ZeroBytesAndHugeNumbersAreSafe) {
+  std::string line = "block 1 1";
+  line += '\0';
+  line += std::string(300, ' ') + "block 9 9\n";
+  read(line + "deathmatch 99999999999\n");
+  EXPECT_EQ(blockNum, 0); // the tail past the zero byte is not a second line
+  EXPECT_EQ(maxScore, INT_MAX);
 }
 
 TEST_F(Reader, PlayerLineSetsIdentitySizeAndMass) {

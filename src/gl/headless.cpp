@@ -3,39 +3,86 @@
 #include "../inclGL.h"
 #include "headless.h"
 
+#include <algorithm>
 #include <cstring>
 
 static HeadlessState state;
 
+// Capabilities switched on, and the vertices drawn since the last clear.
+static std::vector<unsigned> enabledCaps;
+static std::vector<HeadlessVertex> vertices;
+static unsigned primitive;
+static float texS, texT;
+
+// A plain translate/scale stack, enough to place drawn vertices.
+struct Transform {
+  float tx, ty, tz, sx, sy, sz;
+};
+static std::vector<Transform> stack(1, Transform{0, 0, 0, 1, 1, 1});
+
 HeadlessState &headlessState() { return state; }
-void headlessReset() { std::memset(&state, 0, sizeof state); }
+void headlessReset() {
+  std::memset(&state, 0, sizeof state);
+  enabledCaps.clear();
+  vertices.clear();
+  stack.assign(1, Transform{0, 0, 0, 1, 1, 1});
+}
+bool headlessEnabled(unsigned cap) {
+  return std::find(enabledCaps.begin(), enabledCaps.end(), cap) != enabledCaps.end();
+}
+const std::vector<HeadlessVertex> &headlessVertices() { return vertices; }
+void headlessClearVertices() { vertices.clear(); }
+
+static void addVertex(float x, float y, float z) {
+  if (vertices.size() >= (1u << 20)) vertices.clear(); // long runs keep only recent drawing
+  const Transform &m = stack.back();
+  vertices.push_back({m.tx + m.sx * x, m.ty + m.sy * y, m.tz + m.sz * z, texS, texT, primitive});
+}
 
 extern "C" {
 // ---- GL ----
 void glClear(GLbitfield) {}
 void glClearColor(GLclampf, GLclampf, GLclampf, GLclampf) {}
 void glEnable(GLenum cap) {
-  std::memmove(state.enabled + 1, state.enabled, sizeof state.enabled - sizeof state.enabled[0]);
-  state.enabled[0] = cap;
+  if (!headlessEnabled(cap)) enabledCaps.push_back(cap);
 }
-void glDisable(GLenum) {}
+void glDisable(GLenum cap) {
+  enabledCaps.erase(std::remove(enabledCaps.begin(), enabledCaps.end(), cap), enabledCaps.end());
+}
 void glLightfv(GLenum, GLenum, const GLfloat *) {}
 void glBlendFunc(GLenum, GLenum) {}
 void glPointSize(GLfloat) {}
 void glLineWidth(GLfloat) {}
-void glPushMatrix() { state.matrixDepth++; }
-void glPopMatrix() { state.matrixDepth--; }
-void glScalef(GLfloat, GLfloat, GLfloat) {}
-void glTranslatef(GLfloat, GLfloat, GLfloat) {}
+void glPushMatrix() {
+  state.matrixDepth++;
+  stack.push_back(stack.back());
+}
+void glPopMatrix() {
+  state.matrixDepth--;
+  if (stack.size() > 1) stack.pop_back();
+}
+void glScalef(GLfloat x, GLfloat y, GLfloat z) {
+  Transform &m = stack.back();
+  m.sx *= x, m.sy *= y, m.sz *= z;
+}
+void glTranslatef(GLfloat x, GLfloat y, GLfloat z) {
+  Transform &m = stack.back();
+  m.tx += m.sx * x, m.ty += m.sy * y, m.tz += m.sz * z;
+}
 void glRotatef(GLfloat, GLfloat, GLfloat, GLfloat) {}
-void glColor3f(GLfloat, GLfloat, GLfloat) {}
-void glColor4f(GLfloat, GLfloat, GLfloat, GLfloat) {}
-void glBegin(GLenum) { state.beginCount++; }
+void glColor3f(GLfloat r, GLfloat g, GLfloat b) { glColor4f(r, g, b, 1); }
+void glColor4f(GLfloat r, GLfloat g, GLfloat b, GLfloat a) {
+  state.color[0] = r, state.color[1] = g, state.color[2] = b, state.color[3] = a;
+}
+void glBegin(GLenum mode) {
+  state.beginCount++;
+  primitive = mode;
+}
 void glEnd() {}
-void glVertex2f(GLfloat, GLfloat) {}
-void glVertex3f(GLfloat, GLfloat, GLfloat) {}
+void glVertex2f(GLfloat x, GLfloat y) { addVertex(x, y, 0); }
+void glVertex3f(GLfloat x, GLfloat y, GLfloat z) { addVertex(x, y, z); }
 void glNormal3f(GLfloat, GLfloat, GLfloat) {}
-void glTexCoord2f(GLfloat, GLfloat) {}
+void glTexCoord2f(GLfloat s, GLfloat t) { texS = s, texT = t; }
 void glViewport(GLint x, GLint y, GLsizei w, GLsizei h) {
   state.viewport[0] = x;
   state.viewport[1] = y;
@@ -43,7 +90,7 @@ void glViewport(GLint x, GLint y, GLsizei w, GLsizei h) {
   state.viewport[3] = h;
 }
 void glMatrixMode(GLenum) {}
-void glLoadIdentity() {}
+void glLoadIdentity() { stack.back() = Transform{0, 0, 0, 1, 1, 1}; }
 void glFrustum(GLdouble l, GLdouble r, GLdouble b, GLdouble t, GLdouble n, GLdouble f) {
   double v[6] = {l, r, b, t, n, f};
   std::memcpy(state.frustum, v, sizeof v);

@@ -2,6 +2,8 @@
 // last and a few counters tests look at.
 #pragma once
 
+#include <vector>
+
 struct HeadlessState {
   void (*display)();
   void (*keyboard)(unsigned char, int, int);
@@ -19,10 +21,10 @@ struct HeadlessState {
   int cursor;
   double frustum[6];
   int viewport[4];
-  unsigned enabled[8];   // capabilities seen in glEnable, most recent first
   int matrixDepth;       // glPushMatrix minus glPopMatrix
   int beginCount;        // glBegin calls
   unsigned boundTexture; // last glBindTexture name
+  float color[4];        // current colour
   // The last gluBuild2DMipmaps call, and every texture name below 32 that got one.
   int mipmapBuilds;
   unsigned mipmapTexture; // the name bound at the time
@@ -31,5 +33,15 @@ struct HeadlessState {
   unsigned texturesBuilt; // bit n: texture name n
 };
 
+// A vertex as drawn: position after the current translate/scale, texture point.
+struct HeadlessVertex {
+  float x, y, z;
+  float s, t;
+  unsigned primitive; // the glBegin mode it belongs to
+};
+
 HeadlessState &headlessState();
 void headlessReset();
+bool headlessEnabled(unsigned cap);          // glEnable/glDisable state
+const std::vector<HeadlessVertex> &headlessVertices();
+void headlessClearVertices();
