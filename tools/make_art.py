@@ -163,14 +163,15 @@ def glow(mask, radius):
 # Sprites: 16 faces x 6 roster slots
 
 # Face colour of each roster slot, top row first: the built-in colours of the
-# six default players (blue, green, purple, orange, yellow, red).
+# six default players (red, yellow, orange, purple, green, blue), which match
+# the names the announcer calls them by.
 SLOT_COLOURS = [
-    (0.16, 0.42, 1.00),
-    (0.15, 0.80, 0.22),
-    (0.72, 0.25, 0.92),
-    (1.00, 0.52, 0.08),
-    (1.00, 0.86, 0.12),
     (0.92, 0.14, 0.14),
+    (1.00, 0.86, 0.12),
+    (1.00, 0.52, 0.08),
+    (0.72, 0.25, 0.92),
+    (0.15, 0.80, 0.22),
+    (0.16, 0.42, 1.00),
 ]
 
 # What each column shows. The drawing code picks 0, 1, 2, 4, 5, 6, 8, 11, 14
