@@ -101,6 +101,7 @@ void DrawMessages(messList *first);
 void PushMessage(float h, float v, float hv, float vv, float lifetime, const char *text,
                  float *hCenter, float *vCenter, int *flagP, int flagV);
 void ClearMessages();
+int CountMessages();
 void Say(const char *text);
 void PowerUpSpawnStep();
 void FrameCamera();
@@ -155,6 +156,8 @@ constexpr int kRandMax = 32767;
 // ---- files: the line reader and the preferences writer -----------------------------
 void ReadLevelFile(const char *name);
 void ReadPrefs();
+bool PrefsFileExists();
+void UseDefaultPowerUpBag(); // the bag of a first run, before any preferences exist
 void WritePrefsFile();
 int WritePrefsTo(const char *name); // 0 on success
 bool FindDataFolder(const char *argv0, char *out, size_t outSize);

@@ -453,6 +453,20 @@ void ReadLevelFile(const char *name) {
   }
 }
 
+bool PrefsFileExists() { return access("prefs.def", F_OK) == 0; }
+
+// A first run has no preferences yet: every catalogued power-up gets an equal
+// share of the bag, so matches have power-ups until the player tunes them.
+void UseDefaultPowerUpBag() {
+  constexpr int kDefaultFrequency = 3;
+  powerUpsInList = 0;
+  for (int id = kPowerNormalGravity; id < kNumPowerUps; id++) {
+    powerUpFrequency[id] = kDefaultFrequency;
+    for (int k = 0; k < kDefaultFrequency && powerUpsInList < kPowerUpListSize; k++)
+      powerUpList[powerUpsInList++] = id;
+  }
+}
+
 void ReadPrefs() {
   powerUpsInList = 0;
   ReadLevelFile("prefs.def");

@@ -205,7 +205,9 @@ void StartupReads(bool writePrefs) {
   ReadLevelFile("level.def");
   ResetPositions();
   ReadLevelFile(defaultLevels);
+  const bool firstRun = !PrefsFileExists();
   ReadPrefs();
+  if (firstRun) UseDefaultPowerUpBag();
   if (writePrefs) WritePrefsFile(); // creates the file on the first run
   ResetPositions();
 }
@@ -676,11 +678,18 @@ void PrepareUnstableMatch() {
   }
 }
 
-// ---- Floating messages (drawn by a later module; the list is kept here) ---------------------
-void DrawMessages(messList *) {}
-void PushMessage(float, float, float, float, float, const char *, float *, float *, int *, int) {}
-void ClearMessages() {}
-void Say(const char *) {}
-
 // ---- Power-up spawn -------------------------------------------------------------------
-void PowerUpSpawnStep() {}
+// At most one power-up a frame lands on a node, drawn from the weighted bag.
+void PowerUpSpawnStep() {
+  gameRand(); // two draws every frame, paused or not, keep seeded games in step
+  gameRand();
+  if (paused || arcadeMode) return;
+  const int n = static_cast<int>(powerUpInfrequency / speedMult);
+  if (n == 0) return;
+  if (gameRand() % n != 0) return;
+  if (blockNum < 0 || powerUpsInList <= 0) return;
+  const int nodes = blockNum + 1 < kMaxBlocks ? blockNum + 1 : kMaxBlocks;
+  const int node = gameRand() % nodes;
+  const int bag = powerUpsInList < kPowerUpListSize ? powerUpsInList : kPowerUpListSize;
+  blocks[node].powerUp = powerUpList[gameRand() % bag];
+}

@@ -354,6 +354,10 @@ TEST_F(World, StartUpCreatesMissingPreferencesAndTheFrameRuns) {
   roster();
   StartupReads(true);
   EXPECT_NE(readFile("prefs.def").find("player 5 "), std::string::npos);
+  // A first run ships a full bag, and saves it.
+  EXPECT_EQ(powerUpsInList, 43 * 3);
+  EXPECT_NE(readFile("prefs.def").find("#Twiddle\npowerUpAvail 43 3\n"), std::string::npos);
+  EXPECT_NE(readFile("prefs.def").find("powerUpAvail 0 0\n"), std::string::npos);
   ReadLevelFile(defaultLevels);
   ResetPositions();
   EXPECT_STREQ(levelname, "Only");
