@@ -16,7 +16,6 @@ int main(int argc, char **argv) {
   }
   ResetWorld();
   LoadSound(argv[0]);
-  PlaySoundFile("Welcome");
   gameSrand(static_cast<unsigned>(std::time(nullptr)));
   cosmeticSrand(static_cast<unsigned>(std::time(nullptr)) ^ 0x5eedu);
   glutInit(&argc, argv);
@@ -24,6 +23,7 @@ int main(int argc, char **argv) {
   glutInitDisplayMode(GLUT_RGB | GLUT_DOUBLE | GLUT_DEPTH);
   BuildRoster();
   StartupReads(true);
+  PlaySoundFile("Welcome"); // after the preferences, so a silenced game stays silent
   ReadLevelFile(defaultLevels); // the arena the first frame shows
   ResetPositions();
   // Until the score bar lets players join, the balls in play are keyboard players.
