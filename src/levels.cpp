@@ -64,6 +64,22 @@ void MoveBlock(int blockID) {
   }
 }
 
+namespace {
+
+constexpr float kLevelView = 12.0f;  // units across when framing the whole level
+constexpr float kPlayersView = 8.0f; // units across when framing the human balls
+
+// Centres the view on a box and zooms out until a 4:3 view of `view` units shows it.
+void frameBox(float minH, float maxH, float minV, float maxV, float view) {
+  screenH = (minH + maxH) / 2;
+  screenV = (minV + maxV) / 2;
+  float span = (maxV - minV) * 4 / 3;
+  if (maxH - minH >= span) span = maxH - minH;
+  screenScale = span > view ? view / span : 1;
+}
+
+} // namespace
+
 int FindCenter() {
   humansNum = 0;
   float minH = levelRight, maxH = levelLeft, minV = levelTop, maxV = levelBottom;
@@ -83,19 +99,11 @@ int FindCenter() {
     widen(p);
   }
   if (alive == 0) {
-    screenH = (levelLeft + levelRight) / 2;
-    screenV = (levelTop + levelBottom) / 2;
-    float span = (levelTop - levelBottom) * 4 / 3;
-    if (levelRight - levelLeft >= span) span = levelRight - levelLeft;
-    screenScale = span > 12 ? 12 / span : 1;
-    return humansNum;
+    frameBox(levelLeft, levelRight, levelBottom, levelTop, kLevelView);
+  } else {
+    if ((gameType == kAirHockey || gameType == kPinata) && puck) widen(puck);
+    frameBox(minH, maxH, minV, maxV, kPlayersView);
   }
-  if ((gameType == kAirHockey || gameType == kPinata) && puck) widen(puck);
-  screenH = (minH + maxH) / 2;
-  screenV = (minV + maxV) / 2;
-  float span = (maxV - minV) * 4 / 3;
-  if (maxH - minH >= span) span = maxH - minH;
-  screenScale = span > 8 ? 8 / span : 1;
   return humansNum;
 }
 

@@ -588,10 +588,10 @@ def make_node():
     d = np.hypot(xx - (c - 0.18 * n), yy - (c - 0.2 * n)) / (n / 2)
     orb = np.clip(1.1 - 0.6 * d, 0.55, 1.0)
     ring = np.exp(-((r - core_r * 0.78) / 0.035) ** 2) * 0.55
-    spec = np.exp(-(d / 0.12) ** 2)
+    shine = np.exp(-(d / 0.12) ** 2)
     halo = np.exp(-((r - core_r) / 0.13) ** 2) * (r > core_r) + np.exp(-(r / 0.6) ** 2) * 0.35
     halo *= np.clip((1.0 - diamond) / 0.08, 0, 1)
-    lum = orb * body + ring * body + spec * body
+    lum = orb * body + ring * body + shine * body
     alpha = np.clip(body + halo * (1 - body), 0, 1)
     tint = np.array([0.92, 0.96, 1.0])
     value = np.where(body > 0, np.clip(lum, 0, 1), 1.0)
