@@ -9,7 +9,7 @@ packages=(
   libsdl2-mixer-dev
   libgtest-dev libbenchmark-dev
   clang libclang-rt-14-dev
-  xvfb xauth xdotool x11-apps imagemagick
+  xvfb xauth xdotool x11-apps imagemagick libgl1-mesa-dri python3-pil
 )
 
 missing=()
