@@ -21,6 +21,7 @@ constexpr int kSoundNameSize = 16;
 constexpr int kTextSize = 256;         // levelname, defaultLevels, set names
 constexpr int kLineSize = 256;         // longest line the file reader keeps
 
+constexpr float kRoundGhostTicks = 30.0f;      // every ball starts a round as a ghost
 constexpr float kMassPerCubicRadius = 37.037f; // mass = radius^3 * this
 
 // ---- Texture names ---------------------------------------------------------

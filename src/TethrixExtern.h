@@ -110,6 +110,8 @@ void FrameCamera();
 player *NewPlayer(int team, int order);
 player *AddPlayer(int team, int order);
 void ResetPlayer(player *p);
+void PutOnStart(player *p);    // start position and start velocity
+void PlaceForRound(player *p); // a ball's round start: alive, free, a ghost for a moment
 void ResetIdentityCounter();
 void ApplyBuiltInIdentity(player *p, const char *colourName);
 int isTeamGame();

@@ -79,22 +79,30 @@ void ApplyBuiltInIdentity(player *p, const char *colourName) {
     if (std::strcmp(kIdentities[n].name, colourName) == 0) applyIdentity(p, kIdentities[n]);
 }
 
-void ResetPlayer(player *p) {
+void PutOnStart(player *p) {
   p->frame = 1;
   p->x[0] = p->hStart;
   p->x[1] = p->hStart + p->hvStart;
   p->y[0] = p->vStart;
   p->y[1] = p->vStart + p->vvStart;
+}
+
+void PlaceForRound(player *p) {
+  PutOnStart(p);
   p->alive = 1;
-  p->aliveTime = 0;
   p->supernovaCharge = 0;
-  p->shield -= p->chase;
+  p->shield -= p->chase; // the shield a chase granted is taken back
   p->chase = 0;
-  p->ghost = 30.0f;
+  p->ghost = kRoundGhostTicks;
   p->block = kRopeFree;
   p->charge = 0;
   p->moveDelay = 0;
   p->stop = 0;
+}
+
+void ResetPlayer(player *p) {
+  PlaceForRound(p);
+  p->aliveTime = 0;
 }
 
 int isTeamGame() {

@@ -573,27 +573,6 @@ void ApplyGravity(float *h, float *v, float hv, float vv, int unblockable) {
 }
 
 // ---- Round and full reset ------------------------------------------------------------
-static void placeOnStart(player *p) {
-  p->frame = 1;
-  p->x[0] = p->hStart;
-  p->y[0] = p->vStart;
-  p->x[1] = p->hStart + p->hvStart;
-  p->y[1] = p->vStart + p->vvStart;
-}
-
-static void resetRoundBall(player *p) {
-  p->alive = 1;
-  p->block = kRopeFree;
-  placeOnStart(p);
-  p->supernovaCharge = 0;
-  p->shield -= p->chase;
-  p->chase = 0;
-  p->charge = 0;
-  p->moveDelay = 0;
-  p->stop = 0;
-  p->ghost = 30;
-}
-
 constexpr float kReturnBlink = 50.0f; // ticks into a round before a vanished node returns
 
 static void restoreNodes() {
@@ -609,13 +588,13 @@ static void restoreNodes() {
 }
 
 void ResetPositions() {
-  for (int i = 0; i < numPlayers; i++) resetRoundBall(players[i]);
+  for (int i = 0; i < numPlayers; i++) PlaceForRound(players[i]);
   if (puck) {
     if (usesPuck()) {
       puck->alive = 1;
       puck->block = kRopeFree;
       puck->mass = 1.0f;
-      placeOnStart(puck);
+      PutOnStart(puck);
     } else {
       puck->alive = 0;
     }
@@ -643,7 +622,7 @@ void ResetAll() {
     p->freezeRay = 0;
     p->powerUpType = kPowerNone;
     p->alive = 1;
-    p->ghost = 30;
+    p->ghost = kRoundGhostTicks;
   }
   playerPresent = 0;
   glClearColor(0, 0, 0, 1);
