@@ -157,6 +157,7 @@ constexpr int kRandMax = 32767;
 
 // ---- files: the line reader and the preferences writer -----------------------------
 void ReadLevelFile(const char *name);
+void ForgetReaderWarnings(); // a fault already reported is reported again
 void ReadPrefs();
 bool PrefsFileExists();
 void UseDefaultPowerUpBag(); // the bag of a first run, before any preferences exist

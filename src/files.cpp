@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <set>
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -38,8 +39,12 @@ struct Reader {
   bool warnedNodes, warnedWalls, warnedBag, warnedStarts, warnedLong;
 };
 
+// The level list is read several times at start-up; each fault is told once.
+std::set<std::string> warned;
+
 void warn(const Reader &r, const char *what) {
-  std::fprintf(stderr, "%s:%d: %s\n", r.file, r.lineNo, what);
+  std::string line = std::string(r.file) + ":" + std::to_string(r.lineNo) + ": " + what;
+  if (warned.insert(line).second) std::fprintf(stderr, "%s\n", line.c_str());
 }
 
 bool isBlank(char ch) { return ch == ' ' || ch == '\t' || ch == '\n' || ch == '\v' || ch == '\f' || ch == '\r'; }
@@ -267,13 +272,27 @@ void blinkPeriodic(Reader &r, const Fields &v) {
   }
 }
 
+// A moving node with no period would divide by zero on its first step: it
+// stands still on its first point instead.
+void checkPeriod(Reader &r, block *b) {
+  if (b->period != 0 && std::isfinite(b->period)) return;
+  warn(r, "a moving node needs a period other than 0; it stands still");
+  b->type = kNodeStill;
+  b->h = b->h1;
+  b->v = b->v1;
+}
+
 void pathNode(Reader &r, const Fields &v, int type) {
-  if (block *b = newNode(r, type)) setPath(b, v);
+  if (block *b = newNode(r, type)) {
+    setPath(b, v);
+    checkPeriod(r, b);
+  }
 }
 
 void pathCheckPoint(Reader &r, const Fields &v, int type) {
   if (block *b = newNode(r, type)) {
     setPath(b, v);
+    checkPeriod(r, b);
     setCheckPoint(b, v.i[6]);
   }
 }
@@ -423,6 +442,8 @@ bool isNamed(const char *path, const char *name) {
 }
 
 } // namespace
+
+void ForgetReaderWarnings() { warned.clear(); }
 
 void ReadLevelFile(const char *name) {
   blockNum = -1;

@@ -171,6 +171,7 @@ void ResetWorld() {
   ResetIdentityCounter();
   ResetFrameRegulator();
   ResetDoPlayer();
+  ForgetReaderWarnings();
 }
 
 // ---- Start-up --------------------------------------------------------------------
