@@ -5,6 +5,7 @@
 #include <SDL.h>
 #include <SDL_mixer.h>
 
+#include <algorithm>
 #include <csignal>
 #include <cstdlib>
 #include <filesystem>
@@ -58,10 +59,7 @@ protected:
 };
 
 int countLines(const std::string &text) {
-  int n = 0;
-  for (char ch : text)
-    n += ch == '\n';
-  return n;
+  return static_cast<int>(std::count(text.begin(), text.end(), '\n'));
 }
 
 // The names given as literals to PlaySoundFile and PlaySoundFileAnnouncer in a source text.
@@ -89,7 +87,7 @@ std::string slurp(const std::string &path) {
 
 using Strings = std::vector<std::string>;
 
-TEST_F(Sound, AnnouncerSpeaksQueuedLinesOneAfterAnother) {
+TEST_F(Sound, AnnouncerSpeaksQueuedLinesInTurnAndAColourNameDropsTheWaitingOnes) {
   startWithGameSounds();
   PlaySoundFileAnnouncer("Red");
   PlaySoundFileAnnouncer("HasWonTheRound");
@@ -113,26 +111,19 @@ TEST_F(Sound, AnnouncerSpeaksQueuedLinesOneAfterAnother) {
   EXPECT_FALSE(lateStart);
   EXPECT_GE(switched - start, 300u) << "\"Red\" lasts about 0.4 s and must not be cut short";
   EXPECT_TRUE(idleUntil([] { return *SoundAnnouncerLine() == '\0'; }));
-}
 
-TEST_F(Sound, ColourNameDropsWaitingLinesButNotTheSpokenOne) {
-  startWithGameSounds();
-  // Both still waiting: both go.
+  // A colour name drops the lines still waiting, colour names too, but not the spoken one.
   PlaySoundFileAnnouncer("Red");
   PlaySoundFileAnnouncer("HasScored");
   PlaySoundFileAnnouncer("Blue");
   EXPECT_EQ(SoundLinesWaiting(), 1);
-  EXPECT_EQ(spokenLines(), Strings({"Blue"}));
-
-  // "Red" already speaking finishes; only "HasScored", still waiting, is dropped.
-  PlaySoundFileAnnouncer("Red");
-  PlaySoundFileAnnouncer("HasScored");
   SoundIdle();
-  ASSERT_STREQ(SoundAnnouncerLine(), "Red");
+  ASSERT_STREQ(SoundAnnouncerLine(), "Blue");
+  PlaySoundFileAnnouncer("HasScored");
   PlaySoundFileAnnouncer("Green");
   PlaySoundFileAnnouncer("IsNowIt");
-  EXPECT_STREQ(SoundAnnouncerLine(), "Red");
-  EXPECT_EQ(spokenLines(), Strings({"Red", "Green", "IsNowIt"}));
+  EXPECT_STREQ(SoundAnnouncerLine(), "Blue");
+  EXPECT_EQ(spokenLines(), Strings({"Blue", "Green", "IsNowIt"}));
 
   // Only the six names themselves start an announcement, not names beginning with them.
   PlaySoundFileAnnouncer("Red");

@@ -3,6 +3,7 @@
 
 #include "gl/headless.h"
 
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -52,7 +53,21 @@ void placeBall(player *p, float h, float v, float vh, float vv) {
   p->active = 1;
 }
 
+int addNode(int type, float h, float v) {
+  block &b = blocks[++blockNum];
+  b = block{};
+  b.type = type, b.h = h, b.v = v, b.checkPoint = kNoCheckPoint;
+  return blockNum;
+}
+
 float ballH(const player *p) { return p->x[curSlot(p)]; }
 float ballV(const player *p) { return p->y[curSlot(p)]; }
 float ballVH(const player *p) { return p->x[curSlot(p)] - p->x[prevSlot(p)]; }
 float ballVV(const player *p) { return p->y[curSlot(p)] - p->y[prevSlot(p)]; }
+
+::testing::AssertionResult movesBy(const player *p, float vh, float vv, float tolerance) {
+  if (std::fabs(ballVH(p) - vh) <= tolerance && std::fabs(ballVV(p) - vv) <= tolerance)
+    return ::testing::AssertionSuccess();
+  return ::testing::AssertionFailure() << "steps (" << ballVH(p) << ", " << ballVV(p)
+                                       << "), not (" << vh << ", " << vv << ")";
+}
