@@ -122,6 +122,19 @@ TEST_F(Reader, TableOverflowIsRefusedWithOneWarningNamingFileAndLine) {
   EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 2) << err;
 }
 
+TEST_F(Reader, MovingNodesWithoutAPeriodStandStillAndAreToldOnce) {
+  const std::string text = "orbiter 1 2 3 4 5 0\nlinmovecp 6 7 8 9 0 0 2\n";
+  std::string err = readCapturingErrors(text);
+  EXPECT_EQ(blocks[0].type, kNodeStill);
+  EXPECT_EQ(blocks[1].checkPoint, 2);
+  speedMult = 0.5f;
+  MoveBlock(0);
+  EXPECT_FLOAT_EQ(blocks[0].h, 1); // on its first point, not NaN
+  EXPECT_NE(err.find("level.def:1:"), std::string::npos) << err;
+  EXPECT_NE(err.find("level.def:2:"), std::string::npos) << err;
+  EXPECT_EQ(readCapturingErrors(text), ""); // the level list is re-read; the fault was told
+}
+
 TEST_F(Reader, BadStartFlagAndPlayerLinesAreRefused) {
   std::string text;
   for (int i = 0; i < 8; i++) text += "start 1 1 0 0\n";
