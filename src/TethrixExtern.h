@@ -4,6 +4,7 @@
 #include "Tethrix.h"
 
 #include <cstdio>
+#include <string>
 
 // ---- World (defined in tethrix.cpp) ------------------------------------------
 extern player *players[kMaxPlayers];
@@ -79,6 +80,7 @@ void ResetWorld();  // every global back to its start value; frees the roster
 void BuildRoster(); // the six roster balls and the puck of start-up
 void StartupReads(bool writePrefs);
 extern FILE *frameReport; // where the per-frame line goes; null for none
+void OpenWindow(); // titled, full screen if asked, key auto-repeat off
 void Init();
 void Idle();
 void RegulateFrameRate();
@@ -164,6 +166,7 @@ void UseDefaultPowerUpBag(); // the bag of a first run, before any preferences e
 void WritePrefsFile();
 int WritePrefsTo(const char *name); // 0 on success
 bool FindDataFolder(const char *argv0, char *out, size_t outSize);
+std::string MissingDataMessage(const char *tried); // tried: the folder TETHRIX_DATA named, or ""
 
 // ---- particles ---------------------------------------------------------------------
 void DrawParticles(partList *first);

@@ -25,6 +25,7 @@ struct Fields {
   int i[kMaxConversions];
   char c[kMaxConversions];
   char s[kTextSize];
+  int converted; // values the line gave before its first mismatch
 };
 
 // State of one ReadLevelFile call.
@@ -190,14 +191,46 @@ void startSection(Reader &r, int n) {
   copyText(levelname, sizeof levelname, name);
 }
 
+constexpr int kPlayerFields = 8;   // index, r, g, b, key, power-up key, size, sprite
+constexpr float kMinBallSize = 0.1f; // a ball outside these sizes dies on its first step
+constexpr float kMaxBallSize = 6.0f;
+constexpr int kMaxSprite = 16; // columns of the sprite sheet; 0 draws a plain sphere
+
+bool isUnitColour(float c) { return c >= 0.0f && c <= 1.0f; } // also false for NaN
+bool isKeyChar(char c) { return c > ' ' && c < 127; }          // a blank cannot be read back
+
+// Why a player line cannot be used, or null when it can.
+const char *playerLineFault(const Fields &v, int converted) {
+  if (converted < kPlayerFields) return "\"player\" line is damaged (missing or non-numeric values)";
+  if (v.i[0] < 0 || v.i[0] >= numPlayers) return "\"player\" index outside the roster";
+  if (!isUnitColour(v.f[1]) || !isUnitColour(v.f[2]) || !isUnitColour(v.f[3]))
+    return "\"player\" colour outside 0..1";
+  if (!isKeyChar(v.c[4]) || !isKeyChar(v.c[5])) return "\"player\" key is not a printable character";
+  if (!(v.f[6] >= kMinBallSize && v.f[6] <= kMaxBallSize)) return "\"player\" size outside 0.1..6";
+  if (v.i[7] < 0 || v.i[7] > kMaxSprite) return "\"player\" sprite outside 0..16";
+  return nullptr;
+}
+
+bool looksLikeStatement(const char *line);
+
+// A refused line leaves the ball as it was. A whole line's name line is still
+// its name; after a damaged one, a line that reads as a statement is kept.
 void readPlayer(Reader &r, const Fields &v) {
-  const int index = v.i[0];
-  const bool inRoster = index >= 0 && index < numPlayers;
-  if (!inRoster) warn(r, "\"player\" index outside the roster; line ignored");
+  const char *fault = playerLineFault(v, v.converted);
+  if (fault) {
+    warn(r, (std::string(fault) + "; line ignored").c_str());
+    const long at = std::ftell(r.in);
+    const int lineNo = r.lineNo;
+    char next[kLineSize + 1] = "";
+    const bool whole = v.converted >= kPlayerFields;
+    if (readLine(r, next) && !whole && looksLikeStatement(next) && at >= 0 &&
+        std::fseek(r.in, at, SEEK_SET) == 0)
+      r.lineNo = lineNo;
+    return;
+  }
   char name[kLineSize + 1] = "";
   if (!readLine(r, name)) name[0] = '\0'; // the name line is never a statement
-  if (!inRoster) return;
-  player *p = players[index];
+  player *p = players[v.i[0]];
   p->r = v.f[1];
   p->g = v.f[2];
   p->b = v.f[3];
@@ -209,8 +242,19 @@ void readPlayer(Reader &r, const Fields &v) {
   copyText(p->name, sizeof p->name, name);
 }
 
+void setInRange(Reader &r, int &setting, int value, int lo, int hi, const char *what) {
+  if (value >= lo && value <= hi)
+    setting = value;
+  else
+    warn(r, (std::string(what) + "; line ignored").c_str());
+}
+
 void addToBag(Reader &r, int id, int n) {
   if (id < 0 || id >= kPowerUpIDs) return;
+  if (n < 0) {
+    warn(r, "\"powerUpAvail\" count below 0; line ignored");
+    return;
+  }
   for (int k = 0; k < n; k++) {
     if (powerUpsInList >= kPowerUpListSize) {
       if (!r.warnedBag) warn(r, "power-up bag holds 2048 entries; the rest are ignored");
@@ -312,7 +356,14 @@ const Keyword kKeywords[] = {
          b->v = v.f[1];
        }
      }},
-    {"speed %f", kGateLevel, [](Reader &, const Fields &v) { gameSpeed = v.f[0]; }},
+    {"speed %f", kGateLevel,
+     [](Reader &r, const Fields &v) {
+       // A speed of 0 would hold the frame-rate cap's busy wait for ever.
+       if (v.f[0] > 0 && std::isfinite(v.f[0]))
+         gameSpeed = v.f[0];
+       else
+         warn(r, "\"speed\" must be above 0; line ignored");
+     }},
     {"maxdist %f", kGateLevel, [](Reader &, const Fields &v) { maxDist = v.f[0]; }},
     {"unstable %f %f %f", kGateLevel,
      [](Reader &r, const Fields &v) {
@@ -391,8 +442,12 @@ const Keyword kKeywords[] = {
      [](Reader &, const Fields &v) { std::memcpy(gameScores, v.i, sizeof gameScores); }},
     {"player %i %f %f %f %c %c %f %i", kGateLevel, readPlayer},
     {"powerUpFreq %i", kGateSet, [](Reader &, const Fields &v) { powerUpInfrequency = v.i[0]; }},
-    {"fullscreen %i", kGateNone, [](Reader &, const Fields &v) { useFullScreen = v.i[0]; }},
-    {"sound %i", kGateNone, [](Reader &, const Fields &v) { soundMode = v.i[0]; }},
+    {"fullscreen %i", kGateNone,
+     [](Reader &r, const Fields &v) { setInRange(r, useFullScreen, v.i[0], 0, 1, "\"fullscreen\" must be 0 or 1"); }},
+    {"sound %i", kGateNone,
+     [](Reader &r, const Fields &v) {
+       setInRange(r, soundMode, v.i[0], kSoundModeNone, kSoundModeAll, "\"sound\" must be 0 to 4");
+     }},
     {"powerUpAvail %i %i", kGateSet,
      [](Reader &r, const Fields &v) { addToBag(r, v.i[0], v.i[1]); }},
     {"ctf %i", kGateLevel, [](Reader &, const Fields &v) { gameTypeLine(kCaptureTheFlag, v); }},
@@ -430,10 +485,18 @@ void readStatement(Reader &r, const char *line) {
   if (line[0] == '\0' || line[0] == '#') return;
   Fields v;
   for (const Keyword &k : kKeywords) {
-    if (scanPattern(line, k.pattern, v) < 1) continue;
+    v.converted = scanPattern(line, k.pattern, v);
+    if (v.converted < 1) continue;
     if (gateOpen(r, k.gate)) k.apply(r, v);
     return;
   }
+}
+
+bool looksLikeStatement(const char *line) {
+  Fields v;
+  for (const Keyword &k : kKeywords)
+    if (scanPattern(line, k.pattern, v) >= 1) return true;
+  return false;
 }
 
 bool isNamed(const char *path, const char *name) {
@@ -589,4 +652,17 @@ bool FindDataFolder(const char *argv0, char *out, size_t outSize) {
     }
   }
   return false;
+}
+
+// What to tell a player whose data folder could not be used: which folder,
+// and which file in it is missing.
+std::string MissingDataMessage(const char *tried) {
+  if (!tried || !*tried)
+    return "cannot find the game's data folder (looked for data/level.def beside the program and "
+           "in " TETHRIX_SHARE_DIR "); set TETHRIX_DATA";
+  struct stat st;
+  const std::string dir = tried;
+  if (stat(dir.c_str(), &st) != 0 || !S_ISDIR(st.st_mode))
+    return "the data folder \"" + dir + "\" (TETHRIX_DATA) does not exist";
+  return "the data folder \"" + dir + "\" has no level list: \"" + dir + "/level.def\" is missing";
 }

@@ -2,16 +2,21 @@
 #include "TethrixExtern.h"
 #include "inclGL.h"
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <ctime>
 #include <unistd.h>
 
 int main(int argc, char **argv) {
   std::setvbuf(stdout, nullptr, _IOLBF, 0); // the frame line reaches a log even if we are killed
   char dataDir[4096] = "";
-  if (!FindDataFolder(argv[0], dataDir, sizeof dataDir) || chdir(dataDir) != 0) {
-    std::fprintf(stderr, "tethrix: cannot find the game's data folder (tried %s); set TETHRIX_DATA\n",
-                 dataDir[0] ? dataDir : "data/ beside the program");
+  if (!FindDataFolder(argv[0], dataDir, sizeof dataDir)) {
+    std::fprintf(stderr, "tethrix: %s\n", MissingDataMessage(dataDir).c_str());
+    return 1;
+  }
+  if (chdir(dataDir) != 0) {
+    std::fprintf(stderr, "tethrix: cannot enter the data folder \"%s\": %s\n", dataDir, std::strerror(errno));
     return 1;
   }
   ResetWorld();
@@ -32,8 +37,7 @@ int main(int argc, char **argv) {
       players[i]->ai = kHuman;
       playerPresent++;
     }
-  glutCreateWindow("Tethrix");
-  if (useFullScreen) glutFullScreen();
+  OpenWindow();
   Init();
   glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
   glPointSize(2);

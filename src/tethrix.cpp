@@ -213,6 +213,14 @@ void StartupReads(bool writePrefs) {
   ResetPositions();
 }
 
+// The game window. Held keys must not toggle a rope on and off, so the window
+// system's auto-repeat never reaches the key routines.
+void OpenWindow() {
+  glutCreateWindow("Tethrix");
+  if (useFullScreen) glutFullScreen();
+  glutIgnoreKeyRepeat(1);
+}
+
 void Init() {
   glClearColor(0, 0, 0, 1);
   glEnable(GL_DEPTH_TEST);
@@ -350,11 +358,13 @@ void FrameCamera() {
   if (levelTop - actualScreenV < kHalfViewV / actualScale) actualScreenV = levelTop - kHalfViewV / actualScale;
   if (actualScreenH - levelLeft < kHalfViewH / actualScale) actualScreenH = levelLeft + kHalfViewH / actualScale;
   if (actualScreenV - levelBottom < kHalfViewV / actualScale) actualScreenV = levelBottom + kHalfViewV / actualScale;
-  const bool narrow = levelRight - levelLeft < 2 * kHalfViewH;
-  const bool low = levelTop - levelBottom < 2 * kHalfViewV;
-  if (narrow) actualScreenH = 0;
-  if (low) actualScreenV = 0;
-  if (narrow && low) actualScale = 1;
+  // A level smaller than the view cannot fill it: show all of it, centred,
+  // rather than one edge pinned and the other cut off.
+  const bool narrow = levelRight - levelLeft < 2 * kHalfViewH / actualScale;
+  const bool low = levelTop - levelBottom < 2 * kHalfViewV / actualScale;
+  if (narrow) actualScreenH = (levelLeft + levelRight) / 2;
+  if (low) actualScreenV = (levelTop + levelBottom) / 2;
+  if (levelRight - levelLeft < 2 * kHalfViewH && levelTop - levelBottom < 2 * kHalfViewV) actualScale = 1;
 }
 
 static bool usesPuck() { return gameType == kAirHockey || gameType == kPinata; }

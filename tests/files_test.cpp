@@ -249,3 +249,52 @@ TEST_F(Prefs, AFullDiskNeverLeavesATruncatedFile) {
   EXPECT_NE(WritePrefsTo("prefs.def"), 0);
   EXPECT_EQ(readFile("prefs.def"), "sound 1\n");
 }
+
+// A damaged preferences file: each bad line is told once with its line number,
+// the ball or setting keeps what it had, and nothing refused is written back.
+TEST_F(Prefs, DamagedLinesAreRefusedAndNeverWrittenBack) {
+  struct Case {
+    const char *line;
+    int lineOfFault;
+  } cases[] = {
+      {"player 1 1 0 0\nYellow\n", 1},                      // missing fields
+      {"player 1 1 0 0 q w big 2\nYellow\n", 1},            // not a number
+      {"player 1 1 0 0 q w -7 2\nYellow\n", 1},             // size
+      {"player 1 1 0 0 q w 0.3 999\nYellow\n", 1},          // sprite
+      {"player 1 1 0 nan q w 0.3 2\nYellow\n", 1},          // colour
+      {"player 1 1 0 0 \x01 w 0.3 2\nYellow\n", 1},         // unprintable key
+      {"sound 1\nsound 9\nfullscreen 3\n", 2},               // sound, then screen
+      {"speed 0\n", 1},                                      // would stall the frame cap
+      {"powerUpAvail 5 -3\n", 1},
+  };
+  for (const Case &c : cases) {
+    ResetWorld();
+    roster();
+    std::strcpy(players[1]->name, "Keep");
+    WritePrefsFile();
+    const std::string clean = readFile("prefs.def");
+    std::string err = readCapturingErrors(c.line, "prefs.def");
+    const std::string where = "prefs.def:" + std::to_string(c.lineOfFault) + ":";
+    EXPECT_NE(err.find(where), std::string::npos) << c.line << err;
+    EXPECT_STREQ(players[1]->name, "Keep") << c.line;
+    EXPECT_EQ(blockNum, -1) << c.line;
+    const bool settings = c.line[0] == 's';
+    if (settings) {
+      EXPECT_EQ(soundMode, c.line[1] == 'o' ? 1 : kSoundModeAll) << c.line;
+    }
+    WritePrefsFile();
+    std::string again = readFile("prefs.def");
+    EXPECT_EQ(again.find('\0'), std::string::npos) << c.line;
+    if (!settings) {
+      EXPECT_EQ(again, clean) << c.line;
+    }
+  }
+}
+
+// After a damaged player line, a following statement is read as one, not eaten as a name.
+TEST_F(Prefs, AStatementAfterADamagedPlayerLineIsStillRead) {
+  read("player 2 1 0 0 q\nsound 2\nplayer 3 0 1 0 q w 0.4 3\nFour\n", "prefs.def");
+  EXPECT_EQ(soundMode, 2);
+  EXPECT_STREQ(players[3]->name, "Four");
+  EXPECT_FLOAT_EQ(players[3]->radius, 0.4f);
+}

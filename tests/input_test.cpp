@@ -111,3 +111,15 @@ TEST_F(Input, MouseLandsOnTheCentredFourByThreeArea) {
   Buttonfunc(2, 1, 0, 0); // released, any button
   EXPECT_EQ(std::make_tuple(buttonDown, mouseH), std::make_tuple(0, 0));
 }
+
+// A held key reaches the game as one press: the window system's repeats would
+// toggle the rope on and off.
+TEST_F(Input, TheGameWindowIgnoresKeyAutoRepeat) {
+  useFullScreen = 0;
+  OpenWindow();
+  EXPECT_EQ(headlessState().ignoreKeyRepeat, 1);
+  EXPECT_EQ(headlessState().fullScreen, 0);
+  useFullScreen = 1;
+  OpenWindow();
+  EXPECT_EQ(headlessState().fullScreen, 1);
+}

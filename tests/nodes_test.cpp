@@ -219,10 +219,11 @@ TEST_F(Camera, SettledViewFramesLiveHumansOrTheLevelButNeverShowsBeyondIt) {
     bool human;
     float ballH, ballV, h, v, scale;
   } cases[] = {
-      // The view is a little wider than the level; the left edge rule is applied last.
-      {"whole level", -10, 10, -7.5f, 7.5f, false, 0, 0, -10 + 6.25f / 0.6f, 0, 0.6f},
-      {"wide level", -10, 30, 0, 6, false, 0, 0, -10 + 6.25f / 0.3f, 0, 12.0f / 40},
-      {"tall level", 0, 6, -15, 15, false, 0, 0, 0, 0, 0.3f}, // height * 4/3 decides
+      // The view is a little wider than the level: the level is centred, no edge cut off.
+      {"whole level", -10, 10, -7.5f, 7.5f, false, 0, 0, 0, 0, 0.6f},
+      {"wide level", -10, 30, 0, 6, false, 0, 0, 10, 3, 12.0f / 40},
+      {"tall level", 0, 6, -15, 15, false, 0, 0, 3, 0, 0.3f}, // height * 4/3 decides
+      {"zoomed in on a wide level", -30, 30, -10, 10, true, -29, 0, -30 + 6.25f, 0, 1},
       {"human in a corner", -10, 10, -7.5f, 7.5f, true, 9, 7, 10 - 6.25f, 7.5f - 4.25f, 1},
       {"narrow level", -5, 5, -7.5f, 7.5f, true, 4, 3, 0, 3, 1},
       {"small level", -5, 5, -4, 4, true, 4, 3, 0, 0, 1},

@@ -18,3 +18,14 @@ execute_process(COMMAND ${SIM} --data /nonexistent/folder RESULT_VARIABLE rc OUT
 if(NOT rc EQUAL 2)
   message(FATAL_ERROR "an unreadable data folder gave status ${rc}, not 2")
 endif()
+execute_process(COMMAND ${SIM} --data ${DATA} --bench RESULT_VARIABLE rc OUTPUT_VARIABLE out)
+if(NOT rc EQUAL 0 OR NOT out MATCHES "bench: 5000 frames")
+  message(FATAL_ERROR "--bench without --frames should run 5000 frames: ${rc} ${out}")
+endif()
+# A data folder named by TETHRIX_DATA without its level list: the message names the file.
+file(MAKE_DIRECTORY ${OUT}/empty-data)
+execute_process(COMMAND ${CMAKE_COMMAND} -E env TETHRIX_DATA=${OUT}/empty-data ${SIM}
+                RESULT_VARIABLE rc OUTPUT_QUIET ERROR_VARIABLE err)
+if(NOT rc EQUAL 2 OR NOT err MATCHES "empty-data/level.def\" is missing")
+  message(FATAL_ERROR "a missing level.def was not named: ${rc} ${err}")
+endif()

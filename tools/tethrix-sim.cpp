@@ -28,14 +28,18 @@ const char kUsage[] =
     "  --active LIST    make exactly these roster players take part\n"
     "  --keys FILE      replay key presses: lines \"FRAME CHAR\" (CHAR may be esc or space)\n"
     "  --bench          run the frames uncapped and print frames per second last\n"
+    "                   (without --frames: 5000 frames)\n"
     "  --image FILE     decode an SGI picture as the game does; write it as PAM to standard output\n"
     "  --help           this text\n";
+
+constexpr long kBenchFrames = 5000; // enough for a steady rate without --frames
 
 struct Options {
   std::string data;
   int level = 0;
   unsigned seed = 1;
   long frames = 0;
+  bool framesGiven = false;
   bool dump = false;
   bool bench = false;
   std::string trace;
@@ -86,7 +90,10 @@ Options parseArgs(int argc, char **argv) {
     } else if (a == "--data") o.data = value();
     else if (a == "--level") o.level = static_cast<int>(parseNumber("--level", value(), 0, 1 << 20));
     else if (a == "--seed") o.seed = static_cast<unsigned>(parseNumber("--seed", value(), 0, 4294967295L));
-    else if (a == "--frames") o.frames = parseNumber("--frames", value(), 0, 100000000L);
+    else if (a == "--frames") {
+      o.frames = parseNumber("--frames", value(), 0, 100000000L);
+      o.framesGiven = true;
+    }
     else if (a == "--dump-world") o.dump = true;
     else if (a == "--bench") o.bench = true;
     else if (a == "--trace") o.trace = value();
@@ -104,7 +111,7 @@ Options parseArgs(int argc, char **argv) {
 void enterDataFolder(Options &o, const char *argv0) {
   if (o.data.empty()) {
     char dir[4096] = "";
-    if (!FindDataFolder(argv0, dir, sizeof dir)) fail("cannot find the data folder; use --data DIR");
+    if (!FindDataFolder(argv0, dir, sizeof dir)) fail(MissingDataMessage(dir) + "; or use --data DIR");
     o.data = dir;
   }
   struct stat st;
@@ -177,6 +184,7 @@ int writeImage(const std::string &file) {
 
 int main(int argc, char **argv) {
   Options o = parseArgs(argc, argv);
+  if (o.bench && !o.framesGiven) o.frames = kBenchFrames;
   if (!o.image.empty()) return writeImage(o.image); // needs no data folder
   std::multimap<long, unsigned char> keys;
   if (!o.keys.empty()) keys = readKeys(o.keys); // before leaving the working directory

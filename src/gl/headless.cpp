@@ -132,6 +132,7 @@ void glutInitWindowPosition(int, int) {}
 void glutInitDisplayMode(unsigned int) {}
 int glutCreateWindow(const char *) { return 1; }
 void glutFullScreen() { state.fullScreen = 1; }
+void glutIgnoreKeyRepeat(int ignore) { state.ignoreKeyRepeat = ignore; }
 void glutDisplayFunc(void (*f)()) { state.display = f; }
 void glutKeyboardFunc(void (*f)(unsigned char, int, int)) { state.keyboard = f; }
 void glutSpecialFunc(void (*f)(int, int, int)) { state.special = f; }

@@ -16,6 +16,7 @@ struct HeadlessState {
   void (*visibility)(int);
   int windowWidth, windowHeight;
   int fullScreen;
+  int ignoreKeyRepeat;
   int redisplays;
   int swaps;
   int cursor;
