@@ -166,23 +166,69 @@ void DumpWorld(FILE *out) {
   std::fputs("}\n", out);
 }
 
+namespace {
+
+int rosterIndex(const player *p) {
+  for (int i = 0; i < numPlayers; i++)
+    if (players[i] == p) return i;
+  return -1;
+}
+
+int countList(const partList *l) {
+  int n = 0;
+  for (; l; l = l->tail) n++;
+  return n;
+}
+
+int countList(const messList *l) {
+  int n = 0;
+  for (; l; l = l->tail) n++;
+  return n;
+}
+
+// Every number a ball holds, under its own name (the rings, pointers and texts aside).
+#define F(field) num(out, #field, p.field)
+#define I(field) inum(out, #field, p.field)
+void tracePlayer(FILE *out, const player &p) {
+  inum(out, "id", p.playerID), I(alive), I(active), I(ai);
+  num(out, "h", p.x[curSlot(&p)]), num(out, "v", p.y[curSlot(&p)]);
+  I(block), F(moveDelay), I(score), F(radius), F(anglev), F(distance), I(lastHit), I(suicides);
+  intList(out, "playerKills", p.playerKills, kRosterSize);
+  I(attatches), F(timeFree), F(timeAttatched);
+  F(trailX), F(trailY), I(frame), F(acceleration), F(graphicAngle), F(bungie), F(shield);
+  F(sizeChange), F(mass), F(r), F(g), F(b), I(sprite), F(hStart), F(vStart), F(hvStart), F(vvStart);
+  inum(out, "target", rosterIndex(p.target));
+  I(lastBlock), I(wins), I(wallDelay), I(team), I(powerUpType), F(defaultSize), F(turbo);
+  F(lifeTime), F(slow), F(ghost), F(drunk), F(stop), F(particleBeam), F(freezeRay), F(chase);
+  F(charge), I(playerID), F(maxVelocity), I(collisions), I(powerups), F(maxSize), F(aliveTime);
+  F(itTime), F(supernovaCharge), F(gravShield), F(magShield);
+  num(out, "unblockable", p.unblockable, false);
+}
+#undef F
+#undef I
+
+} // namespace
+
 void TraceFrame(FILE *out, int frame) {
   std::fprintf(out, "{\"frame\":%d,\"speedMult\":%.9g,\"players\":[", frame, speedMult);
   for (int i = 0; i < numPlayers; i++) {
-    const player &p = *players[i];
     std::fprintf(out, "%s{", i ? "," : "");
-    inum(out, "id", p.playerID), inum(out, "alive", p.alive), inum(out, "active", p.active);
-    inum(out, "ai", p.ai), num(out, "h", p.x[curSlot(&p)]), num(out, "v", p.y[curSlot(&p)]);
-    inum(out, "block", p.block), num(out, "moveDelay", p.moveDelay), inum(out, "score", p.score);
-    num(out, "radius", p.radius), num(out, "anglev", p.anglev), num(out, "distance", p.distance);
-    inum(out, "lastHit", p.lastHit), inum(out, "suicides", p.suicides);
-    intList(out, "playerKills", p.playerKills, kRosterSize);
-    inum(out, "attatches", p.attatches), num(out, "timeFree", p.timeFree);
-    num(out, "timeAttatched", p.timeAttatched, false);
+    tracePlayer(out, *players[i]);
     std::fputc('}', out);
   }
+  std::fputs("],", out);
+  inum(out, "particles", countList(firstParticle)), inum(out, "messages", countList(firstMessage));
+  inum(out, "gameType", gameType), inum(out, "maxScore", maxScore), inum(out, "paused", paused);
+  num(out, "gravity", gravity), inum(out, "gravityMode", gravityMode);
+  num(out, "gravityResetTime", gravityResetTime), num(out, "contrails", contrails);
+  inum(out, "it", rosterIndex(it));
+  std::fputs("\"flags\":[", out);
+  for (int i = 0; i < kNumFlags; i++)
+    std::fprintf(out, "%s[%.9g,%.9g,%.9g]", i ? "," : "", flags[i].h, flags[i].v, flags[i].downTime);
   std::fputs("],\"nodes\":[", out);
-  for (int i = 0; i <= blockNum && i < kMaxBlocks; i++)
-    std::fprintf(out, "%s[%.9g,%.9g,%.9g]", i ? "," : "", blocks[i].h, blocks[i].v, blocks[i].blink);
+  for (int i = 0; i <= blockNum && i < kMaxBlocks; i++) {
+    const block &b = blocks[i];
+    std::fprintf(out, "%s[%.9g,%.9g,%.9g,%d,%d]", i ? "," : "", b.h, b.v, b.blink, b.checkPoint, b.powerUp);
+  }
   std::fputs("]}\n", out);
 }
