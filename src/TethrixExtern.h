@@ -205,6 +205,10 @@ int SoundEffectsPlaying();        // effects not yet released
 int SoundLinesWaiting();          // announcer lines not yet started
 const char *SoundAnnouncerLine(); // the line being spoken, "" when silent
 bool SoundDeviceOpen();
+// Test hooks: what the game asked to play, with or without a device.
+const char *SoundLastEffectAsked(); // "" when none
+const char *SoundLinesAsked();      // the last four announcer lines asked for, oldest first
+void ForgetSoundsAsked();
 
 // ---- readtex / text --------------------------------------------------------------------
 void LoadTextures();

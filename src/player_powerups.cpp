@@ -1,6 +1,5 @@
-// Using power-ups, their ongoing effects, and collisions between balls.
+// Using power-ups and their ongoing effects.
 #include "TethrixExtern.h"
 
-void CollidePlayers(player *, player *) {}
 void SpecialPlayer(player *) {}
 void ProcessPowerUp(player *) {}

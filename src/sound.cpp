@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <deque>
 #include <fcntl.h>
 #include <map>
 #include <string>
@@ -43,6 +44,12 @@ soundQueue *announcerQueue = nullptr; // oldest line first
 Mix_Chunk *anChunk = nullptr;         // the line being spoken; null when silent
 std::string anName;
 std::map<std::string, Mix_Chunk *> loadedSounds; // decoded once, freed at shutdown
+
+// What the game asked for, played or not, so tests can see it without a device.
+constexpr size_t kLinesRemembered = 4;
+std::string lastEffect;
+std::deque<std::string> lastLines;
+std::string linesText;
 
 bool isColourName(const char *name) {
   static const char *const kColours[] = {"Blue", "Red", "Green", "Yellow", "Purple", "Orange"};
@@ -228,6 +235,7 @@ void ShutdownSound() {
 }
 
 void PlaySoundFile(const char *name) {
+  lastEffect = name;
   if (!audioOpen || !soundModeAllows(kEffectSound)) return;
   Mix_Chunk *chunk = getSound(name);
   if (!chunk) return;
@@ -238,6 +246,8 @@ void PlaySoundFile(const char *name) {
 }
 
 void PlaySoundFileAnnouncer(const char *name) {
+  lastLines.push_back(name);
+  if (lastLines.size() > kLinesRemembered) lastLines.pop_front();
   if (!audioOpen || !soundModeAllows(lineKind(name))) return;
   if (isColourName(name)) { // a new announcement about a player: what waits is stale
     EmptyQueue(announcerQueue);
@@ -280,3 +290,17 @@ int SoundLinesWaiting() {
 const char *SoundAnnouncerLine() { return anName.c_str(); }
 
 bool SoundDeviceOpen() { return audioOpen; }
+
+const char *SoundLastEffectAsked() { return lastEffect.c_str(); }
+
+const char *SoundLinesAsked() {
+  linesText.clear();
+  for (const std::string &line : lastLines)
+    linesText += (linesText.empty() ? "" : " ") + line;
+  return linesText.c_str();
+}
+
+void ForgetSoundsAsked() {
+  lastEffect.clear();
+  lastLines.clear();
+}
