@@ -85,6 +85,19 @@ constexpr int kGravityWhirlwind = 2;
 constexpr int kGravityVacuum = 3;
 constexpr float kNormalGravity = 0.005f;
 
+// ---- Particles -------------------------------------------------------------
+constexpr int kNoOwner = -1; // particle.player of a decorative particle
+// particle.behaviour: how it moves (values without a name move like plain ones)
+constexpr int kBehaviourPlain = 0;
+constexpr int kBehaviourMatrix = 2; // rigid grid that faces its owner's flight
+constexpr int kBehaviourRing = 3;   // held on a unit circle about its centre
+constexpr int kBehaviourBomb = 4;   // waits for its owner to let go of the detonator
+constexpr int kBehaviourWorm = 18;  // one segment of a chain
+// particle.effect: what a hit does (values without a name only remove the particle)
+constexpr int kEffectKnock = 0;
+constexpr int kEffectShrink = 12;
+constexpr int kEffectFreeze = 17;
+
 // ---- Power-up identifiers ----------------------------------------------------
 enum PowerUpID {
   kPowerNone = 0,

@@ -169,11 +169,32 @@ bool FindDataFolder(const char *argv0, char *out, size_t outSize);
 std::string MissingDataMessage(const char *tried); // tried: the folder TETHRIX_DATA named, or ""
 
 // ---- particles ---------------------------------------------------------------------
-void DrawParticles(partList *first);
-void CollideParticles(partList *first, player *p);
-void ClearParticles();
+// The lists passed in are always firstParticle; emitters push at its front.
+void DrawParticles(partList *particles);
+void CollideParticles(partList *particles, player *p);
+void ClearParticles();   // a round reset: every particle with mass goes
+void FreeAllParticles(); // a full reset: every particle goes, the pool is released
+int CountParticles();
+void LimitParticleMemory(int maxParticles); // tests: memory for no more; -1 = unlimited
 void NewParticles(int num, float h, float hv, float v, float vv, float r, float g, float b,
                   float deviation, float *hCenter, float *vCenter, int lifetime);
+void NewMassParticles(int num, float h, float hv, float v, float vv, float r, float g, float b,
+                      float deviation, float mass, int player, float *hCenter, float *vCenter,
+                      int lifetime);
+void NewBombParticles(int num, float h, float hv, float v, float vv, float r, float g, float b,
+                      float deviation, float mass, int player, float *hCenter, float *vCenter,
+                      int lifetime);
+void NovaParticles(int num, float h, float hv, float v, float vv, float r, float g, float b,
+                   float deviation, float mass, int player, int lifetime);
+void FlattenedNovaParticles(int num, float h, float hv, float v, float vv, float r, float g,
+                            float b, float deviation, float mass, int player, int lifetime);
+void InterpolatedParticles(int num, float h, float hv, float v, float vv, float h2, float hv2,
+                           float v2, float vv2, float r, float g, float b, float mass, int player,
+                           int lifetime, int type);
+void TracebackParticles(player *pl, int lifetime);
+void RingParticles(player *pl, int lifetime, float mass, int type);
+void MatrixParticles(player *pl, int lifetime, float mass);
+void WormParticles(player *pl, int num, int lifetime, float mass);
 
 // ---- ai ------------------------------------------------------------------------------
 void DoAI(player *p);

@@ -163,7 +163,7 @@ static void resetView() {
 
 void ResetWorld() {
   freeRoster();
-  ClearParticles();
+  FreeAllParticles();
   ClearMessages();
   resetTables();
   resetSettings();

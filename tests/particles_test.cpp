@@ -1,0 +1,222 @@
+// The particle list: ageing, pauses, hits, bombs, clearing, the emitters and memory.
+#include "world_fixture.h"
+
+#include "gl/headless.h"
+
+#include <cmath>
+#include <tuple>
+
+class Particles : public World {
+protected:
+  void SetUp() override {
+    World::SetUp();
+    arena();
+    gravity = 0;
+    for (int i = 0; i < numPlayers; i++)
+      placeBall(players[i], 3.0f * i, 0, 0, 0);
+  }
+  // One particle at (h, v) stepping (vh, vv); a lone beam particle sits on its first point.
+  static particle &shot(int owner, float h, float v, float vh, float vv, float mass,
+                        int effect = kEffectKnock) {
+    InterpolatedParticles(1, h, vh, v, vv, 99, 0, 99, 0, 1, 1, 1, mass, owner, 100, effect);
+    return firstParticle->head;
+  }
+  static particle &nth(int k) { // 0 = newest
+    partList *n = firstParticle;
+    for (; k > 0; k--)
+      n = n->tail;
+    return n->head;
+  }
+  static void frames(int n) {
+    for (int i = 0; i < n; i++)
+      DrawParticles(firstParticle);
+  }
+};
+
+TEST_F(Particles, LifetimeTenAtHalfATickIsDrawnTwentyOneFramesWithoutAnUndefinedFade) {
+  NewParticles(1, 0, 0, 0, 0, 1, 1, 1, 0, nullptr, nullptr, 10);
+  frames(21);
+  EXPECT_EQ(headlessVertices().size(), 21u);
+  EXPECT_EQ(headlessState().color[3], 0.0f); // drawn at lifetime 0: spent, not NaN
+  frames(1);
+  EXPECT_EQ(CountParticles(), 0);
+}
+
+TEST_F(Particles, PauseStopsAndKeepsOnlyMassiveMovingParticles) {
+  using Case = std::tuple<float, int, int, bool, bool>; // mass, motionless, paused: moves, ages
+  for (auto [mass, still, pause, moves, ages] :
+       {Case{0, 0, 1, true, true}, Case{2, 0, 1, false, false}, Case{2, 1, 1, false, true},
+        Case{0, 1, 0, false, true}, Case{2, 0, 0, true, true}}) {
+    FreeAllParticles();
+    paused = pause;
+    NewMassParticles(1, 0, 0.1f, 0, 0, 1, 1, 1, 0, mass, kNoOwner, nullptr, nullptr, 10);
+    particle &q = firstParticle->head;
+    q.motionless = still;
+    frames(2);
+    EXPECT_EQ(std::make_tuple(q.h != 0, q.lifetime < 10, q.a < 1),
+              std::make_tuple(moves, ages, mass == 0))
+        << mass << still << pause;
+  }
+}
+
+TEST_F(Particles, KnockPushesByMassRatioWithTheAntimatterSign) {
+  // particle mass, ball mass, unblockable, ball's v step: its step after; the particle steps 0.1
+  using Case = std::tuple<float, float, float, float, float, float>;
+  for (auto [qMass, mass, unblockable, vv, wantVH, wantVV] :
+       {Case{2, 2, 0, 0, 0.1f, 0}, Case{1, 2, 0, 0.2f, 0.05f, 0.1f},
+        Case{-1, 2, 0, 0.2f, -0.05f, 0.1f}, Case{1, 0, 0, 0.2f, 0, 0.2f}, Case{2, 2, 1, 0, 0, 0}}) {
+    player *ball = players[0];
+    placeBall(ball, 0, 0, 0, vv);
+    ball->mass = mass, ball->unblockable = unblockable, ball->moveDelay = 0;
+    ball->block = addNode(kNodeStill, 0, 1);
+    shot(3, 0, 0, 0.1f, 0, qMass);
+    CollideParticles(firstParticle, ball);
+    EXPECT_TRUE(movesBy(ball, wantVH, wantVV)) << "particle mass " << qMass;
+    EXPECT_EQ(std::make_tuple(ball->block, ball->moveDelay, ball->lastHit, CountParticles()),
+              std::make_tuple(kRopeFree, 5.0f, 3, 0));
+  }
+}
+
+TEST_F(Particles, OnlyOpponentsParticlesHit) {
+  using Case = std::tuple<int, int, float, bool>; // game, owner, ghost: hits
+  for (auto [game, owner, ghost, hits] :
+       {Case{kDeathmatch, kNoOwner, 0, false}, Case{kDeathmatch, 0, 0, false},
+        Case{kDeathmatch, 3, 1, false}, Case{kTeamDeathmatch, 1, 0, false},
+        Case{kTeamDeathmatch, 3, 0, true}, Case{kDeathmatch, 1, 0, true},
+        Case{kDeathmatch, 40, 0, false}}) {
+    FreeAllParticles();
+    gameType = game, players[0]->ghost = ghost;
+    shot(owner, 0, 0, 0, 0, 1);
+    CollideParticles(firstParticle, players[0]);
+    EXPECT_EQ(CountParticles() == 0, hits) << "game " << game << " owner " << owner;
+  }
+}
+
+TEST_F(Particles, ShieldTurnsTheParticleBackAndMakesItTheShieldOwners) {
+  player *guard = players[0], *other = players[1];
+  guard->shield = 10;
+  placeBall(guard, 0, 0, 0.02f, 0);
+  particle &q = shot(3, 0, 0, 0.1f, 0, 1);
+  CollideParticles(firstParticle, guard);
+  CollideParticles(firstParticle, guard); // its own particle now
+  EXPECT_EQ(std::make_tuple(q.player, guard->moveDelay), std::make_tuple(0, 0.0f));
+  EXPECT_NEAR(q.h - q.oldH, -0.06f, 1e-6); // twice the shield's step less its own
+  placeBall(other, 0, 0, 0, 0);
+  CollideParticles(firstParticle, other);
+  EXPECT_EQ(std::make_tuple(CountParticles(), other->lastHit), std::make_tuple(0, 0));
+}
+
+TEST_F(Particles, WormHitShrinksTheBallAndItsTailChasesIt) {
+  player *victim = players[0];
+  const float radius = victim->radius, mass = victim->mass;
+  WormParticles(players[3], 3, 100, 1);
+  particle &tail = nth(0), &cut = nth(1), &head = nth(2);
+  EXPECT_EQ(head.hCenter, &players[3]->trailX);
+  tail.h = head.h = 50, cut.h = 0;
+  CollideParticles(firstParticle, victim);
+  EXPECT_EQ(std::make_tuple(CountParticles(), head.next, tail.prev, tail.hCenter, tail.vCenter),
+            std::make_tuple(2, nullptr, nullptr, &victim->trailX, &victim->trailY));
+  EXPECT_EQ(std::make_tuple(victim->radius, victim->mass, victim->sizeChange),
+            std::make_tuple(radius / 1.01f, mass / 1.030301f, 200.0f));
+}
+
+TEST_F(Particles, FreezeAndNodeBlinkOnAHit) {
+  using Case = std::tuple<int, int, float, float, float, float>; // ...: stop and blink after
+  for (auto [game, nodeType, stop, stun, wantStop, wantBlink] :
+       {Case{kDeathmatch, kNodeBlinkRelease, 19, 0, 20, 7},
+        Case{kDeathmatch, kNodeStill, 20, 0, 20, 0}, Case{kBlinkMatch, kNodeStill, 3, 2, 3, -1}}) {
+    blockNum = -1, gameType = game;
+    player *ball = players[0];
+    ball->stop = stop, ball->moveDelay = stun;
+    ball->block = addNode(nodeType, 0, 2);
+    blocks[0].h1 = 7;
+    shot(3, 0, 0, 0, 0, 1, kEffectFreeze);
+    CollideParticles(firstParticle, ball);
+    EXPECT_EQ(std::make_tuple(ball->stop, blocks[0].blink, ball->block),
+              std::make_tuple(wantStop, wantBlink, 0));
+  }
+  for (int outside : {blockNum + 1, kMaxBlocks}) { // not a node of this level
+    players[0]->block = outside;
+    shot(3, 0, 0, 0, 0, 1, kEffectFreeze);
+    CollideParticles(firstParticle, players[0]);
+  }
+  EXPECT_EQ(blocks[blockNum + 1].blink, 0.0f);
+}
+
+TEST_F(Particles, BombWaitsForItsOwnerToLetGoThenBurstsIntoForty) {
+  players[2]->powerUpType = kPowerBombInFlight;
+  NewBombParticles(1, 0, 0, 5, 0, 1, 0, 0, 0, 3, 2, nullptr, nullptr, 500);
+  NewBombParticles(1, 0, 0, 5, 0, 1, 0, 0, 0, 3, 40, nullptr, nullptr, 500); // nobody's
+  frames(3);
+  EXPECT_EQ(CountParticles(), 42);
+  players[2]->powerUpType = kPowerNone;
+  frames(2);
+  EXPECT_EQ(CountParticles(), 82);
+  EXPECT_EQ(std::make_tuple(nth(0).player, nth(0).mass, nth(0).lifetime, nth(81).behaviour),
+            std::make_tuple(2, 3.0f, 59.5f, kBehaviourPlain));
+}
+
+TEST_F(Particles, RoundClearKeepsOnlyMasslessParticlesInOrder) {
+  const float masses[] = {1, 0, 2, 0, -1}; // the front one goes too
+  for (int i = 0; i < 5; i++)
+    shot(kNoOwner, static_cast<float>(i), 0, 0, 0, masses[i]);
+  ClearParticles();
+  EXPECT_EQ(std::make_tuple(CountParticles(), nth(0).h, nth(1).h), std::make_tuple(2, 3.0f, 1.0f));
+}
+
+TEST_F(Particles, EmitterCounts) {
+  player *p = players[1];
+  auto count = [](auto emit) { return FreeAllParticles(), emit(), CountParticles(); };
+  EXPECT_EQ(count([p] { RingParticles(p, 10, 1, kBehaviourRing); }), 100);
+  EXPECT_EQ(count([p] { MatrixParticles(p, 10, 1); }), 81);
+  EXPECT_EQ(count([p] { p->frame = 20, TracebackParticles(p, 10); }), 20);
+  EXPECT_EQ(count([p] { p->frame = 120, TracebackParticles(p, 10); }), 50);
+  EXPECT_EQ(count([p] { WormParticles(p, 7, 10, 1); }), 7);
+  EXPECT_EQ(count([] { NewParticles(-3, 0, 0, 0, 0, 1, 1, 1, 1, nullptr, nullptr, 10); }), 0);
+}
+
+TEST_F(Particles, ScatterDrawsRadiusThenAngle) {
+  for (float deviation : {0.2f, -0.2f}) {
+    FreeAllParticles();
+    gameSrand(9);
+    NewParticles(1, 1, 0.01f, 2, 0, 1, 1, 1, deviation, nullptr, nullptr, 10);
+    gameSrand(9);
+    const float u = std::fabs((gameRand() % 800 - 400) / 400.0f), a = gameRand();
+    EXPECT_NEAR(nth(0).h, 1 + 5 * 0.2f * std::sqrt(u) * std::sin(a), 1e-5) << deviation;
+    EXPECT_EQ(nth(0).motionless, deviation < 0 ? 1 : 0);
+  }
+}
+
+TEST_F(Particles, RingHoldsItsRadiusAndTheGridFacesTheFlight) {
+  player *p = players[1];
+  p->trailX = p->trailY = 0;
+  RingParticles(p, 1000, 1, kBehaviourRing);
+  frames(60);
+  for (const partList *n = firstParticle; n; n = n->tail)
+    EXPECT_NEAR(std::hypot(n->head.h, n->head.v), 1.0f, 0.1f);
+  FreeAllParticles();
+  placeBall(p, 0, 0, 0, 0.1f); // flying up: offsets turn a quarter
+  MatrixParticles(p, 1000, 1);
+  p->trailX = 0.5f; // the grid starts on the trail point, where it feels no pull
+  frames(1);
+  EXPECT_EQ(std::make_tuple(nth(0).h, nth(0).v), std::make_tuple(-0.5f, 1.0f)); // offsets (1, 1)
+}
+
+// The beam also runs from its second point (the oldest) to its first.
+TEST_F(Particles, FullMemoryFreesTheNewestAndKeepsWormsJoined) {
+  LimitParticleMemory(3);
+  InterpolatedParticles(5, 4, 0, 0, 0, 0, 0, 0, 0, 1, 1, 1, 0, kNoOwner, 10, 0);
+  EXPECT_EQ(std::make_tuple(CountParticles(), nth(0).h, nth(1).h, nth(2).h),
+            std::make_tuple(3, 4.0f, 1.0f, 0.0f));
+  FreeAllParticles();
+  LimitParticleMemory(3);
+  WormParticles(players[0], 5, 10, 1);
+  const particle &end = nth(0), &mid = nth(1);
+  EXPECT_EQ(std::make_tuple(CountParticles(), mid.next, end.prev, end.hCenter),
+            std::make_tuple(3, &end, &mid, &mid.h));
+  NewParticles(1, 0, 0, 0, 0, 1, 1, 1, 0, nullptr, nullptr, 10); // the worm's end makes room
+  EXPECT_EQ(mid.next, nullptr);
+  FreeAllParticles(), LimitParticleMemory(0); // and nothing left to free
+  EXPECT_EXIT(NewParticles(1, 0, 0, 0, 0, 1, 1, 1, 0, nullptr, nullptr, 10),
+              ::testing::ExitedWithCode(70), "Out of memory");
+}
