@@ -23,6 +23,8 @@ constexpr int kLineSize = 256;         // longest line the file reader keeps
 
 constexpr float kRoundGhostTicks = 30.0f;      // every ball starts a round as a ghost
 constexpr float kMassPerCubicRadius = 37.037f; // mass = radius^3 * this
+constexpr float kMinLiveRadius = 0.1f;         // a ball outside these radii dies
+constexpr float kMaxLiveRadius = 6.0f;
 
 // ---- Texture names ---------------------------------------------------------
 constexpr unsigned kTexSprites = 1; // the binding drawing routines return to

@@ -126,6 +126,7 @@ void DrawPlayer(player *p);
 int faceColumn(const player *p); // the sprite sheet column that shows the ball's state
 void SpecialPlayer(player *p);
 void ProcessPowerUp(player *p);
+void CollectPowerUp(player *p, int id); // what grabbing a node that carries id does
 void ResetDoPlayer();
 
 // ---- levels: node motion and arena drawing -----------------------------------
@@ -147,6 +148,7 @@ const char *powerUpName(int id);
 const char *powerUpDescription(int id);
 const char *powerUpLabel(int id);
 const char *powerUpSound(int id);
+int powerUpIsAuto(int id); // 1 for those used the moment they are collected
 const char *GameType();
 const char *GameTypeName(int num);
 int GameTypeAI();

@@ -251,6 +251,10 @@ void setInRange(Reader &r, int &setting, int value, int lo, int hi, const char *
 
 void addToBag(Reader &r, int id, int n) {
   if (id < 0 || id >= kPowerUpIDs) return;
+  if (id == kPowerShotgunSecond || id == kPowerBombInFlight) { // only ever held, never spawned
+    warn(r, "\"powerUpAvail\" of a held-only state; line ignored");
+    return;
+  }
   if (n < 0) {
     warn(r, "\"powerUpAvail\" count below 0; line ignored");
     return;

@@ -23,64 +23,62 @@ void cosmeticSrand(unsigned seed) { cosmeticSeed = seed; }
 // ---- Power-up catalogue --------------------------------------------------------
 struct PowerUpEntry {
   const char *name;
-  const char *label;
-  const char *sound;
+  const char *label; // floats after the ball that collected it
+  const char *sound; // the announcer's line at collection
   const char *description;
+  bool autoUse;
 };
+constexpr bool kAuto = true;   // used the moment it is collected
+constexpr bool kOnKey = false; // held until its owner uses it
 
+// clang-format off
 static const PowerUpEntry kCatalogue[kNumPowerUps] = {
-    {"None", "", "", "None"},
-    {"Normal Gravity", "Normal Gravity", "NormalGravity", "Removes all alternate gravities"},
-    {"Planetary G", "Planetary Gravity", "PlanetaryGravity", "Makes gravity about the middle"},
-    {"Whirlwind G", "Whirlwind Gravity", "WhirlwindGravity", "Makes gravity spin"},
-    {"Reversed G", "Reverse Gravity", "ReverseGravity", "Reverses the direction of gravity"},
-    {"Increased G", "Increased Gravity", "IncreasedGravity", "Makes gravity stronger"},
-    {"Reduced G", "Reduced Gravity", "ReducedGravity", "Makes gravity weaker"},
-    {"Bungie Rope", "Bungie Rope", "BungieRope", "Gives you a springy rope"},
-    {"Shield", "Shield", "Shield", "Makes you immune to stuns & particles"},
-    {"Turbo Boost", "Turbo Boost", "TurboBoost", "Makes you move and recover faster"},
-    {"All Opps Shrunk", "All Opponents Shrunk", "AllOpponentsShrunk",
-     "Makes your enemies smaller & lighter"},
-    {"Growth Spurt", "Growth Spurt", "GrowthSpurt", "Makes you bigger & heavier"},
-    {"Shrinkage", "Shrinkage", "Shrinkage", "(AUTO) Makes you smaller & lighter"},
-    {"Time Stop", "Time Stop", "TimeStop", "Stops time while you line up a shot"},
-    {"Vacuum Cleaner", "Giant Vacuum Cleaner", "GiantVacuumCleaner",
-     "Makes you the center of gravity"},
-    {"Temporal Dilate", "Temporal Dilation", "TemporalDilation", "(AUTO) Slows you down"},
-    {"Untouchable", "Untouchable", "Untouchable", "Makes you impossible to hit"},
-    {"Phase Out", "Phase Out", "PhaseOut", "Makes you vanish for a couple of seconds"},
-    {"Tapeworm", "Tapeworm", "Tapeworm", "A worm follows you, and shrinks anyone it hits"},
-    {"Unblockable", "Unblockable", "Unblockable", "Nothing can stand in your way."},
-    {"Nova", "Nova", "Nova", "A ring of particles to knock others away"},
-    {"Supernova", "Supernova", "Supernova", "A more powerful nova, with a time delay"},
-    {"Antimatter", "Antimatter", "Antimatter", "A nova with negative mass - it sucks"},
-    {"Particle Beam", "Particle Beam", "ParticleBeam", "Makes a continuous beam of particles"},
-    {"Drunken Master", "Drunken Master", "Drunk", "(AUTO) Makes you harder to control"},
-    {"Particle Shield", "Particle Shield", "PartShield", "Particles follow you around."},
-    {"Switcheroo", "Switcheroo", "Switcheroo", "(AUTO) Swaps places with an opponent"},
-    {"Shotgun", "Double Shotgun", "Shotgun", "Two shots, quite a lot of recoil"},
-    {"Reverse", "Reverse", "Reverse", "Reverses your direction instantly"},
-    {"Homing Missile", "Homing Missile", "Missile", "Launches a homing bomb at each opponent"},
-    {"Time Warp", "Time Warp", "TimeWarp", "Sends you back in time"},
-    {"Chain Charge", "Chain Charge", "ChainCharge", "Charge opponents until you fail to kill one"},
-    {"Slam", "Slam", "Slam", "Lets you get the drop on someone"},
-    {"Nova Bomb", "Nova Bomb", "NovaBomb", "Launch it, then detonate remotely"},
-    {"Omega One", "Omega One", "OmegaOne", "Nobody knows what the Omega One does"},
-    {"Antimatter Bomb", "Antimatter Bomb", "AntimatterBomb",
-     "Sucks your opponents in - at a safe distance"},
-    {"Matrix Shield", "Matrix Shield", "MatrixShield",
-     "A solid shield of particles to ward opponents off"},
-    {"Ring Shield", "Ring Shield", "RingShield", "A spinning ring makes a good hazard"},
-    {"Freeze Ray", "Freeze Ray", "FreezeRay",
-     "A beam that halts anyone caught in it, making them easy prey"},
-    {"Chase", "Chase", "Chase", "Run down your nearest opponent, while invulnerable"},
-    {"Blink Strike", "Blink Strike", "BlinkStrike",
-     "Teleport into position to attack your opponent"},
-    {"Magnetic Shield", "Mag Shield", "MagneticShield",
-     "A shield that twists particles and opponents away from you"},
-    {"Gravity Shield", "Gravity Shield", "GravityShield", "A shield that repels hostile advances"},
-    {"Twiddle", "Twiddle", "Twiddle", "Makes all players attach or unattach"},
+  {"None", "", "", "None", kOnKey},
+  {"Normal Gravity", "Normal Gravity", "NormalGravity", "Removes all alternate gravities", kOnKey},
+  {"Planetary G", "Planetary Gravity", "PlanetaryGravity", "Makes gravity about the middle", kOnKey},
+  {"Whirlwind G", "Whirlwind Gravity", "WhirlwindGravity", "Makes gravity spin", kOnKey},
+  {"Reversed G", "Reverse Gravity", "ReverseGravity", "Reverses the direction of gravity", kOnKey},
+  {"Increased G", "Increased Gravity", "IncreasedGravity", "Makes gravity stronger", kOnKey},
+  {"Reduced G", "Reduced Gravity", "ReducedGravity", "Makes gravity weaker", kOnKey},
+  {"Bungie Rope", "Bungie Rope", "BungieRope", "Gives you a springy rope", kOnKey},
+  {"Shield", "Shield", "Shield", "Makes you immune to stuns & particles", kOnKey},
+  {"Turbo Boost", "Turbo Boost", "TurboBoost", "Makes you move and recover faster", kOnKey},
+  {"All Opps Shrunk", "All Opponents Shrunk", "AllOpponentsShrunk", "Makes your enemies smaller & lighter", kOnKey},
+  {"Growth Spurt", "Growth Spurt", "GrowthSpurt", "Makes you bigger & heavier", kOnKey},
+  {"Shrinkage", "Shrinkage", "Shrinkage", "(AUTO) Makes you smaller & lighter", kAuto},
+  {"Time Stop", "Time Stop", "TimeStop", "Stops time while you line up a shot", kOnKey},
+  {"Vacuum Cleaner", "Giant Vacuum Cleaner", "GiantVacuumCleaner", "Makes you the center of gravity", kOnKey},
+  {"Temporal Dilate", "Temporal Dilation", "TemporalDilation", "(AUTO) Slows you down", kAuto},
+  {"Untouchable", "Untouchable", "Untouchable", "Makes you impossible to hit", kOnKey},
+  {"Phase Out", "Phase Out", "PhaseOut", "Makes you vanish for a couple of seconds", kOnKey},
+  {"Tapeworm", "Tapeworm", "Tapeworm", "A worm follows you, and shrinks anyone it hits", kOnKey},
+  {"Unblockable", "Unblockable", "Unblockable", "Nothing can stand in your way.", kOnKey},
+  {"Nova", "Nova", "Nova", "A ring of particles to knock others away", kOnKey},
+  {"Supernova", "Supernova", "Supernova", "A more powerful nova, with a time delay", kOnKey},
+  {"Antimatter", "Antimatter", "Antimatter", "A nova with negative mass - it sucks", kOnKey},
+  {"Particle Beam", "Particle Beam", "ParticleBeam", "Makes a continuous beam of particles", kOnKey},
+  {"Drunken Master", "Drunken Master", "Drunk", "(AUTO) Makes you harder to control", kAuto},
+  {"Particle Shield", "Particle Shield", "PartShield", "Particles follow you around.", kOnKey},
+  {"Switcheroo", "Switcheroo", "Switcheroo", "(AUTO) Swaps places with an opponent", kAuto},
+  {"Shotgun", "Double Shotgun", "Shotgun", "Two shots, quite a lot of recoil", kOnKey},
+  {"Reverse", "Reverse", "Reverse", "Reverses your direction instantly", kOnKey},
+  {"Homing Missile", "Homing Missile", "Missile", "Launches a homing bomb at each opponent", kOnKey},
+  {"Time Warp", "Time Warp", "TimeWarp", "Sends you back in time", kOnKey},
+  {"Chain Charge", "Chain Charge", "ChainCharge", "Charge opponents until you fail to kill one", kOnKey},
+  {"Slam", "Slam", "Slam", "Lets you get the drop on someone", kOnKey},
+  {"Nova Bomb", "Nova Bomb", "NovaBomb", "Launch it, then detonate remotely", kOnKey},
+  {"Omega One", "Omega One", "OmegaOne", "Nobody knows what the Omega One does", kOnKey},
+  {"Antimatter Bomb", "Antimatter Bomb", "AntimatterBomb", "Sucks your opponents in - at a safe distance", kOnKey},
+  {"Matrix Shield", "Matrix Shield", "MatrixShield", "A solid shield of particles to ward opponents off", kOnKey},
+  {"Ring Shield", "Ring Shield", "RingShield", "A spinning ring makes a good hazard", kOnKey},
+  {"Freeze Ray", "Freeze Ray", "FreezeRay", "A beam that halts anyone caught in it, making them easy prey", kOnKey},
+  {"Chase", "Chase", "Chase", "Run down your nearest opponent, while invulnerable", kOnKey},
+  {"Blink Strike", "Blink Strike", "BlinkStrike", "Teleport into position to attack your opponent", kOnKey},
+  {"Magnetic Shield", "Mag Shield", "MagneticShield", "A shield that twists particles and opponents away from you", kOnKey},
+  {"Gravity Shield", "Gravity Shield", "GravityShield", "A shield that repels hostile advances", kOnKey},
+  {"Twiddle", "Twiddle", "Twiddle", "Makes all players attach or unattach", kOnKey},
 };
+// clang-format on
 
 static bool catalogued(int id) { return id >= 0 && id < kNumPowerUps; }
 
@@ -91,6 +89,7 @@ const char *powerUpDescription(int id) {
 // Uncatalogued IDs have no label and no sound: nothing is announced.
 const char *powerUpLabel(int id) { return catalogued(id) ? kCatalogue[id].label : ""; }
 const char *powerUpSound(int id) { return catalogued(id) ? kCatalogue[id].sound : ""; }
+int powerUpIsAuto(int id) { return catalogued(id) && kCatalogue[id].autoUse ? 1 : 0; }
 
 // ---- Game types ------------------------------------------------------------------
 struct GameTypeEntry {

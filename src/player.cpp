@@ -117,8 +117,6 @@ namespace {
 
 int slowSync;
 
-constexpr float kMinRadius = 0.1f;
-constexpr float kMaxRadius = 6.0f;
 constexpr int kBurstLifetime = 50;
 constexpr float kDeathDeviation = 0.1f;
 constexpr float kCaptureDeviation = 0.01f;
@@ -184,7 +182,7 @@ void checkEdges(player *p, float vh, float vv) {
 }
 
 void checkRadius(player *p, float vh, float vv) {
-  if (p->radius >= kMinRadius && p->radius <= kMaxRadius) return;
+  if (p->radius >= kMinLiveRadius && p->radius <= kMaxLiveRadius) return;
   die(p, vh * 0.25f, vv * 0.25f);
   if (p->radius > 0) {
     const float f = p->defaultSize / p->radius;
@@ -210,25 +208,29 @@ float sweptAngle(const player *p, const block &b) {
   return static_cast<float>(std::atan2(ph - b.h, pv - b.v) - std::atan2(qh - b.h, qv - b.v));
 }
 
-bool autoPowerUp(int id) {
-  return id == kPowerShrinkage || id == kPowerTemporalDilate || id == kPowerDrunkenMaster ||
-         id == kPowerSwitcheroo;
+// Announce, count and hold the power-up; its label follows the ball while it is held.
+void takePowerUp(player *p, int id) {
+  if (id == kPowerNone) return;
+  const char *sound = powerUpSound(id);
+  if (*sound) PlaySoundFileAnnouncer(sound);
+  p->powerups++;
+  p->powerUpType = id;
+  const bool follow = useFollowMessages != 0;
+  PushMessage(curH(p), curV(p), velH(p), velV(p), kPowerUpMessageLife, powerUpLabel(id),
+              follow ? &p->trailX : nullptr, follow ? &p->trailY : nullptr,
+              follow ? &p->powerUpType : nullptr, id);
+}
+
+// Whatever the ball now holds, an Auto power-up acts at once (one held back by a freeze
+// goes off at the next grab).
+void useIfAuto(player *p) {
+  if (powerUpIsAuto(p->powerUpType)) ProcessPowerUp(p);
 }
 
 void collectPowerUp(player *p, block &b) {
-  if (b.powerUp != kPowerNone) {
-    const int id = b.powerUp;
-    const char *sound = powerUpSound(id);
-    if (*sound) PlaySoundFileAnnouncer(sound);
-    p->powerups++;
-    p->powerUpType = id;
-    const bool follow = useFollowMessages != 0;
-    PushMessage(curH(p), curV(p), velH(p), velV(p), kPowerUpMessageLife, powerUpLabel(id),
-                follow ? &p->trailX : nullptr, follow ? &p->trailY : nullptr,
-                follow ? &p->powerUpType : nullptr, id);
-  }
+  takePowerUp(p, b.powerUp);
   b.powerUp = kPowerNone;
-  if (autoPowerUp(p->powerUpType)) ProcessPowerUp(p);
+  useIfAuto(p);
 }
 
 void attach(player *p) {
@@ -302,6 +304,11 @@ void rope(player *p) {
 } // namespace
 
 void ResetDoPlayer() { slowSync = 0; }
+
+void CollectPowerUp(player *p, int id) {
+  takePowerUp(p, id);
+  useIfAuto(p);
+}
 
 void MovePlayer(player *p) {
   const float vh = velH(p), vv = velV(p);

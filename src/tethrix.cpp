@@ -4,6 +4,7 @@
 #include "inclGL.h"
 
 #include <chrono>
+#include <climits>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -515,6 +516,11 @@ void Buttonfunc(int, int state, int px, int py) {
 }
 
 // ---- Gravity field --------------------------------------------------------------------
+// A dead or benched ball keeps its last position; pulling toward it would be a ghost vacuum.
+static bool suctionCanPull() {
+  return suctionPlayer && suctionPlayer->alive && suctionPlayer->active;
+}
+
 static void applyField(float *h, float *v) {
   const float g = gravity, s = speedMult;
   switch (gravityMode) {
@@ -535,7 +541,8 @@ static void applyField(float *h, float *v) {
     break;
   }
   case kGravityVacuum: {
-    if (!suctionPlayer) { // nobody to pull toward: plain gravity
+    if (!suctionCanPull()) { // its ball died or left: the vacuum ends, plain gravity
+      gravityMode = kGravityNormal;
       *v -= g * s;
       break;
     }
@@ -669,12 +676,20 @@ void PrepareUnstableMatch() {
 }
 
 // ---- Power-up spawn -------------------------------------------------------------------
+// One frame in N may spawn. A frame that advances no time (a tool's frozen clock) never
+// does, and an N beyond int is as good as never.
+static int spawnChance() {
+  if (!(speedMult > 0)) return 0;
+  const float n = powerUpInfrequency / speedMult;
+  return std::fabs(n) < static_cast<float>(INT_MAX / 2) ? static_cast<int>(n) : 0;
+}
+
 // At most one power-up a frame lands on a node, drawn from the weighted bag.
 void PowerUpSpawnStep() {
   gameRand(); // two draws every frame, paused or not, keep seeded games in step
   gameRand();
   if (paused || arcadeMode) return;
-  const int n = static_cast<int>(powerUpInfrequency / speedMult);
+  const int n = spawnChance();
   if (n == 0) return;
   if (gameRand() % n != 0) return;
   if (blockNum < 0 || powerUpsInList <= 0) return;

@@ -266,6 +266,7 @@ TEST_F(Prefs, DamagedLinesAreRefusedAndNeverWrittenBack) {
       {"sound 1\nsound 9\nfullscreen 3\n", 2},               // sound, then screen
       {"speed 0\n", 1},                                      // would stall the frame cap
       {"powerUpAvail 5 -3\n", 1},
+      {"powerUpAvail 101 4\n", 1}, // a bomb in flight is held, never spawned
   };
   for (const Case &c : cases) {
     ResetWorld();

@@ -1,0 +1,252 @@
+// Power-ups: the catalogue, collection, the spawn's draws, using the gravity, size and
+// timed ones, and their ongoing effects.
+#include "world_fixture.h"
+
+#include <cmath>
+#include <tuple>
+#include <vector>
+
+class PowerUps : public World {
+protected:
+  void SetUp() override {
+    World::SetUp();
+    fresh();
+  }
+  // Every ball in play at rest, humans (no bot steering), normal gravity.
+  void fresh() {
+    ResetWorld();
+    arena();
+    for (int i = 0; i < numPlayers; i++) {
+      placeBall(players[i], i - 2.5f, 0, 0, 0);
+      players[i]->ai = kHuman;
+    }
+    user = players[0];
+  }
+  void use(player *p, int id) {
+    p->powerUpType = id;
+    ProcessPowerUp(p);
+  }
+  player *user = nullptr;
+};
+
+TEST_F(PowerUps, CatalogueLookupsAndTheAutoColumn) {
+  for (int id : {-1, 44, 100})
+    EXPECT_EQ(std::string(powerUpName(id)) + powerUpDescription(id), "Invalid IDInvalid ID");
+  EXPECT_EQ(std::string(powerUpName(kPowerMagneticShield)) + "/" +
+                powerUpLabel(kPowerMagneticShield) + "/" + powerUpSound(kPowerDrunkenMaster),
+            "Magnetic Shield/Mag Shield/Drunk");
+  std::vector<int> autos;
+  for (int id = -1; id <= kPowerBombInFlight; id++)
+    if (powerUpIsAuto(id)) autos.push_back(id);
+  EXPECT_EQ(autos, (std::vector<int>{kPowerShrinkage, kPowerTemporalDilate, kPowerDrunkenMaster,
+                                     kPowerSwitcheroo}));
+}
+
+TEST_F(PowerUps, CollectingAnnouncesCountsAndUsesOnlyTheAutoOnesAtOnce) {
+  struct Case {
+    int id, frozen, held;
+    float radius, drunk;
+  } cases[] = {{kPowerShield, 0, kPowerShield, .3f, 0}, {kPowerShrinkage, 0, 0, .15f, 0},
+               {kPowerDrunkenMaster, 0, 0, .3f, 250}, {77, 0, 77, .3f, 0},
+               {kPowerShrinkage, 1, kPowerShrinkage, .3f, 0}}; // waits out the freeze
+  for (const Case &c : cases) {
+    fresh();
+    user->stop = c.frozen;
+    CollectPowerUp(user, c.id);
+    EXPECT_EQ(std::make_tuple(user->powerUpType, user->powerups, CountMessages(), user->radius,
+                              user->drunk),
+              std::make_tuple(c.held, 1, 1, c.radius, c.drunk)) << c.id;
+  }
+}
+
+// What one use leaves on the user and on an opponent; attacks not armed yet stay held.
+TEST_F(PowerUps, EachUseLeavesItsState) {
+  struct Case {
+    int id;
+    float player::*timer;
+    float ticks, radius, mass, otherRadius;
+    int held;
+  } cases[] = {
+      {kPowerBungieRope, &player::bungie, 200, .3f, 1, .3f, 0},
+      {kPowerShield, &player::shield, 200, .3f, 1, .3f, 0},
+      {kPowerTurboBoost, &player::turbo, 300, .3f, 1, .3f, 0},
+      {kPowerAllOppsShrunk, &player::sizeChange, 0, .3f, 1, .15f, 0},
+      {kPowerGrowthSpurt, &player::sizeChange, 200, .6f, 8, .3f, 0},
+      {kPowerShrinkage, &player::sizeChange, 200, .15f, .125f, .3f, 0},
+      {kPowerTemporalDilate, &player::slow, 300, .3f, 1, .3f, 0},
+      {kPowerUntouchable, &player::ghost, 200, .3f, 1, .3f, 0},
+      {kPowerPhaseOut, &player::stop, 50, .3f, 1, .3f, 0},
+      {kPowerUnblockable, &player::unblockable, 300, .3f, 1, .3f, 0},
+      {kPowerDrunkenMaster, &player::drunk, 250, .3f, 1, .3f, 0},
+      {kPowerMagneticShield, &player::magShield, 300, .3f, 1, .3f, 0},
+      {kPowerGravityShield, &player::gravShield, 300, .3f, 1, .3f, 0},
+      {kPowerNova, &player::shield, 0, .3f, 1, .3f, kPowerNova},
+      {kPowerParticleBeam, &player::particleBeam, 0, .3f, 1, .3f, kPowerParticleBeam},
+      {kPowerShotgun, &player::shield, 0, .3f, 1, .3f, kPowerShotgun},
+      {kPowerBombInFlight, &player::shield, 0, .3f, 1, .3f, kPowerBombInFlight},
+      {77, &player::shield, 0, .3f, 1, .3f, kPowerNone},
+  };
+  for (const Case &c : cases) {
+    fresh();
+    use(user, c.id);
+    EXPECT_EQ(std::make_tuple(user->*c.timer, user->radius, user->mass, players[3]->radius,
+                              user->powerUpType, gravity, gravityResetTime),
+              std::make_tuple(c.ticks, c.radius, c.mass, c.otherRadius, c.held, .005f, 0.f))
+        << c.id;
+  }
+  use(user, kPowerGrowthSpurt);
+  EXPECT_EQ(user->maxSize, 8);
+  user->maxSize = 100;
+  use(user, kPowerGrowthSpurt);
+  EXPECT_EQ(user->maxSize, 100); // a peak is never lowered
+}
+
+// Each gravity power-up restarts the 300-tick reset, except a snap back to normal.
+TEST_F(PowerUps, GravityUses) {
+  const int rev = kPowerReversedGravity, vac = kPowerVacuumCleaner;
+  struct Case {
+    float gravity;
+    int mode;
+    std::vector<int> uses;
+    float wantGravity;
+    int wantMode;
+    float wantReset;
+  } cases[] = {
+      {.005f, 0, {kPowerPlanetaryGravity}, .005f, kGravityPlanetary, 300},
+      {.005f, 0, {kPowerWhirlwindGravity}, .005f, kGravityWhirlwind, 300},
+      {.005f, 0, {vac}, .005f, kGravityVacuum, 300},
+      {.005f, 0, {rev, rev}, .005f, 0, 300},
+      {.005f, 0, std::vector<int>(9, kPowerReducedGravity), .005f, 0, 300},
+      {.009f, 0, {kPowerIncreasedGravity}, .011f, 0, 300},
+      {.011f, kGravityWhirlwind, {kPowerIncreasedGravity}, .005f, 0, 42},
+      {-.011f, kGravityPlanetary, {kPowerReducedGravity}, .005f, 0, 42},
+      {-.005f, 0, {vac, kPowerNormalGravity}, -.005f, 0, 300}, // strength stays
+  };
+  for (const Case &c : cases) {
+    fresh();
+    gravity = c.gravity, gravityMode = c.mode, gravityResetTime = 42;
+    for (int id : c.uses) use(user, id);
+    EXPECT_NEAR(gravity, c.wantGravity, 1e-6) << c.uses.size() << " of " << c.uses[0];
+    EXPECT_EQ(std::make_tuple(gravityMode, gravityResetTime),
+              std::make_tuple(c.wantMode, c.wantReset))
+        << c.uses.size() << " of " << c.uses[0];
+  }
+  EXPECT_EQ(suctionPlayer, user);
+}
+
+TEST_F(PowerUps, GrowthSpurtHoldsTwoHundredTicksThenDriftsBack) {
+  use(user, kPowerGrowthSpurt);
+  for (int step = 0; step < 400; step++) SpecialPlayer(user);
+  EXPECT_EQ(std::make_tuple(user->radius, user->mass), std::make_tuple(.6f, 8.f));
+  SpecialPlayer(user);
+  EXPECT_LT(user->radius, .6f);
+  for (int step = 0; step < 550; step++) SpecialPlayer(user);
+  EXPECT_GT(user->radius, .31f); // about 600 frames to get home
+  for (int step = 0; step < 100; step++) SpecialPlayer(user);
+  EXPECT_NEAR(user->radius, .3f, .3f * .0012f);
+  EXPECT_NEAR(user->mass, 1, .004f);
+}
+
+TEST_F(PowerUps, TimeStopFreezesEveryoneElseTeammatesIncluded) {
+  gameType = kTeamDeathmatch;
+  player *mate = players[1]; // on the user's team
+  placeBall(mate, 1, 1, .1f, 0);
+  use(user, kPowerTimeStop);
+  EXPECT_EQ(std::make_tuple(user->stop, mate->stop, players[5]->stop, contrails),
+            std::make_tuple(0.f, 100.f, 100.f, 100.f));
+  for (int frame = 0; frame < 199; frame++) DoPlayer(mate);
+  use(mate, kPowerShield);
+  EXPECT_EQ(std::make_tuple(ballH(mate), mate->powerUpType, mate->shield),
+            std::make_tuple(1.f, int(kPowerShield), 0.f)); // frozen: still held
+  DoPlayer(mate);
+  EXPECT_TRUE(movesBy(mate, .1f, -.0025f));
+  ProcessPowerUp(mate);
+  EXPECT_EQ(mate->shield, 200);
+}
+
+TEST_F(PowerUps, PhaseOutHangsFiftyTicksThenResumesItsMotion) {
+  placeBall(user, 1, 2, .1f, .05f);
+  use(user, kPowerPhaseOut);
+  for (int frame = 0; frame < 99; frame++) DoPlayer(user);
+  EXPECT_EQ(std::make_tuple(ballH(user), ballV(user)), std::make_tuple(1.f, 2.f));
+  DoPlayer(user);
+  EXPECT_TRUE(movesBy(user, .1f, .05f - .0025f));
+}
+
+TEST_F(PowerUps, TwiddleLetsGoOrGrabsAndAGrabCollects) {
+  const int node = addNode(kNodeStill, 0, 0);
+  blocks[node].powerUp = kPowerShield;
+  players[1]->block = node;
+  use(user, kPowerTwiddle);
+  EXPECT_EQ(std::make_tuple(players[1]->block, players[2]->block, user->block),
+            std::make_tuple(kRopeFree, kRopeRequested, kRopeRequested));
+  MovePlayer(players[2]);
+  EXPECT_EQ(std::make_tuple(players[2]->block, players[2]->powerUpType),
+            std::make_tuple(node, int(kPowerShield)));
+}
+
+// With no partner the search would draw forever: the power-up is spent instead.
+TEST_F(PowerUps, SwitcherooSwapsWithTheOnlyPartnerOrIsSpentWithoutOne) {
+  for (int partners : {1, 0}) {
+    fresh();
+    for (int i = 1; i < numPlayers; i++) players[i]->alive = i == 4 && partners;
+    CollectPowerUp(user, kPowerSwitcheroo);
+    EXPECT_EQ(ballH(user), partners ? 1.5f : -2.5f);
+    EXPECT_EQ(user->powerUpType, kPowerNone);
+  }
+}
+
+TEST_F(PowerUps, ShieldTimersRunDownAndTopSpeedNeverDrops) {
+  user->unblockable = user->magShield = user->gravShield = 1;
+  for (float vh : {.5f, .1f}) {
+    placeBall(user, 0, 0, vh, 0);
+    SpecialPlayer(user);
+  }
+  EXPECT_EQ(std::make_tuple(user->unblockable, user->magShield, user->gravShield),
+            std::make_tuple(0.f, 0.f, 0.f));
+  EXPECT_EQ(user->maxVelocity, .5f);
+}
+
+// The spawn draws two throwaways, the gate, the node and then the bag entry.
+TEST_F(PowerUps, SpawnDrawsInItsFixedOrder) {
+  blockNum = 6, powerUpsInList = 5, speedMult = 1, powerUpInfrequency = 3;
+  for (int i = 0; i < 5; i++) powerUpList[i] = kPowerBungieRope + i;
+  int spawns = 0;
+  for (unsigned seed = 1; seed <= 12; seed++) {
+    int r[6];
+    gameSrand(seed);
+    for (int &x : r) x = gameRand();
+    gameSrand(seed);
+    for (int i = 0; i <= blockNum; i++) blocks[i].powerUp = kPowerNone;
+    PowerUpSpawnStep();
+    const bool spawned = r[2] % 3 == 0;
+    spawns += spawned;
+    for (int i = 0; i <= blockNum; i++)
+      EXPECT_EQ(blocks[i].powerUp, spawned && i == r[3] % 7 ? powerUpList[r[4] % 5] : 0) << seed;
+    EXPECT_EQ(gameRand(), r[spawned ? 5 : 3]) << seed;
+  }
+  EXPECT_TRUE(spawns > 0 && spawns < 12) << spawns; // both sides of the gate were seen
+}
+
+TEST_F(PowerUps, FaultsMended) {
+  // Dead balls are shrunk too: however often, they stay a size that restores cleanly.
+  player *dead = players[3];
+  dead->alive = 0;
+  for (int k = 0; k < 100; k++) use(user, kPowerAllOppsShrunk);
+  EXPECT_GT(dead->radius, 0);
+  EXPECT_GT(dead->mass, 0);
+  placeBall(dead, 0, 0, 0, 0);
+  MovePlayer(dead); // dies of its size and comes back whole
+  EXPECT_NEAR(dead->radius, .3f, 1e-6);
+  EXPECT_NEAR(dead->mass, 1, 1e-4);
+  user->mass = 0; // no size to grow from
+  use(user, kPowerGrowthSpurt);
+  EXPECT_EQ(std::make_tuple(user->radius, user->mass), std::make_tuple(.3f, 0.f));
+  // A vacuum whose ball died pulls toward nothing and ends.
+  use(players[1], kPowerVacuumCleaner);
+  players[1]->alive = 0;
+  float h = 3, v = 3;
+  ApplyGravity(&h, &v, 0, 0, 1);
+  EXPECT_NEAR(v, 2.9975f, 1e-6);
+  EXPECT_EQ(std::make_tuple(h, gravityMode), std::make_tuple(3.f, int(kGravityNormal)));
+}
