@@ -237,7 +237,12 @@ void PlaySoundFile(const char *name) {
   c = new channelList{c, channel, chunk};
 }
 
+static void (*announcerHook)(const char *) = nullptr;
+
+void SetAnnouncerHook(void (*hook)(const char *name)) { announcerHook = hook; }
+
 void PlaySoundFileAnnouncer(const char *name) {
+  if (announcerHook) announcerHook(name); // asked for, whether or not it can be heard
   if (!audioOpen || !soundModeAllows(lineKind(name))) return;
   if (isColourName(name)) { // a new announcement about a player: what waits is stale
     EmptyQueue(announcerQueue);
