@@ -116,7 +116,6 @@ void PutOnStart(player *p);    // start position and start velocity
 void PlaceForRound(player *p); // a ball's round start: alive, free, a ghost for a moment
 void ResetIdentityCounter();
 void ApplyBuiltInIdentity(player *p, const char *colourName);
-int isTeamGame();
 void DoPlayer(player *p);
 void MovePlayer(player *p);
 void HitWalls(player *p);
@@ -152,7 +151,11 @@ int powerUpIsAuto(int id); // 1 for those used the moment they are collected
 const char *GameType();
 const char *GameTypeName(int num);
 int GameTypeAI();
-int numPlayersActive();
+int isTeamGame();
+const char *GameTypeLevelKey(int num);   // "" for a number the table lacks
+const char *GameTypeStartSound(int num);
+int GameTypeDefaultTarget(int num);      // 0 for a number the table lacks
+const char *GameTypeCaption(int num);    // a format: %i is the target where there is one
 int gameRand();           // gameplay source, 0..32767
 void gameSrand(unsigned seed);
 int cosmeticRand();       // drawing-only source, 0..32767
@@ -205,6 +208,12 @@ void DoAI(player *p);
 void UpdateScore();
 void DrawScores();
 void AddPoint(player *p);
+int TimeToWin(int score, int rate, int target); // frames, never below 1
+int NumNodes(const player *p);
+int numPlayersActive();
+float ShareToWin(int score); // of maxScore; 0 when there is no target to win
+void LeaderBoard();
+void LeaderBoardKey(unsigned char key, int x, int y);
 
 // ---- menus ---------------------------------------------------------------------------
 void TitleScreen();
@@ -222,6 +231,7 @@ void LoadSound(const char *programPath); // opens the audio device, or reports a
 void ShutdownSound();                    // everything released; LoadSound may run again
 void PlaySoundFile(const char *name);
 void PlaySoundFileAnnouncer(const char *name);
+void SetAnnouncerHook(void (*hook)(const char *name)); // hears every line asked for; null for none
 void SoundIdle();
 void EmptyQueue(soundQueue *first);
 int SoundEffectsPlaying();        // effects not yet released

@@ -93,35 +93,71 @@ int powerUpIsAuto(int id) { return catalogued(id) && kCatalogue[id].autoUse ? 1 
 
 // ---- Game types ------------------------------------------------------------------
 struct GameTypeEntry {
-  const char *name;
-  int strategy;
+  const char *name;       // display name
+  const char *levelKey;   // the level-file line that selects it; %i is the target
+  const char *startSound; // played as the match starts
+  int team;               // 1 when played in two teams
+  int strategy;           // what the bots aim for
+  int defaultTarget;      // start value of its gameScores entry
+  const char *caption;    // the level select's line; %i is the target where it has one
 };
 
 static const GameTypeEntry kGameTypes[kNumGameTypes] = {
-    {"Deathmatch", kStrategyObjective},       {"Team Deathmatch", kStrategyObjective},
-    {"Capture the Flag", kStrategyObjective}, {"Race", kStrategyObjective},
-    {"Domination", kStrategyObjective},       {"Air Hockey", kStrategyObjective},
-    {"Endurance Match", kStrategySurvive},    {"Tag", kStrategyObjective},
-    {"Pinata", kStrategyObjective},           {"Unstable Deathmatch", kStrategySurvive},
-    {"Blink Deathmatch", kStrategySurvive},   {"Body Count", kStrategyObjective},
+    {"Deathmatch", "deathmatch %i", "DeathMatch", 0, kStrategyObjective, 10,
+     "Deathmatch: win %i rounds"},
+    {"Team Deathmatch", "team %i", "DeathMatch", 1, kStrategyObjective, 10,
+     "Team Deathmatch: win %i rounds"},
+    {"Capture the Flag", "ctf %i", "CTF", 1, kStrategyObjective, 5,
+     "Capture the Flag: Capture %i flags"},
+    {"Race", "race %i", "Race", 0, kStrategyObjective, 10, "Race: Touch %i checkpoints"},
+    {"Domination", "domination %i", "Domination", 1, kStrategyObjective, 5000, "Domination"},
+    {"Air Hockey", "hockey %i", "AirHockey", 1, kStrategyObjective, 5, "Air Hockey: %i goals"},
+    {"Endurance Match", "endurance %i", "EnduranceMatch", 0, kStrategySurvive, 3000,
+     "Endurance Match"},
+    {"Tag", "tag %i", "Tag", 0, kStrategyObjective, 2000, "Tag"},
+    {"Pinata", "pinata %i", "Pinata", 0, kStrategyObjective, 30, "Pinata Bash: hit puck %i times"},
+    {"Unstable Deathmatch", "unstableMatch %i", "UnstableDeathmatch", 0, kStrategySurvive, 10,
+     "Unstable Match: win %i rounds"},
+    {"Blink Deathmatch", "blinkMatch %i", "BlinkDeathmatch", 0, kStrategySurvive, 10,
+     "Blink Match: win %i round"},
+    {"Body Count", "bodyCount %i", "BodyCount", 0, kStrategyObjective, 10,
+     "Body Count: kill %i players"},
 };
 
 static bool knownGameType(int num) { return num >= kFirstGameType && num <= kLastGameType; }
+static const GameTypeEntry *gameTypeEntry(int num) {
+  return knownGameType(num) ? &kGameTypes[num - kFirstGameType] : nullptr;
+}
 
 const char *GameTypeName(int num) {
-  return knownGameType(num) ? kGameTypes[num - kFirstGameType].name : "Invalid Game Type";
+  const GameTypeEntry *e = gameTypeEntry(num);
+  return e ? e->name : "Invalid Game Type";
 }
 const char *GameType() { return GameTypeName(gameType); }
 int GameTypeAI() {
-  return knownGameType(gameType) ? kGameTypes[gameType - kFirstGameType].strategy
-                                 : kStrategyMiddle;
+  const GameTypeEntry *e = gameTypeEntry(gameType);
+  return e ? e->strategy : kStrategyMiddle;
 }
-
-int numPlayersActive() {
-  int n = 0;
-  for (int i = 0; i < numPlayers; i++)
-    if (players[i]->active) n++;
-  return n;
+int isTeamGame() {
+  const GameTypeEntry *e = gameTypeEntry(gameType);
+  return e ? e->team : 0;
+}
+const char *GameTypeLevelKey(int num) {
+  const GameTypeEntry *e = gameTypeEntry(num);
+  return e ? e->levelKey : "";
+}
+// Any number the table lacks is announced as a deathmatch.
+const char *GameTypeStartSound(int num) {
+  const GameTypeEntry *e = gameTypeEntry(num);
+  return e ? e->startSound : "DeathMatch";
+}
+int GameTypeDefaultTarget(int num) {
+  const GameTypeEntry *e = gameTypeEntry(num);
+  return e ? e->defaultTarget : 0;
+}
+const char *GameTypeCaption(int num) {
+  const GameTypeEntry *e = gameTypeEntry(num);
+  return e ? e->caption : "Invalid Game Type";
 }
 
 // ---- Node lookup ---------------------------------------------------------------------

@@ -105,13 +105,6 @@ void ResetPlayer(player *p) {
   p->aliveTime = 0;
 }
 
-int isTeamGame() {
-  return gameType == kTeamDeathmatch || gameType == kCaptureTheFlag || gameType == kDomination ||
-                 gameType == kAirHockey
-             ? 1
-             : 0;
-}
-
 // ---- One physics step of a ball ------------------------------------------------------
 namespace {
 

@@ -245,9 +245,14 @@ void PlaySoundFile(const char *name) {
   c = new channelList{c, channel, chunk};
 }
 
+static void (*announcerHook)(const char *) = nullptr;
+
+void SetAnnouncerHook(void (*hook)(const char *name)) { announcerHook = hook; }
+
 void PlaySoundFileAnnouncer(const char *name) {
   lastLines.push_back(name);
   if (lastLines.size() > kLinesRemembered) lastLines.pop_front();
+  if (announcerHook) announcerHook(name); // asked for, whether or not it can be heard
   if (!audioOpen || !soundModeAllows(lineKind(name))) return;
   if (isColourName(name)) { // a new announcement about a player: what waits is stale
     EmptyQueue(announcerQueue);

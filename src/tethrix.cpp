@@ -82,9 +82,6 @@ int lastSpecial, playerSelected, attatched;
 
 FILE *frameReport = stdout;
 
-static const int kDefaultGameScores[kNumGameTypes] = {10, 10, 5, 10, 5000, 5,
-                                                      3000, 2000, 30, 10, 10, 10};
-
 static void freeRoster() {
   for (int i = 0; i < kMaxPlayers; i++) {
     std::free(players[i]);
@@ -102,7 +99,7 @@ static void resetTables() {
   std::memset(flags, 0, sizeof flags);
   std::memset(powerUpList, 0, sizeof powerUpList);
   std::memset(powerUpFrequency, 0, sizeof powerUpFrequency);
-  std::memcpy(gameScores, kDefaultGameScores, sizeof gameScores);
+  for (int i = 0; i < kNumGameTypes; i++) gameScores[i] = GameTypeDefaultTarget(kFirstGameType + i);
   std::strcpy(levelname, "No Level Loaded");
   std::strcpy(defaultLevels, "level.def");
   std::strcpy(powerUpSetName, "Custom");

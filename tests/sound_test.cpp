@@ -279,6 +279,8 @@ TEST_F(Sound, EveryNameTheGameUsesHasADecodableFile) {
   EXPECT_TRUE(used.count("Welcome") && used.count("Die")) << "the source scan found nothing";
   for (int id = 0; id < kNumPowerUps; id++)
     if (*powerUpSound(id)) used.insert(powerUpSound(id));
+  for (int type = kFirstGameType; type <= kLastGameType; type++)
+    used.insert(GameTypeStartSound(type));
   roster();
   for (int i = 0; i < numPlayers; i++)
     used.insert(players[i]->sound);
