@@ -2,5 +2,4 @@
 #include "TethrixExtern.h"
 
 void UpdateScore() {}
-void DrawScores() {}
 void AddPoint(player *) {}

@@ -172,6 +172,7 @@ void ResetWorld() {
   ResetFrameRegulator();
   ResetDoPlayer();
   ForgetReaderWarnings();
+  ResetLeaderBoard();
 }
 
 // ---- Start-up --------------------------------------------------------------------
