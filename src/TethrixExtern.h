@@ -214,9 +214,21 @@ int numPlayersActive();
 float ShareToWin(int score); // of maxScore; 0 when there is no target to win
 void LeaderBoard();
 void LeaderBoardKey(unsigned char key, int x, int y);
+constexpr int kAwardLines = 32;     // lines of the awards table
+constexpr int kAwardLineSize = 256; // characters of one award line
+extern char awards[kAwardLines][kAwardLineSize];
+extern int awardLines;
+void sortPlayers(int start, int end, player **array);
+void GenerateAwards();
+// The leaderboard's title and one line per active ball, sorted, as drawn; returns the count.
+int LeaderBoardStandings(char lines[][kAwardLineSize], int maxLines);
+void ResetLeaderBoard(); // no awards, and the sort buffer refilled from the roster
 
 // ---- menus ---------------------------------------------------------------------------
 void TitleScreen();
+void LevelSelect();
+void LevelKeys(unsigned char key, int x, int y);
+void SpecialLevelSelectKey(int key, int x, int y);
 
 // ---- sound ---------------------------------------------------------------------------
 // soundMode: which sounds play. Effects are what PlaySoundFile starts; of the announcer's

@@ -31,12 +31,6 @@ int main(int argc, char **argv) {
   PlaySoundFile("Welcome"); // after the preferences, so a silenced game stays silent
   ReadLevelFile(defaultLevels); // the arena the first frame shows
   ResetPositions();
-  // Until the score bar lets players join, the balls in play are keyboard players.
-  for (int i = 0; i < numPlayers; i++)
-    if (players[i]->active) {
-      players[i]->ai = kHuman;
-      playerPresent++;
-    }
   OpenWindow();
   Init();
   glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);

@@ -10,3 +10,17 @@ void TitleScreen() {
   glutDisplayFunc(Display);
   glutPostRedisplay();
 }
+
+// Until the level select exists, every way into it starts the next match at
+// once on the level the full reset loaded.
+static void startNextMatch() {
+  glutKeyboardFunc(Key);
+  glutSpecialFunc(SpecialKey);
+  glutDisplayFunc(Display);
+  ResetPositions();
+  glutPostRedisplay();
+}
+
+void LevelSelect() { startNextMatch(); }
+void LevelKeys(unsigned char, int, int) { startNextMatch(); }
+void SpecialLevelSelectKey(int, int, int) { startNextMatch(); }

@@ -357,4 +357,3 @@ float ShareToWin(int score) {
 }
 
 // The score bar is drawn with the leaderboard.
-void DrawScores() {}

@@ -170,6 +170,7 @@ void ResetWorld() {
   ResetFrameRegulator();
   ResetDoPlayer();
   ForgetReaderWarnings();
+  ResetLeaderBoard();
 }
 
 // ---- Start-up --------------------------------------------------------------------

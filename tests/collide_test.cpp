@@ -81,14 +81,15 @@ TEST_F(Collide, WhoTouchesGhostsStunnedPairsPartingBallsAndDodgingBots) {
       {"weaker bot growing", [&] { headOn(.05f, -.1f), a->powerUpType = kPowerGrowthSpurt; }, true},
       {"stronger bot", [&] { headOn(.2f, -.1f), a->powerUpType = kPowerUntouchable; }, true},
       {"weaker turbo bot",
-       [&] { headOn(.02f, -.1f), a->powerUpType = kPowerSwitcheroo, a->turbo = 5; }, false},
+       [&] { headOn(.02f, -.1f), a->powerUpType = kPowerTemporalDilate, a->turbo = 5; }, false},
   };
   for (const Case &c : cases) {
     SCOPED_TRACE(c.what);
     ForgetSoundsAsked();
     for (player *p : {a, b}) {
       p->ghost = p->unblockable = p->turbo = 0, p->powerUpType = kPowerNone, p->ai = kComputer;
-      p->lastHit = -1, p->collisions = 0;
+      p->lastHit = -1, p->collisions = 0, p->mass = 1, p->radius = p->defaultSize = .3f;
+      p->sizeChange = 0;
     }
     headOn(.1f, -.1f);
     c.set();

@@ -29,3 +29,37 @@ execute_process(COMMAND ${CMAKE_COMMAND} -E env TETHRIX_DATA=${OUT}/empty-data $
 if(NOT rc EQUAL 2 OR NOT err MATCHES "empty-data/level.def\" is missing")
   message(FATAL_ERROR "a missing level.def was not named: ${rc} ${err}")
 endif()
+# Mouse and arrow lines reach the routines installed: the score bar's buttons end
+# exactly at the menu pixels 20 and 120 and rows 451 to 479, a click hands a ball
+# over (with two in play a human goes back to the computer), and Escape shows
+# the title screen for a frame. Balls are bots until handed to a human.
+file(WRITE ${OUT}/board.keys "2 move 300 200\n3 click 19 460\n4 click 20 460\n5 click 119 479\n6 up\n7 click 120 451\n8 click 120 450\n9 left\n10 esc\n")
+execute_process(COMMAND ${SIM} --data ${DATA} --keys ${OUT}/board.keys --frames 12 --trace -
+                RESULT_VARIABLE rc OUTPUT_VARIABLE out)
+if(NOT rc EQUAL 0)
+  message(FATAL_ERROR "sim with mouse and arrow lines failed: ${rc}")
+endif()
+string(REGEX MATCHALL "\"frame\":[0-9]+,[^\n]*" frames "${out}")
+# Per frame: the first two balls' active and ai flags, and the screen that ran.
+set(want "1 1003 0 1003 Display" "1 1003 0 1003 Display" "1 1003 0 1003 Display"
+         "1 1003 0 1003 Display" "1 1000 0 1003 Display" "1 1003 0 1003 Display"
+         "1 1003 0 1003 Display" "1 1003 1 1003 Display" "1 1003 1 1003 Display"
+         "1 1003 1 1003 Display" "1 1003 1 1003 TitleScreen" "1 1003 1 1003 Display")
+foreach(f RANGE 11)
+  list(GET frames ${f} line)
+  string(REGEX MATCH "\"active\":([01]),\"ai\":([0-9]+),[^{]*\\{[^}]*\"active\":([01]),\"ai\":([0-9]+)" m "${line}")
+  set(a "${CMAKE_MATCH_1} ${CMAKE_MATCH_2} ${CMAKE_MATCH_3} ${CMAKE_MATCH_4}")
+  string(REGEX MATCH "\"screen\":\"([A-Za-z]+)\"" m "${line}")
+  list(GET want ${f} w)
+  if(NOT "${a} ${CMAKE_MATCH_1}" STREQUAL w)
+    message(FATAL_ERROR "frame ${f}: ${a} ${CMAKE_MATCH_1}, expected ${w}")
+  endif()
+  if(NOT line MATCHES "\"arcadeMode\":0,\"puck\":\\[[-0-9.e]+,[-0-9.e]+,[01]\\]")
+    message(FATAL_ERROR "frame ${f} lacks arcadeMode or puck: ${line}")
+  endif()
+endforeach()
+file(WRITE ${OUT}/bad.keys "3 click 640 10\n")
+execute_process(COMMAND ${SIM} --data ${DATA} --keys ${OUT}/bad.keys RESULT_VARIABLE rc OUTPUT_QUIET ERROR_QUIET)
+if(NOT rc EQUAL 2)
+  message(FATAL_ERROR "a click outside the menu screen gave status ${rc}, not 2")
+endif()

@@ -2,6 +2,7 @@
 #include "sim_world.h"
 
 #include "TethrixExtern.h"
+#include "inclGL.h"
 
 #include <cstring>
 
@@ -120,6 +121,32 @@ void SimStartup(unsigned seed, int level) {
   ResetPositions();
 }
 
+void SimInstallCallbacks() {
+  Reshape(kSimWindowWidth, kSimWindowHeight);
+  glutReshapeFunc(Reshape);
+  glutKeyboardFunc(Key);
+  glutSpecialFunc(SpecialKey);
+  glutDisplayFunc(Display);
+  glutMouseFunc(Buttonfunc);
+  glutMotionFunc(PassiveMotion);
+  glutPassiveMotionFunc(PassiveMotion);
+  glutVisibilityFunc(vis);
+}
+
+const char *ScreenName(void (*display)()) {
+  static const struct {
+    void (*routine)();
+    const char *name;
+  } kScreens[] = {{Display, "Display"},
+                  {LeaderBoard, "LeaderBoard"},
+                  {TitleScreen, "TitleScreen"},
+                  {LevelSelect, "LevelSelect"}};
+  if (!display) return "none";
+  for (const auto &s : kScreens)
+    if (s.routine == display) return s.name;
+  return "unknown";
+}
+
 void SimClockInstall() {
   virtualTime = 1.0;
   SetClock(virtualClock);
@@ -209,7 +236,7 @@ void tracePlayer(FILE *out, const player &p) {
 
 } // namespace
 
-void TraceFrame(FILE *out, int frame) {
+void TraceFrame(FILE *out, int frame, void (*screen)()) {
   std::fprintf(out, "{\"frame\":%d,\"speedMult\":%.9g,\"players\":[", frame, speedMult);
   for (int i = 0; i < numPlayers; i++) {
     std::fprintf(out, "%s{", i ? "," : "");
@@ -222,6 +249,15 @@ void TraceFrame(FILE *out, int frame) {
   num(out, "gravity", gravity), inum(out, "gravityMode", gravityMode);
   num(out, "gravityResetTime", gravityResetTime), num(out, "contrails", contrails);
   inum(out, "it", rosterIndex(it));
+  std::fputs("\"screen\":", out);
+  jsonString(out, ScreenName(screen));
+  std::fputc(',', out);
+  inum(out, "arcadeMode", arcadeMode);
+  if (puck)
+    std::fprintf(out, "\"puck\":[%.9g,%.9g,%d],", puck->x[curSlot(puck)], puck->y[curSlot(puck)],
+                 puck->alive);
+  else
+    std::fputs("\"puck\":[0,0,0],", out);
   std::fputs("\"flags\":[", out);
   for (int i = 0; i < kNumFlags; i++)
     std::fprintf(out, "%s[%.9g,%.9g,%.9g]", i ? "," : "", flags[i].h, flags[i].v, flags[i].downTime);

@@ -16,5 +16,14 @@ void SimClockAdvanceFrame();
 // One frame as the idle and display callbacks run it.
 void SimFrame();
 
+// The window callbacks the game installs at start-up, in a window of 800 x 480
+// pixels: its 4:3 menu area is exactly 640 x 480, centred across, so the menu
+// point (H, V) is the pixel (H + kSimMenuLeft, V).
+constexpr int kSimWindowWidth = 800, kSimWindowHeight = 480, kSimMenuLeft = 80;
+void SimInstallCallbacks();
+// The name of a display routine: "Display", "LeaderBoard", "TitleScreen", ...; "none" for null.
+const char *ScreenName(void (*display)());
+
 void DumpWorld(FILE *out);
-void TraceFrame(FILE *out, int frame);
+// screen: the display routine that ran this frame.
+void TraceFrame(FILE *out, int frame, void (*screen)());

@@ -1,7 +1,10 @@
 // tethrix-sim: the game without a window. Loads the world as the game does and
 // runs its frames on a virtual clock, for traces, replays and speed checks.
 #include "TethrixExtern.h"
+#include "gl/headless.h"
+#include "inclGL.h"
 #include "readtex.h"
+#include "sim_awards.h"
 #include "sim_world.h"
 
 #include <chrono>
@@ -26,10 +29,19 @@ const char kUsage[] =
     "  --trace FILE     write one JSON line per frame to FILE ('-' for standard output)\n"
     "  --human LIST     make these roster players human and active, e.g. 0,5\n"
     "  --active LIST    make exactly these roster players take part\n"
-    "  --keys FILE      replay key presses: lines \"FRAME CHAR\" (CHAR may be esc or space)\n"
+    "  --keys FILE      replay input, one event a line, sent before that frame to the keyboard,\n"
+    "                   special-key or mouse routine installed then:\n"
+    "                     FRAME CHAR       a key (CHAR may be esc or space)\n"
+    "                     FRAME up|down|left|right   an arrow key\n"
+    "                     FRAME click H V  a button goes down at (H, V) of the 640 x 480 menu\n"
+    "                                      screen, and comes up after that frame\n"
+    "                     FRAME move H V   the mouse moves to (H, V), no button held\n"
+    "                   each frame runs the display routine installed; the trace names it\n"
     "  --bench          run the frames uncapped and print frames per second last\n"
     "                   (without --frames: 5000 frames)\n"
     "  --image FILE     decode an SGI picture as the game does; write it as PAM to standard output\n"
+    "  --awards FILE    print the leaderboard of a match given as JSON statistics: the title,\n"
+    "                   one line per active ball in order, then the awards (needs no data)\n"
     "  --help           this text\n";
 
 constexpr long kBenchFrames = 5000; // enough for a steady rate without --frames
@@ -45,6 +57,7 @@ struct Options {
   std::string trace;
   std::string keys;
   std::string image;
+  std::string awards;
   std::vector<int> humans;
   std::vector<int> active;
   bool activeGiven = false;
@@ -99,6 +112,7 @@ Options parseArgs(int argc, char **argv) {
     else if (a == "--trace") o.trace = value();
     else if (a == "--keys") o.keys = value();
     else if (a == "--image") o.image = value();
+    else if (a == "--awards") o.awards = value();
     else if (a == "--human") o.humans = parseList("--human", value());
     else if (a == "--active") {
       o.active = parseList("--active", value());
@@ -120,29 +134,98 @@ void enterDataFolder(Options &o, const char *argv0) {
     fail("no readable level.def in " + o.data);
 }
 
-// Key presses by frame, in file order.
-std::multimap<long, unsigned char> readKeys(const std::string &file) {
-  std::multimap<long, unsigned char> keys;
+// One recorded input event; the mouse ones are in menu-screen coordinates.
+struct InputEvent {
+  enum Kind { kKey, kSpecial, kClick, kMove } kind;
+  int code; // the character or the special key
+  int h, v;
+};
+
+constexpr int kMenuWidth = 640, kMenuHeight = 480;
+
+bool namedKey(const char *word, InputEvent &e) {
+  static const struct {
+    const char *name;
+    InputEvent::Kind kind;
+    int code;
+  } kNames[] = {{"esc", InputEvent::kKey, 27},
+                {"space", InputEvent::kKey, ' '},
+                {"up", InputEvent::kSpecial, GLUT_KEY_UP},
+                {"down", InputEvent::kSpecial, GLUT_KEY_DOWN},
+                {"left", InputEvent::kSpecial, GLUT_KEY_LEFT},
+                {"right", InputEvent::kSpecial, GLUT_KEY_RIGHT}};
+  for (const auto &n : kNames)
+    if (std::strcmp(word, n.name) == 0) {
+      e = {n.kind, n.code, 0, 0};
+      return true;
+    }
+  if (std::strlen(word) != 1) return false;
+  e = {InputEvent::kKey, static_cast<unsigned char>(word[0]), 0, 0};
+  return true;
+}
+
+InputEvent parseEvent(const char *line, const std::string &where, long &frame) {
+  char word[64];
+  int h, v, used = 0;
+  if (std::sscanf(line, "%ld %63s %n", &frame, word, &used) != 2 || frame < 0)
+    fail(where + ": expected \"FRAME CHAR\", \"FRAME click H V\", \"FRAME move H V\" or an arrow");
+  const bool click = std::strcmp(word, "click") == 0;
+  if (click || std::strcmp(word, "move") == 0) {
+    char rest;
+    if (std::sscanf(line + used, "%d %d %c", &h, &v, &rest) != 2 || h < 0 || h >= kMenuWidth ||
+        v < 0 || v >= kMenuHeight)
+      fail(where + ": expected " + word + " H V with 0 <= H < 640 and 0 <= V < 480");
+    return {click ? InputEvent::kClick : InputEvent::kMove, 0, h, v};
+  }
+  InputEvent e{};
+  if (!namedKey(word, e)) fail(where + ": unknown key " + word);
+  return e;
+}
+
+// Input events by frame, in file order.
+std::multimap<long, InputEvent> readKeys(const std::string &file) {
+  std::multimap<long, InputEvent> events;
   FILE *in = std::fopen(file.c_str(), "r");
   if (!in) fail("cannot read key file " + file);
   char line[256];
   int lineNo = 0;
   while (std::fgets(line, sizeof line, in)) {
     lineNo++;
-    long frame;
-    char word[64];
     if (line[0] == '#' || line[0] == '\n') continue;
-    if (std::sscanf(line, "%ld %63s", &frame, word) != 2 || frame < 0)
-      fail(file + ":" + std::to_string(lineNo) + ": expected \"FRAME CHAR\"");
-    unsigned char key;
-    if (std::strcmp(word, "esc") == 0) key = 27;
-    else if (std::strcmp(word, "space") == 0) key = ' ';
-    else if (std::strlen(word) == 1) key = static_cast<unsigned char>(word[0]);
-    else fail(file + ":" + std::to_string(lineNo) + ": unknown key " + word);
-    keys.emplace(frame, key);
+    long frame = 0;
+    InputEvent e = parseEvent(line, file + ":" + std::to_string(lineNo), frame);
+    events.emplace(frame, e);
   }
   std::fclose(in);
-  return keys;
+  return events;
+}
+
+// Each event goes to the routine installed at the moment, as the window system
+// would deliver it; with none installed it is lost, as it would be.
+void deliver(const InputEvent &e) {
+  const HeadlessState &w = headlessState();
+  const int px = e.h + kSimMenuLeft, py = e.v;
+  switch (e.kind) {
+  case InputEvent::kKey:
+    if (w.keyboard) w.keyboard(static_cast<unsigned char>(e.code), 0, 0);
+    break;
+  case InputEvent::kSpecial:
+    if (w.special) w.special(e.code, 0, 0);
+    break;
+  case InputEvent::kClick:
+    if (w.mouse) w.mouse(GLUT_LEFT_BUTTON, GLUT_DOWN, px, py);
+    break;
+  case InputEvent::kMove:
+    if (w.passiveMotion) w.passiveMotion(px, py);
+    break;
+  }
+}
+
+// A click's button comes up once the frame that saw it has been drawn.
+void releaseButton(const InputEvent &e) {
+  const HeadlessState &w = headlessState();
+  if (e.kind == InputEvent::kClick && w.mouse)
+    w.mouse(GLUT_LEFT_BUTTON, GLUT_UP, e.h + kSimMenuLeft, e.v);
 }
 
 void applyRoster(const Options &o) {
@@ -186,7 +269,8 @@ int main(int argc, char **argv) {
   Options o = parseArgs(argc, argv);
   if (o.bench && !o.framesGiven) o.frames = kBenchFrames;
   if (!o.image.empty()) return writeImage(o.image); // needs no data folder
-  std::multimap<long, unsigned char> keys;
+  if (!o.awards.empty()) return PrintLeaderBoard(o.awards.c_str(), stdout);
+  std::multimap<long, InputEvent> keys;
   if (!o.keys.empty()) keys = readKeys(o.keys); // before leaving the working directory
   FILE *trace = nullptr;
   if (!o.trace.empty()) {
@@ -197,17 +281,20 @@ int main(int argc, char **argv) {
   SimStartup(o.seed, o.level);
   applyRoster(o);
   if (o.dump) DumpWorld(stdout);
+  SimInstallCallbacks();
   SimClockInstall();
   double busy = 0;
   for (long f = 0; f < o.frames; f++) {
     auto range = keys.equal_range(f);
-    for (auto it = range.first; it != range.second; ++it) Key(it->second, 0, 0);
+    for (auto it = range.first; it != range.second; ++it) deliver(it->second);
     SimClockAdvanceFrame();
     RegulateFrameRate();
+    void (*screen)() = headlessState().display;
     auto t0 = std::chrono::steady_clock::now();
-    Display();
+    if (screen) screen();
     busy += std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
-    if (trace) TraceFrame(trace, static_cast<int>(f));
+    for (auto it = range.first; it != range.second; ++it) releaseButton(it->second);
+    if (trace) TraceFrame(trace, static_cast<int>(f), screen);
   }
   if (trace && trace != stdout) std::fclose(trace);
   if (o.bench) {
