@@ -233,6 +233,18 @@ void attract(particle &q) {
   if (q.behaviour == kBehaviourMatrix) holdInGrid(q);
 }
 
+// Free particles feel the balls' shields only while one is up; checked once a
+// frame, since the shields cannot change while the particles move.
+bool shieldsDown = false;
+
+bool anyShieldUp() {
+  for (int i = 0; i < numPlayers; i++) {
+    const player *p = players[i];
+    if (p->active && p->alive && (p->magShield > 0 || p->gravShield > 0)) return true;
+  }
+  return false;
+}
+
 void stepParticle(particle &q) {
   if (q.motionless) {
     q.lifetime -= speedMult;
@@ -247,7 +259,7 @@ void stepParticle(particle &q) {
   if (q.hCenter && q.vCenter)
     attract(q);
   else
-    ApplyGravity(&q.h, &q.v, q.h - q.oldH, q.v - q.oldV, 0);
+    ApplyGravity(&q.h, &q.v, q.h - q.oldH, q.v - q.oldV, shieldsDown ? 1 : 0);
   q.lifetime -= speedMult;
 }
 
@@ -396,6 +408,7 @@ void DrawParticles(partList *particles) {
   if (particles) {
     removeWhere([](const particle &q) { return q.lifetime < 0; });
     glEnable(GL_BLEND); // for the fading ones; no state may change inside the batch
+    shieldsDown = !anyShieldUp();
     glBegin(GL_POINTS);
     for (partList *node = firstParticle; node;) {
       partList *older = node->tail; // a bomb's nova may reuse this node

@@ -220,3 +220,22 @@ TEST_F(Particles, FullMemoryFreesTheNewestAndKeepsWormsJoined) {
   EXPECT_EXIT(NewParticles(1, 0, 0, 0, 0, 1, 1, 1, 0, nullptr, nullptr, 10),
               ::testing::ExitedWithCode(70), "Out of memory");
 }
+
+// Free sparks bend round a magnetic shield and are pushed off a gravity shield,
+// but only while a shield is up; a teammate's shield counts, a dead ball's not.
+TEST_F(Particles, FreeParticlesFeelTheBallsShieldsOnlyWhileOneIsUp) {
+  struct Case {
+    float mag, grav;
+    int alive;
+    bool bent;
+  } cases[] = {{0, 0, 1, false}, {5, 0, 1, true}, {0, 5, 1, true}, {5, 5, 0, false}};
+  for (const Case &c : cases) {
+    FreeAllParticles();
+    players[1]->magShield = c.mag, players[1]->gravShield = c.grav, players[1]->alive = c.alive;
+    NewParticles(1, 2.5f, 0.1f, 0.5f, 0, 1, 1, 1, 0, nullptr, nullptr, 100); // passing ball 1 at 3
+    particle &q = firstParticle->head;
+    frames(1);
+    const bool bent = std::fabs(q.v - 0.5f) > 1e-6f || std::fabs(q.h - 2.6f) > 1e-6f;
+    EXPECT_EQ(bent, c.bent) << c.mag << " " << c.grav << " " << c.alive;
+  }
+}

@@ -156,6 +156,22 @@ void SimClockInstall() {
 
 void SimClockAdvanceFrame() { virtualTime += 1.0 / 40.0; }
 
+// Tops the particle list up to `live`: small slow clouds spread over the arena,
+// half weapons with mass and half massless sparks, each owned by a ball so that
+// it is hit-tested against every other one.
+void SimParticleScene(int live) {
+  constexpr int kCloud = 10;
+  if (numPlayers <= 0) return;
+  const float width = levelRight - levelLeft, height = levelTop - levelBottom;
+  for (int k = 0; CountParticles() < live; k++) {
+    const float h = levelLeft + width * static_cast<float>((k * 37) % 100) / 100;
+    const float v = levelBottom + height * static_cast<float>((k * 61) % 100) / 100;
+    const player *owner = players[k % numPlayers];
+    NewMassParticles(kCloud, h, 0, v, 0, owner->r, owner->g, owner->b, 0.02f, k % 2 ? 1.0f : 0.0f,
+                     owner->playerID, nullptr, nullptr, 400);
+  }
+}
+
 void SimFrame() {
   SimClockAdvanceFrame();
   RegulateFrameRate();

@@ -13,6 +13,9 @@ void SimStartup(unsigned seed, int level);
 void SimClockInstall();
 void SimClockAdvanceFrame();
 
+// Keeps `live` particles in the list for the particle-heavy benchmark scene.
+void SimParticleScene(int live);
+
 // One frame as the idle and display callbacks run it.
 void SimFrame();
 
