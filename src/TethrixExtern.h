@@ -118,6 +118,7 @@ void ResetIdentityCounter();
 void ApplyBuiltInIdentity(player *p, const char *colourName);
 void DoPlayer(player *p);
 void MovePlayer(player *p);
+void ReleaseHeldNode(const player *p); // the node a ball lets go of blinks out
 void HitWalls(player *p);
 void StepFlipper(wall *w);
 void CollidePlayers(player *p1, player *p2);

@@ -274,15 +274,6 @@ void detonateIfReleased(particle &q) {
 }
 
 // ---- Hits ------------------------------------------------------------------------------------
-void blinkHeldNode(const player *p) {
-  if (p->block < 0 || p->block > blockNum || p->block >= kMaxBlocks) return;
-  block &b = blocks[p->block];
-  if (gameType == kBlinkMatch)
-    b.blink = -1;
-  else if (b.type == kNodeBlinkRelease)
-    b.blink = b.h1;
-}
-
 // The segment ahead keeps its place; the tail behind q chases the victim.
 void cutWorm(particle &q, player *p) {
   if (q.prev) q.prev->next = nullptr;
@@ -329,7 +320,7 @@ void reflect(particle &q, const player *p) {
 }
 
 void strike(particle &q, player *p) {
-  blinkHeldNode(p);
+  ReleaseHeldNode(p);
   if (q.effect == kEffectShrink)
     shrink(q, p);
   else if (q.effect == kEffectFreeze)

@@ -298,6 +298,17 @@ void rope(player *p) {
 
 void ResetDoPlayer() { slowSync = 0; }
 
+// A node let go of in a blink match is gone for the round; a blink-on-release
+// node hides for its blink-out time.
+void ReleaseHeldNode(const player *p) {
+  if (p->block < 0 || p->block > blockNum || p->block >= kMaxBlocks) return;
+  block &b = blocks[p->block];
+  if (gameType == kBlinkMatch)
+    b.blink = -1;
+  else if (b.type == kNodeBlinkRelease)
+    b.blink = b.h1;
+}
+
 void CollectPowerUp(player *p, int id) {
   takePowerUp(p, id);
   useIfAuto(p);

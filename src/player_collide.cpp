@@ -174,15 +174,6 @@ void pushApart(player *a, player *b) {
     a->shield = 0;
 }
 
-void releaseNode(const player *p) {
-  if (p->block < 0 || p->block > blockNum || p->block >= kMaxBlocks) return;
-  block &node = blocks[p->block];
-  if (gameType == kBlinkMatch)
-    node.blink = -1;
-  else if (node.type == kNodeBlinkRelease)
-    node.blink = node.h1;
-}
-
 // Who gets a later death of each ball, from the values before the touch:
 // a stunned hitter passes on the credit of whoever stunned it.
 struct Credit {
@@ -202,8 +193,8 @@ void resolveTouch(player *a, player *b, Vec u, Credit credit) {
   pushApart(a, b);
   shift(a, u.h, u.v);
   shift(b, u.h, u.v);
-  releaseNode(a);
-  releaseNode(b);
+  ReleaseHeldNode(a);
+  ReleaseHeldNode(b);
   a->block = b->block = kRopeFree;
   a->lastHit = credit.forA;
   b->lastHit = credit.forB;

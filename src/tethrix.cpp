@@ -463,13 +463,7 @@ static void gameWideKey(unsigned char key) {
 }
 
 static void letGo(player *p) {
-  if (p->block >= 0 && p->block < kMaxBlocks) {
-    block &b = blocks[p->block];
-    if (gameType == kBlinkMatch)
-      b.blink = -1;
-    else if (b.type == kNodeBlinkRelease)
-      b.blink = b.h1;
-  }
+  ReleaseHeldNode(p);
   p->block = kRopeFree;
 }
 
