@@ -263,3 +263,19 @@ void InitCharArray();
 void DrawGLChar(int code);
 void DrawStr(float x, float y, const char *text);
 void DrawStr2(float x, float y, float size, const char *text);
+
+// ---- userdirs, screenshot: the player's own folders, F12 --------------------------------
+constexpr int kPathSize = 4096;
+extern char prefsFile[kPathSize];  // "" when the settings cannot be kept
+extern char userFolder[kPathSize]; // its level lists and power-up sets come before the data's
+void ResetFileLocations();         // prefs.def in the working folder, no user folder
+std::string SettingsFolder();      // $XDG_CONFIG_HOME/tethrix, ~/.config/tethrix; "" if homeless
+std::string PicturesFolder();      // $XDG_PICTURES_DIR/tethrix or ~/Pictures/tethrix
+bool MakeFolders(const std::string &path, int mode, std::string &why);
+// Settings and user folder in dir; false: why, and nothing will be saved.
+bool UseSettingsFolder(const std::string &dir, std::string &why);
+std::string UserCopyOf(const char *name); // the user's own copy of a data file, or name
+bool WritePng(const char *path, int width, int height, const unsigned char *rgbTopDown);
+std::string SaveScreenshot();   // the back buffer; the file written, or "" when none was
+void RequestScreenshot();       // F12: the next frame is saved
+void TakeRequestedScreenshot(); // every display routine, after drawing and before the swap

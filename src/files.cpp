@@ -512,7 +512,9 @@ bool isNamed(const char *path, const char *name) {
 
 void ForgetReaderWarnings() { warned.clear(); }
 
-void ReadLevelFile(const char *name) {
+void ReadLevelFile(const char *levelFile) {
+  const std::string own = UserCopyOf(levelFile);
+  const char *name = own.c_str();
   blockNum = -1;
   wallNum = 0;
   numCheckPoints = 0;
@@ -541,7 +543,7 @@ void ReadLevelFile(const char *name) {
   }
 }
 
-bool PrefsFileExists() { return access("prefs.def", F_OK) == 0; }
+bool PrefsFileExists() { return prefsFile[0] && access(prefsFile, F_OK) == 0; }
 
 // A first run has no preferences yet: every catalogued power-up gets an equal
 // share of the bag, so matches have power-ups until the player tunes them.
@@ -557,7 +559,7 @@ void UseDefaultPowerUpBag() {
 
 void ReadPrefs() {
   powerUpsInList = 0;
-  ReadLevelFile("prefs.def");
+  if (prefsFile[0]) ReadLevelFile(prefsFile);
 }
 
 namespace {
@@ -611,8 +613,10 @@ int WritePrefsTo(const char *name) {
   return 0;
 }
 
+// Settings that cannot be saved cost the player their changes, not the game.
 void WritePrefsFile() {
-  if (WritePrefsTo("prefs.def") != 0) std::exit(1);
+  if (prefsFile[0] && WritePrefsTo(prefsFile) != 0)
+    std::fprintf(stderr, "tethrix: the settings are not saved\n");
 }
 
 namespace {

@@ -1,15 +1,34 @@
 // Start-up of the game: find the data, build the world, open the window and run.
 #include "TethrixExtern.h"
+#include "cmdline.h"
 #include "inclGL.h"
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <ctime>
 #include <unistd.h>
 
+// Settings live in the player's config folder; without a usable one the game
+// plays on its defaults rather than not at all.
+static void chooseSettingsFolder() {
+  std::string why;
+  if (UseSettingsFolder(SettingsFolder(), why)) return;
+  std::fprintf(stderr, "tethrix: %s; playing on the default settings, which will not be saved\n",
+               why.c_str());
+}
+
 int main(int argc, char **argv) {
   std::setvbuf(stdout, nullptr, _IOLBF, 0); // the frame line reaches a log even if we are killed
+  CommandLine options = ParseCommandLine(argc, argv);
+  if (!options.error.empty()) {
+    std::fprintf(stderr, "tethrix: %s\n%s", options.error.c_str(), CommandLineUsage());
+    return 2;
+  }
+  if (options.help) return std::fputs(CommandLineUsage(), stdout) < 0;
+  if (options.version) return std::printf("tethrix %s\n", TethrixVersion()) < 0;
+  if (!options.data.empty()) setenv("TETHRIX_DATA", options.data.c_str(), 1); // the same choice
   char dataDir[4096] = "";
   if (!FindDataFolder(argv[0], dataDir, sizeof dataDir)) {
     std::fprintf(stderr, "tethrix: %s\n", MissingDataMessage(dataDir).c_str());
@@ -20,14 +39,17 @@ int main(int argc, char **argv) {
     return 1;
   }
   ResetWorld();
+  chooseSettingsFolder();
   LoadSound(argv[0]);
   gameSrand(static_cast<unsigned>(std::time(nullptr)));
   cosmeticSrand(static_cast<unsigned>(std::time(nullptr)) ^ 0x5eedu);
-  glutInit(&argc, argv);
+  int glutArgc = static_cast<int>(options.glutArgs.size()) - 1;
+  glutInit(&glutArgc, options.glutArgs.data());
   glutInitWindowSize(800, 600);
   glutInitDisplayMode(GLUT_RGB | GLUT_DOUBLE | GLUT_DEPTH);
   BuildRoster();
   StartupReads(true);
+  if (options.fullScreen >= 0) useFullScreen = options.fullScreen; // this run only; not saved
   PlaySoundFile("Welcome"); // after the preferences, so a silenced game stays silent
   ReadLevelFile(defaultLevels); // the arena the first frame shows
   ResetPositions();

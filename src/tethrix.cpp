@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <thread>
 #include <utility>
 
 // ---- The world -------------------------------------------------------------------
@@ -171,6 +172,7 @@ void ResetWorld() {
   ResetDoPlayer();
   ForgetReaderWarnings();
   ResetLeaderBoard();
+  ResetFileLocations();
 }
 
 // ---- Start-up --------------------------------------------------------------------
@@ -233,11 +235,13 @@ void Init() {
 }
 
 // ---- Clock and frame-rate regulation -------------------------------------------------
+static std::chrono::steady_clock::duration sinceStart() {
+  static const auto start = std::chrono::steady_clock::now();
+  return std::chrono::steady_clock::now() - start;
+}
+
 static double realClock() {
-  using clock = std::chrono::steady_clock;
-  static const clock::time_point start = clock::now();
-  auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(clock::now() - start);
-  return ms.count() / 1000.0;
+  return std::chrono::duration_cast<std::chrono::milliseconds>(sinceStart()).count() / 1000.0;
 }
 
 static double (*clockSource)() = realClock;
@@ -256,6 +260,27 @@ static struct {
   float growth;
 } regulator;
 
+// The first millisecond of the real clock that ends the wait, found with the
+// wait's own test: its rounding sometimes needs one millisecond more.
+static double frameDue() {
+  double ms = std::floor((oldTime + 0.5 / (gameSpeed * 20.0)) * 1000) - 2;
+  if (ms < std::floor(oldTime * 1000)) ms = std::floor(oldTime * 1000);
+  while (gameSpeed * 20 * (ms / 1000.0 - oldTime) < 0.5) ms++;
+  return ms / 1000.0;
+}
+
+// Sleeps until just before the frame is due, so the wait that follows spins for
+// a fraction of a millisecond instead of the whole frame. A virtual clock only
+// moves when read: it is never slept on.
+constexpr double kSpinSeconds = 0.0005;
+
+static void restUntilFrameDue() {
+  if (clockSource != realClock) return;
+  const double now = std::chrono::duration<double>(sinceStart()).count();
+  const double left = frameDue() - now - kSpinSeconds;
+  if (left > 0) std::this_thread::sleep_for(std::chrono::duration<double>(left));
+}
+
 void ResetFrameRegulator() {
   std::memset(&regulator, 0, sizeof regulator);
   regulator.growth = 1.0f;
@@ -267,7 +292,8 @@ void RegulateFrameRate() {
   double step = gameSpeed * 20 * (newTime - oldTime);
   if (step < 1.0) {
     if (spheredetail < kMaxSphereDetail) spheredetail++;
-    while (step < 0.5) { // busy wait: the cap is kept by spinning, not sleeping
+    restUntilFrameDue();
+    while (step < 0.5) {
       newTime = mtime();
       step = gameSpeed * 20 * (newTime - oldTime);
     }
@@ -441,6 +467,7 @@ void Display() {
   glPopMatrix();
   DrawScores();
   glFinish();
+  TakeRequestedScreenshot();
   glutSwapBuffers();
 }
 
@@ -485,7 +512,9 @@ void Key(unsigned char key, int, int) {
   glutPostRedisplay();
 }
 
-void SpecialKey(int, int, int) {}
+void SpecialKey(int key, int, int) {
+  if (key == GLUT_KEY_F12) RequestScreenshot();
+}
 
 void PassiveMotion(int px, int py) {
   mouseH = static_cast<int>(px / heightRatio);

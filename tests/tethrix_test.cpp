@@ -5,6 +5,7 @@
 #include "inclGL.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <tuple>
 
@@ -78,6 +79,15 @@ TEST_F(Regulator, FastMachinesWaitUntilTheFrameIsDue) {
   RegulateFrameRate();
   EXPECT_GE(newTime - before, 0.0125 - 1e-9);
   EXPECT_LT(newTime - before, 0.0125 + 0.0002);
+}
+
+TEST_F(Regulator, AVirtualClockIsNeverSleptOn) {
+  SetClock(nullptr);
+  fakeNow = newTime = mtime() + 3; // virtual time ahead of the real clock: a sleep would show
+  SetClock(creepingClock);
+  const auto start = std::chrono::steady_clock::now();
+  frames(40, 0.025);
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(500));
 }
 
 TEST_F(Regulator, BotsFinishARoundEverFasterOnceEveryHumanIsOut) {

@@ -6,7 +6,8 @@ set -euo pipefail
 packages=(
   build-essential cmake pkg-config
   libgl1-mesa-dev libglu1-mesa-dev freeglut3-dev
-  libsdl2-mixer-dev nlohmann-json3-dev
+  libsdl2-mixer-dev nlohmann-json3-dev libpng-dev
+  desktop-file-utils appstream
   libgtest-dev libbenchmark-dev
   clang libclang-rt-14-dev
   xvfb xauth xdotool x11-apps imagemagick libgl1-mesa-dri python3-pil

@@ -1,5 +1,6 @@
 #!/usr/bin/python3
-"""Draws the game's pictures and writes them into data/ as SGI images.
+"""Draws the game's pictures and writes them into data/ as SGI images, and the
+desktop icon into dist/icons/ as PNGs.
 
     /usr/bin/python3 tools/make_art.py [--preview DIR]
 
@@ -39,6 +40,8 @@ SANS_BOLD = os.path.join(FONT_DIR, "DejaVuSans-Bold.ttf")
 MONO_BOLD = os.path.join(FONT_DIR, "DejaVuSansMono-Bold.ttf")
 
 DATA_DIR = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "data")
+ICON_DIR = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "dist", "icons")
+ICON_SIZES = (48, 64, 128, 256)
 
 
 # ---------------------------------------------------------------------------
@@ -820,6 +823,59 @@ def make_title(sprites, node):
     return img.convert("RGB").resize((TITLE_W, TITLE_H), Image.LANCZOS)
 
 
+# ---------------------------------------------------------------------------
+# Desktop icon: a ball swinging on its rope from a node, on a night tile
+
+def make_icon(sprites, node):
+    n = 512
+    yy, xx = np.mgrid[0:n, 0:n].astype(np.float32)
+    u, v = xx / n, yy / n
+    rgb = np.zeros((n, n, 3), np.float32) + np.array([0.03, 0.04, 0.11])
+    rgb += np.array([0.12, 0.04, 0.2]) * np.exp(-((u - 0.3) ** 2 + (v - 0.25) ** 2) / 0.08)[..., None]
+    tile = Image.new("L", (n, n), 0)
+    ImageDraw.Draw(tile).rounded_rectangle([16, 16, n - 17, n - 17], radius=96, fill=255)
+    img = to_image(rgb, np.asarray(tile, np.float32) / 255.0)
+
+    pivot, ball, r = (150, 140), (352, 360), 92
+    colour = (255, 110, 90)
+    # the swing's trail, brightest just behind the ball
+    trail = Image.new("L", (n, n), 0)
+    dt = ImageDraw.Draw(trail)
+    length = math.hypot(ball[0] - pivot[0], ball[1] - pivot[1])
+    a1 = math.atan2(ball[1] - pivot[1], ball[0] - pivot[0])
+    steps = 40
+    for i in range(steps):
+        f0, f1 = i / steps, (i + 1) / steps
+        t0, t1 = a1 + 0.9 * (1 - f0), a1 + 0.9 * (1 - f1)
+        p0 = (pivot[0] + length * math.cos(t0), pivot[1] + length * math.sin(t0))
+        p1 = (pivot[0] + length * math.cos(t1), pivot[1] + length * math.sin(t1))
+        dt.line([p0, p1], fill=int(255 * f1 ** 1.5), width=int(20 + 90 * f1))
+    img.alpha_composite(colour_layer(colour, glow(trail, 10) * 0.8 * np.asarray(tile) / 255.0))
+    # the rope and its glow
+    rope = Image.new("L", (n, n), 0)
+    ImageDraw.Draw(rope).line([pivot, ball], fill=255, width=18)
+    img.alpha_composite(colour_layer((150, 200, 255), glow(rope, 10) * 0.8))
+    ImageDraw.Draw(img).line([pivot, ball], fill=(240, 245, 255, 255), width=8)
+    # the node it hangs from
+    orb = node.resize((200, 200), Image.LANCZOS)
+    img.alpha_composite(orb, (pivot[0] - 100, pivot[1] - 100))
+    # the ball: the red player's grin from the sprite sheet
+    cw, ch = SHEET_SIZE[0] / 16, SHEET_SIZE[1] / 6
+    face = sprites.crop((int(7 * cw), 0, int(8 * cw), int(round(ch))))
+    face = face.resize((2 * r, 2 * r), Image.LANCZOS).rotate(-20, Image.BICUBIC)
+    img.alpha_composite(face, (ball[0] - r, ball[1] - r))
+    return img
+
+
+def write_icons(icon):
+    for size in ICON_SIZES:
+        folder = os.path.join(ICON_DIR, f"{size}x{size}", "apps")
+        os.makedirs(folder, exist_ok=True)
+        path = os.path.join(folder, "tethrix.png")
+        shrink_rgba(icon, (size, size)).save(path, optimize=True)
+        print(f"{os.path.relpath(path, os.path.join(ICON_DIR, '..'))}: {size}x{size}")
+
+
 def main():
     ap = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     ap.add_argument("--preview", metavar="DIR", help="also write PNG copies here")
@@ -838,6 +894,7 @@ def main():
     write_sgi(node, "node.sgi", rle=False, preview_dir=args.preview)
     write_sgi(make_wall(), "wall.sgi", rle=False, preview_dir=args.preview)
     write_sgi(make_title(sprites, node), "tethrix.sgi", rle=True, preview_dir=args.preview)
+    write_icons(make_icon(sprites, node))
 
 
 if __name__ == "__main__":

@@ -32,6 +32,11 @@ bool headlessEnabled(unsigned cap) {
 }
 const std::vector<HeadlessVertex> &headlessVertices() { return vertices; }
 void headlessClearVertices() { vertices.clear(); }
+void headlessPixel(int x, int y, unsigned char rgb[3]) {
+  rgb[0] = static_cast<unsigned char>(x);
+  rgb[1] = static_cast<unsigned char>(y);
+  rgb[2] = static_cast<unsigned char>(x * 7 + y * 13);
+}
 
 static void addVertex(float x, float y, float z) {
   if (vertices.size() >= (1u << 20)) vertices.clear(); // long runs keep only recent drawing
@@ -100,7 +105,26 @@ void glFlush() {}
 void glFinish() {}
 void glBindTexture(GLenum, GLuint name) { state.boundTexture = name; }
 void glTexParameteri(GLenum, GLenum, GLint) {}
-void glPixelStorei(GLenum, GLint) {}
+void glPixelStorei(GLenum name, GLint value) {
+  if (name == GL_PACK_ALIGNMENT) state.packAlignment = value;
+}
+void glReadBuffer(GLenum mode) { state.readBuffer = mode; }
+// Rows padded to the pack alignment, as GL pads them.
+void glReadPixels(GLint x, GLint y, GLsizei w, GLsizei h, GLenum format, GLenum type,
+                  void *pixels) {
+  state.swapsAtRead = state.swaps;
+  if (type != GL_UNSIGNED_BYTE || (format != GL_RGB && format != GL_RGBA)) return;
+  const size_t channels = format == GL_RGB ? 3 : 4;
+  const size_t align = state.packAlignment > 0 ? static_cast<size_t>(state.packAlignment) : 4;
+  const size_t stride = (static_cast<size_t>(w) * channels + align - 1) / align * align;
+  auto *out = static_cast<unsigned char *>(pixels);
+  for (GLint row = 0; row < h; row++)
+    for (GLint col = 0; col < w; col++) {
+      unsigned char *p = out + size_t(row) * stride + size_t(col) * channels;
+      headlessPixel(x + col, y + row, p);
+      if (channels == 4) p[3] = 255;
+    }
+}
 void glTexEnvi(GLenum, GLenum, GLint) {}
 void glMaterialfv(GLenum, GLenum, const GLfloat *) {}
 void glColorMaterial(GLenum, GLenum) {}
@@ -148,5 +172,9 @@ void glutSwapBuffers() { state.swaps++; }
 void glutSolidSphere(GLdouble, GLint, GLint) {}
 void glutWireSphere(GLdouble, GLint, GLint) {}
 void glutSetCursor(int c) { state.cursor = c; }
-int glutGet(GLenum) { return 0; }
+int glutGet(GLenum what) {
+  if (what == GLUT_WINDOW_WIDTH) return state.windowWidth;
+  if (what == GLUT_WINDOW_HEIGHT) return state.windowHeight;
+  return 0;
+}
 }

@@ -32,6 +32,9 @@ struct HeadlessState {
   int mipmapInternalFormat, mipmapWidth, mipmapHeight;
   unsigned mipmapFormat, mipmapType;
   unsigned texturesBuilt; // bit n: texture name n
+  unsigned readBuffer;    // last glReadBuffer
+  int swapsAtRead;        // swaps done when glReadPixels last ran
+  int packAlignment;      // GL_PACK_ALIGNMENT; 0 stands for GL's default of 4
 };
 
 // A vertex as drawn: position after the current translate/scale, texture point.
@@ -46,3 +49,5 @@ void headlessReset();
 bool headlessEnabled(unsigned cap);          // glEnable/glDisable state
 const std::vector<HeadlessVertex> &headlessVertices();
 void headlessClearVertices();
+// The colour glReadPixels finds at window pixel (x, y), y counted from the bottom.
+void headlessPixel(int x, int y, unsigned char rgb[3]);

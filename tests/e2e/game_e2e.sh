@@ -10,11 +10,11 @@ display=:$(( 50 + RANDOM % 400 ))
 Xvfb "$display" -screen 0 800x600x24 -nolisten tcp >/dev/null 2>&1 &
 xvfb=$!
 sleep 1
-export DISPLAY=$display SDL_AUDIODRIVER=dummy
+export DISPLAY=$display SDL_AUDIODRIVER=dummy XDG_CONFIG_HOME=$work/config
 fail=0
 
 make_data() { # a copy of the data folder with the test level and windowed play
-  rm -rf "$work/data"; cp -r "$data" "$work/data"; rm -f "$work/data/prefs.def"
+  rm -rf "$work/data" "$work/config"; cp -r "$data" "$work/data"; rm -f "$work/data/prefs.def"
   cp "$here/arena.def" "$work/data/level.def"
   printf 'fullscreen 0\n' > "$work/data/prefs.def"
 }
@@ -29,7 +29,7 @@ wait $game_pid
 grep -q "done displaying a frame" "$work/out.txt" || { echo "FAIL: no frame line"; fail=1; }
 cp "$work/shot.png" "${TMPDIR:-/tmp}/tethrix-e2e-shot.png"
 /usr/bin/python3 "$here/check_shot.py" "$work/shot.png" || fail=1
-grep -q '^player 0 ' "$work/data/prefs.def" || { echo "FAIL: prefs.def not written back"; fail=1; }
+grep -q '^player 0 ' "$work/config/tethrix/prefs.def" || { echo "FAIL: prefs.def not written back"; fail=1; }
 
 # 2. Missing and damaged pictures: reported, skipped, and the game keeps running.
 make_data

@@ -1,0 +1,46 @@
+// The game's own options, and the window system's passed on untouched.
+#include "cmdline.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+namespace {
+// The parse in one line: the error, or the settings and what GLUT gets.
+std::string parse(std::vector<std::string> args) {
+  std::vector<char *> argv{const_cast<char *>("tethrix")};
+  for (std::string &a : args)
+    argv.push_back(a.data());
+  const CommandLine c = ParseCommandLine(static_cast<int>(argv.size()), argv.data());
+  if (c.glutArgs.empty() || c.glutArgs.back() != nullptr)
+    return "GLUT's argv is not null-terminated";
+  if (!c.error.empty()) return c.error;
+  std::ostringstream out;
+  out << "screen " << c.fullScreen << " data '" << c.data << "'" << (c.help ? " help" : "")
+      << (c.version ? " version" : "") << " glut";
+  for (size_t i = 0; i + 1 < c.glutArgs.size(); i++)
+    out << " " << c.glutArgs[i];
+  return out.str();
+}
+} // namespace
+
+TEST(CommandLine, OwnOptionsAreReadAndGlutsArePassedOn) {
+  const std::pair<std::vector<std::string>, const char *> cases[] = {
+      {{}, "screen -1 data '' glut tethrix"},
+      {{"--windowed", "--fullscreen"}, "screen 1 data '' glut tethrix"}, // the last one wins
+      {{"--fullscreen", "--windowed"}, "screen 0 data '' glut tethrix"},
+      {{"--data", "/d", "-display", ":3", "-iconic"},
+       "screen -1 data '/d' glut tethrix -display :3 -iconic"},
+      {{"-geometry", "9x9", "--data=a b", "-h"},
+       "screen -1 data 'a b' help glut tethrix -geometry 9x9"},
+      {{"--version"}, "screen -1 data '' version glut tethrix"},
+      {{"--data"}, "--data needs a folder"},
+      {{"--data="}, "--data needs a folder"},
+      {{"-display"}, "-display needs a value"},
+      {{"--windowd"}, "unknown option --windowd"},
+      {{"-w"}, "unknown option -w"},
+      {{"level.def"}, "unexpected argument level.def"},
+  };
+  for (const auto &[args, want] : cases)
+    EXPECT_EQ(parse(args), want) << args.size() << " arguments";
+}

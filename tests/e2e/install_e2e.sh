@@ -1,0 +1,97 @@
+#!/usr/bin/env bash
+# Installs the game into a scratch prefix and checks what a desktop needs is
+# there and valid; then, under Xvfb when there is one, plays the installed
+# game with a read-only data folder: its settings go to XDG_CONFIG_HOME, F12
+# writes a picture, and a damaged config folder does not stop it.
+set -u
+build=$1; app_id=$2
+work=$(mktemp -d /tmp/tethrix-install-XXXXXX)
+xvfb=
+cleanup() {
+  [ -n "$xvfb" ] && kill "$xvfb" 2>/dev/null
+  chmod -R u+w "$work" 2>/dev/null
+  rm -rf "$work"
+}
+trap cleanup EXIT
+fail=0
+bad() { echo "FAIL: $*"; fail=1; }
+
+prefix=$work/prefix
+cmake --install "$build" --prefix "$prefix" >"$work/install.log" 2>&1 || { cat "$work/install.log"; exit 1; }
+game=$prefix/bin/tethrix
+share=$prefix/share
+
+# 1. The tree.
+[ -x "$game" ] || bad "no bin/tethrix"
+for f in level.def sprites.sgi tethrix.sgi node.sgi wall.sgi Font.sgi Sounds/Welcome.mp3; do
+  [ -f "$share/tethrix/$f" ] || bad "share/tethrix/$f missing"
+done
+[ -z "$(find "$share/tethrix" -name 'prefs.def*')" ] || bad "a prefs.def was installed"
+desktop=$share/applications/tethrix.desktop
+metainfo=$share/metainfo/$app_id.metainfo.xml
+[ -f "$desktop" ] && desktop-file-validate "$desktop" || bad "tethrix.desktop missing or invalid"
+[ -f "$metainfo" ] && appstreamcli validate --no-net "$metainfo" >"$work/as.log" 2>&1 ||
+  { cat "$work/as.log"; bad "$app_id.metainfo.xml missing or invalid"; }
+grep -q "<launchable type=\"desktop-id\">tethrix.desktop</launchable>" "$metainfo" || bad "metainfo does not launch tethrix.desktop"
+grep -q '^Icon=tethrix$' "$desktop" || bad "the launcher names another icon"
+for size in 48 64 128 256; do # each icon is a PNG of its folder's size
+  icon=$share/icons/hicolor/${size}x${size}/apps/tethrix.png
+  dims=$(python3 -c 'import struct,sys; d=open(sys.argv[1],"rb").read(24); print("%dx%d" % struct.unpack(">II", d[16:24]) if d[:8]==b"\x89PNG\r\n\x1a\n" else "")' "$icon" 2>/dev/null)
+  [ "$dims" = "${size}x${size}" ] || bad "icon $size: '$dims'"
+done
+man=$share/man/man6/tethrix.6
+[ -f "$man" ] || bad "no man page"
+[ -z "$(groff -man -ww -z "$man" 2>&1)" ] || bad "the man page has roff warnings"
+
+# 2. The command line, which needs no display.
+version=$(env -u DISPLAY "$game" --version) || bad "--version failed"
+grep -q "<release version=\"${version#tethrix }\"" "$metainfo" || bad "\"$version\" has no release in the metainfo"
+env -u DISPLAY "$game" --help | grep -q -- '--windowed' || bad "--help lists no options"
+for args in "--bogus" "stray" "--data" "-q"; do
+  env -u DISPLAY "$game" $args >/dev/null 2>"$work/err.txt"
+  status=$?
+  [ $status -eq 2 ] && grep -q '^usage:' "$work/err.txt" || bad "'$args' gave status $status without the usage"
+done
+
+if ! command -v Xvfb >/dev/null || ! command -v xdotool >/dev/null; then
+  echo "install: ok (no Xvfb or xdotool: the installed game was not started)"
+  exit $fail
+fi
+
+# 3. The installed game, its data folder read-only.
+Xvfb -displayfd 3 -screen 0 800x600x24 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
+xvfb=$!
+for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
+export DISPLAY=:$(cat "$work/display") SDL_AUDIODRIVER=dummy HOME=$work/home
+unset TETHRIX_DATA XDG_CONFIG_HOME XDG_PICTURES_DIR
+mkdir -p "$HOME"
+chmod -R a-w "$share/tethrix"
+before=$(ls -lR --time-style=full-iso "$share/tethrix")
+
+XDG_CONFIG_HOME=$work/config XDG_PICTURES_DIR=$work/pictures \
+  timeout -k 2 6 "$game" --windowed >"$work/out.txt" 2>"$work/err.txt" &
+game_pid=$!
+sleep 3
+xdotool search --sync --onlyvisible --name '^Tethrix$' windowfocus --sync key F12 2>/dev/null ||
+  bad "could not press F12 in the window"
+sleep 1
+wait $game_pid
+grep -q "done displaying a frame" "$work/out.txt" || { cat "$work/err.txt"; bad "the installed game drew no frame"; }
+grep -q '^player 0 ' "$work/config/tethrix/prefs.def" 2>/dev/null || bad "no settings under XDG_CONFIG_HOME"
+[ "$(ls -lR --time-style=full-iso "$share/tethrix")" = "$before" ] || bad "the data folder changed"
+shot=$(sed -n 's/^Screenshot saved to //p' "$work/out.txt")
+case $shot in "$work/pictures/tethrix/tethrix-"*.png) ;; *) bad "screenshot path '$shot'";; esac
+/usr/bin/python3 -c 'import sys; from PIL import Image; im = Image.open(sys.argv[1]).convert("RGB")
+sys.exit(im.size != (800, 600) or len(im.getcolors(1 << 20) or [0, 0]) < 2)' "$shot" 2>/dev/null ||
+  bad "the screenshot is not an 800x600 PNG of the game"
+
+# 4. A config folder that is a file: told, and the game plays on its defaults.
+touch "$work/not-a-folder"
+XDG_CONFIG_HOME=$work/not-a-folder timeout -k 2 3 "$game" --windowed >"$work/out2.txt" 2>"$work/err2.txt"
+status=$?
+[ $status -eq 124 ] || bad "with a damaged config folder the game ended with status $status"
+grep -q "not-a-folder/tethrix" "$work/err2.txt" || bad "the damaged config folder was not named"
+grep -q "done displaying a frame" "$work/out2.txt" || bad "no frames with a damaged config folder"
+
+[ $fail -eq 0 ] && echo "install: ok"
+exit $fail

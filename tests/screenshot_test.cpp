@@ -1,0 +1,70 @@
+// F12 and the PNG writer: what libpng reads back is the frame the window showed.
+#include "gl/headless.h"
+#include "inclGL.h"
+#include "scoped_env.h"
+#include "world_fixture.h"
+
+#include <dirent.h>
+#include <png.h>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+// The picture as libpng reads it, RGB rows from the top; empty when unreadable.
+std::vector<unsigned char> decodePng(const std::string &path, int &width, int &height) {
+  png_image image{};
+  image.version = PNG_IMAGE_VERSION;
+  if (!png_image_begin_read_from_file(&image, path.c_str())) return {};
+  image.format = PNG_FORMAT_RGB;
+  std::vector<unsigned char> pixels(PNG_IMAGE_SIZE(image));
+  if (!png_image_finish_read(&image, nullptr, pixels.data(), 0, nullptr)) return {};
+  width = static_cast<int>(image.width), height = static_cast<int>(image.height);
+  return pixels;
+}
+
+std::vector<std::string> filesIn(const std::string &dir) {
+  std::vector<std::string> names;
+  if (DIR *d = opendir(dir.c_str())) {
+    while (dirent *e = readdir(d))
+      if (e->d_name[0] != '.') names.push_back(e->d_name);
+    closedir(d);
+  }
+  return names;
+}
+} // namespace
+
+TEST_F(World, F12SavesTheNextFrameBeforeItsSwapTopRowFirstUnderThePicturesFolder) {
+  char cwd[4096];
+  ASSERT_NE(getcwd(cwd, sizeof cwd), nullptr);
+  ScopedEnv pictures("XDG_PICTURES_DIR", (std::string(cwd) + "/pics").c_str());
+  const int w = 37, h = 5; // an odd width: GL would pad each row to 4 bytes
+  std::vector<unsigned char> want(w * h * 3);
+  for (int y = 0; y < h; y++)
+    for (int x = 0; x < w; x++)
+      headlessPixel(x, h - 1 - y, &want[(y * w + x) * 3]);
+  glutInitWindowSize(w, h);
+  arena();
+  SpecialKey(GLUT_KEY_F11, 0, 0);
+  Display();
+  EXPECT_TRUE(filesIn("pics/tethrix").empty());
+  testing::internal::CaptureStdout();
+  SpecialKey(GLUT_KEY_F12, 0, 0);
+  SpecialKey(GLUT_KEY_F12, 0, 0); // twice before a frame: one picture
+  Display();
+  const HeadlessState &s = headlessState();
+  EXPECT_EQ(std::make_pair(s.readBuffer, s.swapsAtRead),
+            std::make_pair(unsigned(GL_BACK), s.swaps - 1));
+  SpecialKey(GLUT_KEY_F12, 0, 0);
+  Display(); // most likely the same second: a name of its own, nothing overwritten
+  Display();
+  const std::string out = testing::internal::GetCapturedStdout();
+  const std::vector<std::string> names = filesIn("pics/tethrix");
+  ASSERT_EQ(names.size(), 2u) << out;
+  for (const std::string &name : names) {
+    EXPECT_EQ(name.rfind("tethrix-", 0), 0u) << name;
+    EXPECT_NE(out.find("/pics/tethrix/" + name + "\n"), std::string::npos) << out;
+    int gw = 0, gh = 0;
+    EXPECT_TRUE(decodePng("pics/tethrix/" + name, gw, gh) == want) << name;
+    EXPECT_EQ(std::make_pair(gw, gh), std::make_pair(w, h)) << name;
+  }
+}

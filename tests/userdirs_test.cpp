@@ -1,0 +1,76 @@
+// The player's config folder: where it is, the first run, a damaged one, and
+// the level lists kept there.
+#include "scoped_env.h"
+#include "world_fixture.h"
+
+#include <sys/stat.h>
+#include <tuple>
+#include <unistd.h>
+
+namespace {
+std::string here() {
+  char cwd[4096];
+  return getcwd(cwd, sizeof cwd) ? cwd : "";
+}
+} // namespace
+
+TEST_F(World, FoldersFollowAbsoluteXdgVariablesElseTheHomeFolder) {
+  struct Case {
+    const char *config, *pictures, *wantSettings, *wantPictures;
+  } cases[] = {
+      {"/cfg", "/pics", "/cfg/tethrix", "/pics/tethrix"},
+      {nullptr, nullptr, "/home/a/.config/tethrix", "/home/a/Pictures/tethrix"},
+      {"", "", "/home/a/.config/tethrix", "/home/a/Pictures/tethrix"},
+      {"cfg", "pics", "/home/a/.config/tethrix", "/home/a/Pictures/tethrix"}, // relative: ignored
+  };
+  ScopedEnv home("HOME", "/home/a");
+  for (const Case &c : cases) {
+    ScopedEnv config("XDG_CONFIG_HOME", c.config), pictures("XDG_PICTURES_DIR", c.pictures);
+    EXPECT_EQ(SettingsFolder(), c.wantSettings) << (c.config ? c.config : "unset");
+    EXPECT_EQ(PicturesFolder(), c.wantPictures) << (c.pictures ? c.pictures : "unset");
+  }
+}
+
+// The working folder stands for the data folder: it is read, never written.
+TEST_F(World, AFirstRunMakesAPrivateFolderStartingFromTheDataFoldersPreferences) {
+  writeFile("level.def", "nextlevel 0\nOnly\nblock 0 0\n");
+  writeFile("prefs.def", "sound 2\n");
+  const std::string dir = here() + "/home/.config/tethrix";
+  std::string reason;
+  ASSERT_TRUE(UseSettingsFolder(dir, reason)) << reason;
+  struct stat st;
+  ASSERT_EQ(stat(dir.c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0700u);
+  EXPECT_EQ(std::string(prefsFile), dir + "/prefs.def");
+  roster();
+  StartupReads(true);
+  EXPECT_EQ(soundMode, 2);
+  EXPECT_NE(readFile(prefsFile).find("player 0 "), std::string::npos);
+  EXPECT_EQ(readFile("prefs.def"), "sound 2\n");
+  // A level list of the player's own comes before the data folder's.
+  EXPECT_STREQ(levelname, "Only");
+  writeFile("home/.config/tethrix/level.def", "nextlevel 0\nMine\n");
+  ReadLevelFile("level.def");
+  EXPECT_STREQ(levelname, "Mine");
+  // Later runs keep the player's own file.
+  writeFile("prefs.def", "sound 1\n");
+  ASSERT_TRUE(UseSettingsFolder(dir, reason));
+  EXPECT_NE(readFile(prefsFile).find("sound 2\n"), std::string::npos);
+}
+
+TEST_F(World, ADamagedSettingsFolderIsNamedAndTheGamePlaysOnItsDefaults) {
+  writeFile("level.def", "nextlevel 0\nOnly\nblock 0 0\n");
+  writeFile("file", "");
+  ASSERT_EQ(mkdir("folder", 0700), 0);
+  ASSERT_EQ(mkdir("folder/prefs.def", 0700), 0);
+  for (const char *damaged : {"file/tethrix", "folder", ""}) {
+    ResetWorld();
+    std::string why;
+    EXPECT_FALSE(UseSettingsFolder(damaged[0] ? here() + "/" + damaged : "", why)) << damaged;
+    EXPECT_NE(why.find(damaged), std::string::npos) << why;
+    roster();
+    StartupReads(true);
+    EXPECT_EQ(std::make_tuple(soundMode, powerUpsInList), std::make_tuple(4, 43 * 3)) << damaged;
+    EXPECT_NE(access("prefs.def", F_OK), 0) << damaged; // the data folder is never written
+  }
+}
