@@ -171,6 +171,7 @@ void ResetWorld() {
   ResetDoPlayer();
   ForgetReaderWarnings();
   ResetLeaderBoard();
+  ResetMenus();
 }
 
 // ---- Start-up --------------------------------------------------------------------
