@@ -86,6 +86,7 @@ void Idle();
 void RegulateFrameRate();
 void ResetFrameRegulator();
 void Display();
+void SwapFrame(); // a screen's frame is done: the F12 picture is taken, then the swap
 void Reshape(int width, int height);
 void vis(int visible);
 double mtime();
@@ -226,10 +227,35 @@ int LeaderBoardStandings(char lines[][kAwardLineSize], int maxLines);
 void ResetLeaderBoard(); // no awards, and the sort buffer refilled from the roster
 
 // ---- menus ---------------------------------------------------------------------------
+constexpr unsigned char kKeyEscape = 27;
 void TitleScreen();
+void DrawTitle();
 void LevelSelect();
 void LevelKeys(unsigned char key, int x, int y);
 void SpecialLevelSelectKey(int key, int x, int y);
+void OpenOptions(); // the title's Options button: remembers what Cancel and Escape go back to
+void Options();
+void PlayerOptions();
+void OptionsKey(unsigned char key, int x, int y);
+void OptionsSpecialKey(int key, int x, int y);
+void PowerUpOptions();
+void HelpView();
+void CreditsView();
+void HelpKey(unsigned char key, int x, int y);
+void HelpSpecial(int key, int x, int y);
+char toUpper(char in);
+int imin(int a, int b);
+// Why key cannot become p's attach key (or its power-up key); false when it can.
+bool KeyRefused(const player *p, unsigned char key, bool powerUpKey, char *why, size_t whySize);
+int OverallFrequencyShown(int infrequency); // the power-up options' 0 (off) to 10 (most often)
+// Shared by the menu screens.
+void ResetMenus();              // every screen's remembered line, page and scroll start afresh
+bool MenuStateStale(int &seen); // true once after each ResetMenus, for a screen's own statics
+bool MenuPointerActive(int &lastH, int &lastV); // the mouse moved or pressed since last frame
+int MenuStep(int line, int lines);              // up and down arrows, wrapping
+int MenuRowUnderMouse(int left, int right, int top, int rows); // -1 for none
+void DrawMenuStr(float x, float y, const char *text); // DrawStr, smaller if it would leave the screen
+void FinishMenuFrame(); // lighting on, the title band, swap, the latched input cleared
 
 // ---- sound ---------------------------------------------------------------------------
 // soundMode: which sounds play. Effects are what PlaySoundFile starts; of the announcer's

@@ -62,7 +62,7 @@ int main(int argc, char **argv) {
   glutReshapeFunc(Reshape);
   glutKeyboardFunc(Key);
   glutSpecialFunc(SpecialKey);
-  glutDisplayFunc(Display); // the game frame is the first screen for now
+  glutDisplayFunc(TitleScreen);
   glutMouseFunc(Buttonfunc);
   glutMotionFunc(PassiveMotion);
   glutPassiveMotionFunc(PassiveMotion);

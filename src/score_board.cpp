@@ -346,7 +346,7 @@ void LeaderBoard() {
   }
   for (int i = 0; i < awardLines && i < kAwardLines; i++)
     DrawStr(kAwardH, kFirstAwardV - kLineStep * static_cast<float>(i), awards[i]);
-  glutSwapBuffers();
+  SwapFrame();
 }
 
 void LeaderBoardKey(unsigned char key, int, int) {

@@ -173,6 +173,7 @@ void ResetWorld() {
   ForgetReaderWarnings();
   ResetLeaderBoard();
   ResetFileLocations();
+  ResetMenus();
 }
 
 // ---- Start-up --------------------------------------------------------------------
@@ -435,6 +436,12 @@ static void stepBalls() {
   if (usesPuck() && puck) CollideParticles(firstParticle, puck);
 }
 
+// Every screen ends its frame here, so F12 works on each of them.
+void SwapFrame() {
+  TakeRequestedScreenshot();
+  glutSwapBuffers();
+}
+
 void Display() {
   cyclingCount++;
   playersDrawn = 0;
@@ -467,8 +474,7 @@ void Display() {
   glPopMatrix();
   DrawScores();
   glFinish();
-  TakeRequestedScreenshot();
-  glutSwapBuffers();
+  SwapFrame();
 }
 
 // ---- Input ----------------------------------------------------------------------------

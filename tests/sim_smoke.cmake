@@ -32,7 +32,7 @@ endif()
 # Mouse and arrow lines reach the routines installed: the score bar's buttons end
 # exactly at the menu pixels 20 and 120 and rows 451 to 479, a click hands a ball
 # over (with two in play a human goes back to the computer), and Escape shows
-# the title screen for a frame. Balls are bots until handed to a human.
+# the title screen. Balls are bots until handed to a human.
 file(WRITE ${OUT}/board.keys "2 move 300 200\n3 click 19 460\n4 click 20 460\n5 click 119 479\n6 up\n7 click 120 451\n8 click 120 450\n9 left\n10 esc\n")
 execute_process(COMMAND ${SIM} --data ${DATA} --keys ${OUT}/board.keys --frames 12 --trace -
                 RESULT_VARIABLE rc OUTPUT_VARIABLE out)
@@ -44,7 +44,7 @@ string(REGEX MATCHALL "\"frame\":[0-9]+,[^\n]*" frames "${out}")
 set(want "1 1003 0 1003 Display" "1 1003 0 1003 Display" "1 1003 0 1003 Display"
          "1 1003 0 1003 Display" "1 1000 0 1003 Display" "1 1003 0 1003 Display"
          "1 1003 0 1003 Display" "1 1003 1 1003 Display" "1 1003 1 1003 Display"
-         "1 1003 1 1003 Display" "1 1003 1 1003 TitleScreen" "1 1003 1 1003 Display")
+         "1 1003 1 1003 Display" "1 1003 1 1003 TitleScreen" "1 1003 1 1003 TitleScreen")
 foreach(f RANGE 11)
   list(GET frames ${f} line)
   string(REGEX MATCH "\"active\":([01]),\"ai\":([0-9]+),[^{]*\\{[^}]*\"active\":([01]),\"ai\":([0-9]+)" m "${line}")
@@ -62,4 +62,16 @@ file(WRITE ${OUT}/bad.keys "3 click 640 10\n")
 execute_process(COMMAND ${SIM} --data ${DATA} --keys ${OUT}/bad.keys RESULT_VARIABLE rc OUTPUT_QUIET ERROR_QUIET)
 if(NOT rc EQUAL 2)
   message(FATAL_ERROR "a click outside the menu screen gave status ${rc}, not 2")
+endif()
+# --title starts where the game does; clicks and keys walk the menus into a team match.
+file(WRITE ${OUT}/title.keys "2 click 310 385\n4 esc\n6 click 460 400\n8 esc\n10 click 130 385\n"
+     "12 esc\n14 click 310 240\n16 up\n18 click 420 467\n")
+execute_process(COMMAND ${SIM} --data ${DATA} --title --keys ${OUT}/title.keys --frames 21 --trace -
+                RESULT_VARIABLE rc OUTPUT_VARIABLE out)
+string(REGEX MATCHALL "\"screen\":\"[A-Za-z]+\"" screens "${out}")
+list(REMOVE_DUPLICATES screens) # each screen once, in order of first showing
+string(REPLACE "\"screen\":" "" screens "${screens}")
+set(want "\"TitleScreen\";\"Options\";\"HelpView\";\"CreditsView\";\"LevelSelect\";\"Display\"")
+if(NOT rc EQUAL 0 OR NOT screens STREQUAL want OR NOT out MATCHES "\"gameType\":1001,[^\n]*\"screen\":\"Display\"")
+  message(FATAL_ERROR "--title walk: ${rc} ${screens}, expected ${want} ending in a team deathmatch")
 endif()

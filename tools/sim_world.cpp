@@ -140,7 +140,12 @@ const char *ScreenName(void (*display)()) {
   } kScreens[] = {{Display, "Display"},
                   {LeaderBoard, "LeaderBoard"},
                   {TitleScreen, "TitleScreen"},
-                  {LevelSelect, "LevelSelect"}};
+                  {LevelSelect, "LevelSelect"},
+                  {Options, "Options"},
+                  {PlayerOptions, "PlayerOptions"},
+                  {PowerUpOptions, "PowerUpOptions"},
+                  {HelpView, "HelpView"},
+                  {CreditsView, "CreditsView"}};
   if (!display) return "none";
   for (const auto &s : kScreens)
     if (s.routine == display) return s.name;

@@ -25,6 +25,7 @@ const char kUsage[] =
     "  --level N        level to load (sets currentLevel before the first read)\n"
     "  --seed S         seed of the gameplay random source (default 1)\n"
     "  --frames N       game frames to run (default 0)\n"
+    "  --title          start on the title screen, as the game does (default: in a match)\n"
     "  --dump-world     print the loaded world as one JSON object before any frame\n"
     "  --trace FILE     write one JSON line per frame to FILE ('-' for standard output)\n"
     "  --human LIST     make these roster players human and active, e.g. 0,5\n"
@@ -55,6 +56,7 @@ struct Options {
   long frames = 0;
   bool framesGiven = false;
   bool dump = false;
+  bool title = false;
   bool bench = false;
   std::string trace;
   std::string keys;
@@ -110,6 +112,7 @@ Options parseArgs(int argc, char **argv) {
       o.framesGiven = true;
     }
     else if (a == "--dump-world") o.dump = true;
+    else if (a == "--title") o.title = true;
     else if (a == "--bench") o.bench = true;
     else if (a == "--trace") o.trace = value();
     else if (a == "--keys") o.keys = value();
@@ -301,7 +304,7 @@ void benchParticleScene(long frames) {
 } // namespace
 
 int main(int argc, char **argv) {
-  Options o = parseArgs(argc, argv);
+  struct Options o = parseArgs(argc, argv); // the struct, not the options screen
   if (o.bench && !o.framesGiven) o.frames = kBenchFrames;
   if (!o.image.empty()) return writeImage(o.image); // needs no data folder
   if (!o.awards.empty()) return PrintLeaderBoard(o.awards.c_str(), stdout);
@@ -317,6 +320,7 @@ int main(int argc, char **argv) {
   applyRoster(o);
   if (o.dump) DumpWorld(stdout);
   SimInstallCallbacks();
+  if (o.title) glutDisplayFunc(TitleScreen);
   SimClockInstall();
   double busy = 0;
   for (long f = 0; f < o.frames; f++) {

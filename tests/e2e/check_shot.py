@@ -1,5 +1,5 @@
 #!/usr/bin/python3
-"""Checks a screenshot of the running game on tests/e2e/arena.def (800 x 600)."""
+"""Checks a screenshot of a match on the first level of tests/e2e/arena.def (800 x 600)."""
 import sys
 from PIL import Image, ImageStat
 

@@ -1,9 +1,12 @@
 #!/usr/bin/env bash
-# Plays the real game under Xvfb: a screenshot shows the level where it should
-# be, and the game survives a data folder whose pictures are missing or damaged.
+# Plays the real game under Xvfb: clicks from the title through every screen to
+# Quit with a screenshot of each, checks that the match shows the level where it
+# should, and that the game survives a data folder whose pictures are missing or
+# damaged. The screenshots are kept in ${TMPDIR:-/tmp}/tethrix-e2e-shots.
 set -u
 game=$1; data=$2; here=$(cd "$(dirname "$0")" && pwd)
 work=$(mktemp -d /tmp/tethrix-e2e-XXXXXX)
+shots=${TMPDIR:-/tmp}/tethrix-e2e-shots
 trap 'kill $xvfb 2>/dev/null; rm -rf "$work"' EXIT
 
 display=:$(( 50 + RANDOM % 400 ))
@@ -13,22 +16,74 @@ sleep 1
 export DISPLAY=$display SDL_AUDIODRIVER=dummy XDG_CONFIG_HOME=$work/config
 fail=0
 
-make_data() { # a copy of the data folder with the test level and windowed play
+make_data() { # a copy of the data folder with the test levels and windowed play
   rm -rf "$work/data" "$work/config"; cp -r "$data" "$work/data"; rm -f "$work/data/prefs.def"
   cp "$here/arena.def" "$work/data/level.def"
   printf 'fullscreen 0\n' > "$work/data/prefs.def"
 }
 
-# 1. The level as a player sees it.
+start_game() { # $1: seconds it may run, $2: name of its output; waits for the window
+  TETHRIX_DATA=$work/data timeout -k 2 "$1" "$game" >"$work/$2.txt" 2>"$work/$2.err" &
+  game_pid=$!
+  win=$(timeout 10 xdotool search --sync --name '^Tethrix$' | head -1)
+  [ -n "$win" ] || { echo "FAIL: no game window"; cat "$work/$2.err"; exit 1; }
+  xdotool windowfocus "$win" 2>/dev/null
+  sleep 1.5
+}
+
+# The point (H, V) of the 640 x 480 menu screen, as a pixel of the 800 x 600 window
+# (one pixel on, as the game truncates the scaled position).
+click() {
+  xdotool mousemove --window "$win" $(( $1 * 5 / 4 + 1 )) $(( $2 * 5 / 4 + 1 ))
+  sleep 0.2
+  xdotool mousedown 1; sleep 0.2; xdotool mouseup 1 # a press the game sees for a few frames
+  sleep 0.5
+}
+key() { xdotool key "$1"; sleep 0.4; }
+go_and_pause() { # Go!, and hold the match still before its first round ends
+  xdotool mousemove --window "$win" $(( 420 * 5 / 4 + 1 )) $(( 467 * 5 / 4 + 1 ))
+  sleep 0.2
+  xdotool mousedown 1; sleep 0.1; xdotool mouseup 1; xdotool key p
+}
+shot() { # $1: screen-N, the screen's name and a number
+  import -window root "$shots/$1.png" 2>/dev/null || xwd -root -silent | convert xwd:- "$shots/$1.png"
+}
+
+# 1. Every screen, from the title to Quit.
+rm -rf "$shots"; mkdir -p "$shots"
 make_data
-TETHRIX_DATA=$work/data timeout -k 2 6 "$game" >"$work/out.txt" 2>"$work/err.txt" &
-game_pid=$!
-sleep 4
-import -window root "$work/shot.png" 2>/dev/null || xwd -root -silent | convert xwd:- "$work/shot.png"
+start_game 90 out
+shot title-1
+click 310 240; shot levelselect-1          # Play
+key Up                                     # Team Deathmatch: both teams score when both fall
+go_and_pause
+sleep 1; shot game-1
+/usr/bin/python3 "$here/check_shot.py" "$shots/game-1.png" || fail=1
+key p
+for i in $(seq 1 30); do                   # the match ends on the leaderboard
+  sleep 1; shot leaderboard-1
+  /usr/bin/python3 "$here/check_screens.py" --bright "$shots/leaderboard-1.png" && break
+done
+key space; click 420 392; shot levelselect-2 # the next match's level select, on the next map
+key Escape; shot title-2
+click 310 385; shot options-1              # Options
+click 330 267; shot playersetup-1          # Setup Player: the first ball
+click 330 242                              # OK
+click 330 242; shot powerups-1             # Setup Powerups
+click 330 242; click 330 467               # the first named set, then More...
+shot powerups-2
+click 330 217; key Escape                  # OK, then leave the options without saving
+click 460 400; shot help0-1                 # Help, and its pages
+for page in 1 2 3 4; do key Right; shot "help$page-1"; done
+key Escape
+click 130 385; shot credits-1              # Credits
+key Escape
+click 490 240                              # Quit
 wait $game_pid
+status=$?
+[ $status -eq 0 ] || { echo "FAIL: Quit ended the game with status $status"; cat "$work/out.err"; fail=1; }
 grep -q "done displaying a frame" "$work/out.txt" || { echo "FAIL: no frame line"; fail=1; }
-cp "$work/shot.png" "${TMPDIR:-/tmp}/tethrix-e2e-shot.png"
-/usr/bin/python3 "$here/check_shot.py" "$work/shot.png" || fail=1
+/usr/bin/python3 "$here/check_screens.py" "$shots"/*.png || fail=1
 grep -q '^player 0 ' "$work/config/tethrix/prefs.def" || { echo "FAIL: prefs.def not written back"; fail=1; }
 
 # 2. Missing and damaged pictures: reported, skipped, and the game keeps running.
@@ -37,11 +92,13 @@ rm -f "$work/data/node.sgi"
 head -c 700 "$data/sprites.sgi" > "$work/data/sprites.sgi"
 head -c 4096 /dev/urandom > "$work/data/Font.sgi"
 printf '\001\332\001\001\000\003\377\377\377\377\000\004' > "$work/data/wall.sgi"
-TETHRIX_DATA=$work/data timeout -k 2 4 "$game" >"$work/out2.txt" 2>"$work/err2.txt"
+start_game 8 out2
+click 310 240; click 420 467               # into a match
+wait $game_pid
 status=$?
-[ $status -eq 124 ] || { echo "FAIL: game ended with status $status on damaged pictures"; cat "$work/err2.txt"; fail=1; }
+[ $status -eq 124 ] || { echo "FAIL: game ended with status $status on damaged pictures"; cat "$work/out2.err"; fail=1; }
 for f in node.sgi sprites.sgi Font.sgi wall.sgi; do
-  grep -q "$f" "$work/err2.txt" || { echo "FAIL: nothing reported about $f"; fail=1; }
+  grep -q "$f" "$work/out2.err" || { echo "FAIL: nothing reported about $f"; fail=1; }
 done
 grep -q "done displaying a frame" "$work/out2.txt" || { echo "FAIL: no frames with damaged pictures"; fail=1; }
 

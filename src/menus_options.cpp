@@ -1,0 +1,394 @@
+// The options screen and the player setup: settings edited in place, saved on OK, dropped on Cancel.
+#include "TethrixExtern.h"
+#include "inclGL.h"
+
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+// ---- What Cancel goes back to ------------------------------------------------------------------
+// Reading the preferences again restores only what the file holds; the set
+// choice and anything a hand-made file leaves out would survive a Cancel.
+struct SavedBall {
+  char key, powerUpKey;
+  char name[kNameSize];
+  float defaultSize, radius, mass;
+  int sprite;
+};
+
+struct SavedSettings {
+  bool valid;
+  int balls;
+  SavedBall ball[kRosterSize];
+  int useFullScreen, soundMode, powerUpInfrequency, powerUpSetID, powerUpsInList;
+  int powerUpFrequency[kPowerUpIDs];
+  int powerUpList[kPowerUpListSize];
+  char powerUpSetName[kTextSize];
+};
+
+SavedSettings saved;
+
+void saveSettings() {
+  saved.balls = imin(numPlayers, kRosterSize);
+  for (int i = 0; i < saved.balls; i++) {
+    const player *p = players[i];
+    SavedBall &b = saved.ball[i];
+    b.key = p->key, b.powerUpKey = p->powerUpKey, b.sprite = p->sprite;
+    b.defaultSize = p->defaultSize, b.radius = p->radius, b.mass = p->mass;
+    std::memcpy(b.name, p->name, sizeof b.name);
+  }
+  saved.useFullScreen = useFullScreen, saved.soundMode = soundMode;
+  saved.powerUpInfrequency = powerUpInfrequency, saved.powerUpSetID = powerUpSetID;
+  saved.powerUpsInList = powerUpsInList;
+  std::memcpy(saved.powerUpFrequency, powerUpFrequency, sizeof powerUpFrequency);
+  std::memcpy(saved.powerUpList, powerUpList, sizeof powerUpList);
+  std::memcpy(saved.powerUpSetName, powerUpSetName, sizeof powerUpSetName);
+  saved.valid = true;
+}
+
+void restoreSettings() {
+  if (!saved.valid) return;
+  for (int i = 0; i < saved.balls && i < numPlayers; i++) {
+    player *p = players[i];
+    const SavedBall &b = saved.ball[i];
+    p->key = b.key, p->powerUpKey = b.powerUpKey, p->sprite = b.sprite;
+    p->defaultSize = b.defaultSize, p->radius = b.radius, p->mass = b.mass;
+    std::memcpy(p->name, b.name, sizeof p->name);
+  }
+  useFullScreen = saved.useFullScreen, soundMode = saved.soundMode;
+  powerUpInfrequency = saved.powerUpInfrequency, powerUpSetID = saved.powerUpSetID;
+  powerUpsInList = saved.powerUpsInList;
+  std::memcpy(powerUpFrequency, saved.powerUpFrequency, sizeof powerUpFrequency);
+  std::memcpy(powerUpList, saved.powerUpList, sizeof powerUpList);
+  std::memcpy(powerUpSetName, saved.powerUpSetName, sizeof powerUpSetName);
+}
+
+void backToTitle() {
+  glutDisplayFunc(TitleScreen);
+  ResetAll();
+  glutKeyboardFunc(Key);
+  glutSpecialFunc(SpecialKey);
+  saved.valid = false;
+}
+
+void cancelOptions() {
+  restoreSettings();
+  ReadPrefs();
+  backToTitle();
+}
+
+// Set when the options open a ball's setup, so its name is never typed into at
+// a write position left over from another ball.
+bool setupOpened = false;
+
+// ---- The options screen ------------------------------------------------------------------------
+enum OptionLine {
+  kOptionOK = 0,
+  kOptionCancel = 1,
+  kOptionPowerUps = 2,
+  kOptionFirstPlayer = 3,
+  kOptionScreenMode = 3 + kRosterSize,
+  kOptionSound,
+  kOptionLines
+};
+
+constexpr int kOptionsMouseLeft = 260, kOptionsMouseRight = 400, kOptionsMouseTop = 180;
+constexpr float kOptionsH = -1.0f, kOptionsTopV = 1.0f, kLineStep = 0.5f;
+
+const char *const kSoundLabels[] = {"Sound: None", "Sound: No announcer or powerup sounds",
+                                    "Sound: No announcer sounds", "Sound: No powerup sounds",
+                                    "Sound: All sounds enabled"};
+
+bool isSoundMode(int mode) { return mode >= kSoundModeNone && mode <= kSoundModeAll; }
+
+void optionText(int line, char *text, size_t size) {
+  if (line >= kOptionFirstPlayer && line < kOptionScreenMode) {
+    const int ball = line - kOptionFirstPlayer;
+    std::snprintf(text, size, "Setup Player: %s", ball < numPlayers ? players[ball]->name : "");
+    return;
+  }
+  switch (line) {
+  case kOptionOK: std::snprintf(text, size, "OK"); break;
+  case kOptionCancel: std::snprintf(text, size, "Cancel"); break;
+  case kOptionPowerUps: std::snprintf(text, size, "Setup Powerups"); break;
+  case kOptionScreenMode:
+    std::snprintf(text, size, "%s",
+                  useFullScreen == 0 ? "Change to full screen mode (requires restart)"
+                                     : "Change to windowed mode (requires restart)");
+    break;
+  default:
+    std::snprintf(text, size, "%s", kSoundLabels[isSoundMode(soundMode) ? soundMode : kSoundModeAll]);
+    break;
+  }
+}
+
+void chooseOption(int line) {
+  if (line >= kOptionFirstPlayer && line < kOptionScreenMode) {
+    if (line - kOptionFirstPlayer >= numPlayers) return;
+    playerSelected = line - kOptionFirstPlayer;
+    setupOpened = true;
+    glutDisplayFunc(PlayerOptions);
+    return;
+  }
+  switch (line) {
+  case kOptionOK:
+    WritePrefsFile();
+    ReadPrefs();
+    backToTitle();
+    break;
+  case kOptionCancel: cancelOptions(); break;
+  case kOptionPowerUps: glutDisplayFunc(PowerUpOptions); break;
+  case kOptionScreenMode: useFullScreen = useFullScreen == 0 ? 1 : 0; break;
+  default: soundMode = isSoundMode(soundMode + 1) ? soundMode + 1 : kSoundModeNone; break;
+  }
+}
+
+void drawOptionLines(int current) {
+  char text[kTextSize];
+  for (int n = 0; n < kOptionLines; n++) {
+    const float grey = n == current ? 1.0f : 0.5f;
+    glColor3f(grey, grey, grey);
+    optionText(n, text, sizeof text);
+    DrawMenuStr(kOptionsH, kOptionsTopV - kLineStep * static_cast<float>(n), text);
+  }
+}
+
+} // namespace
+
+void OpenOptions() {
+  saveSettings();
+  glutDisplayFunc(Options);
+  glutSpecialFunc(OptionsSpecialKey);
+  glutKeyboardFunc(OptionsKey);
+}
+
+void OptionsKey(unsigned char key, int, int) {
+  if (key == kKeyEscape)
+    cancelOptions();
+  else
+    lastKey = key;
+}
+
+void OptionsSpecialKey(int key, int, int) { lastSpecial = key; }
+
+void Options() {
+  static int currentOption = 0, lastH = -1, lastV = -1, seen = 0;
+  if (MenuStateStale(seen)) currentOption = 0, lastH = lastV = -1;
+  SoundIdle();
+  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+  glEnable(GL_COLOR_MATERIAL);
+  glDisable(GL_LIGHTING);
+  currentOption = MenuStep(currentOption, kOptionLines);
+  const bool pointer = MenuPointerActive(lastH, lastV);
+  const int hovered = MenuRowUnderMouse(kOptionsMouseLeft, kOptionsMouseRight, kOptionsMouseTop, kOptionLines);
+  if (hovered >= 0 && pointer) {
+    currentOption = hovered;
+    if (buttonDown) lastSpecial = GLUT_KEY_LEFT;
+  }
+  if (lastKey != 0 || lastSpecial == GLUT_KEY_LEFT || lastSpecial == GLUT_KEY_RIGHT)
+    chooseOption(currentOption);
+  drawOptionLines(currentOption);
+  FinishMenuFrame();
+}
+
+// ---- The player setup ------------------------------------------------------------------------------
+namespace {
+
+enum SetupLine { kSetupOK, kSetupKey, kSetupPowerUpKey, kSetupName, kSetupSize, kSetupSprite, kSetupLines };
+
+constexpr int kSetupMouseLeft = 260, kSetupMouseRight = 460, kSetupMouseTop = 230;
+constexpr float kLabelH = -1.0f, kValueH = 2.0f, kSetupTopV = 0.0f;
+constexpr float kRefusalV = -3.5f;
+constexpr float kPreviewH = -3.0f, kPreviewV = -2.0f;
+
+constexpr double kSizeStep = 0.1, kSmallestSize = 0.1, kLargestSize = 1.6;
+constexpr int kLastSprite = 16; // 0 is a plain sphere, 1..16 the faces
+constexpr unsigned char kBackspace = 8, kDelete = 127;
+
+const char *const kSetupLabels[kSetupLines] = {"OK", "Key:", "Powerup Key:", "Name:", "Size:", "Sprite:"};
+
+bool printable(unsigned char key) { return key >= ' ' && key < kDelete; }
+
+struct NameEdit {
+  int charInName;
+};
+
+// Typing replaces the name from its first character. Only printable characters
+// go in: a line break would split the name's line in the preferences file.
+void editName(player *p, NameEdit &edit, unsigned char key) {
+  if (key == kBackspace || key == kDelete) {
+    if (edit.charInName > 0) edit.charInName--;
+    p->name[edit.charInName] = '\0';
+    return;
+  }
+  if (!printable(key) || edit.charInName >= kNameSize - 1) return; // the NUL needs the last byte
+  p->name[edit.charInName++] = static_cast<char>(key);
+  p->name[edit.charInName] = '\0';
+}
+
+// A size is stored in single precision and compared in double, so 1.5 + 0.1 wraps.
+void stepSize(player *p, int step) {
+  p->defaultSize = static_cast<float>(p->defaultSize + step * kSizeStep);
+  if (p->defaultSize > kLargestSize) p->defaultSize = static_cast<float>(kSmallestSize);
+  if (p->defaultSize < kSmallestSize) p->defaultSize = static_cast<float>(kSmallestSize);
+  p->radius = p->defaultSize;
+}
+
+// 16 wraps to 0 and 0 to 16; a value outside the sheet, whatever put it
+// there, comes back to 0 rather than counting its way home (or overflowing).
+void stepSprite(player *p, int step) {
+  if (p->sprite < 0 || p->sprite > kLastSprite) {
+    p->sprite = 0;
+    return;
+  }
+  const int s = p->sprite + (step > 0 ? 1 : -1);
+  p->sprite = s > kLastSprite ? 0 : s < 0 ? kLastSprite : s;
+}
+
+void assignKey(player *p, bool powerUpKey, unsigned char key, char *refusal, size_t size) {
+  if (KeyRefused(p, key, powerUpKey, refusal, size)) return;
+  (powerUpKey ? p->powerUpKey : p->key) = static_cast<char>(key);
+  refusal[0] = '\0';
+}
+
+void setupValue(const player *p, int line, char *text, size_t size) {
+  switch (line) {
+  case kSetupKey: std::snprintf(text, size, "%c", toUpper(p->key)); break;
+  case kSetupPowerUpKey: std::snprintf(text, size, "%c", toUpper(p->powerUpKey)); break;
+  case kSetupName: std::snprintf(text, size, "%s", p->name); break;
+  case kSetupSize: std::snprintf(text, size, "%.1f", p->defaultSize); break;
+  default: text[0] = '\0'; break;
+  }
+}
+
+void drawSetupLines(const player *p, int current, const char *refusal) {
+  char text[kTextSize];
+  for (int n = 0; n < kSetupLines; n++) {
+    const float grey = n == current ? 1.0f : 0.5f, v = kSetupTopV - kLineStep * static_cast<float>(n);
+    glColor3f(grey, grey, grey);
+    DrawMenuStr(kLabelH, v, kSetupLabels[n]);
+    setupValue(p, n, text, sizeof text);
+    DrawMenuStr(kValueH, v, text);
+  }
+  if (refusal[0]) {
+    glColor3f(1, 0.4f, 0.3f);
+    DrawMenuStr(kLabelH, kRefusalV, refusal);
+  }
+}
+
+void drawPreviewBall(player *p) {
+  p->x[0] = kPreviewH;
+  p->y[0] = kPreviewV;
+  p->frame = 0;
+  p->ghost = 0; // the face, not the round-start wire frame; the full reset on leaving restores it
+  playersDrawn = 0;
+  DrawPlayer(p);
+}
+
+struct SetupScreen {
+  int currentOption, lastH, lastV;
+  NameEdit edit;
+  char refusal[kTextSize];
+};
+
+int setupLineNow(SetupScreen &s) {
+  int line = MenuStep(s.currentOption, kSetupLines);
+  const bool pointer = MenuPointerActive(s.lastH, s.lastV);
+  const int hovered = MenuRowUnderMouse(kSetupMouseLeft, kSetupMouseRight, kSetupMouseTop, kSetupLines);
+  if (hovered >= 0 && pointer) {
+    line = hovered;
+    if (buttonDown) lastSpecial = GLUT_KEY_RIGHT;
+  }
+  return line;
+}
+
+void actOnSetupLine(player *p, SetupScreen &s) {
+  const int step = lastSpecial == GLUT_KEY_RIGHT ? 1 : lastSpecial == GLUT_KEY_LEFT ? -1 : 0;
+  switch (s.currentOption) {
+  case kSetupOK:
+    if (lastKey != 0 || step != 0) glutDisplayFunc(Options);
+    break;
+  case kSetupKey:
+  case kSetupPowerUpKey:
+    if (lastKey != 0) assignKey(p, s.currentOption == kSetupPowerUpKey, lastKey, s.refusal, sizeof s.refusal);
+    break;
+  case kSetupName:
+    if (lastKey != 0) editName(p, s.edit, lastKey);
+    break;
+  case kSetupSize:
+    if (step != 0) stepSize(p, step);
+    break;
+  default:
+    if (step != 0) stepSprite(p, step);
+    break;
+  }
+}
+
+} // namespace
+
+void PlayerOptions() {
+  static SetupScreen screen = {0, -1, -1, {0}, ""};
+  static int seen = 0;
+  if (MenuStateStale(seen)) screen = SetupScreen{0, -1, -1, {0}, ""};
+  if (playerSelected < 0 || playerSelected >= imin(numPlayers, kRosterSize)) {
+    glutDisplayFunc(Options); // no such ball to set up
+    return;
+  }
+  player *p = players[playerSelected];
+  SoundIdle();
+  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+  glEnable(GL_COLOR_MATERIAL);
+  glDisable(GL_LIGHTING);
+  const int line = setupLineNow(screen);
+  if (line != screen.currentOption || setupOpened) {
+    screen.refusal[0] = '\0';
+    if (line == kSetupName) screen.edit.charInName = 0; // the name line became highlighted
+  }
+  setupOpened = false;
+  screen.currentOption = line;
+  actOnSetupLine(p, screen);
+  drawSetupLines(p, screen.currentOption, screen.refusal);
+  drawPreviewBall(p);
+  FinishMenuFrame();
+}
+
+// ---- Keys that cannot be a ball's ------------------------------------------------------------------
+namespace {
+
+const unsigned char kGameKeys[] = {'p', 'r', '+', '-', kKeyEscape};
+
+bool isGameKey(unsigned char key) {
+  for (unsigned char k : kGameKeys)
+    if (key == k) return true;
+  return false;
+}
+
+} // namespace
+
+// Two balls on one key cannot both be played, a game key would pause or restart
+// as well, and a blank or control key cannot be read back from the preferences.
+bool KeyRefused(const player *p, unsigned char key, bool powerUpKey, char *why, size_t whySize) {
+  const char shown = toUpper(static_cast<char>(key));
+  if (!printable(key) || key == ' ') {
+    std::snprintf(why, whySize, "That key can't be saved: choose a letter, digit or sign");
+    return true;
+  }
+  if (isGameKey(key)) {
+    std::snprintf(why, whySize, "%c is a game key (p pause, r restart, + and - detail)", shown);
+    return true;
+  }
+  if (key == static_cast<unsigned char>(powerUpKey ? p->key : p->powerUpKey)) {
+    std::snprintf(why, whySize, "%c is already this ball's %s", shown, powerUpKey ? "key" : "powerup key");
+    return true;
+  }
+  for (int i = 0; i < numPlayers; i++) {
+    const player *q = players[i];
+    if (q == p || !q->active) continue;
+    if (key == static_cast<unsigned char>(q->key) || key == static_cast<unsigned char>(q->powerUpKey)) {
+      std::snprintf(why, whySize, "%c is taken by %s", shown, q->name);
+      return true;
+    }
+  }
+  return false;
+}
