@@ -129,6 +129,29 @@ void SpecialPlayer(player *p);
 void ProcessPowerUp(player *p);
 void CollectPowerUp(player *p, int id); // what grabbing a node that carries id does
 void ResetDoPlayer();
+// The attacks and strikes ProcessPowerUp dispatches to, and the steps SpecialPlayer runs.
+void UseTapeworm(player *p);
+void UseNova(player *p);
+void UseSupernova(player *p);
+void UseAntimatter(player *p);
+void UseParticleShield(player *p);
+void UseShotgun(player *p); // both barrels
+void UseHomingMissile(player *p);
+void UseNovaBomb(player *p);
+void UseAntimatterBomb(player *p);
+void UseMatrixShield(player *p);
+void UseRingShield(player *p);
+void UseReverse(player *p);
+void UseTimeWarp(player *p);
+void UseOmegaOne(player *p);
+void UseChainCharge(player *p);
+void UseSlam(player *p);
+void UseChase(player *p);
+void UseBlinkStrike(player *p);
+void StepChase(player *p);
+void StepChainCharge(player *p);
+void StepSupernova(player *p);
+void StepBeams(player *p); // particle beam and freeze ray
 
 // ---- levels: node motion and arena drawing -----------------------------------
 void MoveBlock(int blockID);

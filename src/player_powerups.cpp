@@ -1,4 +1,4 @@
-// Using power-ups and their ongoing effects.
+// Using power-ups: the dispatcher, the gravity, size and timed ones, and the ongoing effects.
 #include "TethrixExtern.h"
 
 #include <cmath>
@@ -95,6 +95,8 @@ constexpr float kUnblockableTicks = 300.0f;
 constexpr float kDrunkTicks = 250.0f;
 constexpr float kMagShieldTicks = 300.0f;
 constexpr float kGravShieldTicks = 300.0f;
+constexpr float kParticleBeamTicks = 150.0f;
+constexpr float kFreezeRayTicks = 150.0f;
 
 // ---- Time and presence ----------------------------------------------------------------
 constexpr float kTimeStopTicks = 100.0f;
@@ -137,7 +139,8 @@ bool switchable(const player *p, const player *q) { return q != p && q->alive &&
 void switcheroo(player *p) {
   const int self = rosterIndex(p);
   bool anyPartner = false;
-  for (int i = 0; i < numPlayers; i++) anyPartner = anyPartner || switchable(p, players[i]);
+  for (int i = 0; i < numPlayers; i++)
+    anyPartner = anyPartner || switchable(p, players[i]);
   if (self < 0 || !anyPartner) return;
   int other;
   do {
@@ -154,22 +157,6 @@ void twiddle() {
 }
 
 // ---- The dispatcher ---------------------------------------------------------------------
-// Attacks and strikes not armed yet: they stay held and do nothing when used.
-constexpr int kNotYetArmed[] = {
-    kPowerTapeworm,      kPowerNova,           kPowerSupernova,      kPowerAntimatter,
-    kPowerParticleBeam,  kPowerParticleShield, kPowerShotgun,        kPowerReverse,
-    kPowerHomingMissile, kPowerTimeWarp,       kPowerChainCharge,    kPowerSlam,
-    kPowerNovaBomb,      kPowerOmegaOne,       kPowerAntimatterBomb, kPowerMatrixShield,
-    kPowerRingShield,    kPowerFreezeRay,      kPowerChase,          kPowerBlinkStrike,
-    kPowerShotgunSecond, kPowerBombInFlight,
-};
-
-bool notYetArmed(int id) {
-  for (int armed : kNotYetArmed)
-    if (armed == id) return true;
-  return false;
-}
-
 // The Shotgun and the bombs leave a follow-up behind; everything else is spent.
 int heldAfterUse(int id) {
   if (id == kPowerShotgun) return kPowerShotgunSecond;
@@ -202,7 +189,28 @@ void usePowerUp(player *p, int id) {
   case kPowerPhaseOut: phaseOut(p); break;
   case kPowerSwitcheroo: switcheroo(p); break;
   case kPowerTwiddle: twiddle(); break;
-  default: break; // nothing held, or an identifier without an action
+  case kPowerParticleBeam: p->particleBeam = kParticleBeamTicks; break;
+  case kPowerFreezeRay: p->freezeRay = kFreezeRayTicks; break;
+  case kPowerTapeworm: UseTapeworm(p); break;
+  case kPowerNova: UseNova(p); break;
+  case kPowerSupernova: UseSupernova(p); break;
+  case kPowerAntimatter: UseAntimatter(p); break;
+  case kPowerParticleShield: UseParticleShield(p); break;
+  case kPowerShotgun:
+  case kPowerShotgunSecond: UseShotgun(p); break;
+  case kPowerHomingMissile: UseHomingMissile(p); break;
+  case kPowerNovaBomb: UseNovaBomb(p); break;
+  case kPowerAntimatterBomb: UseAntimatterBomb(p); break;
+  case kPowerMatrixShield: UseMatrixShield(p); break;
+  case kPowerRingShield: UseRingShield(p); break;
+  case kPowerReverse: UseReverse(p); break;
+  case kPowerTimeWarp: UseTimeWarp(p); break;
+  case kPowerOmegaOne: UseOmegaOne(p); break;
+  case kPowerChainCharge: UseChainCharge(p); break;
+  case kPowerSlam: UseSlam(p); break;
+  case kPowerChase: UseChase(p); break;
+  case kPowerBlinkStrike: UseBlinkStrike(p); break;
+  default: break; // nothing held, a bomb's detonator, or an identifier without an action
   }
 }
 
@@ -211,6 +219,9 @@ constexpr float kDrunkPush = 0.001f;
 constexpr float kDrunkTurn = 10.0f; // the push turns as the timer runs down
 constexpr float kRadiusDrift = 0.00231f;
 constexpr float kMassDrift = 0.00696f; // about three times the radius drift: volume follows
+constexpr int kFlagSparks = 5;
+constexpr float kFlagSparkSpread = 0.05f;
+constexpr int kFlagSparkLife = 50;
 
 void countDownShields(player *p) {
   if (p->gravShield > 0) p->gravShield -= speedMult;
@@ -246,20 +257,36 @@ void driftToNormalSize(player *p) {
   if (p->mass < normalMass) p->mass *= m;
 }
 
+// The carried flag is put on its carrier by the scoring step, after the carrier has
+// moved: the sparks show only in steps that leave the carrier's h where it was.
+void trailFlagSparks(player *p) {
+  if (gameType != kCaptureTheFlag || p->team < 0 || p->team >= kNumFlags) return;
+  const int other = kNumFlags - 1 - p->team;
+  flag &f = flags[other];
+  const player *leader = teamLeaders[other];
+  if (!leader || posH(p) != f.h) return;
+  NewParticles(kFlagSparks, posH(p), stepH(p), posV(p), stepV(p), leader->r, leader->g, leader->b,
+               kFlagSparkSpread, &f.h, &f.v, kFlagSparkLife);
+}
+
 } // namespace
 
 void SpecialPlayer(player *p) {
+  StepChase(p);
   countDownShields(p);
+  StepChainCharge(p);
   wobble(p);
+  StepSupernova(p);
   recordTopSpeed(p);
+  trailFlagSparks(p);
   driftToNormalSize(p);
+  StepBeams(p);
 }
 
 // Frozen or dead balls keep what they hold.
 void ProcessPowerUp(player *p) {
   if (!p->alive || p->stop > 0) return;
   const int id = p->powerUpType;
-  if (notYetArmed(id)) return;
   usePowerUp(p, id);
   p->powerUpType = heldAfterUse(id);
 }

@@ -59,7 +59,7 @@ TEST_F(PowerUps, CollectingAnnouncesCountsAndUsesOnlyTheAutoOnesAtOnce) {
   }
 }
 
-// What one use leaves on the user and on an opponent; attacks not armed yet stay held.
+// What one use leaves on the user and on an opponent.
 TEST_F(PowerUps, EachUseLeavesItsState) {
   struct Case {
     int id;
@@ -80,10 +80,6 @@ TEST_F(PowerUps, EachUseLeavesItsState) {
       {kPowerDrunkenMaster, &player::drunk, 250, .3f, 1, .3f, 0},
       {kPowerMagneticShield, &player::magShield, 300, .3f, 1, .3f, 0},
       {kPowerGravityShield, &player::gravShield, 300, .3f, 1, .3f, 0},
-      {kPowerNova, &player::shield, 0, .3f, 1, .3f, kPowerNova},
-      {kPowerParticleBeam, &player::particleBeam, 0, .3f, 1, .3f, kPowerParticleBeam},
-      {kPowerShotgun, &player::shield, 0, .3f, 1, .3f, kPowerShotgun},
-      {kPowerBombInFlight, &player::shield, 0, .3f, 1, .3f, kPowerBombInFlight},
       {77, &player::shield, 0, .3f, 1, .3f, kPowerNone},
   };
   for (const Case &c : cases) {
