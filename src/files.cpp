@@ -1,6 +1,7 @@
 // The one line reader of the level list, preferences and power-up sets, the
 // preferences writer, and the search for the data folder.
 #include "TethrixExtern.h"
+#include "levelcheck.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -13,6 +14,7 @@
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -26,6 +28,7 @@ struct Fields {
   char c[kMaxConversions];
   char s[kTextSize];
   int converted; // values the line gave before its first mismatch
+  int used;      // characters of the line those values took
 };
 
 // State of one ReadLevelFile call.
@@ -72,6 +75,7 @@ int scanPattern(const char *line, const char *pattern, Fields &out) {
       p++;
       continue;
     }
+    if (n == kMaxConversions) return n; // no pattern asks for more
     char *end = nullptr;
     switch (*++q) {
     case 'f':
@@ -103,7 +107,8 @@ int scanPattern(const char *line, const char *pattern, Fields &out) {
     }
     if (end == skipBlanks(p) && *q != 'c') return n; // nothing converted
     p = end;
-    if (n < kMaxConversions - 1) n++;
+    out.used = static_cast<int>(p - line);
+    n++;
   }
   return n;
 }
@@ -508,7 +513,41 @@ bool isNamed(const char *path, const char *name) {
   return std::strcmp(slash ? slash + 1 : path, name) == 0;
 }
 
+// The player is told once per file that the level list has lines the game
+// skips, and how to list them; the lines themselves are skipped as ever.
+void noticeLevelListProblems(const char *name) {
+  if (!warned.insert(std::string("check ") + name).second) return;
+  std::vector<LevelProblem> problems;
+  if (CheckLevelList(name, problems) && !problems.empty())
+    std::fprintf(stderr,
+                 "%s: the level list has %zu problem%s; list them with: "
+                 "tethrix-sim --check-levels %s\n",
+                 name, problems.size(), problems.size() == 1 ? "" : "s", name);
+}
+
 } // namespace
+
+int ReaderPatternCount() { return static_cast<int>(sizeof kKeywords / sizeof kKeywords[0]); }
+const char *ReaderPattern(int k) { return kKeywords[k].pattern; }
+
+bool MatchStatement(const char *line, StatementMatch &m) {
+  m = StatementMatch{};
+  Fields v;
+  for (const Keyword &k : kKeywords) {
+    const int n = scanPattern(line, k.pattern, v);
+    if (n < 1) continue;
+    m.pattern = k.pattern;
+    m.converted = n;
+    m.used = v.used;
+    for (const char *q = k.pattern; *q; q++) m.wanted += *q == '%';
+    for (int i = 0; i < kMaxConversions && i < StatementMatch::kValues; i++) {
+      m.f[i] = v.f[i];
+      m.i[i] = v.i[i];
+    }
+    return true;
+  }
+  return false;
+}
 
 void ForgetReaderWarnings() { warned.clear(); }
 
@@ -536,6 +575,7 @@ void ReadLevelFile(const char *levelFile) {
     char line[kLineSize + 1];
     while (readLine(r, line)) readStatement(r, line);
     std::fclose(r.in);
+    if (!prefs && !sets) noticeLevelListProblems(name);
   }
   if (sets && r.setCount < powerUpSetID) {
     powerUpSetID = 0;

@@ -3,6 +3,7 @@
 #include "TethrixExtern.h"
 #include "gl/headless.h"
 #include "inclGL.h"
+#include "levelcheck.h"
 #include "readtex.h"
 #include "sim_awards.h"
 #include "sim_world.h"
@@ -45,6 +46,9 @@ const char kUsage[] =
     "  --image FILE     decode an SGI picture as the game does; write it as PAM to standard output\n"
     "  --awards FILE    print the leaderboard of a match given as JSON statistics: the title,\n"
     "                   one line per active ball in order, then the awards (needs no data)\n"
+    "  --check-levels FILE  list every line of a level list the game would skip or misread,\n"
+    "                   and each level's missing flags, checkpoints, starts and stray nodes\n"
+    "                   (needs no data; status 1 when anything is listed)\n"
     "  --help           this text\n";
 
 constexpr long kBenchFrames = 5000; // enough for a steady rate without --frames
@@ -62,6 +66,7 @@ struct Options {
   std::string keys;
   std::string image;
   std::string awards;
+  std::string checkLevels;
   std::vector<int> humans;
   std::vector<int> active;
   bool activeGiven = false;
@@ -118,6 +123,7 @@ Options parseArgs(int argc, char **argv) {
     else if (a == "--keys") o.keys = value();
     else if (a == "--image") o.image = value();
     else if (a == "--awards") o.awards = value();
+    else if (a == "--check-levels") o.checkLevels = value();
     else if (a == "--human") o.humans = parseList("--human", value());
     else if (a == "--active") {
       o.active = parseList("--active", value());
@@ -308,6 +314,7 @@ int main(int argc, char **argv) {
   if (o.bench && !o.framesGiven) o.frames = kBenchFrames;
   if (!o.image.empty()) return writeImage(o.image); // needs no data folder
   if (!o.awards.empty()) return PrintLeaderBoard(o.awards.c_str(), stdout);
+  if (!o.checkLevels.empty()) return PrintLevelCheck(o.checkLevels.c_str(), stdout);
   std::multimap<long, InputEvent> keys;
   if (!o.keys.empty()) keys = readKeys(o.keys); // before leaving the working directory
   FILE *trace = nullptr;
