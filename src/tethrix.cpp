@@ -462,7 +462,8 @@ static void gameWideKey(unsigned char key) {
   }
 }
 
-static void letGo(player *p) {
+// The rope key's release; bots let go the same way.
+void LetGo(player *p) {
   if (p->block >= 0 && p->block < kMaxBlocks) {
     block &b = blocks[p->block];
     if (gameType == kBlinkMatch)
@@ -483,7 +484,7 @@ void Key(unsigned char key, int, int) {
         p->attatches++;
         p->block = kRopeRequested;
       } else {
-        letGo(p);
+        LetGo(p);
       }
     }
     if (key == static_cast<unsigned char>(p->powerUpKey) && p->ai == kHuman) ProcessPowerUp(p);
