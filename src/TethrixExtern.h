@@ -95,6 +95,7 @@ void Key(unsigned char key, int x, int y);
 void SpecialKey(int key, int x, int y);
 void PassiveMotion(int x, int y);
 void Buttonfunc(int button, int state, int x, int y);
+void LetGo(player *p); // free the ball; a blink node it held hides or goes
 void ApplyGravity(float *h, float *v, float hv, float vv, int unblockable);
 void ResetPositions();
 void ResetAll();
@@ -228,6 +229,13 @@ void WormParticles(player *pl, int num, int lifetime, float mass);
 
 // ---- ai ------------------------------------------------------------------------------
 void DoAI(player *p);
+void Retarget(player *p);
+// The objective's goal offset: the ball minus the point it heads for. False when the game
+// gives the bot nothing to head for (it then plays to survive).
+bool BotGoal(player *p, float *temph, float *tempv);
+long BotPowerUpUses(); // power-ups bots have fired since the count was last cleared
+void ClearBotPowerUpUses();
+void SetBotUseHook(void (*hook)(const player *p, int powerUpType)); // hears each try; null for none
 
 // ---- score ---------------------------------------------------------------------------
 void UpdateScore();

@@ -495,7 +495,8 @@ static void gameWideKey(unsigned char key) {
   }
 }
 
-static void letGo(player *p) {
+// The rope key's release; bots let go the same way.
+void LetGo(player *p) {
   ReleaseHeldNode(p);
   p->block = kRopeFree;
 }
@@ -510,7 +511,7 @@ void Key(unsigned char key, int, int) {
         p->attatches++;
         p->block = kRopeRequested;
       } else {
-        letGo(p);
+        LetGo(p);
       }
     }
     if (key == static_cast<unsigned char>(p->powerUpKey) && p->ai == kHuman) ProcessPowerUp(p);

@@ -6,6 +6,7 @@
 #include "levelcheck.h"
 #include "readtex.h"
 #include "sim_awards.h"
+#include "sim_tournament.h"
 #include "sim_world.h"
 
 #include <chrono>
@@ -49,9 +50,19 @@ const char kUsage[] =
     "  --check-levels FILE  list every line of a level list the game would skip or misread,\n"
     "                   and each level's missing flags, checkpoints, starts and stray nodes\n"
     "                   (needs no data; status 1 when anything is listed)\n"
+    "  --tournament     six bots play whole matches on every level (or --level N) and every\n"
+    "                   game type whose target is not 0 (or --game-type T), to the leaderboard\n"
+    "                   or --frames N (default 30000); prints a table per level and type\n"
+    "  --matches N      tournament matches per level and type, each from its own seed (default 3)\n"
+    "  --game-type T    play only game type T (1000 to 1011)\n"
+    "  --json FILE      also write the tournament's results to FILE as JSON\n"
+    "  --total-frames N sweep again, with new seeds, until N frames were played in all;\n"
+    "                   without --frames each match is capped at its share of N\n"
+    "  --powerup-frequency N  every power-up N times in the bag, whatever the files say\n"
     "  --help           this text\n";
 
 constexpr long kBenchFrames = 5000; // enough for a steady rate without --frames
+constexpr int kMostEvenFrequency = kPowerUpListSize / (kNumPowerUps - 1); // all 43 still fit the bag
 
 struct Options {
   std::string data;
@@ -70,6 +81,9 @@ struct Options {
   std::vector<int> humans;
   std::vector<int> active;
   bool activeGiven = false;
+  bool levelGiven = false;
+  bool tournament = false;
+  TournamentOptions cup;
 };
 
 [[noreturn]] void fail(const std::string &msg) {
@@ -98,6 +112,13 @@ std::vector<int> parseList(const char *opt, const char *text) {
   return out;
 }
 
+// A relative path named on the command line, made absolute before the data folder is entered.
+std::string besideCaller(const char *path) {
+  char cwd[4096];
+  if (path[0] == '/' || !getcwd(cwd, sizeof cwd)) return path;
+  return std::string(cwd) + "/" + path;
+}
+
 Options parseArgs(int argc, char **argv) {
   Options o;
   for (int i = 1; i < argc; i++) {
@@ -110,7 +131,10 @@ Options parseArgs(int argc, char **argv) {
       std::fputs(kUsage, stdout);
       std::exit(0);
     } else if (a == "--data") o.data = value();
-    else if (a == "--level") o.level = static_cast<int>(parseNumber("--level", value(), 0, 1 << 20));
+    else if (a == "--level") {
+      o.level = static_cast<int>(parseNumber("--level", value(), 0, 1 << 20));
+      o.levelGiven = true;
+    }
     else if (a == "--seed") o.seed = static_cast<unsigned>(parseNumber("--seed", value(), 0, 4294967295L));
     else if (a == "--frames") {
       o.frames = parseNumber("--frames", value(), 0, 100000000L);
@@ -125,6 +149,14 @@ Options parseArgs(int argc, char **argv) {
     else if (a == "--awards") o.awards = value();
     else if (a == "--check-levels") o.checkLevels = value();
     else if (a == "--human") o.humans = parseList("--human", value());
+    else if (a == "--tournament") o.tournament = true;
+    else if (a == "--matches") o.cup.matches = static_cast<int>(parseNumber("--matches", value(), 1, 1000000));
+    else if (a == "--game-type")
+      o.cup.gameType = static_cast<int>(parseNumber("--game-type", value(), kFirstGameType, kLastGameType));
+    else if (a == "--json") o.cup.json = besideCaller(value());
+    else if (a == "--total-frames") o.cup.totalFrames = parseNumber("--total-frames", value(), 0, 1L << 40);
+    else if (a == "--powerup-frequency")
+      o.cup.powerUpFrequency = static_cast<int>(parseNumber("--powerup-frequency", value(), 0, kMostEvenFrequency));
     else if (a == "--active") {
       o.active = parseList("--active", value());
       o.activeGiven = true;
@@ -323,6 +355,12 @@ int main(int argc, char **argv) {
     if (!trace) fail("cannot write trace file " + o.trace);
   }
   enterDataFolder(o, argv[0]);
+  if (o.tournament) {
+    o.cup.level = o.levelGiven ? o.level : -1;
+    o.cup.seed = o.seed;
+    if (o.framesGiven) o.cup.frames = o.frames;
+    return RunTournament(o.cup, stdout);
+  }
   SimStartup(o.seed, o.level);
   applyRoster(o);
   if (o.dump) DumpWorld(stdout);

@@ -1,0 +1,232 @@
+// Bots: when they rope on and let go, what they head for, whom they hunt, when they fire.
+#include "world_fixture.h"
+
+#include <functional>
+#include <vector>
+
+using Ints = std::vector<int>;
+static Ints tried; // power-ups the bots fired, in order
+
+class Bots : public World {
+protected:
+  void SetUp() override {
+    World::SetUp();
+    arena();
+    for (int i = 1; i < numPlayers; i++) players[i]->active = players[i]->alive = 0;
+    bot = players[0];
+    placeBall(bot, 0, 0, 0, 0);
+    addNode(kNodeStill, 0, -1);
+    tried.clear();
+    SetBotUseHook([](const player *, int id) { tried.push_back(id); });
+  }
+  void TearDown() override {
+    SetBotUseHook(nullptr);
+    World::TearDown();
+  }
+  player *bot = nullptr;
+};
+
+TEST_F(Bots, RopesOnPastTheClosestApproachUnlessItIsTheNodeJustLeft) {
+  struct Case {
+    int type;
+    float h, tracked; // moving right at 0.1 along v = 0; node 0 at (0, -1)
+    int lastBlock;
+    float moveDelay;
+    bool grabs;
+  } cases[] = {
+      {kDeathmatch, 0.5f, 0.1f, -1, 0, true}, {kDeathmatch, 0.5f, 5, -1, 0, false},
+      {kDeathmatch, 0.5f, 0.1f, 0, 0, false}, {kDeathmatch, 9.5f, 5, 0, 0, true}, // an edge
+      {kEndurance, 0.5f, 0.1f, -1, 0, true},  {kEndurance, 0.5f, 0.1f, 0, 0, false},
+      {kEndurance, 4.5f, 100, 0, 0, true},    {kEndurance, 4.5f, 100, 0, 5, false}, // stunned
+  };
+  placeBall(players[1], -5, 0, 0, 0); // the hunted ball is behind: off course
+  for (const Case &c : cases) {
+    gameType = c.type;
+    placeBall(bot, c.h, 0, 0.1f, 0);
+    bot->block = kRopeFree, bot->distance = c.tracked, bot->lastBlock = c.lastBlock;
+    bot->moveDelay = c.moveDelay;
+    DoAI(bot);
+    EXPECT_EQ(bot->block, c.grabs ? kRopeRequested : kRopeFree) << c.type << " at " << c.h;
+  }
+  EXPECT_FLOAT_EQ(bot->distance, 100); // a stunned bot tracks nothing either
+  maxDist = 1;                         // no node in reach: nothing to track or grab
+  placeBall(bot, 0.5f, 3, 0.1f, 0);
+  bot->moveDelay = 0;
+  DoAI(bot);
+  EXPECT_EQ(std::make_pair(bot->block, bot->distance), std::make_pair(kRopeFree, 100.0f));
+}
+
+TEST_F(Bots, LetsGoOnlyWhenSpinningFastTowardsItsGoal) {
+  struct Case {
+    int type;
+    float vh, vv, spin; // at (2, 2), tied to node 0
+    bool lets;
+  } cases[] = {
+      {kDeathmatch, .1f, .1f, .11f, true},    {kDeathmatch, .1f, .1f, .09f, false},
+      {kDeathmatch, -.1f, -.1f, .2f, false},  {kDeathmatch, .025f, .1f, .2f, false}, // off course
+      {kEndurance, -.1f, -.1f, .11f, true},   {kEndurance, -.1f, -.1f, .09f, false},
+      {kEndurance, .1f, -.1f, .2f, false},    {kBlinkMatch, -.1f, -.1f, .11f, true},
+      {kLastGameType + 1, -.1f, -.1f, .051f, true}, // the middle
+      {kLastGameType + 1, -.1f, -.1f, .049f, false},
+  };
+  placeBall(players[1], 6, 6, 0, 0); // the hunted ball, up and to the right
+  for (const Case &c : cases) {
+    gameType = c.type;
+    blocks[0].blink = 0;
+    placeBall(bot, 2, 2, c.vh, c.vv);
+    bot->block = 0, bot->anglev = c.spin, bot->distance = 3, bot->lastBlock = -1;
+    bot->moveDelay = 0;
+    DoAI(bot);
+    const bool middle = c.type > kLastGameType;
+    EXPECT_EQ(bot->block, c.lets ? kRopeFree : 0) << c.type << " " << c.spin;
+    if (!c.lets) continue;
+    EXPECT_EQ(bot->lastBlock, middle ? -1 : 0);
+    EXPECT_EQ(bot->distance, middle ? 3 : 10000);
+    EXPECT_EQ(bot->moveDelay, middle ? 10 : 0);                 // the middle bot waits to regrab
+    EXPECT_EQ(blocks[0].blink, c.type == kBlinkMatch ? -1 : 0); // released as a key would
+  }
+}
+
+TEST_F(Bots, GoalOffsetFollowsTheGameType) {
+  player *blue = players[3], *blue2 = players[4];
+  struct Case {
+    int type;
+    std::function<void()> setup; // the bot is at (1, 1) on team 0
+    bool has;
+    float temph, tempv;
+  } cases[] = {
+      {kCaptureTheFlag, [] {}, true, -4, 1}, // both flags home: steal theirs
+      {kCaptureTheFlag, [] { flags[1].h = flags[1].v = 1; }, true, 6, 1}, // carrying: home
+      {kCaptureTheFlag, [] { flags[0].h = -2, flags[0].v = 3; }, true, 3, -2}, // chase the thief
+      {kRace, [&] { numCheckPoints = 3, players[0]->score = 2; }, true, -3, 0},
+      {kRace, [&] { numCheckPoints = 3, players[0]->score = 3; }, true, 1, 2}, // back to 1
+      {kRace, [] { numCheckPoints = 0; }, false, 0, 0},
+      {kRace, [&] { numCheckPoints = 2, players[0]->score = 1; }, false, 0, 0}, // no node 2
+      {kDomination, [] { blocks[1].checkPoint = kDominationNeutral; }, true, 1, 2},
+      {kDomination, [] { blocks[2].checkPoint = 5; }, true, -3, 0},
+      {kDomination, [] { blocks[2].checkPoint = 0; }, true, 0, 0}, // all ours: no goal
+      {kAirHockey, [] { placeBall(puck, 2, 0, 0, 0); }, true, -0.8f, 1}, // behind the puck
+      {kPinata, [] { placeBall(puck, 5, 0, 0, 0); }, true, -4, 1},     // on the goal: the puck
+      {kTag, [&] { it = players[0], blue->score = 5; }, true, -3, -3},  // the leader
+      {kTag, [&] { it = blue2; }, true, 5, 5},                           // away from it
+      {kTag, [] { it = nullptr; }, false, 0, 0},
+      {kDeathmatch, [&] { players[0]->target = players[2], players[1]->score = 1; }, true, 3, 3},
+  };
+  for (const Case &c : cases) {
+    gameType = c.type;
+    flags[0] = {-5, 0, -5, 0, 0}, flags[1] = {5, 0, 5, 0, 0};
+    blocks[1] = blocks[0], blocks[1].h = 0, blocks[1].v = -1, blocks[1].checkPoint = 1;
+    blocks[2] = blocks[0], blocks[2].h = 4, blocks[2].v = 1, blocks[2].checkPoint = 3;
+    blockNum = 2;
+    placeBall(bot, 1, 1, 0, 0), placeBall(blue, 4, 4, 0, 0), placeBall(blue2, 6, 6, 0, 0);
+    placeBall(players[1], -2, -2, 0, 0), players[1]->alive = c.type == kDeathmatch;
+    for (int i = 0; i < numPlayers; i++) players[i]->score = 0;
+    bot->target = nullptr;
+    c.setup();
+    float h = 0, v = 0;
+    EXPECT_EQ(BotGoal(bot, &h, &v), c.has) << c.type;
+    if (!c.has) continue;
+    EXPECT_NEAR(h, c.temph, 1e-6) << c.type;
+    EXPECT_NEAR(v, c.tempv, 1e-6) << c.type;
+  }
+}
+
+TEST_F(Bots, HuntsTheHighestScoreEarliestOnATieAndNeverItsTeamOutsideDeathmatch) {
+  struct Case {
+    int type, self;
+    Ints alive;
+    int expect; // the target's roster index
+  } cases[] = {
+      {kDeathmatch, 0, {0, 1, 2, 3, 4, 5}, 2}, // 2 and 3 tie on 5: the earlier
+      {kBodyCount, 0, {0, 1, 2, 3, 4, 5}, 3},  // teammates 1 and 2 are spared
+      {kDeathmatch, 0, {0, 1, 4}, 1},          // the dead are not hunted
+      {kTag, 0, {0, 1, 2}, 1},                 // nobody eligible: the next ball
+      {kTag, 3, {3, 4, 5}, 0},
+  };
+  const Ints scores = {0, 3, 5, 5, 1, 0};
+  for (const Case &c : cases) {
+    gameType = c.type;
+    for (int i = 0; i < numPlayers; i++)
+      players[i]->score = scores[i], players[i]->active = 1, players[i]->alive = 0;
+    for (int i : c.alive) players[i]->alive = 1;
+    Retarget(players[c.self]);
+    EXPECT_EQ(players[c.self]->target, players[c.expect]) << c.type;
+  }
+}
+
+TEST_F(Bots, EachPowerUpRuleFiresAtItsMomentAndNotBefore) {
+  player *q = players[3];
+  struct Case {
+    int held;
+    std::function<void()> setup; // the bot at (0, 1), still, unstunned, in a deathmatch
+    bool fires;
+  } cases[] = {
+      {kPowerShotgun, [&] { placeBall(bot, 0, 0, .2f, .1f), placeBall(q, 2, 1, 0, 0); }, true},
+      {kPowerShotgun, [&] { placeBall(bot, 0, 0, .2f, .1f), placeBall(q, 2, -1, 0, 0); }, false},
+      {kPowerShotgunSecond, [&] { placeBall(bot, 0, 0, .2f, .1f), placeBall(q, .4f, .2f, 0, 0); }, true},
+      {kPowerShotgunSecond, [&] { placeBall(bot, 0, 0, .2f, .1f), placeBall(q, 2, .8f, 0, 0); }, false},
+      {kPowerReverse, [&] { placeBall(bot, 9, 0, .3f, 0), bot->moveDelay = 5; }, true}, // escape
+      {kPowerReverse, [&] { placeBall(bot, 9, 0, .1f, 0); }, false},
+      {kPowerShield, [&] { bot->moveDelay = 10.5f; }, true},
+      {kPowerShield, [&] { bot->moveDelay = 10; }, false},
+      {kPowerSupernova, [&] { bot->supernovaCharge = .5f; }, false},
+      {kPowerReversedGravity, [&] { placeBall(bot, 0, -1, 0, 0); }, true}, // below the middle
+      {kPowerPlanetaryGravity, [&] { placeBall(bot, 2, 1, 0, 0); }, false},
+      {kPowerTurboBoost, [] {}, true},
+      {kPowerTurboBoost, [&] { bot->moveDelay = 5; }, false},
+      {kPowerChase, [&] { gameType = kTag, it = bot; }, true},
+      {kPowerChase, [&] { gameType = kTag, it = q; }, false},
+      {kPowerSlam, [&] { placeBall(q, .5f, -2, 0, 0); }, true},
+      {kPowerSlam, [&] { placeBall(q, .5f, 2, 0, 0); }, false},
+      {kPowerBungieRope, [] {}, false},
+      {kPowerNone, [&] { bot->charge = 10, bot->target = q, q->alive = 0; }, true}, // the chain
+      {kPowerNone, [&] { bot->charge = 10, bot->target = q, placeBall(q, 5, 5, 0, 0); }, false},
+  };
+  for (const Case &c : cases) {
+    gameType = kDeathmatch;
+    q->active = q->alive = 0;
+    placeBall(bot, 0, 1, 0, 0);
+    bot->powerUpType = c.held, bot->moveDelay = 0, bot->supernovaCharge = 0, bot->charge = 0;
+    c.setup();
+    tried.clear();
+    DoAI(bot);
+    const int id = c.held == kPowerNone ? kPowerChainCharge : c.held;
+    EXPECT_EQ(tried, c.fires ? Ints{id} : Ints{}) << c.held;
+  }
+  unsigned seed = 1; // a draw divisible by 300 keeps the Twiddle
+  for (gameSrand(seed); gameRand() % 300 != 0; gameSrand(++seed)) {}
+  for (bool keeps : {true, false}) {
+    gameSrand(keeps ? seed : seed + 1);
+    tried.clear();
+    bot->powerUpType = kPowerTwiddle;
+    DoAI(bot);
+    EXPECT_EQ(tried.size(), keeps ? 0u : 1u);
+  }
+}
+
+// Bots that fall out before a ball that never presses its key, in one seeded deathmatch.
+static int botsLostBeforeTheIdleBall(unsigned seed) {
+  ResetWorld();
+  BuildRoster();
+  gameSrand(seed);
+  ReadLevelFile(TETHRIX_SOURCE_DIR "/data/level.def");
+  for (int i = 0; i < numPlayers; i++) players[i]->active = 1;
+  players[0]->ai = kHuman;
+  gameType = kDeathmatch;
+  ResetPositions();
+  speedMult = 0.5f;
+  bool lost[kRosterSize] = {};
+  for (int f = 0; f < 1000 && players[0]->alive; f++) {
+    Display();
+    for (int i = 1; i < kRosterSize; i++) lost[i] = lost[i] || !players[i]->alive;
+  }
+  int n = 0;
+  for (bool l : lost) n += l;
+  return n;
+}
+
+TEST_F(Bots, OutliveABallThatNeverPressesAKey) {
+  int lost = 0;
+  for (unsigned seed = 1; seed <= 20; seed++) lost += botsLostBeforeTheIdleBall(seed);
+  EXPECT_LE(lost, 30); // of the 100; balls that never steer lose about 60
+}

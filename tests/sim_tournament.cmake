@@ -1,0 +1,22 @@
+# Bot tournaments: matches end on the leaderboard or are cut off and reported, never fatal.
+execute_process(COMMAND ${SIM} --data ${DATA} --tournament --level 0 --game-type 1006 --matches 2
+                        --frames 2000 --json ${OUT}/tournament.json
+                RESULT_VARIABLE rc OUTPUT_VARIABLE out)
+if(NOT rc EQUAL 0 OR NOT out MATCHES "Endurance Match +2/2" OR NOT out MATCHES "frames played: ")
+  message(FATAL_ERROR "two endurance matches should end: ${rc} ${out}")
+endif()
+file(READ ${OUT}/tournament.json json)
+if(NOT json MATCHES "\"ended\": 2" OR NOT json MATCHES "\"gameType\": 1006")
+  message(FATAL_ERROR "the JSON lacks the results: ${json}")
+endif()
+execute_process(COMMAND ${SIM} --data ${DATA} --tournament --level 0 --game-type 1000 --matches 1
+                        --frames 30 --seed 7
+                RESULT_VARIABLE rc OUTPUT_VARIABLE out)
+if(NOT rc EQUAL 0 OR NOT out MATCHES "0/1" OR NOT out MATCHES "not over after 30 frames: seed 7")
+  message(FATAL_ERROR "a match cut off by the cap should be reported: ${rc} ${out}")
+endif()
+execute_process(COMMAND ${SIM} --data ${DATA} --tournament --level 99 RESULT_VARIABLE rc
+                OUTPUT_QUIET ERROR_QUIET)
+if(NOT rc EQUAL 2)
+  message(FATAL_ERROR "a level the list lacks gave status ${rc}, not 2")
+endif()

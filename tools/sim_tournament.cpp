@@ -1,0 +1,268 @@
+// tethrix-sim --tournament: whole bot matches on every level and game type, and what they did.
+#include "sim_tournament.h"
+
+#include "TethrixExtern.h"
+#include "gl/headless.h"
+#include "sim_world.h"
+
+#include <nlohmann/json.hpp>
+
+#include <chrono>
+#include <fstream>
+#include <map>
+#include <sys/resource.h>
+#include <vector>
+
+namespace {
+
+using nlohmann::json;
+
+constexpr double kFramesPerMinute = 40 * 60; // at the game's own frame rate
+constexpr long kDefaultFrameCap = 30000;
+
+// What a game type counts besides kills, where it counts something.
+const char *objectiveName(int type) {
+  switch (type) {
+  case kCaptureTheFlag: return "captures";
+  case kRace: return "checkpoints";
+  case kDomination: return "captures";
+  case kAirHockey: return "goals";
+  case kPinata: return "puck hits";
+  default: return nullptr;
+  }
+}
+
+struct Tally {
+  int level = 0;
+  std::string levelName;
+  int type = 0;
+  int matches = 0, ended = 0;
+  long framesToEnd = 0; // summed over the matches that ended
+  long frames = 0;      // every frame played
+  double seconds = 0;   // spent running them
+  std::map<std::string, int> winners;
+  long kills = 0, suicides = 0, collisions = 0, collected = 0, used = 0, objective = 0;
+  std::vector<unsigned> cutOff; // seeds of the matches the frame cap ended
+};
+
+void setEveryPowerUpFrequency(int n) {
+  powerUpsInList = 0;
+  for (int id = kPowerNormalGravity; id < kNumPowerUps; id++) {
+    powerUpFrequency[id] = n;
+    for (int k = 0; k < n && powerUpsInList < kPowerUpListSize; k++)
+      powerUpList[powerUpsInList++] = id;
+  }
+}
+
+// As the level select starts a match of the chosen type, with all six balls as bots.
+void startMatch(int level, int type, unsigned seed, int powerUpFrequency) {
+  SimStartup(seed, level);
+  if (powerUpFrequency >= 0) setEveryPowerUpFrequency(powerUpFrequency);
+  for (int i = 0; i < numPlayers; i++) {
+    players[i]->active = 1;
+    players[i]->ai = kComputer;
+  }
+  playerPresent = 0;
+  gameType = type;
+  maxScore = gameScores[type - kFirstGameType];
+  if (type == kUnstableMatch) PrepareUnstableMatch();
+  ResetPositions();
+  SimInstallCallbacks();
+  SimClockInstall();
+  ClearBotPowerUpUses();
+}
+
+// Domination nodes taken this frame: an owner code that differs from the frame before.
+long countCaptures(std::vector<int> &owners) {
+  long taken = 0;
+  const int nodes = blockNum + 1 < kMaxBlocks ? blockNum + 1 : kMaxBlocks;
+  owners.resize(nodes > 0 ? nodes : 0, kNoCheckPoint);
+  for (int i = 0; i < nodes; i++) {
+    const int code = blocks[i].checkPoint;
+    const bool owned = code == 0 || code == kDominationOwnerStep;
+    if (owned && code != owners[i]) taken++;
+    owners[i] = code;
+  }
+  return taken;
+}
+
+std::string winnerName() {
+  for (int i = 0; i < numPlayers; i++) {
+    if (players[i]->wins == 0) continue;
+    if (!isTeamGame()) return players[i]->name;
+    return players[i]->team == 0 ? "red team" : "blue team";
+  }
+  return "nobody";
+}
+
+long objectiveCount() {
+  long n = 0;
+  for (int i = 0; i < numPlayers; i++) n += players[i]->score;
+  return n; // team points all sit with the two leaders
+}
+
+void addMatchStatistics(Tally &t, long captures) {
+  for (int i = 0; i < numPlayers; i++) {
+    const player *p = players[i];
+    for (int k : p->playerKills) t.kills += k;
+    t.suicides += p->suicides;
+    t.collisions += p->collisions;
+    t.collected += p->powerups;
+  }
+  t.used += BotPowerUpUses();
+  if (gameType == kDomination)
+    t.objective += captures;
+  else if (objectiveName(gameType))
+    t.objective += objectiveCount();
+}
+
+// One match to its leaderboard or to the cap; returns the frames it ran.
+long playMatch(Tally &t, unsigned seed, const TournamentOptions &o, long cap) {
+  startMatch(t.level, t.type, seed, o.powerUpFrequency);
+  t.levelName = levelname;
+  std::vector<int> owners;
+  long captures = 0, f = 0;
+  bool ended = false;
+  const auto t0 = std::chrono::steady_clock::now();
+  while (f < cap && !ended) {
+    SimFrame();
+    f++;
+    if (gameType == kDomination) captures += countCaptures(owners);
+    ended = headlessState().display == LeaderBoard;
+  }
+  t.seconds += std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+  t.matches++;
+  t.frames += f;
+  if (ended) {
+    t.ended++;
+    t.framesToEnd += f;
+    t.winners[winnerName()]++;
+  } else {
+    t.cutOff.push_back(seed);
+  }
+  addMatchStatistics(t, captures);
+  return f;
+}
+
+std::string spread(const std::map<std::string, int> &winners) {
+  std::string s;
+  for (const auto &w : winners) s += (s.empty() ? "" : ", ") + w.first + " " + std::to_string(w.second);
+  return s.empty() ? "-" : s;
+}
+
+std::string meanFrames(const Tally &t) {
+  return t.ended ? std::to_string(t.framesToEnd / t.ended) : "-";
+}
+
+double framesPerSecond(const Tally &t) { return t.seconds > 0 ? t.frames / t.seconds : 0; }
+
+void printTable(FILE *out, const std::vector<Tally> &tallies, long cap) {
+  int level = -1;
+  for (const Tally &t : tallies) {
+    if (t.level != level) {
+      level = t.level;
+      std::fprintf(out, "\nLevel %d: %s\n", t.level, t.levelName.c_str());
+      std::fprintf(out, "  %-20s %5s %7s  %-34s %6s %8s %10s %9s %5s  %-16s %8s\n", "game type",
+                   "ended", "frames", "winners", "kills", "suicides", "collisions", "collected",
+                   "used", "objective", "frames/s");
+    }
+    const char *what = objectiveName(t.type);
+    const std::string objective = what ? std::to_string(t.objective) + " " + what : "-";
+    const std::string ended = std::to_string(t.ended) + "/" + std::to_string(t.matches);
+    std::fprintf(out, "  %-20s %5s %7s  %-34s %6ld %8ld %10ld %9ld %5ld  %-16s %8.0f\n",
+                 GameTypeName(t.type), ended.c_str(), meanFrames(t).c_str(), spread(t.winners).c_str(),
+                 t.kills, t.suicides, t.collisions, t.collected, t.used, objective.c_str(),
+                 framesPerSecond(t));
+    for (unsigned seed : t.cutOff)
+      std::fprintf(out, "    not over after %ld frames: seed %u\n", cap, seed);
+  }
+}
+
+json tallyJson(const Tally &t) {
+  json j = {{"level", t.level}, {"levelName", t.levelName}, {"gameType", t.type},
+            {"gameTypeName", GameTypeName(t.type)}, {"matches", t.matches}, {"ended", t.ended},
+            {"meanFramesToEnd", nullptr}, {"winners", t.winners}, {"kills", t.kills},
+            {"suicides", t.suicides}, {"collisions", t.collisions},
+            {"powerUpsCollected", t.collected}, {"powerUpsUsed", t.used},
+            {"objective", nullptr}, {"objectiveCount", t.objective},
+            {"framesPerSecond", framesPerSecond(t)}, {"cutOffSeeds", t.cutOff}};
+  if (t.ended) j["meanFramesToEnd"] = static_cast<double>(t.framesToEnd) / t.ended;
+  if (objectiveName(t.type)) j["objective"] = objectiveName(t.type);
+  return j;
+}
+
+long peakResidentKiB() {
+  struct rusage usage {};
+  getrusage(RUSAGE_SELF, &usage);
+  return usage.ru_maxrss; // kilobytes on Linux
+}
+
+bool writeJson(const std::string &file, const std::vector<Tally> &tallies,
+               const TournamentOptions &o, long cap, long played) {
+  json results = json::array();
+  for (const Tally &t : tallies) results.push_back(tallyJson(t));
+  json doc = {{"frameCap", cap}, {"matchesPerType", o.matches}, {"framesPlayed", played},
+              {"peakResidentKiB", peakResidentKiB()}, {"results", results}};
+  std::ofstream f(file);
+  f << doc.dump(2) << "\n";
+  return static_cast<bool>(f);
+}
+
+// The levels and types to play; false (reported) when the list lacks what was asked for.
+bool chooseSweep(const TournamentOptions &o, std::vector<Tally> &sweep) {
+  SimStartup(o.seed, 0);
+  if (o.level > numLevels) {
+    std::fprintf(stderr, "tethrix-sim: the level list has levels 0 to %d\n", numLevels);
+    return false;
+  }
+  if (o.gameType != 0 && (o.gameType < kFirstGameType || o.gameType > kLastGameType)) {
+    std::fprintf(stderr, "tethrix-sim: game types run from %d to %d\n", kFirstGameType, kLastGameType);
+    return false;
+  }
+  const int lastLevel = numLevels;
+  for (int level = 0; level <= lastLevel; level++) {
+    if (o.level >= 0 && level != o.level) continue;
+    for (int type = kFirstGameType; type <= kLastGameType; type++) {
+      const bool chosen = o.gameType ? type == o.gameType : gameScores[type - kFirstGameType] != 0;
+      if (!chosen) continue;
+      Tally t;
+      t.level = level;
+      t.type = type;
+      sweep.push_back(t);
+    }
+  }
+  return true;
+}
+
+// Without a cap of its own, a sweep toward a total gives each match an equal share of it.
+long frameCap(const TournamentOptions &o, size_t sweepSize) {
+  if (o.frames >= 0) return o.frames;
+  const long matches = static_cast<long>(sweepSize) * o.matches;
+  if (o.totalFrames <= 0 || matches <= 0) return kDefaultFrameCap;
+  return (o.totalFrames + matches - 1) / matches;
+}
+
+} // namespace
+
+int RunTournament(const TournamentOptions &o, FILE *out) {
+  std::vector<Tally> tallies;
+  if (!chooseSweep(o, tallies)) return 2;
+  const long cap = frameCap(o, tallies.size());
+  unsigned seed = o.seed;
+  long played = 0;
+  do {
+    const long before = played;
+    for (Tally &t : tallies)
+      for (int m = 0; m < o.matches; m++) played += playMatch(t, seed++, o, cap);
+    if (played == before) break; // a cap of 0 frames would sweep for ever
+  } while (played < o.totalFrames);
+  printTable(out, tallies, cap);
+  std::fprintf(out, "\nframes played: %ld (%.1f minutes of game time)\n", played, played / kFramesPerMinute);
+  std::fprintf(out, "peak resident memory: %.1f MiB\n", peakResidentKiB() / 1024.0);
+  ResetWorld();
+  if (!o.json.empty() && !writeJson(o.json, tallies, o, cap, played)) {
+    std::fprintf(stderr, "tethrix-sim: cannot write %s\n", o.json.c_str());
+    return 1;
+  }
+  return 0;
+}

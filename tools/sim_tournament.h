@@ -1,0 +1,23 @@
+// tethrix-sim --tournament: six bots play whole matches on every level and game type.
+#pragma once
+
+#include <cstdio>
+#include <string>
+
+struct TournamentOptions {
+  int level = -1;            // -1: every level of the list
+  int gameType = 0;          // 0: every type whose target is not 0
+  int matches = 3;           // per level and type, each from its own seed
+  long frames = -1;          // a match not over by then is cut off and reported; -1: 30000,
+                             // or with totalFrames that total spread over one sweep's matches
+  long totalFrames = 0;      // sweep again, with new seeds, until this many frames were played
+  unsigned seed = 1;         // the first match's seed; each next match takes the next one
+  int powerUpFrequency = -1; // every power-up this many times in the bag; -1: as the files say
+  std::string json;          // also write the results here; empty for none
+};
+
+// The working directory must be the data folder. Prints a table per level and game type,
+// then the frames played and the peak resident memory. 0 when every match ran; a match cut
+// off by the frame cap is reported, not a failure. 2 for a level or type the list lacks,
+// 1 when the JSON file cannot be written.
+int RunTournament(const TournamentOptions &options, FILE *out);
