@@ -360,9 +360,9 @@ const Keyword kKeywords[] = {
     {"nextlevel %i", kGateNone, [](Reader &r, const Fields &v) { startSection(r, v.i[0]); }},
     {"block %f %f", kGateLevel,
      [](Reader &r, const Fields &v) {
-       if (block *b = newNode(r, kNodeStill)) {
-         b->h = v.f[0];
-         b->v = v.f[1];
+       if (block *b = newNode(r, kNodeStill)) { // home is where it stands, should it drift
+         b->h = b->h1 = v.f[0];
+         b->v = b->v1 = v.f[1];
        }
      }},
     {"speed %f", kGateLevel,
@@ -434,8 +434,8 @@ const Keyword kKeywords[] = {
     {"checkpoint %f %f %i", kGateLevel,
      [](Reader &r, const Fields &v) {
        if (block *b = newNode(r, kNodeStill)) {
-         b->h = v.f[0];
-         b->v = v.f[1];
+         b->h = b->h1 = v.f[0];
+         b->v = b->v1 = v.f[1];
          setCheckPoint(b, v.i[2]);
        }
      }},

@@ -626,8 +626,11 @@ static void restoreNodes() {
     block &b = blocks[i];
     if (b.blink < 0 || (b.blink > kReturnBlink && b.type != kNodeBlinkPeriodic)) b.blink = kReturnBlink;
     if (b.type == kNodeUnstable || gameType == kUnstableMatch) {
-      b.h = b.h1;
-      b.v = b.v1;
+      // A blinking node's h1 is its blink-out time, not a place to go back to.
+      if (b.type != kNodeBlinkPeriodic && b.type != kNodeBlinkRelease) {
+        b.h = b.h1;
+        b.v = b.v1;
+      }
       b.h2 = b.v2 = 0;
     }
   }

@@ -213,6 +213,17 @@ TEST_F(RoundReset, VanishedNodesReturnUnstableNodesGoHomeAndThePuckPlaysOnlyInIt
   PrepareUnstableMatch();
   EXPECT_EQ(std::make_tuple(blocks[0].h1, blocks[0].v1, blocks[0].h2, blocks[1].h1),
             std::make_tuple(3.f, 4.f, 0.f, 0.f));
+  // A round start in an unstable match stops every node; a blinking one stays where
+  // it drifted (its h1 is a time), a read "block" line goes home to where it stood.
+  writeFile("level.def", "block 1 2\nblock 5 0\n");
+  ReadLevelFile("level.def");
+  gameType = kUnstableMatch;
+  blocks[0].h = 7, blocks[0].h2 = 1;
+  blocks[1].type = kNodeBlinkRelease, blocks[1].h = 5, blocks[1].h1 = 40, blocks[1].h2 = 1;
+  blockNum = 1;
+  ResetPositions();
+  EXPECT_EQ(std::make_tuple(blocks[0].h, blocks[0].h2, blocks[1].h, blocks[1].h2),
+            std::make_tuple(1.f, 0.f, 5.f, 0.f));
 }
 
 TEST_F(RoundReset, FullResetRereadsPreferencesAndStartsFromTheFirstLevel) {
