@@ -198,11 +198,7 @@ int MenuRowUnderMouse(int left, int right, int top, int rows) {
 // Names may be 63 characters: a line that would run off the screen is drawn
 // smaller rather than cut.
 void DrawMenuStr(float x, float y, const char *text) {
-  const size_t n = std::strlen(text);
-  const float glyphs = n > 0 ? kGlyphAdvance * static_cast<float>(n - 1) + 1 : 0;
-  float size = kMenuTextSize;
-  if (x < kMenuRight && glyphs * size > kMenuRight - x) size = (kMenuRight - x) / glyphs;
-  DrawStr2(x, y, size, text);
+  DrawStrWithin(x, y, kMenuTextSize, x < kMenuRight ? kMenuRight - x : 0, text);
 }
 
 void FinishMenuFrame() {

@@ -22,6 +22,7 @@ constexpr float kHalfGlyph = 0.05f; // half a DrawStr advance: centres a line on
 constexpr float kStatusV = 9.5f, kTitleV = 9.0f, kLevelNameV = 9.5f;
 constexpr float kStripLeft = 0.5f, kStripRight = 9.5f, kStripTop = 0.8f;
 constexpr float kLabelStep = 1.5f, kLabelLeft = 0.5f, kLabelV = 0.4f;
+constexpr float kLabelSize = 0.25f, kLabelGap = 0.05f; // DrawStr's size; room between labels
 constexpr float kScoreOffset = 0.6f;                   // a ball's score, under its label
 constexpr float kRedScoreH = 0.5f, kBlueScoreH = 8.0f; // the two team scores
 constexpr int kButtonStep = 100, kButtonLeft = 20;     // a label's button across
@@ -159,7 +160,9 @@ void drawLabels() {
         clickLabel(p);
       }
     }
-    DrawStr(kLabelStep * static_cast<float>(i) + kLabelLeft, kLabelV, text);
+    // Long names would run into the next ball's label.
+    DrawStrWithin(kLabelStep * static_cast<float>(i) + kLabelLeft, kLabelV, kLabelSize,
+                  kLabelStep - kLabelGap, text);
   }
 }
 

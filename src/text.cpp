@@ -1,5 +1,6 @@
 // Text drawn as textured squares cut from the 16 x 16 font picture.
 #include "TethrixExtern.h"
+#include <cstring>
 #include "inclGL.h"
 
 namespace {
@@ -83,3 +84,11 @@ void DrawStr2(float x, float y, float size, const char *text) {
 }
 
 void DrawStr(float x, float y, const char *text) { DrawStr2(x, y, kDefaultSize, text); }
+
+// A line that would run past `width` is drawn smaller, never over its neighbour.
+void DrawStrWithin(float x, float y, float size, float width, const char *text) {
+  const size_t n = std::strlen(text);
+  const float glyphs = n > 0 ? kAdvance * static_cast<float>(n - 1) + 1 : 0;
+  if (width > 0 && glyphs * size > width) size = width / glyphs;
+  DrawStr2(x, y, size, text);
+}

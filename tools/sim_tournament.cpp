@@ -222,8 +222,16 @@ bool chooseSweep(const TournamentOptions &o, std::vector<Tally> &sweep) {
   const int lastLevel = numLevels;
   for (int level = 0; level <= lastLevel; level++) {
     if (o.level >= 0 && level != o.level) continue;
+    int own = 0;
+    if (o.ownType) { // what the level's own game-type line says
+      currentLevel = level;
+      ReadLevelFile(defaultLevels);
+      own = gameType;
+    }
     for (int type = kFirstGameType; type <= kLastGameType; type++) {
-      const bool chosen = o.gameType ? type == o.gameType : gameScores[type - kFirstGameType] != 0;
+      const bool chosen = o.ownType    ? type == own
+                          : o.gameType ? type == o.gameType
+                                       : gameScores[type - kFirstGameType] != 0;
       if (!chosen) continue;
       Tally t;
       t.level = level;

@@ -7,6 +7,7 @@
 struct TournamentOptions {
   int level = -1;            // -1: every level of the list
   int gameType = 0;          // 0: every type whose target is not 0
+  bool ownType = false;      // each level only with the game type its own lines give
   int matches = 3;           // per level and type, each from its own seed
   long frames = -1;          // a match not over by then is cut off and reported; -1: 30000,
                              // or with totalFrames that total spread over one sweep's matches

@@ -55,6 +55,7 @@ const char kUsage[] =
     "                   or --frames N (default 30000); prints a table per level and type\n"
     "  --matches N      tournament matches per level and type, each from its own seed (default 3)\n"
     "  --game-type T    play only game type T (1000 to 1011)\n"
+    "  --own-type       play each level only with the game type its own lines give\n"
     "  --json FILE      also write the tournament's results to FILE as JSON\n"
     "  --total-frames N sweep again, with new seeds, until N frames were played in all;\n"
     "                   without --frames each match is capped at its share of N\n"
@@ -150,6 +151,7 @@ Options parseArgs(int argc, char **argv) {
     else if (a == "--check-levels") o.checkLevels = value();
     else if (a == "--human") o.humans = parseList("--human", value());
     else if (a == "--tournament") o.tournament = true;
+    else if (a == "--own-type") o.cup.ownType = true;
     else if (a == "--matches") o.cup.matches = static_cast<int>(parseNumber("--matches", value(), 1, 1000000));
     else if (a == "--game-type")
       o.cup.gameType = static_cast<int>(parseNumber("--game-type", value(), kFirstGameType, kLastGameType));
