@@ -1,13 +1,18 @@
 # make run: install what is missing, build and play. make test: install, build, run every test.
 # make fuzz: each file reader's fuzz target for FUZZ_SECONDS.
+# make mutate FILES="src/player.cpp": plant faults one at a time, report those the tests miss.
 BUILD ?= build
 ASAN_BUILD ?= build-asan
 FUZZ_BUILD ?= build-fuzz
 FUZZ_SECONDS ?= 60
 FUZZ_TARGETS = image level
+MUTATE_BUILD ?= build-mutate
+SEED ?= 1
+MAX ?= 40
+TIMEOUT ?= 60
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 
-.PHONY: all deps build run test test-unit asan-build test-asan soak bench fuzz clean
+.PHONY: all deps build run test test-unit asan-build test-asan soak bench fuzz mutate clean
 
 all: build
 
@@ -69,5 +74,10 @@ fuzz: deps
 	done; \
 	echo "fuzz: $(words $(FUZZ_TARGETS)) passed, 0 failed"
 
+# Mutation testing in its own Debug build; FILES defaults to every src/*.cpp but main.cpp.
+mutate: deps
+	python3 tools/mutate.py --build-dir $(MUTATE_BUILD) --seed $(SEED) --max $(MAX) \
+	  --timeout $(TIMEOUT) --jobs $(JOBS) $(if $(FILTER),--filter '$(FILTER)') $(if $(JSON),--json $(JSON)) $(FILES)
+
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD) $(MUTATE_BUILD)

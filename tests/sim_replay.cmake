@@ -1,5 +1,6 @@
 # Same seed, same keys, same trace: a scripted match replays exactly. With
 # OTHER_SIM set, a second build of the sim must give the very same trace.
+file(MAKE_DIRECTORY ${OUT})
 set(args --data ${DATA} --seed 42 --human 0,5 --keys ${KEYS} --frames 600)
 execute_process(COMMAND ${SIM} ${args} --trace ${OUT}/replay-a.jsonl RESULT_VARIABLE rc1)
 execute_process(COMMAND ${SIM} ${args} --trace ${OUT}/replay-b.jsonl RESULT_VARIABLE rc2)
