@@ -2,6 +2,9 @@
 # OTHER_SIM set, a second build of the sim must give the very same trace.
 file(MAKE_DIRECTORY ${OUT})
 set(args --data ${DATA} --seed 42 --human 0,5 --keys ${KEYS} --frames 600)
+if(DEFINED LEVEL)
+  list(APPEND args --level ${LEVEL})
+endif()
 execute_process(COMMAND ${SIM} ${args} --trace ${OUT}/replay-a.jsonl RESULT_VARIABLE rc1)
 execute_process(COMMAND ${SIM} ${args} --trace ${OUT}/replay-b.jsonl RESULT_VARIABLE rc2)
 if(NOT rc1 EQUAL 0 OR NOT rc2 EQUAL 0)
