@@ -93,7 +93,8 @@ int FindCenter() {
   int alive = 0;
   for (int i = 0; i < numPlayers; i++) {
     player *p = players[i];
-    if (!p->alive || p->ai != kHuman) continue;
+    // A human taken out of the match on the score bar is still alive; it is not followed.
+    if (!p->alive || !p->active || p->ai != kHuman) continue;
     if (humansNum < kMaxHumans) humans[humansNum++] = p; // more humans still widen the box
     alive++;
     widen(p);

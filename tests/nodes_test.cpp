@@ -181,6 +181,8 @@ TEST_F(Camera, LiveHumansAndTheMatchPuckAreFramed) {
   gameType = kPinata;
   FindCenter();
   EXPECT_EQ(std::make_tuple(screenH, screenScale), std::make_tuple(6.f, 8.f / 16));
+  players[4]->active = 0; // taken out on the score bar: alive, but no longer followed
+  EXPECT_EQ(FindCenter(), 1);
 }
 
 TEST_F(Camera, SixteenHumansFillTenSlotsAndAllWidenTheBox) {
