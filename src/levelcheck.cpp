@@ -385,10 +385,18 @@ void Checker::checkGameType(const Level &l) {
   if (l.gameType != kRace) return;
   const int last = numbers.empty() ? 0 : *std::max_element(numbers.begin(), numbers.end());
   if (last < 1) reportLevel(l, "Race without checkpoints");
-  for (int k = 1; k <= last; k++)
-    if (std::find(numbers.begin(), numbers.end(), k) == numbers.end())
-      reportLevel(l, "Race checkpoint " + std::to_string(k) + " is missing; checkpoints run 1 to " +
-                         std::to_string(last) + " and the race stops there");
+  // The race stops at the first number missing, so that one is told; a huge
+  // number on a damaged line must not be counted up to.
+  std::sort(numbers.begin(), numbers.end());
+  int expected = 1;
+  for (int n : numbers) {
+    if (n < expected) continue; // a repeat, or a number below 1 (told above)
+    if (n > expected) break;
+    expected++;
+  }
+  if (expected <= last)
+    reportLevel(l, "Race checkpoint " + std::to_string(expected) + " is missing; checkpoints run 1 to " +
+                       std::to_string(last) + " and the race stops there");
 }
 
 void Checker::checkLevel(const Level &l) {
