@@ -152,6 +152,9 @@ TEST_F(Bots, HuntsTheHighestScoreEarliestOnATieAndNeverItsTeamOutsideDeathmatch)
     Retarget(players[c.self]);
     EXPECT_EQ(players[c.self]->target, players[c.expect]) << c.type;
   }
+  numPlayers = 2; // of two, nobody eligible: still the other
+  Retarget(players[0]);
+  EXPECT_EQ(players[0]->target, players[1]);
 }
 
 TEST_F(Bots, EachPowerUpRuleFiresAtItsMomentAndNotBefore) {
@@ -163,8 +166,8 @@ TEST_F(Bots, EachPowerUpRuleFiresAtItsMomentAndNotBefore) {
   } cases[] = {
       {kPowerShotgun, [&] { placeBall(bot, 0, 0, .2f, .1f), placeBall(q, 2, 1, 0, 0); }, true},
       {kPowerShotgun, [&] { placeBall(bot, 0, 0, .2f, .1f), placeBall(q, 2, -1, 0, 0); }, false},
-      {kPowerShotgunSecond, [&] { placeBall(bot, 0, 0, .2f, .1f), placeBall(q, .4f, .2f, 0, 0); }, true},
-      {kPowerShotgunSecond, [&] { placeBall(bot, 0, 0, .2f, .1f), placeBall(q, 2, .8f, 0, 0); }, false},
+      {kPowerShotgunSecond, [&] { placeBall(bot, 1, 0, .2f, .1f), placeBall(q, 1.4f, .25f, 0, 0); }, true},
+      {kPowerShotgunSecond, [&] { placeBall(bot, 0, 0, .2f, .1f), placeBall(q, 4, 1.8f, 0, 0); }, false},
       {kPowerReverse, [&] { placeBall(bot, 9, 0, .3f, 0), bot->moveDelay = 5; }, true}, // escape
       {kPowerReverse, [&] { placeBall(bot, 9, 0, .1f, 0); }, false},
       {kPowerShield, [&] { bot->moveDelay = 10.5f; }, true},
@@ -172,6 +175,7 @@ TEST_F(Bots, EachPowerUpRuleFiresAtItsMomentAndNotBefore) {
       {kPowerSupernova, [&] { bot->supernovaCharge = .5f; }, false},
       {kPowerReversedGravity, [&] { placeBall(bot, 0, -1, 0, 0); }, true}, // below the middle
       {kPowerPlanetaryGravity, [&] { placeBall(bot, 2, 1, 0, 0); }, false},
+      {kPowerIncreasedGravity, [] {}, true}, // above the middle
       {kPowerTurboBoost, [] {}, true},
       {kPowerTurboBoost, [&] { bot->moveDelay = 5; }, false},
       {kPowerChase, [&] { gameType = kTag, it = bot; }, true},

@@ -1,6 +1,8 @@
 // The attacks and strikes: what each use emits and moves, and their ongoing steps.
 #include "world_fixture.h"
 
+#include <algorithm>
+#include <cmath>
 #include <string>
 #include <tuple>
 
@@ -69,6 +71,11 @@ TEST_F(Attacks, EachUseEmitsItsParticlesAndLeavesItsState) {
     EXPECT_EQ(std::make_tuple(CountParticles(), user->powerUpType, user->*c.timer),
               std::make_tuple(c.count, c.held, c.ticks));
   }
+  fresh(0), use(kPowerAntimatter); // a ring at .5 around one at .3
+  float fastest = 0;
+  for (const partList *n = firstParticle; n; n = n->tail)
+    fastest = std::max(fastest, std::hypot(n->head.h - n->head.oldH, n->head.v - n->head.oldV));
+  EXPECT_NEAR(fastest, .51f, .01f);
 }
 
 // Speeds, places and ropes after a strike; without a direction there is no recoil or strike.
@@ -121,6 +128,8 @@ TEST_F(Attacks, ChaseRunsDownTheNearestOpponentUntilItDiesOrLeaves) {
               std::make_tuple(c.target >= 0 ? players[c.target] : nullptr, ticks, ticks))
         << c.h[1];
   }
+  fresh(), user = players[1], use(kPowerChase); // tied with the first in the roster
+  EXPECT_EQ(user->target, players[0]);
   for (int player::*gone : {&player::alive, &player::active}) {
     fresh();
     use(kPowerChase);
@@ -225,8 +234,11 @@ TEST_F(Attacks, BeamAndRayEmitOnlyInSteadyFlightAndTheRayFreezesUpToTwenty) {
     user->particleBeam = user->freezeRay = 150;
     StepBeams(user);
     const float left = turn < .2f ? 149.5f : 150;
-    EXPECT_EQ(std::make_tuple(CountParticles(), user->particleBeam, user->freezeRay),
-              std::make_tuple(turn < .2f ? 20 : 0, left, left));
+    float h = 0, mass = 0; // the oldest: on the previous point, with a half-tick's share
+    for (const partList *n = firstParticle; n; n = n->tail) h = n->head.h, mass = n->head.mass;
+    EXPECT_EQ(std::make_tuple(CountParticles(), user->particleBeam, user->freezeRay, h, mass),
+              std::make_tuple(turn < .2f ? 20 : 0, left, left, turn < .2f ? -5.1f : 0,
+                              turn < .2f ? .005f : 0));
   }
   for (float stun : {0.f, 1.f}) {
     fresh();

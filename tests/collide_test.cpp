@@ -17,10 +17,10 @@ protected:
       players[i]->lastHit = -1;
     a = players[0], b = players[1];
   }
-  // a left of b, each moving along h, overlapping by half a radius.
-  void headOn(float va, float vb) {
-    placeBall(a, -.25f, 0, va, 0);
-    placeBall(b, .25f, 0, vb, 0);
+  // a left of (or below) b, each moving towards the other, overlapping by half a radius.
+  void headOn(float va, float vb, bool vertical = false) {
+    placeBall(a, vertical ? 0 : -.25f, vertical ? -.25f : 0, vertical ? 0 : va, vertical ? va : 0);
+    placeBall(b, vertical ? 0 : .25f, vertical ? .25f : 0, vertical ? 0 : vb, vertical ? vb : 0);
     a->moveDelay = b->moveDelay = 0;
   }
   player *a = nullptr, *b = nullptr;
@@ -31,32 +31,40 @@ protected:
 TEST_F(Collide, HeadOnTouchBouncesStunsCutsRopesAndCrashes) {
   struct Case {
     float ma, mb, turbo, aUnblockable, bUnblockable, va, vb, vaAfter, vbAfter, aShield, bShield;
-  } cases[] = {
-      {1, 1, 0, 0, 0, .1f, -.1f, -.1f, .1f, 9, 9},  {1, 3, 0, 0, 0, .1f, -.1f, -.2f, 0, 9, 9},
-      {2, 1, 0, 0, 0, .15f, 0, .05f, .2f, 9, 9},    {3, 1, 5, 0, 0, .1f, 0, .05f, .6f, 9, 9},
-      {0, 1, 0, 0, 0, .1f, -.1f, -.3f, -.1f, 9, 9}, {-1, 1, 0, 0, 0, .1f, -.1f, -.3f, -.1f, 9, 9},
-      {0, 0, 0, 0, 0, .1f, -.1f, -.1f, .1f, 9, 9},  {1, 1, 0, 1, 0, .1f, -.1f, .1f, .1f, 9, 0},
-      {1, 1, 0, 1, 1, .1f, -.1f, .1f, -.1f, 0, 0}};
-  for (const Case &c : cases) {
-    SCOPED_TRACE(testing::Message()
-                 << c.ma << " vs " << c.mb << ", unblockable " << c.aUnblockable << c.bUnblockable);
-    ForgetSoundsAsked();
-    headOn(c.va, c.vb);
-    a->mass = c.ma, b->mass = c.mb, a->turbo = c.turbo, a->stop = 5;
-    a->unblockable = c.aUnblockable, b->unblockable = c.bUnblockable, a->shield = b->shield = 9;
-    a->block = addNode(kNodeStill, 0, 3), b->block = addNode(kNodeStill, 0, 4);
-    a->collisions = b->collisions = 0;
-    CollidePlayers(a, b);
-    EXPECT_TRUE(movesBy(a, c.vaAfter, 0));
-    EXPECT_TRUE(movesBy(b, c.vbAfter, 0));
-    EXPECT_EQ(std::make_tuple(a->shield, b->shield), std::make_tuple(c.aShield, c.bShield));
-    EXPECT_EQ(std::make_tuple(a->moveDelay, b->moveDelay, a->block, b->block, a->stop),
-              std::make_tuple(20.f, 20.f, kRopeFree, kRopeFree, 0.f));
-    EXPECT_EQ(std::make_tuple(a->collisions, b->collisions, a->lastHit, b->lastHit),
-              std::make_tuple(1, 1, 1, 0));
-    EXPECT_STREQ(SoundLastEffectAsked(), "Crash");
-    EXPECT_EQ(blocks[blockNum].blink, 0); // an ordinary node stays
-  }
+    int sparks;
+  } cases[] = {{1, 1, 0, 0, 0, .1f, -.1f, -.1f, .1f, 9, 9, 44},
+               {1, 3, 0, 0, 0, .1f, -.1f, -.2f, 0, 9, 9, 54},
+               {2, 1, 0, 0, 0, .15f, 0, .05f, .2f, 9, 9, 30},
+               {3, 1, 5, 0, 0, .1f, 0, .05f, .6f, 9, 9, 204},
+               {0, 1, 0, 0, 0, .1f, -.1f, -.3f, -.1f, 9, 9, 84},
+               {-1, 1, 0, 0, 0, .1f, -.1f, -.3f, -.1f, 9, 9, 84},
+               {0, 0, 0, 0, 0, .1f, -.1f, -.1f, .1f, 9, 9, 44},
+               {1, 1, 0, 1, 0, .1f, -.1f, .1f, .1f, 9, 0, 44},
+               {1, 1, 0, 1, 1, .1f, -.1f, .1f, -.1f, 0, 0, 44}};
+  for (const Case &c : cases)
+    for (bool vertical : {false, true}) {
+      SCOPED_TRACE(testing::Message()
+                   << c.ma << " vs " << c.mb << ", unblockable " << c.aUnblockable << c.bUnblockable
+                   << " vertical " << vertical);
+      ForgetSoundsAsked();
+      FreeAllParticles();
+      headOn(c.va, c.vb, vertical);
+      a->mass = c.ma, b->mass = c.mb, a->turbo = c.turbo, a->stop = 5;
+      a->unblockable = c.aUnblockable, b->unblockable = c.bUnblockable, a->shield = b->shield = 9;
+      a->block = addNode(kNodeStill, 0, 3), b->block = addNode(kNodeStill, 0, 4);
+      a->collisions = b->collisions = 0;
+      CollidePlayers(a, b);
+      EXPECT_TRUE(movesBy(a, vertical ? 0 : c.vaAfter, vertical ? c.vaAfter : 0));
+      EXPECT_TRUE(movesBy(b, vertical ? 0 : c.vbAfter, vertical ? c.vbAfter : 0));
+      EXPECT_EQ(CountParticles(), c.sparks); // more for a harder touch, seen from the mass centre
+      EXPECT_EQ(std::make_tuple(a->shield, b->shield), std::make_tuple(c.aShield, c.bShield));
+      EXPECT_EQ(std::make_tuple(a->moveDelay, b->moveDelay, a->block, b->block, a->stop),
+                std::make_tuple(20.f, 20.f, kRopeFree, kRopeFree, 0.f));
+      EXPECT_EQ(std::make_tuple(a->collisions, b->collisions, a->lastHit, b->lastHit),
+                std::make_tuple(1, 1, 1, 0));
+      EXPECT_STREQ(SoundLastEffectAsked(), "Crash");
+      EXPECT_EQ(blocks[blockNum].blink, 0); // an ordinary node stays
+    }
 }
 
 // A bot dodges with a defensive power-up only while it carries the smaller momentum.
@@ -71,6 +79,7 @@ TEST_F(Collide, WhoTouchesGhostsStunnedPairsPartingBallsAndDodgingBots) {
       {"previous places coincide",
        [&] { placeBall(a, -.1f, 0, -.1f, 0), placeBall(b, .1f, 0, .1f, 0); }, false},
       {"ghost", [&] { a->ghost = 30; }, false},
+      {"other ghost", [&] { b->ghost = 30; }, false},
       {"ghost, other unblockable", [&] { a->ghost = 30, b->unblockable = 1; }, true},
       {"both stunned over 25", [&] { a->moveDelay = 26, b->moveDelay = 26; }, false},
       {"one stunned over 25", [&] { a->moveDelay = 26, b->moveDelay = 25; }, true},

@@ -4,6 +4,7 @@
 #include "gl/headless.h"
 
 #include <cmath>
+#include <numeric>
 #include <tuple>
 
 class Particles : public World {
@@ -170,7 +171,9 @@ TEST_F(Particles, EmitterCounts) {
   EXPECT_EQ(count([p] { RingParticles(p, 10, 1, kBehaviourRing); }), 100);
   EXPECT_EQ(count([p] { MatrixParticles(p, 10, 1); }), 81);
   EXPECT_EQ(count([p] { p->frame = 20, TracebackParticles(p, 10); }), 20);
+  std::iota(p->x, p->x + kRingSize, 0.0f);
   EXPECT_EQ(count([p] { p->frame = 120, TracebackParticles(p, 10); }), 50);
+  EXPECT_EQ(nth(0).h - nth(0).oldH, 1.0f); // each step back one slot
   EXPECT_EQ(count([p] { WormParticles(p, 7, 10, 1); }), 7);
   EXPECT_EQ(count([] { NewParticles(-3, 0, 0, 0, 0, 1, 1, 1, 1, nullptr, nullptr, 10); }), 0);
 }
@@ -184,6 +187,8 @@ TEST_F(Particles, ScatterDrawsRadiusThenAngle) {
     const float u = std::fabs((gameRand() % 800 - 400) / 400.0f), a = gameRand();
     EXPECT_NEAR(nth(0).h, 1 + 5 * 0.2f * std::sqrt(u) * std::sin(a), 1e-5) << deviation;
     EXPECT_EQ(nth(0).motionless, deviation < 0 ? 1 : 0);
+    FlattenedNovaParticles(1, 0, 0, 0, 0, 1, 1, 1, deviation, 0, kNoOwner, 10);
+    EXPECT_LT(std::hypot(nth(0).h, nth(0).v), 0.201f); // jitter under 1/400
   }
 }
 
@@ -192,8 +197,12 @@ TEST_F(Particles, RingHoldsItsRadiusAndTheGridFacesTheFlight) {
   p->trailX = p->trailY = 0;
   RingParticles(p, 1000, 1, kBehaviourRing);
   frames(60);
-  for (const partList *n = firstParticle; n; n = n->tail)
+  int anticlockwise = 0;
+  for (const partList *n = firstParticle; n; n = n->tail) {
     EXPECT_NEAR(std::hypot(n->head.h, n->head.v), 1.0f, 0.1f);
+    anticlockwise += n->head.oldH * n->head.v > n->head.oldV * n->head.h;
+  }
+  EXPECT_EQ(anticlockwise, 50);
   FreeAllParticles();
   placeBall(p, 0, 0, 0, 0.1f); // flying up: offsets turn a quarter
   MatrixParticles(p, 1000, 1);
@@ -232,10 +241,10 @@ TEST_F(Particles, FreeParticlesFeelTheBallsShieldsOnlyWhileOneIsUp) {
   for (const Case &c : cases) {
     FreeAllParticles();
     players[1]->magShield = c.mag, players[1]->gravShield = c.grav, players[1]->alive = c.alive;
-    NewParticles(1, 2.5f, 0.1f, 0.5f, 0, 1, 1, 1, 0, nullptr, nullptr, 100); // passing ball 1 at 3
+    NewParticles(1, 2.5f, 0.1f, 0.5f, 0.1f, 1, 1, 1, 0, nullptr, nullptr, 100); // passing ball 1
     particle &q = firstParticle->head;
     frames(1);
-    const bool bent = std::fabs(q.v - 0.5f) > 1e-6f || std::fabs(q.h - 2.6f) > 1e-6f;
+    const bool bent = std::fabs(q.v - 0.6f) > 1e-6f || std::fabs(q.h - 2.6f) > 1e-6f;
     EXPECT_EQ(bent, c.bent) << c.mag << " " << c.grav << " " << c.alive;
   }
 }

@@ -163,6 +163,7 @@ TEST_F(PowerUps, TimeStopFreezesEveryoneElseTeammatesIncluded) {
 TEST_F(PowerUps, PhaseOutHangsFiftyTicksThenResumesItsMotion) {
   placeBall(user, 1, 2, .1f, .05f);
   use(user, kPowerPhaseOut);
+  EXPECT_EQ(firstParticle->head.motionless, 1);
   for (int frame = 0; frame < 99; frame++) DoPlayer(user);
   EXPECT_EQ(std::make_tuple(ballH(user), ballV(user)), std::make_tuple(1.f, 2.f));
   DoPlayer(user);
@@ -190,17 +191,23 @@ TEST_F(PowerUps, SwitcherooSwapsWithTheOnlyPartnerOrIsSpentWithoutOne) {
     EXPECT_EQ(ballH(user), partners ? 1.5f : -2.5f);
     EXPECT_EQ(user->powerUpType, kPowerNone);
   }
+  fresh(), numPlayers = 5; // a ball outside the roster has no place to swap
+  CollectPowerUp(players[5], kPowerSwitcheroo);
+  EXPECT_EQ(ballH(players[1]), -1.5f);
 }
 
 TEST_F(PowerUps, ShieldTimersRunDownAndTopSpeedNeverDrops) {
   user->unblockable = user->magShield = user->gravShield = 1;
   for (float vh : {.5f, .1f}) {
-    placeBall(user, 0, 0, vh, 0);
+    placeBall(user, 1, 1, vh, vh);
     SpecialPlayer(user);
   }
   EXPECT_EQ(std::make_tuple(user->unblockable, user->magShield, user->gravShield),
             std::make_tuple(0.f, 0.f, 0.f));
-  EXPECT_EQ(user->maxVelocity, .5f);
+  EXPECT_NEAR(user->maxVelocity, .5f * std::sqrt(2.f), 1e-6);
+  placeBall(user, 0, 0, 0, 0), user->drunk = 25; // the push turns with the timer it had
+  SpecialPlayer(user);
+  EXPECT_NEAR(ballV(user), .001f * std::cos(2.5f), 1e-7);
 }
 
 // The spawn draws two throwaways, the gate, the node and then the bag entry.

@@ -129,13 +129,15 @@ TEST_F(Score, TagPaysEveryoneButItAndARespawnTakesOverAStaleIt) {
   frames(3);
   EXPECT_EQ(scores(), Ints({0, 0, 3, 0, 0, 3}));
   EXPECT_EQ(std::make_tuple(it, it->itTime), std::make_tuple(players[1], 3.f));
-  EXPECT_EQ(backgroundColor[1], 1) << "the tint ends in the yellow of it";
   for (float itTime : {23.f, 24.f}) { // it for 30 frames when the ball is back, or for 31
     it = players[1], it->itTime = itTime;
     players[2]->alive = 0;
     frames(8);
     EXPECT_EQ(it, itTime > 23 ? players[2] : players[1]) << itTime;
   }
+  it = players[5], frames(1);             // the tint ends in the blue of it
+  paused = 1, it = players[1], frames(1); // and a paused frame keeps it
+  EXPECT_EQ(std::make_tuple(backgroundColor[1], backgroundColor[2]), std::make_tuple(.75f, 1.f));
 }
 
 TEST_F(Score, DominationPaysEachOwnedNodeToItsTeamEveryFrame) {
