@@ -1,108 +1,91 @@
-// Text layout, the face a ball shows, and the drawing state each routine leaves.
+// Text layout, the face a ball shows, and what the arena and ball drawing put on screen.
 #include "world_fixture.h"
 
 #include "gl/headless.h"
 #include "inclGL.h"
 
+#include <algorithm>
 #include <string>
 #include <tuple>
 #include <vector>
 
+using std::make_tuple;
+using Rgba = std::tuple<float, float, float, float>;
+using Points = std::vector<std::tuple<float, float>>;
+
 class Draw : public World {
 protected:
-  void SetUp() override {
-    World::SetUp();
-    roster();
-    headlessClearVertices();
-  }
-  std::vector<HeadlessVertex> quads() {
+  void SetUp() override { World::SetUp(), arena(), headlessClearVertices(); }
+  std::vector<HeadlessVertex> drawn(unsigned primitive) {
     std::vector<HeadlessVertex> out;
     for (const HeadlessVertex &v : headlessVertices())
-      if (v.primitive == GL_QUADS) out.push_back(v);
+      if (v.primitive == primitive) out.push_back(v);
     return out;
   }
-  // Drawing leaves depth on, texturing off, blending on and the sprites bound.
-  void expectStateLeftForTheNextRoutine() {
-    EXPECT_TRUE(headlessEnabled(GL_DEPTH_TEST));
-    EXPECT_TRUE(headlessEnabled(GL_BLEND));
-    EXPECT_FALSE(headlessEnabled(GL_TEXTURE_2D));
-    EXPECT_EQ(headlessState().boundTexture, kTexSprites);
-    EXPECT_EQ(headlessState().matrixDepth, 0);
+  std::vector<HeadlessVertex> quads() { return drawn(GL_QUADS); }
+  // Where each bolt after the eight half-bolts of the border starts.
+  Points warningBolts() {
+    Points out;
+    int last = -1;
+    for (const HeadlessVertex &v : drawn(GL_LINE_STRIP))
+      if (v.begin != last) last = v.begin, out.emplace_back(v.x, v.y);
+    return out.size() < 8 ? Points(9) : Points(out.begin() + 8, out.end());
   }
+  static Rgba rgba(const float *c) { return Rgba(c[0], c[1], c[2], c[3]); }
+  static Rgba rgba(const HeadlessVertex &v) { return rgba(v.color); }
 };
 
 // ---- Text -------------------------------------------------------------------------------
 TEST_F(Draw, GlyphsAdvanceSixTenthsSpacesUndrawnAndLineFeedsReturnToTheLeftEdge) {
-  glEnable(GL_TEXTURE_2D);
   DrawStr2(1, 2, 1, "A B\nC");
   std::vector<HeadlessVertex> q = quads();
   ASSERT_EQ(q.size(), 12u);
-  EXPECT_EQ(std::make_tuple(q[0].x, q[0].y, q[2].x), std::make_tuple(1.f, 2.f, 2.f)); // unit square
-  EXPECT_FLOAT_EQ(q[4].x - q[0].x, 1.2f); // the space advances too
-  EXPECT_FLOAT_EQ(q[8].x, 1);             // after the line feed: the left edge again
-  EXPECT_FLOAT_EQ(q[8].y, 1);             // one glyph lower
-  expectStateLeftForTheNextRoutine();
-  // The pen starts over for the next string.
-  headlessClearVertices();
+  // A unit square, a space that advances too, and the next line at the left edge.
+  EXPECT_EQ(make_tuple(q[0].x, q[0].y, q[2].x, q[4].x, q[8].x, q[8].y),
+            make_tuple(1.f, 2.f, 2.f, 2.2f, 1.f, 1.f));
+  EXPECT_TRUE(headlessEnabled(GL_DEPTH_TEST) && headlessEnabled(GL_BLEND));
+  EXPECT_FALSE(headlessEnabled(GL_TEXTURE_2D));
+  EXPECT_EQ(headlessState().boundTexture, kTexSprites);
+  headlessClearVertices(); // the pen starts over for the next string
   DrawStr(0, 0, "x");
-  EXPECT_FLOAT_EQ(quads()[0].x, 0);
-  EXPECT_FLOAT_EQ(quads()[1].x, 0.25f);
-}
-
-TEST_F(Draw, GlyphCellsFollowTheFontGridAndHighCodesDrawOnePointOfIt) {
-  struct Case {
-    char code;
-    float s0, t0, s1, t1; // opposite corners of the cell
-  } cases[] = {
+  EXPECT_EQ(make_tuple(quads()[0].x, quads()[1].x), make_tuple(0.f, 0.25f));
+  // Cells follow the 16 x 16 font grid; a high code draws one point of it.
+  struct Case { char code; float s0, t0, s1, t1; } cases[] = {
       {'!', 1.0f / 16, 15.0f / 16, 2.0f / 16, 1},            // second cell of the top row
-      {'0', 0, 14.0f / 16, 1.0f / 16, 15.0f / 16},           // code 48 opens the second row
       {'A', 1.0f / 16, 13.0f / 16, 2.0f / 16, 14.0f / 16},   // 65 is cell 33
       {'~', 14.0f / 16, 10.0f / 16, 15.0f / 16, 11.0f / 16}, // 126 is cell 94: row 5, column 14
-      {'\xE9', 0, 1, 0, 1},                                  // a zero-sized cell on one texel
-  };
+      {'\xE9', 0, 1, 0, 1}};
   for (const Case &c : cases) {
     headlessClearVertices();
     DrawStr2(0, 0, 1, std::string(1, c.code).c_str());
-    std::vector<HeadlessVertex> q = quads();
+    q = quads();
     ASSERT_EQ(q.size(), 4u);
-    EXPECT_EQ(std::make_tuple(q[0].s, q[0].t, q[2].s, q[2].t),
-              std::make_tuple(c.s0, c.t0, c.s1, c.t1))
-        << int(c.code);
+    EXPECT_EQ(make_tuple(q[0].s, q[0].t, q[2].s, q[2].t),
+              make_tuple(c.s0, c.t0, c.s1, c.t1)) << int(c.code);
   }
   DrawGLChar(300); // out-of-range codes wrap instead of reading past the tables
   DrawGLChar(-200);
 }
 
-// ---- Faces and balls ---------------------------------------------------------------------------
+// ---- Balls ------------------------------------------------------------------------------------
 TEST_F(Draw, FaceColumnTakesTheFirstStateThatHolds) {
   player *p = players[1];
   for (int i = 0; i < 6; i++) players[i]->score = i == 1 ? 0 : 3;
   players[0]->score = 2;
-  EXPECT_EQ(faceColumn(p), p->sprite - 1); // one ball only two ahead: not losing yet
+  p->sprite = 40; // a sprite past the sheet shows a face from it; one ball only two ahead
+  EXPECT_EQ(faceColumn(p) / 16, 0);
+  p->sprite = 4;
+  EXPECT_EQ(faceColumn(p), 3);
   players[0]->score = 3;
   EXPECT_EQ(faceColumn(p), 2); // every other ball more than two ahead
-  players[0]->score = 2;
-  p->sprite = 40; // a sprite past the sheet shows a face from it, not beyond it
-  EXPECT_GE(faceColumn(p), 0);
-  EXPECT_LT(faceColumn(p), 16);
-  p->sprite = 3;
-  EXPECT_EQ(faceColumn(p), 2); // plain: sprite - 1
   p->powerUpType = kPowerSupernova;
   EXPECT_EQ(faceColumn(p), 15);
-  p->slow = 1;
-  EXPECT_EQ(faceColumn(p), 11);
-  p->shield = 1;
-  EXPECT_EQ(faceColumn(p), 0);
-  p->turbo = 1;
-  EXPECT_EQ(faceColumn(p), 4);
-  p->drunk = 1;
-  EXPECT_EQ(faceColumn(p), 5);
-  p->radius = 0.37f; // more than 1.2 x 0.3
-  EXPECT_EQ(faceColumn(p), 1);
-  p->radius = 0.23f;
-  EXPECT_EQ(faceColumn(p), 8);
-  gameType = kTag;
-  it = p;
+  struct Step { float player::*field; float value; int column; } steps[] = {
+      {&player::slow, 1, 11}, {&player::shield, 1, 0},    {&player::turbo, 1, 4},
+      {&player::drunk, 1, 5}, {&player::radius, .37f, 1},  // over 1.2 x 0.3
+      {&player::radius, .23f, 8}}; // under 0.8 x 0.3
+  for (const Step &s : steps) EXPECT_EQ((p->*s.field = s.value, faceColumn(p)), s.column);
+  gameType = kTag, it = p;
   EXPECT_EQ(faceColumn(p), 14);
   p->moveDelay = 1; // stunned beats "it"
   EXPECT_EQ(faceColumn(p), 6);
@@ -110,52 +93,136 @@ TEST_F(Draw, FaceColumnTakesTheFirstStateThatHolds) {
 
 TEST_F(Draw, DrawingABallTicksItsClocksAndShowsItsFaceFromItsRow) {
   player *p = players[2];
-  speedMult = 0.5f;
   p->ghost = 1, p->shield = 2, p->moveDelay = 5, p->sprite = 5;
   placeBall(p, 1, 1, 0, 0);
   DrawPlayer(p);
-  EXPECT_EQ(std::make_tuple(p->timeFree, p->ghost, p->shield), std::make_tuple(.5f, .5f, 1.5f));
-  EXPECT_EQ(p->moveDelay, 0); // a shielded ball is never stunned
+  // A shielded ball is never stunned; a ghost is no face.
+  EXPECT_EQ(make_tuple(p->timeFree, p->ghost, p->shield, p->moveDelay, playersDrawn),
+            make_tuple(.5f, .5f, 1.5f, 0.f, 0));
   headlessClearVertices();
   p->ghost = 0, p->shield = 0;
   DrawPlayer(p);
   std::vector<HeadlessVertex> q = quads();
   ASSERT_EQ(q.size(), 4u);
-  EXPECT_FLOAT_EQ(q[0].s, 4.0f / 16);
-  EXPECT_FLOAT_EQ(q[0].t, 3.0f / 6); // slot 2 is the third row from the top
-  EXPECT_EQ(playersDrawn, 1); // the ghost was not counted
+  EXPECT_EQ(make_tuple(q[0].s, q[0].t, playersDrawn), make_tuple(4.f / 16, 3.f / 6, 1));
   // On a rope the other clock runs; in a team game the leader's face is shown.
   headlessClearVertices();
-  blockNum = 0;
-  p->block = 0;
-  gameType = kTeamDeathmatch;
-  teamLeaders[0]->sprite = 9;
+  blockNum = 0, p->block = 0, gameType = kTeamDeathmatch, teamLeaders[0]->sprite = 9;
   DrawPlayer(p);
-  EXPECT_FLOAT_EQ(p->timeAttatched, 0.5f);
-  EXPECT_FLOAT_EQ(quads()[0].s, 8.0f / 16);
-  EXPECT_EQ(p->sprite, 5); // its own sprite is kept
+  EXPECT_EQ(make_tuple(p->timeAttatched, quads()[0].s, p->sprite), make_tuple(.5f, 8.f / 16, 5));
   EXPECT_EQ(headlessState().matrixDepth, 0);
 }
 
+TEST_F(Draw, TintsShieldGlowAndTheStunnedRope) {
+  player *p = players[2];
+  placeBall(p, 1, 1, 0, 0);
+  p->radius = 0.4f;
+  struct Case { float stop, unblockable; Rgba face; } cases[] = {
+      {0, 0, Rgba(1, 1, 1, 1)}, {1, 0, Rgba(.5f, 1.5f, 1.5f, 1)}, {0, 1, Rgba(.5f, .5f, .5f, 1)},
+      {1, 1, Rgba(.5f, .5f, .5f, 1)}}; // the unblockable tint wins
+  for (const Case &c : cases) {
+    p->stop = c.stop, p->unblockable = c.unblockable;
+    headlessClearVertices();
+    DrawPlayer(p);
+    EXPECT_EQ(rgba(quads().at(0)), c.face) << c.stop << " " << c.unblockable;
+  }
+  p->shield = 2;
+  headlessClearVertices();
+  DrawPlayer(p);
+  ASSERT_EQ(headlessSpheres().size(), 1u);
+  const HeadlessSphere &glow = headlessSpheres()[0];
+  EXPECT_EQ(make_tuple(float(glow.radius), rgba(glow.color)),
+            make_tuple(1.5f * 0.4f, Rgba(1, 1, 0, .5f)));
+  addNode(kNodeStill, 3, 4);
+  p->block = 0;
+  for (float stun : {1.0f, 0.0f}) {
+    p->shield = 0, p->moveDelay = stun;
+    headlessClearVertices();
+    DrawPlayer(p);
+    std::vector<HeadlessVertex> rope = drawn(GL_LINES);
+    ASSERT_EQ(rope.size(), 2u);
+    EXPECT_EQ(make_tuple(rope[0].x, rope[1].x, rope[1].y, rgba(rope[0])),
+              make_tuple(1.f, 3.f, 4.f, stun > 0 ? Rgba(1, 0, 0, 1) : Rgba(1, 1, 1, 1)));
+  }
+}
+
 // ---- Arena ---------------------------------------------------------------------------------
+TEST_F(Draw, BallNearTheEdgeDrawsABoltFromTheCornerBeforeTheEdge) {
+  struct Case { float h, v; Points from; } cases[] = {
+      {9, 9, {{10, 10}}}, {-9, 9, {{-10, 10}}}, {9, -9, {{10, -10}}}, {-9, -9, {{-10, -10}}},
+      {8.2f, -8.2f, {{10, -10}}}, // within 2 of both edges, 1.5 of neither
+      {-9, 7.9f, {{-10, 7.9f}}}, {9, 0, {{10, 0}}}, {0, 9, {{0, 10}}}, {0, -9, {{0, -10}}},
+      {8.2f, 0, {}}};
+  for (const Case &c : cases) {
+    placeBall(players[0], c.h, c.v, 0, 0);
+    headlessClearVertices();
+    DrawBackground();
+    EXPECT_EQ(warningBolts(), c.from) << c.h << "," << c.v;
+  }
+}
+
+TEST_F(Draw, NodeColourShowsHidingOwnershipAndTheRaceHighlight) {
+  paused = 1; // hidden nodes keep their time
+  players[1]->active = 1, players[1]->score = 7;
+  numCheckPoints = 4, cyclingCount = 39; // the highlight is on slot (39 / 5) % 6, whose next is 4
+  const Rgba grey(.5f, .5f, .5f, 1), white(1, 1, 1, 1);
+  struct Case { int game, checkPoint; float blink; Rgba colour; } cases[] = {
+      {kDomination, 6, 16, Rgba(.5f, .5f, .5f, .5f)}, // hidden: alpha 1 over the fourth root
+      {kDeathmatch, 6, 0, white},           {kDomination, 0, 0, Rgba(1, 0, 0, 1)},
+      {kDomination, 5, 0, Rgba(0, 0, 1, 1)}, {kDomination, kNoCheckPoint, 0, grey},
+      {kDeathmatch, 4, 0, grey},             {kRace, 4, 0, Rgba(1, 1, 0, 1)},
+      {kRace, 3, 0, white}};
+  for (const Case &c : cases) {
+    blockNum = -1;
+    const int id = addNode(kNodeStill, 1, 2);
+    blocks[id].checkPoint = c.checkPoint, blocks[id].blink = c.blink, gameType = c.game;
+    headlessClearVertices();
+    DrawBackground();
+    const std::vector<HeadlessVertex> q = quads();
+    auto diamond =
+        std::find_if(q.begin(), q.end(), [](const HeadlessVertex &v) { return v.z == -0.01f; });
+    ASSERT_NE(diamond, q.end());
+    EXPECT_EQ(rgba(*diamond), c.colour) << c.game << " " << c.checkPoint << " " << c.blink;
+  }
+  // A human gets a line to its next checkpoint, while hints are on.
+  players[1]->ai = kHuman;
+  placeBall(players[1], 5, 5, 0, 0);
+  blocks[0].checkPoint = 4;
+  for (int hint : {1, 0}) {
+    hints = hint;
+    headlessClearVertices();
+    DrawBackground();
+    Points line;
+    for (const HeadlessVertex &v : drawn(GL_LINES)) line.emplace_back(v.x, v.y);
+    EXPECT_EQ(line, hint ? Points({{5, 5}, {1, 2}}) : Points());
+  }
+}
+
+TEST_F(Draw, PowerUpNodesCycleBlueGreenRedEvery120Ticks) {
+  blocks[addNode(kNodeStill, 0, 0)].powerUp = kPowerNova;
+  speedMult = 1000; // past the end of the cycle: back to its start
+  for (const Rgba &colour : {Rgba(0, 0, 1, .5f), Rgba(0, .5f, .5f, .5f), Rgba(0, 1, 0, .5f),
+                             Rgba(.5f, .5f, 0, .5f), Rgba(1, 0, 0, .5f), Rgba(.5f, 0, .5f, .5f)}) {
+    headlessClearVertices();
+    DrawBackground();
+    EXPECT_EQ(rgba(drawn(GL_TRIANGLES).at(0)), colour);
+    speedMult = 20;
+  }
+}
+
 TEST_F(Draw, ArenaPassMovesEachNodeOnceAndSwingsFlippers) {
-  blockNum = -1;
-  levelLeft = -10, levelRight = 10, levelTop = 7, levelBottom = -7;
   DrawBackground(); // a level without nodes: no sparkle modulo a zero count
-  blockNum = 0;
-  blocks[0].type = kNodeOrbiter;
-  blocks[0].period = 100;
-  speedMult = 0.5f;
+  blocks[addNode(kNodeOrbiter, 0, 0)].period = 100;
   wallNum = 1;
   walls[0] = wall{0, 0, 1, 0, 0, 1, 1, 0, 0, 1, 1.0f, 0.25f};
   DrawBackground();
-  EXPECT_EQ(std::make_tuple(blocks[0].position, walls[0].currentAngle), std::make_tuple(.5f, .25f));
+  EXPECT_EQ(make_tuple(blocks[0].position, walls[0].currentAngle), make_tuple(.5f, .25f));
   paused = 1;
   DrawBackground(); // nodes hold still, but flippers swing per drawn frame
-  EXPECT_EQ(std::make_tuple(blocks[0].position, walls[0].currentAngle), std::make_tuple(.5f, .5f));
-  EXPECT_EQ(headlessState().matrixDepth, 0);
-  EXPECT_TRUE(headlessEnabled(GL_BLEND));
-  EXPECT_EQ(headlessState().boundTexture, kTexSprites);
+  EXPECT_EQ(make_tuple(blocks[0].position, walls[0].currentAngle), make_tuple(.5f, .5f));
+  const HeadlessState &s = headlessState();
+  EXPECT_EQ(make_tuple(s.matrixDepth, headlessEnabled(GL_BLEND), s.boundTexture),
+            make_tuple(0, true, kTexSprites));
 }
 
 TEST_F(Draw, DroppedFlagsGoHomeAfterTenDrawnFrames) {
@@ -163,6 +230,6 @@ TEST_F(Draw, DroppedFlagsGoHomeAfterTenDrawnFrames) {
   for (int i = 0; i < 10; i++) DrawFlag(1);
   EXPECT_EQ(flags[1].h, 5);
   DrawFlag(1);
-  EXPECT_EQ(std::make_tuple(flags[1].h, flags[1].v), std::make_tuple(1.f, 2.f));
+  EXPECT_EQ(make_tuple(flags[1].h, flags[1].v), make_tuple(1.f, 2.f));
   DrawFlag(7); // not a team: ignored
 }

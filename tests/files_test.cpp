@@ -9,22 +9,28 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+using std::make_tuple;
+
 class Reader : public World {
 protected:
-  void SetUp() override {
-    World::SetUp();
-    roster();
-  }
+  void SetUp() override { World::SetUp(), roster(); }
   void read(const std::string &text, const char *name = "level.def") {
     writeFile(name, text);
     ReadLevelFile(name);
   }
   // Standard error of one read, for the warnings.
   std::string readCapturingErrors(const std::string &text, const char *name = "level.def") {
-    writeFile(name, text);
     testing::internal::CaptureStderr();
-    ReadLevelFile(name);
+    read(text, name);
     return testing::internal::GetCapturedStderr();
+  }
+  // True when every "file:line:" given was warned about, each once.
+  static bool warned(const std::string &err, std::initializer_list<const char *> at) {
+    for (const char *where : at)
+      if (err.find(where) == std::string::npos) return false;
+    // Besides them only the once-a-file notice of how to list the problems.
+    const long notices = err.find("--check-levels") != std::string::npos ? 1 : 0;
+    return std::count(err.begin(), err.end(), '\n') == static_cast<long>(at.size()) + notices;
   }
 };
 
@@ -34,21 +40,14 @@ TEST_F(Reader, OnlyTheCurrentSectionLoadsAndItsNameLineIsNeverAStatement) {
                      "deathmatch 3\nfullscreen 0\nnextlevel 1\nSecond\nrace 7\nblock 5 6\n";
   read(text);
   EXPECT_STREQ(levelname, "block 1 2");
-  EXPECT_EQ(blockNum, 0);
-  EXPECT_FLOAT_EQ(blocks[0].h, 3);
-  EXPECT_EQ(blocks[0].type, kNodeStill);
-  EXPECT_EQ(blocks[0].checkPoint, kNoCheckPoint);
-  EXPECT_EQ(numLevels, 1);
-  EXPECT_FLOAT_EQ(levelBottom, -7);
-  EXPECT_EQ(maxScore, 3);
-  currentLevel = 1;
-  useFullScreen = 1;
+  EXPECT_EQ(make_tuple(blockNum, blocks[0].h, blocks[0].type, blocks[0].checkPoint),
+            make_tuple(0, 3.f, kNodeStill, kNoCheckPoint));
+  EXPECT_EQ(make_tuple(numLevels, levelBottom, maxScore), make_tuple(1, -7.f, 3));
+  currentLevel = 1, useFullScreen = 1;
   read(text);
   EXPECT_STREQ(levelname, "Second");
-  EXPECT_EQ(blockNum, 0);
-  EXPECT_FLOAT_EQ(blocks[0].h, 5);
-  EXPECT_EQ(gameType, kRace);
-  EXPECT_EQ(useFullScreen, 0);
+  EXPECT_EQ(make_tuple(blockNum, blocks[0].h, gameType, useFullScreen),
+            make_tuple(0, 5.f, kRace, 0));
 }
 
 template <class... T> std::vector<double> values(T... v) { return {static_cast<double>(v)...}; }
@@ -115,92 +114,88 @@ TEST_F(Reader, TableOverflowIsRefusedWithOneWarningNamingFileAndLine) {
   for (int i = 0; i < kMaxBlocks + 5; i++) text += "block 1 1\n";
   for (int i = 0; i < kMaxWalls + 3; i++) text += "wall 0 1 0 1 1\n";
   std::string err = readCapturingErrors(text);
-  EXPECT_EQ(blockNum, kMaxBlocks - 1);
-  EXPECT_EQ(wallNum, kMaxWalls);
-  EXPECT_NE(err.find("level.def:401:"), std::string::npos) << err;
-  EXPECT_NE(err.find("level.def:606:"), std::string::npos) << err;
+  EXPECT_EQ(make_tuple(blockNum, wallNum), make_tuple(kMaxBlocks - 1, kMaxWalls));
+  EXPECT_TRUE(warned(err, {"level.def:401:", "level.def:606:"})) << err;
   // and once for the file: how to list its problems
   EXPECT_NE(err.find("tethrix-sim --check-levels level.def"), std::string::npos) << err;
-  EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 3) << err;
 }
 
 TEST_F(Reader, MovingNodesWithoutAPeriodStandStillAndAreToldOnce) {
   const std::string text = "orbiter 1 2 3 4 5 0\nlinmovecp 6 7 8 9 0 0 2\n";
   std::string err = readCapturingErrors(text);
-  EXPECT_EQ(blocks[0].type, kNodeStill);
-  EXPECT_EQ(blocks[1].checkPoint, 2);
   speedMult = 0.5f;
   MoveBlock(0);
-  EXPECT_FLOAT_EQ(blocks[0].h, 1); // on its first point, not NaN
-  EXPECT_NE(err.find("level.def:1:"), std::string::npos) << err;
-  EXPECT_NE(err.find("level.def:2:"), std::string::npos) << err;
+  // On its first point, not NaN.
+  EXPECT_EQ(make_tuple(blocks[0].type, blocks[0].h, blocks[1].checkPoint),
+            make_tuple(kNodeStill, 1.f, 2));
+  EXPECT_TRUE(warned(err, {"level.def:1:", "level.def:2:"})) << err;
   EXPECT_EQ(readCapturingErrors(text), ""); // the level list is re-read; the fault was told
 }
 
-TEST_F(Reader, BadStartFlagAndPlayerLinesAreRefused) {
+TEST_F(Reader, ExtraStartLinesAndBadFlagTeamsAreRefused) {
   std::string text;
   for (int i = 0; i < 8; i++) text += "start 1 1 0 0\n";
-  text += "flag 1 2 2\nflag 3 4 -1\nflag 5 6 1\n";
-  text += "player 9 1 1 1 q w 0.3 1\nblock 7 7\nplayer -1 1 1 1 q w 0.3 1\nName\n";
-  std::string err = readCapturingErrors(text);
-  EXPECT_FLOAT_EQ(flags[1].h, 5);
-  EXPECT_FLOAT_EQ(flags[0].h, 0);
-  EXPECT_NE(err.find("level.def:7:"), std::string::npos) << err; // seventh start line
-  EXPECT_NE(err.find("level.def:9:"), std::string::npos) << err;
-  EXPECT_NE(err.find("level.def:10:"), std::string::npos) << err;
-  EXPECT_NE(err.find("level.def:12:"), std::string::npos) << err;
-  EXPECT_NE(err.find("level.def:14:"), std::string::npos) << err;
-  // The refused player's name line is still its name, not a node.
-  EXPECT_EQ(blockNum, -1);
-  EXPECT_STREQ(players[0]->name, "Red");
+  std::string err = readCapturingErrors(text + "flag 1 2 2\nflag 3 4 -1\nflag 5 6 1\n");
+  EXPECT_EQ(make_tuple(flags[0].h, flags[1].h), make_tuple(0.f, 5.f));
+  // The seventh start line, and both bad flags.
+  EXPECT_TRUE(warned(err, {"level.def:7:", "level.def:9:", "level.def:10:"})) << err;
 }
 
-TEST_F(Reader, OverlongLinesAndNamesAreCut) {
-  std::string longName(300, 'x');
-  read("player 0 0.5 0.5 0.5 q w 0.4 3\n" + longName + "\nnextlevel 0\n" + longName +
-       "block 1 1\nblock 2 2\n");
-  EXPECT_EQ(std::strlen(players[0]->name), static_cast<size_t>(kNameSize - 1));
+TEST_F(Reader, OverlongLinesZeroBytesAndHugeNumbersAreSafe) {
+  const std::string longName(300, 'x');
+  std::string zero = "block 1 1";
+  zero += '\0';
+  read("nextlevel 0\n" + longName + "block 3 3\nblock 2 2\n" + zero + std::string(300, ' ') +
+       "block 9 9\ndeathmatch 99999999999\n");
   EXPECT_EQ(std::strlen(levelname), static_cast<size_t>(kTextSize - 1));
-  // The tail of the long name line is not read as a statement.
-  EXPECT_EQ(blockNum, 0);
-  EXPECT_FLOAT_EQ(blocks[0].h, 2);
-}
-
-TEST_F(Reader, ZeroBytesAndHugeNumbersAreSafe) {
-  std::string line = "block 1 1";
-  line += '\0';
-  line += std::string(300, ' ') + "block 9 9\n";
-  read(line + "deathmatch 99999999999\n");
-  EXPECT_EQ(blockNum, 0); // the tail past the zero byte is not a second line
-  EXPECT_EQ(maxScore, INT_MAX);
+  // Neither the tail of the long line nor the text past the zero byte is a statement.
+  EXPECT_EQ(make_tuple(blockNum, blocks[0].h, blocks[1].h, maxScore),
+            make_tuple(1, 2.f, 1.f, INT_MAX));
 }
 
 TEST_F(Reader, BagIsEmptiedBeforeEveryPreferencesReadAndKeepsItsBound) {
   writeFile("prefs.def", "powerUpAvail 20 9\npowerUpAvail 39 1\npowerUpAvail 300 5\n");
   ReadPrefs();
   ReadLevelFile("prefs.def");
-  EXPECT_EQ(powerUpsInList, 10);
-  EXPECT_EQ(std::count(powerUpList, powerUpList + 10, 20), 9);
+  EXPECT_EQ(make_tuple(powerUpsInList, std::count(powerUpList, powerUpList + 10, 20)),
+            make_tuple(10, 9L));
   EXPECT_EQ(powerUpFrequency[39], 1);
   std::string err = readCapturingErrors("powerUpAvail 1 2000\npowerUpAvail 2 100\n", "prefs.def");
-  EXPECT_EQ(powerUpsInList, kPowerUpListSize);
-  EXPECT_EQ(powerUpFrequency[2], 100); // recorded even when the bag is full
-  EXPECT_NE(err.find("prefs.def:2:"), std::string::npos) << err;
+  // The frequency is recorded even when the bag is full.
+  EXPECT_EQ(make_tuple(powerUpsInList, powerUpFrequency[2]), make_tuple(kPowerUpListSize, 100));
+  EXPECT_TRUE(warned(err, {"prefs.def:2:"})) << err;
 }
 
-TEST_F(Reader, PowerUpSetSectionsFollowTheSelectedSet) {
-  powerUpSetID = 2;
-  read("powerUpFreq 100\n"
-       "powerupset First\npowerUpAvail 1 3\npowerUpFreq 200\n"
-       "powerupset Second\npowerUpAvail 2 4\npowerUpFreq 300\n",
-       "powerupsets.def");
-  EXPECT_STREQ(powerUpSetName, "Second");
-  EXPECT_EQ(std::make_tuple(powerUpFrequency[1], powerUpFrequency[2], powerUpInfrequency),
-            std::make_tuple(0, 4, 300));
+// "powerUpFreq" and "powerUpAvail" count before the first set and inside the chosen one.
+TEST_F(Reader, PowerUpSetLinesCountOnlyInTheSelectedSet) {
+  const std::string sets = "powerUpFreq 100\npowerUpAvail 3 1\n"
+                           "powerupset First\npowerUpAvail 1 3\npowerUpFreq 200\n"
+                           "powerupset Second\npowerUpAvail 2 4\npowerUpFreq 300\n";
+  struct Case { int set; const char *name; int freq1, freq2, infrequency, bag; } cases[] = {
+      {0, "Custom", 0, 0, 100, 1}, {1, "First", 3, 0, 200, 4}, {2, "Second", 0, 4, 300, 5}};
+  for (const Case &c : cases) {
+    ResetWorld();
+    powerUpSetID = c.set;
+    read(sets, "powerupsets.def");
+    EXPECT_STREQ(powerUpSetName, c.name);
+    EXPECT_EQ(make_tuple(powerUpFrequency[1], powerUpFrequency[2], powerUpInfrequency,
+                         powerUpsInList),
+              make_tuple(c.freq1, c.freq2, c.infrequency, c.bag));
+  }
   powerUpSetID = 5; // past the last set: none is chosen
   read("powerupset A\npowerupset B\npowerupset C\n", "powerupsets.def");
-  EXPECT_EQ(powerUpSetID, 0);
-  EXPECT_STREQ(powerUpSetName, "None");
+  EXPECT_EQ(make_tuple(powerUpSetID, std::string(powerUpSetName)),
+            make_tuple(0, std::string("None")));
+}
+
+// A "player" line belongs to its level's section, like the level keywords.
+TEST_F(Reader, PlayerLinesOutsideTheCurrentLevelAreSkipped) {
+  const char *text = "nextlevel 0\nA\nnextlevel 1\nB\nplayer 2 0 0 0 q w 0.5 7\nSlow\n";
+  read(text);
+  EXPECT_STREQ(players[2]->name, "Orange");
+  currentLevel = 1;
+  read(text);
+  EXPECT_STREQ(players[2]->name, "Slow");
 }
 
 TEST_F(Reader, MissingPreferencesAreNotAnErrorButAMissingLevelListEndsTheGame) {
@@ -210,9 +205,7 @@ TEST_F(Reader, MissingPreferencesAreNotAnErrorButAMissingLevelListEndsTheGame) {
 }
 
 // ---- Preferences writer ----------------------------------------------------------------
-class Prefs : public Reader {};
-
-TEST_F(Prefs, WrittenThenReadBackGivesTheSameSettingsAndEmptiesTheArena) {
+TEST_F(Reader, PreferencesWrittenThenReadBackGiveTheSameSettingsAndEmptyTheArena) {
   player *p = players[1];
   p->r = 0.25f, p->key = 'k', p->powerUpKey = 'l', p->defaultSize = 0.45f, p->sprite = 9;
   std::strcpy(p->name, "block 1 2");
@@ -220,44 +213,57 @@ TEST_F(Prefs, WrittenThenReadBackGivesTheSameSettingsAndEmptiesTheArena) {
   powerUpFrequency[20] = 9, powerUpFrequency[39] = 1;
   WritePrefsFile();
   const std::string text = readFile("prefs.def");
-  EXPECT_EQ(text.rfind("#First setup the players\nplayer 0 ", 0), 0u) << text;
-  EXPECT_NE(text.find("#Nova\npowerUpAvail 20 9\n"), std::string::npos);
-  EXPECT_NE(text.find("speed 1.500000\n"), std::string::npos);
   ResetWorld();
   roster();
   read("block 1 1\nwall 0 1 0 1 1\nnextlevel 0\nA\n");
   ReadPrefs(); // every read empties the arena
-  EXPECT_EQ(std::make_tuple(blockNum, wallNum, numLevels), std::make_tuple(-1, 0, -1));
-  EXPECT_EQ(std::make_tuple(players[1]->key, players[1]->radius, gameSpeed, soundMode),
-            std::make_tuple('k', 0.45f, 1.5f, 2));
+  EXPECT_EQ(make_tuple(blockNum, wallNum, numLevels), make_tuple(-1, 0, -1));
   EXPECT_STREQ(players[1]->name, "block 1 2");
-  EXPECT_EQ(std::make_tuple(powerUpsInList, powerUpFrequency[39]), std::make_tuple(10, 1));
+  EXPECT_EQ(make_tuple(players[1]->key, players[1]->radius, gameSpeed, soundMode),
+            make_tuple('k', 0.45f, 1.5f, 2));
+  EXPECT_EQ(make_tuple(powerUpsInList, powerUpFrequency[39]), make_tuple(10, 1));
   ASSERT_EQ(WritePrefsTo("again.def"), 0); // and written again, byte for byte the same
   EXPECT_EQ(readFile("again.def"), text);
 }
 
-TEST_F(Prefs, AFailedWriteKeepsTheOldFileAndTheGamePlaysOn) {
+TEST_F(Reader, PreferencesAreWrittenInTheirOrderWithTheirComments) {
+  powerUpFrequency[14] = 2;
+  WritePrefsFile();
+  std::string want = "#First setup the players\n"
+                     "player 0 1.000000 0.000000 0.000000 z a 0.300000 1\nRed\n"
+                     "player 1 1.000000 1.000000 0.000000 b g 0.300000 2\nYellow\n"
+                     "player 2 1.000000 0.500000 0.000000 m j 0.300000 10\nOrange\n"
+                     "player 3 1.000000 0.000000 1.000000 / a 0.300000 4\nPurple\n"
+                     "player 4 0.000000 1.000000 0.000000 0 1 0.300000 11\nGreen\n"
+                     "player 5 0.000000 0.000000 1.000000 . 3 0.300000 8\nBlue\n"
+                     "fullscreen 1\nspeed 1.000000\n"
+                     "#Then the power up infrequency\npowerUpFreq 301\n";
+  for (int id = 0; id < kNumPowerUps; id++) // names, not labels: "#Vacuum Cleaner"
+    want += std::string("#") + powerUpName(id) + "\npowerUpAvail " + std::to_string(id) +
+            (id == 14 ? " 2\n" : " 0\n");
+  EXPECT_EQ(readFile("prefs.def"), want + "sound 4\n");
+  EXPECT_NE(want.find("#Vacuum Cleaner\npowerUpAvail 14 2\n"), std::string::npos);
+}
+
+// The file is written beside and renamed over: a failure never leaves a truncated one.
+TEST_F(Reader, AFailedPreferencesWriteKeepsTheOldFileAndTheGamePlaysOn) {
   writeFile("prefs.def", "sound 1\n");
   ASSERT_EQ(mkdir("prefs.def.tmp", 0755), 0); // the temporary cannot be created
   EXPECT_NE(WritePrefsTo("prefs.def"), 0);
-  EXPECT_EQ(readFile("prefs.def"), "sound 1\n");
   testing::internal::CaptureStderr();
-  WritePrefsFile();
+  WritePrefsFile(); // told, and the game goes on
   EXPECT_NE(testing::internal::GetCapturedStderr().find("prefs.def"), std::string::npos);
-  EXPECT_EQ(readFile("prefs.def"), "sound 1\n");
-}
-
-TEST_F(Prefs, AFullDiskNeverLeavesATruncatedFile) {
-  if (access("/dev/full", W_OK) != 0) GTEST_SKIP() << "no /dev/full";
-  writeFile("prefs.def", "sound 1\n");
-  ASSERT_EQ(symlink("/dev/full", "prefs.def.tmp"), 0);
-  EXPECT_NE(WritePrefsTo("prefs.def"), 0);
+  ASSERT_EQ(rmdir("prefs.def.tmp"), 0);
+  if (access("/dev/full", W_OK) == 0) { // a full disk
+    ASSERT_EQ(symlink("/dev/full", "prefs.def.tmp"), 0);
+    EXPECT_NE(WritePrefsTo("prefs.def"), 0);
+  }
   EXPECT_EQ(readFile("prefs.def"), "sound 1\n");
 }
 
 // A damaged preferences file: each bad line is told once with its line number,
 // the ball or setting keeps what it had, and nothing refused is written back.
-TEST_F(Prefs, DamagedLinesAreRefusedAndNeverWrittenBack) {
+TEST_F(Reader, DamagedLinesAreRefusedAndNeverWrittenBack) {
   struct Case {
     const char *line;
     int lineOfFault;
@@ -298,7 +304,7 @@ TEST_F(Prefs, DamagedLinesAreRefusedAndNeverWrittenBack) {
 }
 
 // After a damaged player line, a following statement is read as one, not eaten as a name.
-TEST_F(Prefs, AStatementAfterADamagedPlayerLineIsStillRead) {
+TEST_F(Reader, AStatementAfterADamagedPlayerLineIsStillRead) {
   read("player 2 1 0 0 q\nsound 2\nplayer 3 0 1 0 q w 0.4 3\nFour\n", "prefs.def");
   EXPECT_EQ(soundMode, 2);
   EXPECT_STREQ(players[3]->name, "Four");

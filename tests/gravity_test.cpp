@@ -5,10 +5,7 @@
 
 class Gravity : public World {
 protected:
-  void SetUp() override {
-    World::SetUp();
-    arena();
-  }
+  void SetUp() override { World::SetUp(), arena(); }
 };
 
 // A free point (a particle, say) pulled by the field alone.
@@ -16,30 +13,28 @@ TEST_F(Gravity, EachModePullsAFreePointItsOwnWay) {
   suctionPlayer = players[2];
   placeBall(suctionPlayer, 2, 0, 0, 0);
   struct Case {
-    const char *what;
     int mode;
     float gravity, step, h, v, wantH, wantV;
   } cases[] = {
-      {"normal", kGravityNormal, 0.01f, 0.5f, 3, 4, 3, 3.995f},
-      {"unknown mode, reversed", 7, -0.01f, 0.5f, 3, 4, 3, 4.005f},
-      {"planetary", kGravityPlanetary, 0.1f, 0.5f, 3, 4, 2.97f, 3.96f},
-      {"planetary origin", kGravityPlanetary, 0.1f, 0.5f, 0, 0, 0, 0},
+      {kGravityNormal, 0.01f, 0.5f, 3, 4, 3, 3.995f},
+      {7, -0.01f, 0.5f, 3, 4, 3, 4.005f}, // an unknown mode is normal gravity
+      {kGravityPlanetary, 0.1f, 0.5f, 3, 4, 2.97f, 3.96f},
+      {kGravityPlanetary, 0.1f, 0.5f, 0, 0, 0, 0},
       // Anticlockwise, and h feels the v just set.
-      {"whirlwind right", kGravityWhirlwind, 0.1f, 1, 1, 0, 0.99f, 0.1f},
-      {"whirlwind top", kGravityWhirlwind, 0.1f, 1, 0, 2, -0.1f, 2},
-      {"whirlwind reversed", kGravityWhirlwind, -0.1f, 1, 0, 2, 0.1f, 2},
-      {"whirlwind origin", kGravityWhirlwind, 0.1f, 1, 0, 0, 0, 0},
-      {"vacuum", kGravityVacuum, 0.1f, 0.5f, 5, 4, 4.97f, 3.96f},
-      {"vacuum reversed", kGravityVacuum, -0.1f, 0.5f, 5, 4, 4.97f, 3.96f},
-      {"vacuum on the ball's spot", kGravityVacuum, 0.1f, 0.5f, 2, 0, 2, 0},
+      {kGravityWhirlwind, 0.1f, 1, 1, 0, 0.99f, 0.1f},
+      {kGravityWhirlwind, -0.1f, 1, 0, 2, 0.1f, 2},
+      {kGravityWhirlwind, 0.1f, 1, 0, 0, 0, 0},
+      // Toward the suction ball whatever the sign; its own spot feels nothing.
+      {kGravityVacuum, 0.1f, 0.5f, 5, 4, 4.97f, 3.96f},
+      {kGravityVacuum, -0.1f, 0.5f, 5, 4, 4.97f, 3.96f},
+      {kGravityVacuum, 0.1f, 0.5f, 2, 0, 2, 0},
   };
   for (const Case &c : cases) {
     gravityMode = c.mode, gravity = c.gravity, speedMult = c.step;
     float h = c.h, v = c.v;
     ApplyGravity(&h, &v, 0, 0, 0);
-    EXPECT_NEAR(h, c.wantH, 1e-6) << c.what;
-    EXPECT_NEAR(v, c.wantV, 1e-6) << c.what;
-    EXPECT_EQ(gravityMode, c.mode) << c.what;
+    EXPECT_NEAR(h, c.wantH, 1e-6) << c.mode << " " << c.gravity << " at " << c.h << "," << c.v;
+    EXPECT_NEAR(v, c.wantV, 1e-6) << c.mode << " " << c.gravity << " at " << c.h << "," << c.v;
   }
 }
 
@@ -47,13 +42,12 @@ TEST_F(Gravity, SuctionBallFallsNotAtAllAndItsStunEndsTheVacuum) {
   gravityMode = kGravityVacuum;
   suctionPlayer = players[0];
   placeBall(suctionPlayer, 1, 1, 0.1f, 0.1f);
-  MovePlayer(suctionPlayer);
-  EXPECT_TRUE(movesBy(suctionPlayer, 0.1f, 0.1f)); // the suction ball itself falls not at all
-  EXPECT_EQ(gravityMode, kGravityVacuum);
-  suctionPlayer->moveDelay = 1; // still stunned after this step's countdown
-  MovePlayer(suctionPlayer);
-  EXPECT_TRUE(movesBy(suctionPlayer, 0.1f, 0.1f));
-  EXPECT_EQ(gravityMode, kGravityNormal);
+  for (float stun : {0.0f, 1.0f}) { // still stunned after this step's countdown
+    suctionPlayer->moveDelay = stun;
+    MovePlayer(suctionPlayer);
+    EXPECT_TRUE(movesBy(suctionPlayer, 0.1f, 0.1f));
+    EXPECT_EQ(gravityMode, stun > 0 ? kGravityNormal : kGravityVacuum);
+  }
 }
 
 // Magnetic shields bend paths clockwise by a twentieth of the velocity, unscaled by the
@@ -61,17 +55,16 @@ TEST_F(Gravity, SuctionBallFallsNotAtAllAndItsStunEndsTheVacuum) {
 TEST_F(Gravity, ShieldsNearAPointBendOrPushItAndAddUp) {
   gravity = 0;
   struct Case {
-    const char *what;
     float mag[2][2], grav[2]; // shield carriers' places; none where h is 99
     float h, v, vh, vv, wantH, wantV;
   } cases[] = {
-      {"mag, moving up", {{0, 0}, {99, 0}}, {99, 0}, 1, 0, 0, 0.2f, 1.01f, 0},
-      {"mag, moving right", {{0, 0}, {99, 0}}, {99, 0}, 0, -1.5f, 0.2f, 0, 0, -1.51f},
-      {"two mags", {{0, 0}, {0, 0}}, {99, 0}, 1, 0, 0, 0.2f, 1.02f, 0},
-      {"mag 2 away", {{0, 0}, {99, 0}}, {99, 0}, 2, 0, 0, 0.2f, 2, 0},
-      {"grav", {{99, 0}, {99, 0}}, {1, 1}, 2, 1, 0, 0, 2.01f, 1},
-      {"grav, half as far", {{99, 0}, {99, 0}}, {1, 1}, 1, 0.5f, 0, 0, 1, 0.48f},
-      {"grav, on its centre", {{99, 0}, {99, 0}}, {1, 1}, 1, 1, 0, 0, 1, 1},
+      {{{0, 0}, {99, 0}}, {99, 0}, 1, 0, 0, 0.2f, 1.01f, 0},
+      {{{0, 0}, {99, 0}}, {99, 0}, 0, -1.5f, 0.2f, 0, 0, -1.51f},
+      {{{0, 0}, {0, 0}}, {99, 0}, 1, 0, 0, 0.2f, 1.02f, 0}, // two add up
+      {{{0, 0}, {99, 0}}, {99, 0}, 2, 0, 0, 0.2f, 2, 0},    // 2 away: out of reach
+      {{{99, 0}, {99, 0}}, {1, 1}, 2, 1, 0, 0, 2.01f, 1},
+      {{{99, 0}, {99, 0}}, {1, 1}, 1, 0.5f, 0, 0, 1, 0.48f},
+      {{{99, 0}, {99, 0}}, {1, 1}, 1, 1, 0, 0, 1, 1}, // on its centre
   };
   for (const Case &c : cases) {
     for (int i = 0; i < 3; i++) {
@@ -83,8 +76,8 @@ TEST_F(Gravity, ShieldsNearAPointBendOrPushItAndAddUp) {
     }
     float h = c.h, v = c.v;
     ApplyGravity(&h, &v, c.vh, c.vv, 0);
-    EXPECT_NEAR(h, c.wantH, 1e-6) << c.what;
-    EXPECT_NEAR(v, c.wantV, 1e-6) << c.what;
+    EXPECT_NEAR(h, c.wantH, 1e-6) << c.h << "," << c.v;
+    EXPECT_NEAR(v, c.wantV, 1e-6) << c.h << "," << c.v;
   }
 }
 

@@ -13,39 +13,30 @@ protected:
     for (int i = 0; i < numPlayers; i++)
       players[i]->key = "zxcvbn"[i], players[i]->powerUpKey = static_cast<char>('1' + i);
   }
-  // A node that hides for blinkOff ticks when let go.
-  int node(int type, float blinkOff) {
-    const int id = addNode(type, 0, 0);
-    blocks[id].h1 = blinkOff;
-    return id;
-  }
+  int redraws() { return headlessState().redisplays; }
 };
 
-// ---- Player keys ---------------------------------------------------------------------------
 TEST_F(Input, PressRequestsAnAttachAndASecondPressBeforeTheFrameWithdrawsIt) {
   player *p = players[1];
   p->ai = kHuman;
-  const int redraws = headlessState().redisplays;
-  Key('x', 0, 0);
-  EXPECT_EQ(std::make_tuple(p->block, p->attatches), std::make_tuple(kRopeRequested, 1));
-  EXPECT_EQ(headlessState().redisplays, redraws + 1);
-  Key('x', 0, 0);
-  EXPECT_EQ(std::make_tuple(p->block, p->attatches), std::make_tuple(kRopeFree, 1)); // withdrawn
-  Key('x', 0, 0);
-  EXPECT_EQ(p->attatches, 2);
+  for (auto [block, attaches] : {std::make_tuple(kRopeRequested, 1), std::make_tuple(kRopeFree, 1),
+                                 std::make_tuple(kRopeRequested, 2)}) {
+    const int before = redraws();
+    Key('x', 0, 0);
+    EXPECT_EQ(std::make_tuple(p->block, p->attatches, redraws()),
+              std::make_tuple(block, attaches, before + 1));
+  }
   EXPECT_EQ(players[0]->block, kRopeFree);
 }
 
 TEST_F(Input, BotEarlierInTheRosterSwallowsASharedKey) {
   players[3]->ai = kHuman;
-  players[3]->key = 'x'; // players[1] is a bot with the same key
-  const int redraws = headlessState().redisplays;
+  players[3]->key = players[4]->key = 'x'; // players[1] is a bot with the same key
+  const int before = redraws();
   Key('x', 0, 0);
-  EXPECT_EQ(std::make_tuple(players[1]->block, players[3]->block),
-            std::make_tuple(kRopeFree, kRopeFree));
-  EXPECT_EQ(headlessState().redisplays, redraws); // no redraw either
+  EXPECT_EQ(std::make_tuple(players[1]->block, players[3]->block, redraws()),
+            std::make_tuple(kRopeFree, kRopeFree, before)); // no redraw either
   players[1]->ai = kHuman; // a bot after the human does not stop it
-  players[4]->key = 'x';
   Key('x', 0, 0);
   EXPECT_EQ(std::make_tuple(players[1]->block, players[3]->block, players[4]->block),
             std::make_tuple(kRopeRequested, kRopeRequested, kRopeFree));
@@ -60,12 +51,12 @@ TEST_F(Input, LettingGoHidesBlinkReleaseNodesAndRemovesAnyNodeInABlinkMatch) {
   } cases[] = {{kDeathmatch, kNodeBlinkRelease, 40}, {kDeathmatch, kNodeStill, 0},
                {kBlinkMatch, kNodeBlinkRelease, -1}, {kBlinkMatch, kNodeStill, -1}};
   for (const Case &c : cases) {
-    gameType = c.game;
-    blockNum = -1;
-    p->block = node(c.type, 40);
+    gameType = c.game, blockNum = -1;
+    p->block = addNode(c.type, 0, 0);
+    blocks[0].h1 = 40; // how long it hides when let go
     Key('z', 0, 0);
-    EXPECT_EQ(p->block, kRopeFree);
-    EXPECT_EQ(blocks[0].blink, c.blink) << "game " << c.game << ", node kind " << c.type;
+    EXPECT_EQ(std::make_tuple(p->block, blocks[0].blink), std::make_tuple(kRopeFree, c.blink))
+        << "game " << c.game << ", node kind " << c.type;
   }
   blocks[0].blink = 0;
   p->block = kRopeRequested; // a pending request is withdrawn, no node touched
@@ -73,7 +64,6 @@ TEST_F(Input, LettingGoHidesBlinkReleaseNodesAndRemovesAnyNodeInABlinkMatch) {
   EXPECT_EQ(std::make_tuple(p->block, blocks[0].blink), std::make_tuple(kRopeFree, 0.f));
 }
 
-// ---- Game-wide keys ----------------------------------------------------------------------------
 TEST_F(Input, GameKeysPauseRestartAndChangeSphereDetail) {
   for (char key : {'p', '+', '+', '-'}) Key(key, 0, 0);
   EXPECT_EQ(std::make_tuple(paused, spheredetail), std::make_tuple(1, 16));
@@ -90,7 +80,6 @@ TEST_F(Input, GameKeysPauseRestartAndChangeSphereDetail) {
   EXPECT_EQ(std::make_tuple(paused, players[2]->block), std::make_tuple(1, kRopeRequested));
 }
 
-// ---- Mouse --------------------------------------------------------------------------------------
 TEST_F(Input, MouseLandsOnTheCentredFourByThreeArea) {
   struct Case {
     int w, h, px, py, mouseH, mouseV;

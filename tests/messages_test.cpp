@@ -1,16 +1,17 @@
 // Floating messages and the power-up spawn.
 #include "world_fixture.h"
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <tuple>
+#include <vector>
+
+using std::make_tuple;
 
 class Messages : public World {
 protected:
-  void SetUp() override {
-    World::SetUp();
-    speedMult = 0.5f;
-  }
+  void SetUp() override { World::SetUp(), speedMult = 0.5f; }
   int countText(const char *text) {
     int n = 0;
     for (messList *m = firstMessage; m; m = m->tail) n += std::strcmp(m->head.text, text) == 0;
@@ -32,17 +33,28 @@ TEST_F(Messages, UsingThePowerUpBurstsTheLabelIntoLettersThatLiveTheirLifetime) 
   for (int i = 9; i >= 0; i--, m = m->tail) {
     letters += m->head.text;
     EXPECT_NEAR(m->head.h, 2 - 0.4f + 0.16f * i, 1e-5);
-    EXPECT_EQ(std::make_tuple(m->head.lifetime, m->head.flagP), std::make_tuple(100.f, nullptr));
+    EXPECT_EQ(make_tuple(m->head.lifetime, m->head.flagP), make_tuple(100.f, nullptr));
   }
-  EXPECT_EQ(letters, "mBelcitraP");
-  EXPECT_EQ(m->head.flagP, nullptr); // the label itself stops watching and goes
-  EXPECT_LT(m->head.lifetime, 0);
+  EXPECT_EQ(make_tuple(letters, m->head.flagP), make_tuple(std::string("mBelcitraP"), nullptr));
+  EXPECT_LT(m->head.lifetime, 0); // the label itself stops watching and goes
   // Letters live 100 ticks, half a tick a frame, and go on the frame after they run out.
-  for (int pass = 0; pass < 202; pass++) {
+  for (int pass = 0; pass < 202; pass++, DrawMessages(firstMessage))
     ASSERT_EQ(CountMessages(), pass == 0 ? 11 : 10) << pass;
-    DrawMessages(firstMessage);
-  }
   EXPECT_EQ(CountMessages(), 0);
+}
+
+// A following message is pulled 0.05 toward its point and damped by 1 - 0.05 s; it never ages.
+TEST_F(Messages, FollowingMessageIsPulledTowardItsPointAndDamped) {
+  float ph = 0, pv = 0;
+  int held = kPowerNova;
+  PushMessage(3, 4, 0.1f, 0, 100, "Nova", &ph, &pv, &held, held);
+  DrawMessages(firstMessage);
+  const message &m = firstMessage->head;
+  EXPECT_NEAR(m.hv, (0.1f - 0.5f * 0.03f) * 0.975f, 1e-7); // 3/5 of the pull across
+  EXPECT_NEAR(m.vv, -0.5f * 0.04f * 0.975f, 1e-7);
+  EXPECT_NEAR(m.h, 3 + 0.5f * m.hv, 1e-6);
+  EXPECT_NEAR(m.v, 4 + 0.5f * m.vv, 1e-6);
+  EXPECT_EQ(m.lifetime, 100);
 }
 
 TEST_F(Messages, DoubleShotgunBurstsOneWordPerShotAndABombLeavesAFollowingDetonator) {
@@ -51,50 +63,43 @@ TEST_F(Messages, DoubleShotgunBurstsOneWordPerShotAndABombLeavesAFollowingDetona
   held = kPowerShotgunSecond;
   DrawMessages(firstMessage);
   EXPECT_EQ(CountMessages(), 7); // "Double" in letters, and the label now "Shotgun"
+  const message &shotgun = firstMessage->tail->tail->tail->tail->tail->tail->head;
+  EXPECT_EQ(make_tuple(std::string(shotgun.text), shotgun.h, shotgun.flagV),
+            make_tuple(std::string("Shotgun"), 0.6f, kPowerShotgunSecond));
   DrawMessages(firstMessage);
   EXPECT_EQ(countText("Shotgun"), 1); // waits for the second shot
   held = kPowerNone;
   for (int i = 0; i < 3; i++) DrawMessages(firstMessage);
-  EXPECT_EQ(std::make_tuple(countText("Shotgun"), CountMessages()), std::make_tuple(0, 13));
-
+  EXPECT_EQ(make_tuple(countText("Shotgun"), CountMessages()), make_tuple(0, 13));
   ClearMessages();
   held = kPowerNovaBomb;
   float bh = 5, bv = 5;
   PushMessage(0, 0, 0, 0, 100, "Nova Bomb", &bh, &bv, &held, held);
   held = kPowerBombInFlight;
   DrawMessages(firstMessage);
-  ASSERT_STREQ(firstMessage->head.text, "Detonator");
-  EXPECT_EQ(firstMessage->head.flagV, kPowerBombInFlight);
+  const message &detonator = firstMessage->head;
+  EXPECT_STREQ(detonator.text, "Detonator");
+  EXPECT_EQ(make_tuple(detonator.flagV, detonator.lifetime, detonator.hCenter),
+            make_tuple(kPowerBombInFlight, 60.f, &bh));
   for (int i = 0; i < 400; i++) DrawMessages(firstMessage);
   EXPECT_EQ(countText("Detonator"), 1); // follows and never ages while the bomb flies
   EXPECT_NEAR(firstMessage->head.h, 5, 1.0);
   held = kPowerNone;
-  DrawMessages(firstMessage);
-  DrawMessages(firstMessage);
+  DrawMessages(firstMessage), DrawMessages(firstMessage);
   EXPECT_EQ(countText("Detonator"), 0);
 }
 
 // ---- Spawn ---------------------------------------------------------------------------------
-class Spawn : public World {
-protected:
-  void SetUp() override {
-    World::SetUp();
-    speedMult = 0.5f;
-    blockNum = 0;
-    powerUpsInList = 1;
-    powerUpList[0] = kPowerNova;
-  }
-};
-
 // Nothing spawns in these cases, yet each frame still draws its numbers, so a seeded game
 // stays in step whatever happens.
-TEST_F(Spawn, NothingSpawnsWhenPausedInArcadeOffWithoutNodesOrFromAnEmptyBag) {
+TEST_F(World, NothingSpawnsWhenPausedInArcadeOffWithoutNodesOrFromAnEmptyBag) {
+  speedMult = 0.5f, powerUpList[0] = kPowerNova;
   struct Case {
     const char *what;
     int paused, arcade, infrequency, lastNode, bag, draws;
-  } cases[] = {{"paused", 1, 0, 301, 0, 1, 2}, {"arcade", 0, 1, 301, 0, 1, 2},
-               {"off", 0, 0, 0, 0, 1, 2},      {"no nodes", 0, 0, 1, -1, 1, 3},
-               {"empty bag", 0, 0, 1, 0, 0, 3}};
+  } cases[] = {
+      {"paused", 1, 0, 301, 0, 1, 2}, {"arcade", 0, 1, 301, 0, 1, 2}, {"off", 0, 0, 0, 0, 1, 2},
+      {"no nodes", 0, 0, 1, -1, 1, 3}, {"empty bag", 0, 0, 1, 0, 0, 3}};
   for (const Case &c : cases) {
     paused = c.paused, arcadeMode = c.arcade, powerUpInfrequency = c.infrequency;
     blockNum = c.lastNode, powerUpsInList = c.bag;
@@ -109,21 +114,25 @@ TEST_F(Spawn, NothingSpawnsWhenPausedInArcadeOffWithoutNodesOrFromAnEmptyBag) {
   }
 }
 
-TEST_F(Spawn, TheBagDecidesWhatSpawns) {
-  blockNum = 3;
-  powerUpInfrequency = 1; // N = 2: a spawn on about every other frame
-  powerUpsInList = 10;
-  for (int i = 0; i < 9; i++) powerUpList[i] = kPowerNova;
-  powerUpList[9] = kPowerChase;
-  int novas = 0, chases = 0;
-  for (int frame = 0; frame < 4000; frame++) {
+// Each frame draws two numbers, then the chance, then the node, then the bag entry.
+TEST_F(World, SpawnDrawsComeInTheirOrderFromTheGameSource) {
+  speedMult = 0.5f, blockNum = 3, powerUpInfrequency = 1; // one chance in 2
+  const int bag[3] = {kPowerNova, kPowerChase, kPowerSlam};
+  std::copy(bag, bag + 3, powerUpList);
+  powerUpsInList = 3;
+  std::vector<int> draws(200);
+  gameSrand(5);
+  for (int &d : draws) d = gameRand();
+  gameSrand(5);
+  size_t k = 0;
+  int spawns = 0;
+  for (int frame = 0; frame < 30; frame++) {
     for (int i = 0; i <= blockNum; i++) blocks[i].powerUp = kPowerNone;
     PowerUpSpawnStep();
-    for (int i = 0; i <= blockNum; i++) {
-      novas += blocks[i].powerUp == kPowerNova;
-      chases += blocks[i].powerUp == kPowerChase;
-    }
+    int want[4] = {0, 0, 0, 0};
+    k += 3; // two discarded, then the chance
+    if (draws[k - 1] % 2 == 0) want[draws[k] % 4] = bag[draws[k + 1] % 3], k += 2, spawns++;
+    for (int i = 0; i < 4; i++) EXPECT_EQ(blocks[i].powerUp, want[i]) << "frame " << frame;
   }
-  EXPECT_GT(novas + chases, 1500);
-  EXPECT_NEAR(static_cast<double>(novas) / (novas + chases), 0.9, 0.03);
+  EXPECT_EQ(make_tuple(spawns > 5, gameRand()), make_tuple(true, draws[k]));
 }

@@ -6,36 +6,30 @@
 #include <tuple>
 #include <vector>
 
+using std::make_tuple;
+
 class Motion : public World {
 protected:
   void SetUp() override {
-    World::SetUp();
-    arena();
+    World::SetUp(), arena();
     for (int i = 0; i < numPlayers; i++) players[i]->ai = kHuman; // no bot steering
     ball = players[0];
   }
   int node(float h, float v, int type = kNodeStill) { return addNode(type, h, v); }
   // A ball at (h, v) with velocity (vh, vv), on a rope of the given length to node id.
-  void tied(player *p, int id, float length, float h, float v, float vh, float vv) {
-    placeBall(p, h, v, vh, vv);
-    p->block = id;
-    p->distance = length;
+  void tied(int id, float length, float h, float v, float vh, float vv) {
+    placeBall(ball, h, v, vh, vv);
+    ball->block = id, ball->distance = length;
   }
-  // Asks for a rope and takes one step.
-  void grab(player *p) {
-    p->block = kRopeRequested;
-    MovePlayer(p);
-  }
+  void grab(player *p) { p->block = kRopeRequested, MovePlayer(p); }
   // One more step, which must be a free fall from the velocity the ball has now.
   void expectFreeFall() {
     const float vh = ballVH(ball), vv = ballVV(ball);
     MovePlayer(ball);
     EXPECT_TRUE(movesBy(ball, vh, vv - 0.0025f));
   }
-  static float dist(const player *p, const block &b) {
-    return std::hypot(ballH(p) - b.h, ballV(p) - b.v);
-  }
-  static float speed(const player *p) { return std::hypot(ballVH(p), ballVV(p)); }
+  float dist(int id) { return std::hypot(ballH(ball) - blocks[id].h, ballV(ball) - blocks[id].v); }
+  float speed() { return std::hypot(ballVH(ball), ballVV(ball)); }
   player *ball = nullptr;
 };
 
@@ -44,66 +38,84 @@ TEST_F(Motion, FreeBallKeepsItsVelocityAndFallsAQuarterAsMuchWithTurbo) {
   placeBall(ball, 1, 2, 0.1f, 0.2f);
   ball->anglev = 0.25f;
   MovePlayer(ball);
-  EXPECT_EQ(std::make_tuple(ball->frame, ball->graphicAngle), std::make_tuple(2, 0.25f));
+  EXPECT_EQ(make_tuple(ball->frame, ball->graphicAngle), make_tuple(2, 0.25f));
   EXPECT_NEAR(std::hypot(ball->trailX - 1.1f, ball->trailY - 2.2f), 0, 1e-6); // the inertial spot
   EXPECT_TRUE(movesBy(ball, 0.1f, 0.2f - 0.0025f));
-  ball->turbo = 3;
-  const float before = ballVV(ball);
+  for (float turbo : {3.0f, 0.0f}) { // a run-out turbo gives full gravity again
+    const float before = ballVV(ball);
+    ball->turbo = turbo;
+    MovePlayer(ball);
+    EXPECT_NEAR(ballVV(ball), before - (turbo > 0 ? 0.000625f : 0.0025f), 1e-6) << turbo;
+    EXPECT_EQ(gravity, kNormalGravity); // restored exactly after the call
+  }
+  ball->frame = 99; // past the end of the ring: slot 0, older entries kept
+  ball->x[98] = 0, ball->x[99] = 0.25f, ball->x[1] = 7;
   MovePlayer(ball);
-  EXPECT_NEAR(ballVV(ball), before - 0.000625f, 1e-6);
-  EXPECT_EQ(gravity, kNormalGravity); // restored exactly after the call
-}
-
-TEST_F(Motion, StepPastTheEndOfTheRingWritesSlotZero) {
-  placeBall(ball, 0, 0, 0, 0);
-  ball->frame = 99;
-  ball->x[98] = 0, ball->x[99] = 0.25f, ball->x[1] = 7; // x[1] is an older entry that must stay
-  MovePlayer(ball);
-  EXPECT_EQ(std::make_tuple(ball->frame, ball->x[0], ball->x[99], ball->x[1], ballVH(ball)),
-            std::make_tuple(100, .5f, .25f, 7.f, .25f));
+  EXPECT_EQ(make_tuple(ball->frame, ball->x[0], ball->x[1], ballVH(ball)),
+            make_tuple(100, .5f, 7.f, .25f));
 }
 
 TEST_F(Motion, AttachReachesOnlyStrictlyInsideMaxDistAndCollectsThePowerUp) {
-  gravity = 0;
-  maxDist = 3;
+  gravity = 0, maxDist = 3;
   placeBall(ball, 0, 0, 0, 0);
   node(3, 0);
   grab(ball);
   EXPECT_EQ(ball->block, kRopeFree); // dropped, not left pending
   const int near = node(0, 2.5f);
-  blocks[near].powerUp = kPowerShield;
-  grab(ball);
-  EXPECT_FLOAT_EQ(ball->distance, 2.5f); // the grab step pays out no rope
-  EXPECT_EQ(std::make_tuple(ball->block, ball->powerUpType, ball->powerups, blocks[near].powerUp),
-            std::make_tuple(near, kPowerShield, 1, kPowerNone));
+  using Follow = std::tuple<float *, float *, int *>;
+  for (int follow : {1, 0}) {
+    useFollowMessages = follow;
+    blocks[near].powerUp = kPowerShotgun;
+    placeBall(ball, 0, 0, 0.1f, 0);
+    ball->anglev = 9;
+    grab(ball);
+    // The rope is as long as the grab found it; the spin is what this step swept round the node.
+    EXPECT_FLOAT_EQ(ball->distance, std::hypot(0.1f, 2.5f));
+    EXPECT_EQ(make_tuple(ball->block, ball->powerUpType, blocks[near].powerUp),
+              make_tuple(near, kPowerShotgun, kPowerNone));
+    EXPECT_NEAR(ball->anglev, -0.03998f, 1e-5);
+    // The label, not the name, trails the ball until the power-up is used.
+    const message &m = firstMessage->head;
+    EXPECT_STREQ(m.text, "Double Shotgun");
+    EXPECT_EQ(make_tuple(m.h, m.v, m.hv, m.vv, m.lifetime, m.flagV),
+              make_tuple(.1f, 0.f, .1f, 0.f, 100.f, kPowerShotgun));
+    EXPECT_EQ(Follow(m.hCenter, m.vCenter, m.flagP),
+              follow ? Follow(&ball->trailX, &ball->trailY, &ball->powerUpType) : Follow());
+  }
   blocks[near].powerUp = 77; // not in the catalogue: held, silently
   grab(ball);
-  EXPECT_EQ(std::make_tuple(ball->powerUpType, ball->powerups), std::make_tuple(77, 2));
-  // In domination a grab captures a checkpoint for the ball's team.
-  gameType = kDomination;
-  blocks[near].checkPoint = kDominationNeutral;
-  placeBall(players[5], 0, 0, 0, 0); // team 1
-  grab(players[5]);
-  EXPECT_EQ(blocks[near].checkPoint, 5);
-  grab(ball);
-  EXPECT_EQ(blocks[near].checkPoint, 0);
+  EXPECT_EQ(make_tuple(ball->powerUpType, ball->powerups, firstMessage->head.text[0]),
+            make_tuple(77, 3, '\0'));
+}
+
+// In domination a grab takes a checkpoint for the ball's team, whoever held it.
+TEST_F(Motion, DominationGrabCapturesCheckpointsForTheBallsTeam) {
+  const int id = node(0, 1);
+  struct Case { int game, team, before, after; } cases[] = {
+      {kDomination, 1, kDominationNeutral, 5}, {kDomination, 0, 5, 0}, {kDomination, 1, 0, 5},
+      {kDomination, 0, 0, 0}, {kDomination, 1, kNoCheckPoint, kNoCheckPoint}, {kRace, 1, 2, 2}};
+  for (const Case &c : cases) {
+    gameType = c.game, blocks[id].checkPoint = c.before;
+    player *p = players[c.team ? 5 : 0];
+    placeBall(p, 0, 0, 0, 0);
+    grab(p);
+    EXPECT_EQ(blocks[id].checkPoint, c.after) << c.game << " " << c.team << " " << c.before;
+  }
 }
 
 // ---- Rope ---------------------------------------------------------------------------------------
 TEST_F(Motion, RopeKeepsTheCircleSpeedsUpAboutThreePercentAndFlingsOnTheTangent) {
   const int id = node(0, 0);
-  tied(ball, id, 2, 2, 0, 0, 0.1f); // anticlockwise, fast enough to outrun the pay-out
-  float last = speed(ball), angle = 0;
-  for (int k = 1; k <= 10; k++) {
+  tied(id, 2, 2, 0, 0, 0.1f); // anticlockwise, fast enough to outrun the pay-out
+  float last = speed(), angle = 0;
+  for (int k = 1; k <= 10; k++, last = speed()) {
     angle += ball->anglev;
     MovePlayer(ball);
-    EXPECT_NEAR(dist(ball, blocks[id]), ball->distance, 1e-3) << "step " << k;
-    EXPECT_GT(speed(ball) / last, 1.02f) << "step " << k;
-    EXPECT_LT(speed(ball) / last, 1.0301f) << "step " << k;
-    last = speed(ball);
+    EXPECT_NEAR(dist(id), ball->distance, 1e-3) << "step " << k;
+    EXPECT_TRUE(speed() / last > 1.02f && speed() / last < 1.0301f) << "step " << k;
   }
-  // atan2 of h over v: anticlockwise sweeps negative
-  EXPECT_NEAR(ball->anglev, -last / 2.01f, 0.01f * last);
+  EXPECT_NEAR(ball->anglev,
+              -last / 2.01f, 0.01f * last); // atan2 of h over v: anticlockwise is negative
   EXPECT_FLOAT_EQ(ball->graphicAngle, angle);
   EXPECT_NEAR(ball->distance, 2.01f, 1e-5);
   ball->block = kRopeFree;
@@ -113,10 +125,10 @@ TEST_F(Motion, RopeKeepsTheCircleSpeedsUpAboutThreePercentAndFlingsOnTheTangent)
 TEST_F(Motion, SlackRopeLeavesTheBallInsideButStillSpeedsItAndARigidOnePullsItOut) {
   rigidStrings = 0;
   const int id = node(0, 0);
-  tied(ball, id, 2, 1, 0, 0, 0.1f);
+  tied(id, 2, 1, 0, 0, 0.1f);
   MovePlayer(ball);
   EXPECT_TRUE(movesBy(ball, 0, 0.103f)); // 3 % gain, no gravity on a rope
-  EXPECT_LT(dist(ball, blocks[id]), 1.1f);
+  EXPECT_LT(dist(id), 1.1f);
   alwaysGravity = 1;
   placeBall(ball, 1, 0, 0, 0.1f);
   MovePlayer(ball);
@@ -124,106 +136,108 @@ TEST_F(Motion, SlackRopeLeavesTheBallInsideButStillSpeedsItAndARigidOnePullsItOu
   rigidStrings = 1; // a rigid rope pulls the ball out to its length, with no gain that step
   placeBall(ball, 1, 0, 0, 0.1f);
   MovePlayer(ball);
-  EXPECT_NEAR(dist(ball, blocks[id]), ball->distance, 2e-3);
+  EXPECT_NEAR(dist(id), ball->distance, 2e-3);
 }
 
 TEST_F(Motion, RopeGoingTautTakesSpeedAndANodeBlinkingOutHoldsOnceMore) {
   const int id = node(0, 0);
-  for (float vv : {0.0f, 0.1f}) { // straight out, and slanting out
-    tied(ball, id, 2, 2, 0, 0.1f, vv);
+  for (float vv : {0.0f, 0.1f}) { // straight out, and slanting out: left on the circle, no gain
+    tied(id, 2, 2, 0, 0.1f, vv);
     MovePlayer(ball);
-    EXPECT_NEAR(dist(ball, blocks[id]), 2.001f, 1e-5) << vv; // left on the circle
-    EXPECT_LT(speed(ball), std::hypot(0.1f, vv) * 0.9f) << vv; // and no gain that step
+    EXPECT_NEAR(dist(id), 2.001f, 1e-5) << vv;
+    EXPECT_LT(speed(), std::hypot(0.1f, vv) * 0.9f) << vv;
   }
   blocks[id].blink = 5;
-  tied(ball, id, 2, 2, 0, 0, 0.2f);
+  tied(id, 2, 2, 0, 0, 0.2f);
   MovePlayer(ball);
-  EXPECT_NEAR(dist(ball, blocks[id]), 2.001f, 1e-3); // still held this step
+  EXPECT_NEAR(dist(id), 2.001f, 1e-3); // still held this step
   EXPECT_EQ(ball->block, kRopeFree);
   expectFreeFall();
 }
 
 TEST_F(Motion, StunTurnsTheRopeIntoAFreshGrabOnEveryStep) {
-  const int far = node(-2.5f, 0);
-  const int near = node(1, 0);
-  tied(ball, far, 2.5f, 0, 0, 0, 0);
+  const int far = node(-2.5f, 0), near = node(1, 0);
+  tied(far, 2.5f, 0, 0, 0, 0);
   ball->moveDelay = 1;
   for (float stun : {0.5f, 0.0f}) {
     MovePlayer(ball);
-    EXPECT_EQ(std::make_tuple(ball->block, ball->moveDelay), std::make_tuple(near, stun));
-    EXPECT_NEAR(ball->distance, dist(ball, blocks[near]), 1e-6); // the nearest, where it is now
+    EXPECT_EQ(make_tuple(ball->block, ball->moveDelay), make_tuple(near, stun));
+    EXPECT_NEAR(ball->distance, dist(near), 1e-6); // the nearest, where it is now
   }
   EXPECT_NEAR(ballVV(ball), -0.005f, 1e-6); // free for a moment each step: gravity acts
   const float grabbed = ball->distance;
   MovePlayer(ball); // stun over: held on the rope, which pays out
-  EXPECT_EQ(ball->block, near);
-  EXPECT_FLOAT_EQ(ball->distance, grabbed + 0.001f);
+  EXPECT_EQ(make_tuple(ball->block, ball->distance), make_tuple(near, grabbed + 0.001f));
 }
 
+// A bungie rope is a spring: a tenth of the offset from the node per tick.
+TEST_F(Motion, BungieRopePullsTowardTheNodeUntilItsTimeRunsOut) {
+  const int id = node(0, 0);
+  tied(id, 2, 2, 0, 0, 0.1f);
+  ball->bungie = 1;
+  MovePlayer(ball);
+  EXPECT_TRUE(std::abs(ballH(ball) - 1.9f) < 1e-6 && std::abs(ballV(ball) - 0.095f) < 1e-6);
+  EXPECT_NEAR(ball->anglev, -0.049958f, 1e-5);
+  EXPECT_EQ(ball->bungie, 0.5f);
+  MovePlayer(ball);
+  EXPECT_EQ(ball->bungie, 0);
+  EXPECT_LT(dist(id), 1.9f);
+  MovePlayer(ball); // an ordinary rope again
+  EXPECT_NEAR(dist(id), ball->distance, 1e-5);
+}
+
+// The rope's pull on the ball pushes an unstable node by the ball's share of the two masses.
 TEST_F(Motion, RopeReactionPushesUnstableNodesByMassShare) {
-  const int id = node(0, 0, kNodeUnstable);
+  const int id = node(0, 0, kNodeUnstable), still = node(5, 0);
   blocks[id].period = 3; // the node's mass
-  tied(ball, id, 1.5f, 2, 0, 0, 0.1f);
-  MovePlayer(ball);
-  // The rope moved the ball from its inertial spot: the node takes 1/(1+3) of it.
-  EXPECT_NEAR(blocks[id].h2, (ball->trailX - ballH(ball)) / 4, 1e-6);
-  EXPECT_NEAR(blocks[id].v2, (ball->trailY - ballV(ball)) / 4, 1e-6);
-  const int still = node(5, 0);
-  tied(ball, still, 1.5f, 7, 0, 0, 0.1f);
-  MovePlayer(ball);
-  EXPECT_EQ(blocks[still].h2, 0);
-  gameType = kUnstableMatch; // every node is pushed, as if of mass 5
-  placeBall(ball, 7, 0, 0, 0.1f);
-  MovePlayer(ball);
-  EXPECT_NEAR(blocks[still].h2, (ball->trailX - ballH(ball)) / 6, 1e-6);
+  // In an unstable match every node is pushed, as if of mass 5.
+  for (auto [n, game, share] : {make_tuple(id, kDeathmatch, 4.f),
+                                make_tuple(still, kDeathmatch, 0.f),
+                                make_tuple(still, kUnstableMatch, 6.f)}) {
+    gameType = game;
+    tied(n, 1.5f, blocks[n].h + 2, 0, 0, 0.1f);
+    MovePlayer(ball);
+    EXPECT_NEAR(blocks[n].h2, share ? (ball->trailX - ballH(ball)) / share : 0, 1e-6) << n << game;
+    EXPECT_NEAR(blocks[n].v2, share ? (ball->trailY - ballV(ball)) / share : 0, 1e-6) << n << game;
+  }
 }
 
 // ---- Deaths -------------------------------------------------------------------------------------
 TEST_F(Motion, LeavingTheArenaCreditsOnlyAStunnedHitByOneOfTheFirstSix) {
   AddPlayer(0, 1); // roster index 6
-  struct Case {
-    float h, v, vh, vv, moveDelay;
-    int lastHit, deaths, kills;
-  } cases[] = {
+  struct Case { float h, v, vh, vv, moveDelay; int lastHit, deaths, kills; } cases[] = {
       {9.5f, 0, 0.75f, 0, 1, 2, 1, 1},  {9.5f, 0, 0.75f, 0, 0, 2, 1, 0},
       {9.5f, 0, 0.75f, 0, 1, -1, 1, 0}, {9.5f, 0, 0.75f, 0, 1, 6, 1, 0},
-      {9.9f, -9.9f, 0.25f, -0.25f, 2, 3, 2, 2}, // a corner counts both edges
+      {9.9f, -9.9f, 0.25f, -0.25f, 2, 3, 2, 2}, // a corner counts twice
       {-9.9f, 9.9f, -0.25f, 0.25f, 0, 3, 2, 0},
       {9.5f, -10, 0.5f, 0, 1, 2, 0, 0}, // exactly on two edges is still inside
   };
   for (const Case &c : cases) {
     for (int i = 0; i < numPlayers; i++) players[i]->playerKills[0] = 0;
-    ball->suicides = 0;
     placeBall(ball, c.h, c.v, c.vh, c.vv);
-    ball->moveDelay = c.moveDelay;
-    ball->lastHit = c.lastHit;
+    ball->suicides = 0, ball->moveDelay = c.moveDelay, ball->lastHit = c.lastHit;
     MovePlayer(ball);
-    SCOPED_TRACE(testing::Message() << c.h << "," << c.v << " hit by " << c.lastHit);
-    EXPECT_EQ(ball->alive, c.deaths == 0);
-    EXPECT_EQ(c.lastHit >= 0 ? players[c.lastHit]->playerKills[0] : 0, c.kills);
-    EXPECT_EQ(ball->suicides, c.deaths - c.kills);
+    const int kills = c.lastHit >= 0 ? players[c.lastHit]->playerKills[0] : 0;
+    EXPECT_EQ(make_tuple(ball->alive, kills, ball->suicides),
+              make_tuple(c.deaths == 0, c.kills, c.deaths - c.kills))
+        << c.h << "," << c.v << " hit by " << c.lastHit;
   }
 }
 
 TEST_F(Motion, RadiusOutOfRangeKillsWithoutCreditAndRestoresTheDefaultSize) {
-  struct Case {
-    float radius, mass;
-    bool dies;
-    float massAfter; // by the cube of the size
-  } cases[] = {
+  // The mass follows the cube of the size.
+  struct Case { float radius, mass; bool dies; float massAfter; } cases[] = {
       {.1f, 1, false, 1}, {6, 1, false, 1}, {.05f, .5f, true, 108}, {7.5f, 1, true, 1 / 15625.f}};
   for (const Case &c : cases) {
     placeBall(ball, 0, 0, 0, 0);
     ball->radius = c.radius, ball->mass = c.mass, ball->sizeChange = 9;
     ball->moveDelay = 1, ball->lastHit = 2;
     MovePlayer(ball);
-    SCOPED_TRACE(c.radius);
-    EXPECT_EQ(ball->alive, !c.dies);
-    EXPECT_FLOAT_EQ(ball->radius, c.dies ? 0.3f : c.radius);
-    EXPECT_NEAR(ball->mass, c.massAfter, 1e-3 * c.massAfter);
-    EXPECT_EQ(ball->sizeChange, c.dies ? 0 : 9);
+    EXPECT_EQ(make_tuple(ball->alive, ball->radius, ball->sizeChange),
+              make_tuple(!c.dies, c.dies ? 0.3f : c.radius, c.dies ? 0.f : 9.f)) << c.radius;
+    EXPECT_NEAR(ball->mass, c.massAfter, 1e-3 * c.massAfter) << c.radius;
   }
-  EXPECT_EQ(std::make_tuple(players[2]->playerKills[0], ball->suicides), std::make_tuple(0, 0));
+  EXPECT_EQ(make_tuple(players[2]->playerKills[0], ball->suicides), make_tuple(0, 0));
 }
 
 TEST_F(Motion, PuckBouncesBackAtHalfSpeedOnlyInPuckGamesAndNeverFallsOrDies) {
@@ -247,22 +261,19 @@ TEST_F(Motion, SlowedBallMovesOnOneFrameInFour) {
   for (int k = 0; k < 11; k++, moved.push_back(slowed->frame)) DoPlayer(ball), DoPlayer(slowed);
   // Steps on frames 4 and 8 of the first roster ball's count, then every frame once the slow ends.
   EXPECT_EQ(moved, (std::vector<int>{1, 1, 1, 2, 2, 2, 2, 3, 4, 5, 6}));
-  EXPECT_EQ(std::make_tuple(ball->frame, slowed->slow), std::make_tuple(12, 0.f));
+  EXPECT_EQ(make_tuple(ball->frame, slowed->slow), make_tuple(12, 0.f));
 }
 
 TEST_F(Motion, TimeStopPauseAndBeingOutOfPlayHoldTheBallButThePuckAlwaysSteps) {
   placeBall(ball, 0, 0, 0.1f, 0);
-  ball->stop = 1;
-  ball->moveDelay = 5;
+  ball->stop = 1, ball->moveDelay = 5;
   DoPlayer(ball); // held, and a time stop clears the stun
-  EXPECT_EQ(std::make_tuple(ball->frame, ball->stop, ball->moveDelay),
-            std::make_tuple(1, .5f, 0.f));
+  EXPECT_EQ(make_tuple(ball->frame, ball->stop, ball->moveDelay), make_tuple(1, .5f, 0.f));
   DoPlayer(ball); // the stop runs out during this frame: the ball moves at once
   EXPECT_EQ(ball->frame, 2);
   paused = 1;
   DoPlayer(ball);
-  paused = 0;
-  ball->alive = 0;
+  paused = 0, ball->alive = 0;
   DoPlayer(ball);
   ball->alive = 1, ball->active = 0;
   DoPlayer(ball);

@@ -1,4 +1,4 @@
-// Start-up roster, frame-rate regulation, window shape, round resets and the first frames.
+// Start-up roster, frame-rate regulation, the frame's own steps, window shape and the resets.
 #include "world_fixture.h"
 
 #include "gl/headless.h"
@@ -8,6 +8,9 @@
 #include <chrono>
 #include <cmath>
 #include <tuple>
+#include <utility>
+
+using std::make_tuple;
 
 namespace {
 double fakeNow = 0;
@@ -15,101 +18,75 @@ double fakeNow = 0;
 double creepingClock() { return fakeNow += 0.0001; }
 } // namespace
 
-// ---- Roster ------------------------------------------------------------------------------
 TEST_F(World, DefaultRosterHasSixBallsWhoseLooksMatchTheirAnnouncerNames) {
   roster();
   ASSERT_EQ(numPlayers, 6);
   const char *colours[] = {"Red", "Yellow", "Orange", "Purple", "Green", "Blue"};
   for (int i = 0; i < 6; i++) {
-    EXPECT_STREQ(players[i]->sound, colours[i]);
-    EXPECT_STREQ(players[i]->name, colours[i]);
-    EXPECT_EQ(players[i]->playerID, i);
-    EXPECT_EQ(players[i]->active, i == 0 || i == 5) << i; // one ball a team starts in play
+    const player *p = players[i];
+    EXPECT_EQ(make_tuple(std::string(p->sound), std::string(p->name), p->playerID, p->active),
+              make_tuple(std::string(colours[i]), std::string(colours[i]), i, i % 5 == 0));
   }
-  EXPECT_EQ(std::make_tuple(players[5]->r, players[5]->b), std::make_tuple(0.f, 1.f)); // "Blue"
-  EXPECT_EQ(std::make_tuple(teamLeaders[0], teamLeaders[1], it),
-            std::make_tuple(players[0], players[5], players[5]));
-  ASSERT_NE(puck, nullptr);
-  EXPECT_EQ(std::make_tuple(puck->playerID, puck->team, puck->sprite),
-            std::make_tuple(kPuckID, kPuckTeam, 0));
-  // Built-in identities run out after six.
-  player *seventh = AddPlayer(1, 2);
-  EXPECT_STREQ(seventh->name, "");
-  EXPECT_EQ(std::make_tuple(seventh->key, seventh->sprite, seventh->block),
-            std::make_tuple('\0', 4, kRopeFree));
+  EXPECT_EQ(make_tuple(teamLeaders[0], teamLeaders[1], it),
+            make_tuple(players[0], players[5], players[5]));
+  EXPECT_EQ(make_tuple(puck->playerID, puck->team, puck->sprite), make_tuple(7, 7, 0));
+  player *seventh = AddPlayer(1, 2); // built-in identities run out after six
+  EXPECT_EQ(make_tuple(seventh->name[0], seventh->key, seventh->sprite, seventh->block),
+            make_tuple('\0', '\0', 4, kRopeFree));
 }
 
-// ---- Frame-rate regulation ------------------------------------------------------------------
-class Regulator : public World {
-protected:
-  void SetUp() override {
-    World::SetUp();
-    SetClock(creepingClock);
-    fakeNow = 0;
-    newTime = 0;
-  }
-  void TearDown() override {
-    SetClock(nullptr);
-    World::TearDown();
-  }
-  void frames(int n, double seconds) {
-    for (int i = 0; i < n; i++) fakeNow += seconds, RegulateFrameRate();
-  }
-};
+TEST_F(World, TeamGamesAreTeamDeathmatchCaptureTheFlagDominationAndAirHockey) {
+  const int team[kNumGameTypes] = {0, 1, 1, 0, 1, 1, 0, 0, 0, 0, 0, 0};
+  for (int type = kFirstGameType; type <= kLastGameType; type++)
+    EXPECT_EQ((gameType = type, isTeamGame()), team[type - kFirstGameType]) << type;
+}
 
-TEST_F(Regulator, SpeedMultRampsOverTwentyFramesThenHoldsHalfATick) {
-  spheredetail = 27;
-  frames(1, 0.025);
-  EXPECT_NEAR(speedMult, 0.025, 1e-6);
-  frames(18, 0.025);
-  EXPECT_LT(speedMult, 0.5f);
-  frames(1, 0.025);
-  EXPECT_NEAR(speedMult, 0.5, 1e-6);
+// Half a tick a frame, averaged over the last twenty; a thousandth more each frame once every
+// human is out, steady again with one back in play, no growth in a match without humans.
+TEST_F(World, FrameStepRampsUpHoldsHalfATickAndGrowsOnlyWhenEveryHumanIsOut) {
+  SetClock(creepingClock);
+  fakeNow = 0, newTime = 0, spheredetail = 27;
+  auto frames = [](int n, double seconds) {
+    for (int i = 0; i < n; i++) fakeNow += seconds, RegulateFrameRate();
+    return speedMult;
+  };
+  EXPECT_NEAR(frames(1, 0.025), 0.025, 1e-6);
+  EXPECT_LT(frames(18, 0.025), 0.5f);
+  EXPECT_NEAR(frames(1, 0.025), 0.5, 1e-6);
   EXPECT_EQ(spheredetail, 30); // more detail while the machine keeps up, to a cap
   spheredetail = 20;
-  frames(50, 0.3); // a slow machine still steps half a tick
-  EXPECT_NEAR(speedMult, 0.5, 1e-5);
+  EXPECT_NEAR(frames(50, 0.3), 0.5, 1e-5); // a slow machine still steps half a tick
   EXPECT_EQ(spheredetail, 20);
-}
-
-TEST_F(Regulator, FastMachinesWaitUntilTheFrameIsDue) {
-  gameSpeed = 2; // a cap of 80 frames a second
-  RegulateFrameRate();
+  for (auto [present, humans, step] :
+       {make_tuple(1, 0, 0.5048), make_tuple(1, 1, 0.5), make_tuple(0, 0, 0.5)})
+    EXPECT_NEAR((playerPresent = present, humansNum = humans, frames(20, 0.025)),
+                step, 1e-4) << present << humans;
+  gameSpeed = 2; // a fast machine waits: 80 frames a second
   const double before = newTime;
   RegulateFrameRate();
-  EXPECT_GE(newTime - before, 0.0125 - 1e-9);
-  EXPECT_LT(newTime - before, 0.0125 + 0.0002);
+  EXPECT_NEAR(newTime - before, 0.0126, 0.0001);
+  SetClock(nullptr);
 }
 
-TEST_F(Regulator, AVirtualClockIsNeverSleptOn) {
-  SetClock(nullptr);
-  fakeNow = newTime = mtime() + 3; // virtual time ahead of the real clock: a sleep would show
+// The frame cap sleeps only on the real clock: a virtual one ahead of it is never slept on.
+TEST_F(World, AVirtualClockIsNeverSleptOn) {
+  fakeNow = newTime = mtime() + 3;
   SetClock(creepingClock);
   const auto start = std::chrono::steady_clock::now();
-  frames(40, 0.025);
+  for (int i = 0; i < 40; i++) fakeNow += 0.025, RegulateFrameRate();
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(500));
-}
-
-TEST_F(Regulator, BotsFinishARoundEverFasterOnceEveryHumanIsOut) {
-  // A thousandth more a frame, averaged over the ring; steady again with a human back in
-  // play, and no growth at all in a match without humans.
-  for (auto [present, humans, step] : {std::make_tuple(1, 0, 0.5048), std::make_tuple(1, 1, 0.5),
-                                       std::make_tuple(0, 0, 0.5)}) {
-    playerPresent = present, humansNum = humans;
-    frames(20, 0.025);
-    EXPECT_NEAR(speedMult, step, 1e-4) << present << " " << humans;
-  }
+  SetClock(nullptr);
 }
 
 // ---- Window ---------------------------------------------------------------------------------
 TEST_F(World, ReshapeKeepsAtLeastTheFourByThreeViewAndAHiddenWindowIdles) {
   const HeadlessState &s = headlessState();
   Reshape(1600, 600); // wide: the height decides
-  EXPECT_EQ(std::make_tuple(s.frustum[1], s.frustum[3], heightRatio),
-            std::make_tuple(double(8.f / 3), 1.0, 1.25f));
+  EXPECT_EQ(make_tuple(s.frustum[1], s.frustum[3], heightRatio),
+            make_tuple(double(8.f / 3), 1.0, 1.25f));
   Reshape(800, 800); // tall: the width decides
-  EXPECT_EQ(std::make_tuple(s.frustum[1], s.frustum[3], s.viewport[2]),
-            std::make_tuple(double(4.f / 3), double(4.f / 3), 800));
+  EXPECT_EQ(make_tuple(s.frustum[1], s.frustum[3], s.viewport[2]),
+            make_tuple(double(4.f / 3), double(4.f / 3), 800));
   Reshape(640, 0); // a minimised window
   EXPECT_TRUE(std::isfinite(ar));
   vis(GLUT_VISIBLE);
@@ -118,138 +95,12 @@ TEST_F(World, ReshapeKeepsAtLeastTheFourByThreeViewAndAHiddenWindowIdles) {
   EXPECT_EQ(s.idle, nullptr);
 }
 
-// ---- Round reset ----------------------------------------------------------------------------
-class RoundReset : public World {
-protected:
-  void SetUp() override {
-    World::SetUp();
-    roster();
-    for (int i = 0; i < 6; i++) {
-      players[i]->hStart = static_cast<float>(i);
-      players[i]->vStart = 10.0f + i;
-      players[i]->hvStart = 0.01f * i;
-    }
-  }
-};
-
-// One ball by ResetPlayer, or every ball by a round reset: the same ball comes back.
-TEST_F(RoundReset, BallComesBackToItsStartButKeepsItsMatch) {
-  randomPos = 0;
-  for (bool round : {false, true}) {
-    SCOPED_TRACE(round ? "ResetPositions" : "ResetPlayer");
-    player *p = players[2];
-    p->hStart = 3, p->vStart = 4, p->hvStart = 0.1f, p->vvStart = -0.2f;
-    p->score = 7, p->suicides = 2, p->shield = 100, p->chase = 40, p->turbo = 9, p->stop = 5;
-    p->alive = 0, p->block = 3, p->moveDelay = 6, p->ghost = 0;
-    round ? ResetPositions() : ResetPlayer(p);
-    EXPECT_FLOAT_EQ(ballH(p), 3.1f);
-    EXPECT_FLOAT_EQ(ballVV(p), -0.2f);
-    EXPECT_EQ(std::make_tuple(p->alive, p->score, p->suicides, p->block),
-              std::make_tuple(1, 7, 2, kRopeFree));
-    // The chase's shield is taken back; turbo is kept.
-    EXPECT_EQ(std::make_tuple(p->shield, p->turbo, p->stop, p->moveDelay, p->ghost),
-              std::make_tuple(60.f, 9.f, 0.f, 0.f, 30.f));
-  }
-  EXPECT_FLOAT_EQ(ballH(players[5]), 5.05f);
-}
-
-TEST_F(RoundReset, SwapsMixPlacesButNotIdentitiesOutsideTeamGames) {
-  for (int type : {kTeamDeathmatch, kDeathmatch}) {
-    SCOPED_TRACE(type);
-    gameType = type;
-    ResetPositions();
-    bool mixed = false;
-    float seen[6];
-    for (int i = 0; i < 6; i++) {
-      seen[i] = ballV(players[i]);
-      mixed = mixed || seen[i] != 10.0f + i;
-    }
-    EXPECT_EQ(mixed, type == kDeathmatch);
-    std::sort(seen, seen + 6);
-    for (int i = 0; i < 6; i++) EXPECT_FLOAT_EQ(seen[i], 10.0f + i); // a permutation
-    EXPECT_STREQ(players[0]->name, "Red");
-  }
-}
-
-TEST_F(RoundReset, SwapExchangesPlaceVelocitySpinAndRope) {
-  placeBall(players[1], 1, 2, 0.1f, 0.2f);
-  placeBall(players[4], 5, 6, -0.3f, 0.4f);
-  players[1]->block = 3, players[1]->anglev = 0.5f, players[1]->distance = 2;
-  players[1]->frame = 57; // rings are read at each ball's own frame
-  players[1]->x[57] = 1, players[1]->y[57] = 2, players[1]->x[56] = 0.9f, players[1]->y[56] = 1.8f;
-  Swap(1, 4);
-  EXPECT_FLOAT_EQ(ballH(players[1]), 5);
-  EXPECT_TRUE(movesBy(players[1], -0.3f, 0.4f));
-  EXPECT_FLOAT_EQ(ballH(players[4]), 1);
-  EXPECT_TRUE(movesBy(players[4], 0.1f, 0.2f));
-  EXPECT_EQ(std::make_tuple(players[4]->block, players[4]->distance, players[4]->anglev),
-            std::make_tuple(3, 2.f, 0.5f));
-  EXPECT_EQ(players[1]->block, kRopeFree);
-  placeBall(players[2], 7, 8, 0.5f, 0);
-  Swap(2, 2);
-  EXPECT_FLOAT_EQ(ballH(players[2]), 7);
-  EXPECT_TRUE(movesBy(players[2], 0.5f, 0));
-}
-
-TEST_F(RoundReset, VanishedNodesReturnUnstableNodesGoHomeAndThePuckPlaysOnlyInItsGames) {
-  blockNum = 3;
-  blocks[0].type = kNodeStill, blocks[0].blink = -1;
-  blocks[1].type = kNodeBlinkPeriodic, blocks[1].blink = 80;
-  blocks[2].type = kNodeBlinkRelease, blocks[2].blink = 80;
-  blocks[3].type = kNodeUnstable, blocks[3].h = 9, blocks[3].h1 = 1, blocks[3].h2 = 0.5f;
-  ResetPositions();
-  EXPECT_EQ(std::make_tuple(blocks[0].blink, blocks[1].blink, blocks[2].blink),
-            std::make_tuple(50.f, 80.f, 50.f));
-  EXPECT_EQ(std::make_tuple(blocks[3].h, blocks[3].h2), std::make_tuple(1.f, 0.f));
-  EXPECT_EQ(puck->alive, 0);
-  gameType = kPinata;
-  puck->mass = 9;
-  ResetPositions();
-  EXPECT_EQ(std::make_tuple(puck->alive, puck->mass, ballH(puck)), std::make_tuple(1, 1.f, 0.f));
-  // An unstable match sets still nodes drifting from where they stand.
-  blockNum = 1;
-  blocks[0].type = kNodeStill, blocks[0].h = 3, blocks[0].v = 4, blocks[0].h2 = 1;
-  blocks[1].type = kNodeOrbiter, blocks[1].h = 5, blocks[1].h1 = 0;
-  PrepareUnstableMatch();
-  EXPECT_EQ(std::make_tuple(blocks[0].h1, blocks[0].v1, blocks[0].h2, blocks[1].h1),
-            std::make_tuple(3.f, 4.f, 0.f, 0.f));
-  // A round start in an unstable match stops every node; a blinking one stays where
-  // it drifted (its h1 is a time), a read "block" line goes home to where it stood.
-  writeFile("level.def", "block 1 2\nblock 5 0\n");
-  ReadLevelFile("level.def");
-  gameType = kUnstableMatch;
-  blocks[0].h = 7, blocks[0].h2 = 1;
-  blocks[1].type = kNodeBlinkRelease, blocks[1].h = 5, blocks[1].h1 = 40, blocks[1].h2 = 1;
-  blockNum = 1;
-  ResetPositions();
-  EXPECT_EQ(std::make_tuple(blocks[0].h, blocks[0].h2, blocks[1].h, blocks[1].h2),
-            std::make_tuple(1.f, 0.f, 5.f, 0.f));
-}
-
-TEST_F(RoundReset, FullResetRereadsPreferencesAndStartsFromTheFirstLevel) {
-  writeFile("level.def", "nextlevel 0\nFirst\nblock 1 1\nnextlevel 1\nSecond\nblock 2 2\n");
-  writeFile("prefs.def", "powerUpAvail 20 3\nsound 3\n");
-  currentLevel = 1, playerPresent = 2;
-  players[0]->score = 4, players[0]->powerUpType = kPowerNova;
-  ResetAll();
-  EXPECT_STREQ(levelname, "First");
-  EXPECT_EQ(std::make_tuple(currentLevel, blockNum, soundMode, powerUpsInList),
-            std::make_tuple(0, 0, 3, 3));
-  EXPECT_EQ(std::make_tuple(players[0]->score, players[0]->powerUpType, playerPresent),
-            std::make_tuple(0, kPowerNone, 0));
-}
-
-// ---- Start-up and frames ----------------------------------------------------------------------
 TEST_F(World, StartUpCreatesMissingPreferencesAndTheFrameRuns) {
   writeFile("level.def", "nextlevel 0\nOnly\nlevel -10 10 7 -7\nblock 0 0\nstart 1 1 0 0\n");
   roster();
   StartupReads(true);
-  const std::string prefs = readFile("prefs.def");
-  EXPECT_NE(prefs.find("player 5 "), std::string::npos);
-  // A first run ships a full bag, and saves it.
-  EXPECT_EQ(powerUpsInList, 43 * 3);
-  EXPECT_NE(prefs.find("#Twiddle\npowerUpAvail 43 3\n"), std::string::npos);
-  EXPECT_NE(prefs.find("powerUpAvail 0 0\n"), std::string::npos);
+  EXPECT_EQ(powerUpsInList, 43 * 3); // a first run ships a full bag, and saves it
+  EXPECT_NE(readFile("prefs.def").find("#Twiddle\npowerUpAvail 43 3\n"), std::string::npos);
   ReadLevelFile(defaultLevels);
   ResetPositions();
   EXPECT_STREQ(levelname, "Only");
@@ -260,5 +111,197 @@ TEST_F(World, StartUpCreatesMissingPreferencesAndTheFrameRuns) {
   EXPECT_EQ(testing::internal::GetCapturedStdout(),
             "done displaying a frame\ndone displaying a frame\n");
   const HeadlessState &s = headlessState();
-  EXPECT_EQ(std::make_tuple(cyclingCount, s.swaps, s.matrixDepth), std::make_tuple(2, 2, 0));
+  EXPECT_EQ(make_tuple(cyclingCount, s.swaps, s.matrixDepth), make_tuple(2, 2, 0));
+}
+
+// ---- The frame ------------------------------------------------------------------------------
+class Frame : public World {
+protected:
+  void SetUp() override { World::SetUp(), arena(), placeBall(players[0], 0, 0, 0, 0); }
+};
+
+// Turbo runs down by the frame step once a frame; while it lasts a ball takes three more
+// steps. The puck's turbo runs down a whole unit.
+TEST_F(Frame, TurboAddsThreeStepsAFrameWhileItLasts) {
+  player *ball = players[0];
+  gameType = kAirHockey;
+  placeBall(puck, 0, 5, 0, 0);
+  struct Case { float turbo; int ballSteps, puckSteps; float ballAfter, puckAfter; } cases[] = {
+      {-1, 1, 1, -1.5f, -1},     {0, 1, 1, 0, 0}, {0.5f, 1, 4, 0, -0.5f},
+      {0.75f, 4, 4, .25f, -.25f}, {5, 4, 4, 4.5f, 4}};
+  for (const Case &c : cases) {
+    ball->turbo = puck->turbo = c.turbo;
+    const int ballFrame = ball->frame, puckFrame = puck->frame;
+    Display();
+    EXPECT_EQ(make_tuple(ball->frame - ballFrame, puck->frame - puckFrame),
+              make_tuple(c.ballSteps, c.puckSteps))
+        << c.turbo;
+    EXPECT_EQ(make_tuple(ball->turbo, puck->turbo), make_tuple(c.ballAfter, c.puckAfter))
+        << c.turbo;
+  }
+  gameType = kDeathmatch; // the puck plays only in air hockey and pinata
+  const int puckFrame = puck->frame;
+  Display();
+  EXPECT_EQ(puck->frame, puckFrame);
+}
+
+TEST_F(Frame, GravityReturnsToNormalTheFrameAfterItsCountdownEnds) {
+  gravity = 0.02f, gravityMode = kGravityPlanetary, gravityResetTime = 0.5f;
+  Display();
+  EXPECT_EQ(make_tuple(gravityResetTime, gravity, gravityMode),
+            make_tuple(0.f, 0.02f, kGravityPlanetary));
+  Display();
+  EXPECT_EQ(make_tuple(gravity, gravityMode), make_tuple(kNormalGravity, kGravityNormal));
+}
+
+TEST_F(Frame, BackgroundFadesATwentiethAFrameAndContrailsRunDownToZero) {
+  backRed = 1, backBlue = 0.5f, contrails = 0.5f;
+  paused = 1; // no point is scored, which would paint the background afresh
+  Display();
+  EXPECT_EQ(make_tuple(backRed, backBlue, contrails),
+            make_tuple(1 - 0.05f, 0.5f * (1 - 0.05f), 0.f));
+  EXPECT_EQ(headlessVertices().at(0).color[3], 0.1f); // the old picture shows through
+  Display();
+  EXPECT_EQ(contrails, 0);
+}
+
+TEST_F(Frame, CameraMovesAFifthOfTheWayToWhatItFrames) {
+  levelLeft = levelBottom = -100, levelRight = levelTop = 100;
+  players[0]->ai = kHuman;
+  placeBall(players[0], 10, 5, 0, 0);
+  actualScale = 0.5f;
+  FrameCamera();
+  EXPECT_EQ(make_tuple(actualScreenH, actualScreenV, actualScale), make_tuple(2.f, 1.f, 0.6f));
+  FrameCamera();
+  EXPECT_FLOAT_EQ(actualScreenH, 3.6f);
+}
+
+// ---- Round and full reset ----------------------------------------------------------------------
+class RoundReset : public World {
+protected:
+  void SetUp() override {
+    World::SetUp(), roster();
+    for (int i = 0; i < 6; i++) players[i]->hStart = i, players[i]->vStart = 10.0f + i;
+  }
+};
+
+// One ball by ResetPlayer, or every ball by a round reset: the same ball comes back.
+TEST_F(RoundReset, BallComesBackToItsStartButKeepsItsMatch) {
+  randomPos = 0;
+  for (bool round : {false, true}) {
+    player *p = players[2];
+    p->hStart = 3, p->vStart = 4, p->hvStart = 0.1f, p->vvStart = -0.2f;
+    p->score = 7, p->suicides = 2, p->shield = 100, p->chase = 40, p->turbo = 9, p->stop = 5;
+    p->alive = 0, p->block = 3, p->moveDelay = 6, p->ghost = 0;
+    round ? ResetPositions() : ResetPlayer(p);
+    EXPECT_TRUE(movesBy(p, 0.1f, -0.2f)) << round;
+    EXPECT_EQ(make_tuple(ballH(p), p->alive, p->score, p->suicides, p->block),
+              make_tuple(3.1f, 1, 7, 2, kRopeFree));
+    // The chase's shield is taken back; turbo is kept.
+    EXPECT_EQ(make_tuple(p->shield, p->turbo, p->stop, p->moveDelay, p->ghost),
+              make_tuple(60.f, 9.f, 0.f, 0.f, 30.f));
+  }
+}
+
+// Each swap exchanges two slots drawn as a random number / 5461 % 6; team games draw none.
+TEST_F(RoundReset, StartsAreMixedByRandomPosSwapsOutsideTeamGames) {
+  for (int type : {kDeathmatch, kTeamDeathmatch})
+    for (int swaps : {1, 10}) {
+      gameType = type, randomPos = swaps;
+      int start[6] = {0, 1, 2, 3, 4, 5}; // whose start each ball stands on
+      gameSrand(77);
+      for (int k = 0; k < swaps && type == kDeathmatch; k++) {
+        const int a = gameRand() / 5461 % 6, b = gameRand() / 5461 % 6;
+        std::swap(start[a], start[b]);
+      }
+      const int next = gameRand();
+      gameSrand(77);
+      ResetPositions();
+      for (int i = 0; i < 6; i++)
+        EXPECT_EQ(ballV(players[i]), 10.0f + start[i]) << type << " " << swaps;
+      EXPECT_EQ(make_tuple(gameRand(), std::string(players[0]->name)),
+                make_tuple(next, std::string("Red")));
+    }
+}
+
+TEST_F(RoundReset, SwapExchangesPlaceVelocitySpinAndRope) {
+  player *a = players[1], *b = players[4];
+  placeBall(b, 5, 6, -0.3f, 0.4f);
+  a->block = 3, a->anglev = 0.5f, a->distance = 2;
+  a->frame = 57; // rings are read at each ball's own frame
+  a->x[57] = 1, a->y[57] = 2, a->x[56] = 0.9f, a->y[56] = 1.8f;
+  Swap(1, 4);
+  EXPECT_TRUE(movesBy(a, -0.3f, 0.4f));
+  EXPECT_TRUE(movesBy(b, 0.1f, 0.2f, 1e-5f));
+  EXPECT_EQ(make_tuple(ballH(a), ballH(b), b->block, b->distance, b->anglev, a->block),
+            make_tuple(5.f, 1.f, 3, 2.f, 0.5f, kRopeFree));
+  Swap(4, 4);
+  EXPECT_EQ(ballH(b), 1);
+  EXPECT_TRUE(movesBy(b, 0.1f, 0.2f, 1e-5f));
+}
+
+TEST_F(RoundReset, VanishedNodesReturnDriftingNodesGoHomeAndThePuckPlaysOnlyInItsGames) {
+  blockNum = 3;
+  blocks[0].type = kNodeStill, blocks[0].blink = -1;
+  blocks[1].type = kNodeBlinkPeriodic, blocks[1].blink = 80;
+  blocks[2].type = kNodeBlinkRelease, blocks[2].blink = 80;
+  blocks[3].type = kNodeUnstable, blocks[3].h = 9, blocks[3].h1 = 1, blocks[3].h2 = 0.5f;
+  ResetPositions();
+  EXPECT_EQ(make_tuple(blocks[0].blink, blocks[1].blink, blocks[2].blink),
+            make_tuple(50.f, 80.f, 50.f));
+  EXPECT_EQ(make_tuple(blocks[3].h, blocks[3].h2, puck->alive), make_tuple(1.f, 0.f, 0));
+  gameType = kPinata;
+  puck->mass = 9;
+  ResetPositions();
+  EXPECT_EQ(make_tuple(puck->alive, puck->mass, ballH(puck)), make_tuple(1, 1.f, 0.f));
+  // An unstable match sets still nodes drifting from where they stand; a round start brings
+  // every node home.
+  blockNum = 1;
+  blocks[0].h = 3, blocks[0].v = 4, blocks[0].h2 = 1;
+  blocks[1].type = kNodeOrbiter, blocks[1].h = 5, blocks[1].h1 = 0;
+  PrepareUnstableMatch();
+  EXPECT_EQ(make_tuple(blocks[0].h1, blocks[0].v1, blocks[0].h2, blocks[1].h1),
+            make_tuple(3.f, 4.f, 0.f, 0.f));
+  for (int type : {kDeathmatch, kUnstableMatch}) {
+    gameType = type;
+    blocks[0].h = 6, blocks[0].v = 7, blocks[0].v2 = 0.5f;
+    ResetPositions();
+    EXPECT_EQ(make_tuple(blocks[0].h, blocks[0].v, blocks[0].v2),
+              type == kUnstableMatch ? make_tuple(3.f, 4.f, 0.f) : make_tuple(6.f, 7.f, .5f));
+  }
+  // A blinking node stays where it drifted (its h1 is a time); a read "block" line
+  // goes home to where it stood.
+  writeFile("level.def", "block 1 2\nblock 5 0\n");
+  ReadLevelFile("level.def");
+  gameType = kUnstableMatch;
+  blocks[0].h = 7, blocks[0].h2 = 1;
+  blocks[1].type = kNodeBlinkRelease, blocks[1].h = 5, blocks[1].h1 = 40, blocks[1].h2 = 1;
+  blockNum = 1;
+  ResetPositions();
+  EXPECT_EQ(make_tuple(blocks[0].h, blocks[0].h2, blocks[1].h, blocks[1].h2),
+            make_tuple(1.f, 0.f, 5.f, 0.f));
+}
+
+TEST_F(RoundReset, EscapeShowsTheTitleAndStartsAFreshMatchFromTheFirstLevel) {
+  writeFile("level.def", "nextlevel 0\nFirst\nblock 1 1\nnextlevel 1\nSecond\nblock 2 2\n");
+  writeFile("prefs.def", "powerUpAvail 20 3\nsound 3\n");
+  currentLevel = 1, playerPresent = 2, contrails = 5;
+  for (int i = 0; i < 6; i++) {
+    player *p = players[i];
+    p->score = 4, p->aliveTime = 9, p->magShield = p->gravShield = p->freezeRay = 3;
+    p->powerUpType = kPowerNova, p->alive = 0;
+  }
+  glutKeyboardFunc(Key);
+  Key(27, 0, 0);
+  EXPECT_EQ(make_tuple(headlessState().display, headlessState().keyboard),
+            make_tuple(TitleScreen, nullptr));
+  EXPECT_STREQ(levelname, "First");
+  EXPECT_EQ(make_tuple(currentLevel, contrails, playerPresent, blockNum, soundMode, powerUpsInList),
+            make_tuple(0, 0.f, 0, 0, 3, 3));
+  for (int i = 0; i < 6; i++) {
+    const player *p = players[i];
+    EXPECT_EQ(make_tuple(p->score, p->aliveTime, p->magShield, p->gravShield, p->freezeRay),
+              make_tuple(0, 0.f, 0.f, 0.f, 0.f));
+    EXPECT_EQ(make_tuple(p->powerUpType, p->alive, p->ghost), make_tuple(kPowerNone, 1, 30.f));
+  }
 }

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <string>
 
 #include "TethrixExtern.h"
@@ -26,17 +27,30 @@ protected:
   }
 
 private:
-  std::string dir_;
-  std::string oldDir_;
+  std::string dir_, oldDir_;
 };
 
-// Position and velocity helpers for ball tests.
-void placeBall(player *p, float h, float v, float vh, float vv);
+// A ball in play at (h, v), its last step (vh, vv).
+inline void placeBall(player *p, float h, float v, float vh, float vv) {
+  p->frame = 1;
+  p->x[0] = h - vh, p->y[0] = v - vv, p->x[1] = h, p->y[1] = v;
+  p->alive = p->active = 1;
+}
 // A fresh node of the given kind appended to the level; returns its index.
-int addNode(int type, float h, float v);
-float ballH(const player *p);
-float ballV(const player *p);
-float ballVH(const player *p);
-float ballVV(const player *p);
+inline int addNode(int type, float h, float v) {
+  blocks[++blockNum] = block{};
+  blocks[blockNum].type = type, blocks[blockNum].h = h, blocks[blockNum].v = v;
+  blocks[blockNum].checkPoint = kNoCheckPoint;
+  return blockNum;
+}
+inline float ballH(const player *p) { return p->x[curSlot(p)]; }
+inline float ballV(const player *p) { return p->y[curSlot(p)]; }
+inline float ballVH(const player *p) { return p->x[curSlot(p)] - p->x[prevSlot(p)]; }
+inline float ballVV(const player *p) { return p->y[curSlot(p)] - p->y[prevSlot(p)]; }
 // True when the ball's last step is (vh, vv); the message tells the step it took.
-::testing::AssertionResult movesBy(const player *p, float vh, float vv, float tolerance = 1e-6f);
+inline ::testing::AssertionResult movesBy(const player *p, float vh, float vv, float tol = 1e-6f) {
+  if (std::abs(ballVH(p) - vh) <= tol && std::abs(ballVV(p) - vv) <= tol)
+    return ::testing::AssertionSuccess();
+  return ::testing::AssertionFailure() << "steps (" << ballVH(p) << ", " << ballVV(p) << "), not ("
+                                       << vh << ", " << vv << ")";
+}

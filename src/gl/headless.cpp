@@ -11,6 +11,7 @@ static HeadlessState state;
 // Capabilities switched on, and the vertices drawn since the last clear.
 static std::vector<unsigned> enabledCaps;
 static std::vector<HeadlessVertex> vertices;
+static std::vector<HeadlessSphere> spheres;
 static unsigned primitive;
 static float texS, texT;
 
@@ -25,13 +26,18 @@ void headlessReset() {
   std::memset(&state, 0, sizeof state);
   enabledCaps.clear();
   vertices.clear();
+  spheres.clear();
   stack.assign(1, Transform{0, 0, 0, 1, 1, 1});
 }
 bool headlessEnabled(unsigned cap) {
   return std::find(enabledCaps.begin(), enabledCaps.end(), cap) != enabledCaps.end();
 }
 const std::vector<HeadlessVertex> &headlessVertices() { return vertices; }
-void headlessClearVertices() { vertices.clear(); }
+const std::vector<HeadlessSphere> &headlessSpheres() { return spheres; }
+void headlessClearVertices() {
+  vertices.clear();
+  spheres.clear();
+}
 void headlessPixel(int x, int y, unsigned char rgb[3]) {
   rgb[0] = static_cast<unsigned char>(x);
   rgb[1] = static_cast<unsigned char>(y);
@@ -41,7 +47,16 @@ void headlessPixel(int x, int y, unsigned char rgb[3]) {
 static void addVertex(float x, float y, float z) {
   if (vertices.size() >= (1u << 20)) vertices.clear(); // long runs keep only recent drawing
   const Transform &m = stack.back();
-  vertices.push_back({m.tx + m.sx * x, m.ty + m.sy * y, m.tz + m.sz * z, texS, texT, primitive});
+  const float *c = state.color;
+  vertices.push_back({m.tx + m.sx * x, m.ty + m.sy * y, m.tz + m.sz * z, texS, texT, primitive,
+                      state.beginCount, {c[0], c[1], c[2], c[3]}});
+}
+
+static void addSphere(double radius, bool solid) {
+  if (spheres.size() >= (1u << 16)) spheres.clear();
+  const Transform &m = stack.back();
+  const float *c = state.color;
+  spheres.push_back({m.tx, m.ty, radius * m.sx, solid, {c[0], c[1], c[2], c[3]}});
 }
 
 extern "C" {
@@ -169,8 +184,8 @@ void glutVisibilityFunc(void (*f)(int)) { state.visibility = f; }
 void glutMainLoop() {}
 void glutPostRedisplay() { state.redisplays++; }
 void glutSwapBuffers() { state.swaps++; }
-void glutSolidSphere(GLdouble, GLint, GLint) {}
-void glutWireSphere(GLdouble, GLint, GLint) {}
+void glutSolidSphere(GLdouble radius, GLint, GLint) { addSphere(radius, true); }
+void glutWireSphere(GLdouble radius, GLint, GLint) { addSphere(radius, false); }
 void glutSetCursor(int c) { state.cursor = c; }
 int glutGet(GLenum what) {
   if (what == GLUT_WINDOW_WIDTH) return state.windowWidth;

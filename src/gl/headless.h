@@ -37,17 +37,28 @@ struct HeadlessState {
   int packAlignment;      // GL_PACK_ALIGNMENT; 0 stands for GL's default of 4
 };
 
-// A vertex as drawn: position after the current translate/scale, texture point.
+// A vertex as drawn: position after the current translate/scale, texture point, colour.
 struct HeadlessVertex {
   float x, y, z;
   float s, t;
   unsigned primitive; // the glBegin mode it belongs to
+  int begin;          // which glBegin call: the vertices of one strip share it
+  float color[4];
+};
+
+// A GLUT sphere as drawn: its centre after the current translate/scale, radius, colour.
+struct HeadlessSphere {
+  float x, y;
+  double radius;
+  bool solid;
+  float color[4];
 };
 
 HeadlessState &headlessState();
 void headlessReset();
 bool headlessEnabled(unsigned cap);          // glEnable/glDisable state
 const std::vector<HeadlessVertex> &headlessVertices();
-void headlessClearVertices();
+const std::vector<HeadlessSphere> &headlessSpheres();
+void headlessClearVertices(); // and the spheres
 // The colour glReadPixels finds at window pixel (x, y), y counted from the bottom.
 void headlessPixel(int x, int y, unsigned char rgb[3]);
