@@ -80,6 +80,7 @@ void ResetWorld();  // every global back to its start value; frees the roster
 void BuildRoster(); // the six roster balls and the puck of start-up
 void StartupReads(bool writePrefs);
 extern FILE *frameReport; // where the per-frame line goes; null for none
+void InstallCallbacks(void (*firstScreen)()); // every window callback of start-up
 void OpenWindow(); // titled, full screen if asked, key auto-repeat off
 void Init();
 void Idle();

@@ -59,14 +59,7 @@ int main(int argc, char **argv) {
   glPointSize(2);
   oldTime = mtime();
   newTime = mtime();
-  glutReshapeFunc(Reshape);
-  glutKeyboardFunc(Key);
-  glutSpecialFunc(SpecialKey);
-  glutDisplayFunc(TitleScreen);
-  glutMouseFunc(Buttonfunc);
-  glutMotionFunc(PassiveMotion);
-  glutPassiveMotionFunc(PassiveMotion);
-  glutVisibilityFunc(vis);
+  InstallCallbacks(TitleScreen);
   glutMainLoop();
   return 0;
 }

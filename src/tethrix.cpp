@@ -215,6 +215,18 @@ void StartupReads(bool writePrefs) {
   ResetPositions();
 }
 
+// The window callbacks of start-up, with the given first screen.
+void InstallCallbacks(void (*firstScreen)()) {
+  glutReshapeFunc(Reshape);
+  glutKeyboardFunc(Key);
+  glutSpecialFunc(SpecialKey);
+  glutDisplayFunc(firstScreen);
+  glutMouseFunc(Buttonfunc);
+  glutMotionFunc(PassiveMotion);
+  glutPassiveMotionFunc(PassiveMotion);
+  glutVisibilityFunc(vis);
+}
+
 // The game window. Held keys must not toggle a rope on and off, so the window
 // system's auto-repeat never reaches the key routines.
 void OpenWindow() {

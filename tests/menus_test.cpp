@@ -35,12 +35,7 @@ protected:
     ReadLevelFile(defaultLevels);
     ResetPositions();
     Reshape(800, 480);
-    glutKeyboardFunc(Key);
-    glutSpecialFunc(SpecialKey);
-    glutDisplayFunc(TitleScreen);
-    glutMouseFunc(Buttonfunc);
-    glutMotionFunc(PassiveMotion);
-    glutPassiveMotionFunc(PassiveMotion);
+    InstallCallbacks(TitleScreen);
     ForgetSoundsAsked();
   }
   HeadlessState &w() { return headlessState(); }

@@ -4,7 +4,9 @@
 #include "TethrixExtern.h"
 #include "inclGL.h"
 
+#include <cstdlib>
 #include <cstring>
+#include <unistd.h>
 
 namespace {
 
@@ -123,14 +125,7 @@ void SimStartup(unsigned seed, int level) {
 
 void SimInstallCallbacks() {
   Reshape(kSimWindowWidth, kSimWindowHeight);
-  glutReshapeFunc(Reshape);
-  glutKeyboardFunc(Key);
-  glutSpecialFunc(SpecialKey);
-  glutDisplayFunc(Display);
-  glutMouseFunc(Buttonfunc);
-  glutMotionFunc(PassiveMotion);
-  glutPassiveMotionFunc(PassiveMotion);
-  glutVisibilityFunc(vis);
+  InstallCallbacks(Display);
 }
 
 const char *ScreenName(void (*display)()) {
@@ -288,4 +283,19 @@ void TraceFrame(FILE *out, int frame, void (*screen)()) {
     std::fprintf(out, "%s[%.9g,%.9g,%.9g,%d,%d]", i ? "," : "", b.h, b.v, b.blink, b.checkPoint, b.powerUp);
   }
   std::fputs("]}\n", out);
+}
+
+// The benchmarks' match: the given level folder, six balls in play, all swinging.
+void SimBenchMatch(const char *folder) {
+  static bool entered = false;
+  if (!entered) {
+    entered = chdir(folder) == 0;
+    if (!entered) std::abort();
+  }
+  SimStartup(7, 0);
+  for (int i = 0; i < numPlayers; i++) {
+    players[i]->active = 1;
+    players[i]->block = kRopeRequested;
+  }
+  SimClockInstall();
 }

@@ -30,3 +30,6 @@ const char *ScreenName(void (*display)());
 void DumpWorld(FILE *out);
 // screen: the display routine that ran this frame.
 void TraceFrame(FILE *out, int frame, void (*screen)());
+
+// The benchmarks' match: enters `folder` (once), six balls in play, all swinging.
+void SimBenchMatch(const char *folder);

@@ -13,17 +13,7 @@ namespace {
 constexpr int kWarmUpFrames = 40; // the sphere detail climbs to its top of 30 meanwhile
 
 void startMatch() {
-  static bool entered = false;
-  if (!entered) {
-    entered = chdir(TETHRIX_BENCH_DATA) == 0;
-    if (!entered) std::abort();
-  }
-  SimStartup(7, 0);
-  for (int i = 0; i < numPlayers; i++) {
-    players[i]->active = 1;
-    players[i]->block = kRopeRequested;
-  }
-  SimClockInstall();
+  SimBenchMatch(TETHRIX_BENCH_DATA);
   for (int f = 0; f < kWarmUpFrames; f++)
     SimFrame();
 }

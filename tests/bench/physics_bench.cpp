@@ -9,19 +9,7 @@
 
 namespace {
 
-void loadBenchLevel() {
-  static bool entered = false;
-  if (!entered) {
-    entered = chdir(TETHRIX_BENCH_DATA) == 0;
-    if (!entered) std::abort();
-  }
-  SimStartup(7, 0);
-  for (int i = 0; i < numPlayers; i++) {
-    players[i]->active = 1;
-    players[i]->block = kRopeRequested; // everyone swinging
-  }
-  SimClockInstall();
-}
+void loadBenchLevel() { SimBenchMatch(TETHRIX_BENCH_DATA); }
 
 void BM_GameFrame(benchmark::State &state) {
   loadBenchLevel();
