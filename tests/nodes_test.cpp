@@ -115,8 +115,8 @@ TEST_F(Nodes, FindNodeMatchesCheckPointWithinHundredUnitsEvenWhenHidden) {
   EXPECT_EQ(std::make_tuple(findNode(0, 0, 3), findNode(6, 0, 3)),
             std::make_tuple(&hidden, &blocks[1]));
   EXPECT_EQ(findNode(0, 0, 4), nullptr); // exactly 100 away is out of range
-  EXPECT_EQ(std::make_tuple(findNode(0, 0.5f, 4), findNode(0, 0, 9)),
-            std::make_tuple(&blocks[2], nullptr));
+  EXPECT_EQ(std::make_tuple(findNode(0, 0.5f, 4), findNode(0, 0, 9), findNode(0, 0, 2)),
+            std::make_tuple(&blocks[2], nullptr, &blocks[0])); // the first node is found too
 }
 
 TEST_F(Nodes, TeamIsAliveOnlyWithAMemberBothAliveAndActive) {
@@ -153,6 +153,7 @@ TEST_F(Nodes, CameraFramesLiveHumansAndTheMatchPuck) {
 
 TEST_F(Nodes, SixteenHumansFillTenSlotsAndAllWidenTheBox) {
   while (numPlayers < kMaxPlayers) AddPlayer(0, 1);
+  EXPECT_EQ(AddPlayer(0, 1), nullptr); // the roster is full
   for (int i = 0; i < numPlayers; i++) human(players[i], 0, 0);
   human(players[15], 8, 0);
   FindCenter();

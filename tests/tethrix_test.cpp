@@ -84,9 +84,9 @@ TEST_F(World, ReshapeKeepsAtLeastTheFourByThreeViewAndAHiddenWindowIdles) {
   Reshape(1600, 600); // wide: the height decides
   EXPECT_EQ(make_tuple(s.frustum[1], s.frustum[3], heightRatio),
             make_tuple(double(8.f / 3), 1.0, 1.25f));
-  Reshape(800, 800); // tall: the width decides
+  Reshape(600, 800); // tall: the width decides
   EXPECT_EQ(make_tuple(s.frustum[1], s.frustum[3], s.viewport[2]),
-            make_tuple(double(4.f / 3), double(4.f / 3), 800));
+            make_tuple(double(4.f / 3), double(4.f / 3 / 0.75f), 600));
   Reshape(640, 0); // a minimised window
   EXPECT_TRUE(std::isfinite(ar));
   vis(GLUT_VISIBLE);
