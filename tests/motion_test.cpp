@@ -262,6 +262,12 @@ TEST_F(Motion, SlowedBallMovesOnOneFrameInFour) {
   // Steps on frames 4 and 8 of the first roster ball's count, then every frame once the slow ends.
   EXPECT_EQ(moved, (std::vector<int>{1, 1, 1, 2, 2, 2, 2, 3, 4, 5, 6}));
   EXPECT_EQ(make_tuple(ball->frame, slowed->slow), make_tuple(12, 0.f));
+  // Only the first roster ball's steps count: with it out of play the count stands still.
+  ResetDoPlayer();
+  slowed->slow = 4;
+  const int before = slowed->frame;
+  for (int k = 0; k < 4; k++) DoPlayer(slowed);
+  EXPECT_EQ(slowed->frame, before + 4);
 }
 
 TEST_F(Motion, TimeStopPauseAndBeingOutOfPlayHoldTheBallButThePuckAlwaysSteps) {
