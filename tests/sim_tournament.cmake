@@ -20,3 +20,10 @@ execute_process(COMMAND ${SIM} --data ${DATA} --tournament --level 99 RESULT_VAR
 if(NOT rc EQUAL 2)
   message(FATAL_ERROR "a level the list lacks gave status ${rc}, not 2")
 endif()
+execute_process(COMMAND ${SIM} --data ${CMAKE_CURRENT_LIST_DIR}/fixtures/target --tournament --own-type
+                        --matches 1 --frames 100 --json ${OUT}/own-target.json
+                RESULT_VARIABLE rc OUTPUT_VARIABLE out)
+file(READ ${OUT}/own-target.json json)
+if(NOT rc EQUAL 0 OR NOT out MATCHES "Endurance Match +1/1" OR NOT json MATCHES "\"target\": 5")
+  message(FATAL_ERROR "--own-type should play to the level's own target of 5: ${rc} ${out} ${json}")
+endif()

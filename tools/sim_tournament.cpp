@@ -36,6 +36,7 @@ struct Tally {
   int level = 0;
   std::string levelName;
   int type = 0;
+  int target = 0; // the level's own winning score with --own-type; 0: the type's
   int matches = 0, ended = 0;
   long framesToEnd = 0; // summed over the matches that ended
   long frames = 0;      // every frame played
@@ -55,7 +56,7 @@ void setEveryPowerUpFrequency(int n) {
 }
 
 // As the level select starts a match of the chosen type, with all six balls as bots.
-void startMatch(int level, int type, unsigned seed, int powerUpFrequency) {
+void startMatch(int level, int type, int target, unsigned seed, int powerUpFrequency) {
   SimStartup(seed, level);
   if (powerUpFrequency >= 0) setEveryPowerUpFrequency(powerUpFrequency);
   for (int i = 0; i < numPlayers; i++) {
@@ -64,7 +65,7 @@ void startMatch(int level, int type, unsigned seed, int powerUpFrequency) {
   }
   playerPresent = 0;
   gameType = type;
-  maxScore = gameScores[type - kFirstGameType];
+  maxScore = target != 0 ? target : gameScores[type - kFirstGameType];
   if (type == kUnstableMatch) PrepareUnstableMatch();
   ResetPositions();
   SimInstallCallbacks();
@@ -118,7 +119,7 @@ void addMatchStatistics(Tally &t, long captures) {
 
 // One match to its leaderboard or to the cap; returns the frames it ran.
 long playMatch(Tally &t, unsigned seed, const TournamentOptions &o, long cap) {
-  startMatch(t.level, t.type, seed, o.powerUpFrequency);
+  startMatch(t.level, t.type, t.target, seed, o.powerUpFrequency);
   t.levelName = levelname;
   std::vector<int> owners;
   long captures = 0, f = 0;
@@ -180,7 +181,9 @@ void printTable(FILE *out, const std::vector<Tally> &tallies, long cap) {
 
 json tallyJson(const Tally &t) {
   json j = {{"level", t.level}, {"levelName", t.levelName}, {"gameType", t.type},
-            {"gameTypeName", GameTypeName(t.type)}, {"matches", t.matches}, {"ended", t.ended},
+            {"gameTypeName", GameTypeName(t.type)},
+            {"target", t.target != 0 ? t.target : gameScores[t.type - kFirstGameType]},
+            {"matches", t.matches}, {"ended", t.ended},
             {"meanFramesToEnd", nullptr}, {"winners", t.winners}, {"kills", t.kills},
             {"suicides", t.suicides}, {"collisions", t.collisions},
             {"powerUpsCollected", t.collected}, {"powerUpsUsed", t.used},
@@ -222,11 +225,12 @@ bool chooseSweep(const TournamentOptions &o, std::vector<Tally> &sweep) {
   const int lastLevel = numLevels;
   for (int level = 0; level <= lastLevel; level++) {
     if (o.level >= 0 && level != o.level) continue;
-    int own = 0;
-    if (o.ownType) { // what the level's own game-type line says
+    int own = 0, ownTarget = 0;
+    if (o.ownType) { // what the level's own game-type line says, as the level select keeps it
       currentLevel = level;
       ReadLevelFile(defaultLevels);
       own = gameType;
+      ownTarget = maxScore;
     }
     for (int type = kFirstGameType; type <= kLastGameType; type++) {
       const bool chosen = o.ownType    ? type == own
@@ -236,6 +240,7 @@ bool chooseSweep(const TournamentOptions &o, std::vector<Tally> &sweep) {
       Tally t;
       t.level = level;
       t.type = type;
+      if (o.ownType) t.target = ownTarget;
       sweep.push_back(t);
     }
   }

@@ -55,7 +55,7 @@ const char kUsage[] =
     "                   or --frames N (default 30000); prints a table per level and type\n"
     "  --matches N      tournament matches per level and type, each from its own seed (default 3)\n"
     "  --game-type T    play only game type T (1000 to 1011)\n"
-    "  --own-type       play each level only with the game type its own lines give\n"
+    "  --own-type       play each level only with the game type and target its own lines give\n"
     "  --json FILE      also write the tournament's results to FILE as JSON\n"
     "  --total-frames N sweep again, with new seeds, until N frames were played in all;\n"
     "                   without --frames each match is capped at its share of N\n"
