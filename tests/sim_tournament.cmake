@@ -8,7 +8,8 @@ if(NOT rc EQUAL 0 OR NOT out MATCHES "Endurance Match +2/2" OR NOT out MATCHES "
   message(FATAL_ERROR "two endurance matches should end: ${rc} ${out}")
 endif()
 file(READ ${OUT}/tournament.json json)
-if(NOT json MATCHES "\"ended\": 2" OR NOT json MATCHES "\"gameType\": 1006")
+if(NOT json MATCHES "\"ended\": 2" OR NOT json MATCHES "\"gameType\": 1006"
+   OR NOT json MATCHES "\"meanFramesToFirstDeath\": [0-9]")
   message(FATAL_ERROR "the JSON lacks the results: ${json}")
 endif()
 execute_process(COMMAND ${SIM} --data ${DATA} --tournament --level 0 --game-type 1000 --matches 1

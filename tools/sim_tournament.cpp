@@ -39,6 +39,7 @@ struct Tally {
   int target = 0; // the level's own winning score with --own-type; 0: the type's
   int matches = 0, ended = 0;
   long framesToEnd = 0; // summed over the matches that ended
+  long firstDeath = 0;  // frames to the first ball lost, summed (a match without one counts whole)
   long frames = 0;      // every frame played
   double seconds = 0;   // spent running them
   std::map<std::string, int> winners;
@@ -117,23 +118,31 @@ void addMatchStatistics(Tally &t, long captures) {
     t.objective += objectiveCount();
 }
 
+bool anyBallLost() {
+  for (int i = 0; i < numPlayers; i++)
+    if (players[i]->active && !players[i]->alive) return true;
+  return false;
+}
+
 // One match to its leaderboard or to the cap; returns the frames it ran.
 long playMatch(Tally &t, unsigned seed, const TournamentOptions &o, long cap) {
   startMatch(t.level, t.type, t.target, seed, o.powerUpFrequency);
   t.levelName = levelname;
   std::vector<int> owners;
-  long captures = 0, f = 0;
+  long captures = 0, f = 0, firstDeath = -1;
   bool ended = false;
   const auto t0 = std::chrono::steady_clock::now();
   while (f < cap && !ended) {
     SimFrame();
     f++;
     if (gameType == kDomination) captures += countCaptures(owners);
+    if (firstDeath < 0 && anyBallLost()) firstDeath = f;
     ended = headlessState().display == LeaderBoard;
   }
   t.seconds += std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
   t.matches++;
   t.frames += f;
+  t.firstDeath += firstDeath < 0 ? f : firstDeath;
   if (ended) {
     t.ended++;
     t.framesToEnd += f;
@@ -157,23 +166,25 @@ std::string meanFrames(const Tally &t) {
 
 double framesPerSecond(const Tally &t) { return t.seconds > 0 ? t.frames / t.seconds : 0; }
 
+long meanFirstDeath(const Tally &t) { return t.matches ? t.firstDeath / t.matches : 0; }
+
 void printTable(FILE *out, const std::vector<Tally> &tallies, long cap) {
   int level = -1;
   for (const Tally &t : tallies) {
     if (t.level != level) {
       level = t.level;
       std::fprintf(out, "\nLevel %d: %s\n", t.level, t.levelName.c_str());
-      std::fprintf(out, "  %-20s %5s %7s  %-34s %6s %8s %10s %9s %5s  %-16s %8s\n", "game type",
+      std::fprintf(out, "  %-20s %5s %7s  %-34s %6s %8s %10s %9s %5s  %-16s %8s %9s\n", "game type",
                    "ended", "frames", "winners", "kills", "suicides", "collisions", "collected",
-                   "used", "objective", "frames/s");
+                   "used", "objective", "frames/s", "1st death");
     }
     const char *what = objectiveName(t.type);
     const std::string objective = what ? std::to_string(t.objective) + " " + what : "-";
     const std::string ended = std::to_string(t.ended) + "/" + std::to_string(t.matches);
-    std::fprintf(out, "  %-20s %5s %7s  %-34s %6ld %8ld %10ld %9ld %5ld  %-16s %8.0f\n",
+    std::fprintf(out, "  %-20s %5s %7s  %-34s %6ld %8ld %10ld %9ld %5ld  %-16s %8.0f %9ld\n",
                  GameTypeName(t.type), ended.c_str(), meanFrames(t).c_str(), spread(t.winners).c_str(),
                  t.kills, t.suicides, t.collisions, t.collected, t.used, objective.c_str(),
-                 framesPerSecond(t));
+                 framesPerSecond(t), meanFirstDeath(t));
     for (unsigned seed : t.cutOff)
       std::fprintf(out, "    not over after %ld frames: seed %u\n", cap, seed);
   }
@@ -188,7 +199,8 @@ json tallyJson(const Tally &t) {
             {"suicides", t.suicides}, {"collisions", t.collisions},
             {"powerUpsCollected", t.collected}, {"powerUpsUsed", t.used},
             {"objective", nullptr}, {"objectiveCount", t.objective},
-            {"framesPerSecond", framesPerSecond(t)}, {"cutOffSeeds", t.cutOff}};
+            {"framesPerSecond", framesPerSecond(t)}, {"meanFramesToFirstDeath", meanFirstDeath(t)},
+            {"cutOffSeeds", t.cutOff}};
   if (t.ended) j["meanFramesToEnd"] = static_cast<double>(t.framesToEnd) / t.ended;
   if (objectiveName(t.type)) j["objective"] = objectiveName(t.type);
   return j;
