@@ -27,13 +27,8 @@ protected:
 };
 
 TEST_F(Bots, RopesOnPastTheClosestApproachUnlessItIsTheNodeJustLeft) {
-  struct Case {
-    int type;
-    float h, tracked; // moving right at 0.1 along v = 0; node 0 at (0, -1)
-    int lastBlock;
-    float moveDelay;
-    bool grabs;
-  } cases[] = {
+  // Moving right at 0.1 along v = 0; node 0 at (0, -1).
+  struct Case { int type; float h, tracked; int lastBlock; float moveDelay; bool grabs; } cases[] = {
       {kDeathmatch, 0.5f, 0.1f, -1, 0, true}, {kDeathmatch, 0.5f, 5, -1, 0, false},
       {kDeathmatch, 0.5f, 0.1f, 0, 0, false}, {kDeathmatch, 9.5f, 5, 0, 0, true}, // an edge
       {kEndurance, 0.5f, 0.1f, -1, 0, true},  {kEndurance, 0.5f, 0.1f, 0, 0, false},
@@ -57,11 +52,7 @@ TEST_F(Bots, RopesOnPastTheClosestApproachUnlessItIsTheNodeJustLeft) {
 }
 
 TEST_F(Bots, LetsGoOnlyWhenSpinningFastTowardsItsGoal) {
-  struct Case {
-    int type;
-    float vh, vv, spin; // at (2, 2), tied to node 0
-    bool lets;
-  } cases[] = {
+  struct Case { int type; float vh, vv, spin; bool lets; } cases[] = { // at (2, 2), tied to node 0
       {kDeathmatch, .1f, .1f, .11f, true},    {kDeathmatch, .1f, .1f, .09f, false},
       {kDeathmatch, -.1f, -.1f, .2f, false},  {kDeathmatch, .025f, .1f, .2f, false}, // off course
       {kEndurance, -.1f, -.1f, .11f, true},   {kEndurance, -.1f, -.1f, .09f, false},
@@ -89,12 +80,8 @@ TEST_F(Bots, LetsGoOnlyWhenSpinningFastTowardsItsGoal) {
 
 TEST_F(Bots, GoalOffsetFollowsTheGameType) {
   player *blue = players[3], *blue2 = players[4];
-  struct Case {
-    int type;
-    std::function<void()> setup; // the bot is at (1, 1) on team 0
-    bool has;
-    float temph, tempv;
-  } cases[] = {
+  // The bot is at (1, 1) on team 0.
+  struct Case { int type; std::function<void()> setup; bool has; float temph, tempv; } cases[] = {
       {kCaptureTheFlag, [] {}, true, -4, 1}, // both flags home: steal theirs
       {kCaptureTheFlag, [] { flags[1].h = flags[1].v = 1; }, true, 6, 1}, // carrying: home
       {kCaptureTheFlag, [] { flags[0].h = -2, flags[0].v = 3; }, true, 3, -2}, // chase the thief
@@ -126,17 +113,12 @@ TEST_F(Bots, GoalOffsetFollowsTheGameType) {
     float h = 0, v = 0;
     EXPECT_EQ(BotGoal(bot, &h, &v), c.has) << c.type;
     if (!c.has) continue;
-    EXPECT_NEAR(h, c.temph, 1e-6) << c.type;
-    EXPECT_NEAR(v, c.tempv, 1e-6) << c.type;
+    EXPECT_TRUE(isNear(h, v, c.temph, c.tempv)) << c.type;
   }
 }
 
 TEST_F(Bots, HuntsTheHighestScoreEarliestOnATieAndNeverItsTeamOutsideDeathmatch) {
-  struct Case {
-    int type, self;
-    Ints alive;
-    int expect; // the target's roster index
-  } cases[] = {
+  struct Case { int type, self; Ints alive; int expect; } cases[] = { // expect: a roster index
       {kDeathmatch, 0, {0, 1, 2, 3, 4, 5}, 2}, // 2 and 3 tie on 5: the earlier
       {kBodyCount, 0, {0, 1, 2, 3, 4, 5}, 3},  // teammates 1 and 2 are spared
       {kDeathmatch, 0, {0, 1, 4}, 1},          // the dead are not hunted
@@ -159,14 +141,14 @@ TEST_F(Bots, HuntsTheHighestScoreEarliestOnATieAndNeverItsTeamOutsideDeathmatch)
 
 TEST_F(Bots, EachPowerUpRuleFiresAtItsMomentAndNotBefore) {
   player *q = players[3];
-  struct Case {
-    int held;
-    std::function<void()> setup; // the bot at (0, 1), still, unstunned, in a deathmatch
-    bool fires;
-  } cases[] = {
+  // The bot at (0, 1), still, unstunned, in a deathmatch.
+  struct Case { int held; std::function<void()> setup; bool fires; } cases[] = {
       {kPowerShotgun, [&] { placeBall(bot, 0, 0, .2f, .1f), placeBall(q, 2, 1, 0, 0); }, true},
       {kPowerShotgun, [&] { placeBall(bot, 0, 0, .2f, .1f), placeBall(q, 2, -1, 0, 0); }, false},
-      {kPowerShotgunSecond, [&] { placeBall(bot, 1, 0, .2f, .1f), placeBall(q, 1.4f, .25f, 0, 0); }, true},
+      // The shot leaves at half the bot's speed less the target's own.
+      {kPowerShotgun, [&] { placeBall(bot, 0, 0, .2f, .1f), placeBall(q, 2, 1, -.2f, -.1f); }, true},
+      {kPowerShotgunSecond,
+       [&] { placeBall(bot, 1, 0, .2f, .1f), placeBall(q, 1.4f, .25f, 0, 0); }, true},
       {kPowerShotgunSecond, [&] { placeBall(bot, 0, 0, .2f, .1f), placeBall(q, 4, 1.8f, 0, 0); }, false},
       {kPowerReverse, [&] { placeBall(bot, 9, 0, .3f, 0), bot->moveDelay = 5; }, true}, // escape
       {kPowerReverse, [&] { placeBall(bot, 9, 0, .1f, 0); }, false},
@@ -183,7 +165,8 @@ TEST_F(Bots, EachPowerUpRuleFiresAtItsMomentAndNotBefore) {
       {kPowerSlam, [&] { placeBall(q, .5f, -2, 0, 0); }, true},
       {kPowerSlam, [&] { placeBall(q, .5f, 2, 0, 0); }, false},
       {kPowerBungieRope, [] {}, false},
-      {kPowerNone, [&] { bot->charge = 10, bot->target = q, q->alive = 0; }, true}, // the chain
+      {kPowerNone, [&] { bot->charge = .5f, bot->target = q, q->alive = 0; }, true}, // the chain
+      {kPowerNone, [&] { bot->target = q, q->alive = 0; }, false},
       {kPowerNone, [&] { bot->charge = 10, bot->target = q, placeBall(q, 5, 5, 0, 0); }, false},
   };
   for (const Case &c : cases) {

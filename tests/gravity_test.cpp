@@ -12,10 +12,7 @@ protected:
 TEST_F(Gravity, EachModePullsAFreePointItsOwnWay) {
   suctionPlayer = players[2];
   placeBall(suctionPlayer, 2, 0, 0, 0);
-  struct Case {
-    int mode;
-    float gravity, step, h, v, wantH, wantV;
-  } cases[] = {
+  struct Case { int mode; float gravity, step, h, v, wantH, wantV; } cases[] = {
       {kGravityNormal, 0.01f, 0.5f, 3, 4, 3, 3.995f},
       {7, -0.01f, 0.5f, 3, 4, 3, 4.005f}, // an unknown mode is normal gravity
       {kGravityPlanetary, 0.1f, 0.5f, 3, 4, 2.97f, 3.96f},
@@ -33,8 +30,7 @@ TEST_F(Gravity, EachModePullsAFreePointItsOwnWay) {
     gravityMode = c.mode, gravity = c.gravity, speedMult = c.step;
     float h = c.h, v = c.v;
     ApplyGravity(&h, &v, 0, 0, 0);
-    EXPECT_NEAR(h, c.wantH, 1e-6) << c.mode << " " << c.gravity << " at " << c.h << "," << c.v;
-    EXPECT_NEAR(v, c.wantV, 1e-6) << c.mode << " " << c.gravity << " at " << c.h << "," << c.v;
+    EXPECT_TRUE(isNear(h, v, c.wantH, c.wantV)) << c.mode << " " << c.gravity << " at " << c.h;
   }
 }
 
@@ -54,10 +50,8 @@ TEST_F(Gravity, SuctionBallFallsNotAtAllAndItsStunEndsTheVacuum) {
 // step; gravity shields push away by a hundredth over the distance. Both reach under 2 units.
 TEST_F(Gravity, ShieldsNearAPointBendOrPushItAndAddUp) {
   gravity = 0;
-  struct Case {
-    float mag[2][2], grav[2]; // shield carriers' places; none where h is 99
-    float h, v, vh, vv, wantH, wantV;
-  } cases[] = {
+  // The shield carriers' places; none where h is 99.
+  struct Case { float mag[2][2], grav[2], h, v, vh, vv, wantH, wantV; } cases[] = {
       {{{0, 0}, {99, 0}}, {99, 0}, 1, 0, 0, 0.2f, 1.01f, 0},
       {{{0, 0}, {99, 0}}, {99, 0}, 0, -1.5f, 0.2f, 0, 0, -1.51f},
       {{{0, 0}, {0, 0}}, {99, 0}, 1, 0, 0, 0.2f, 1.02f, 0}, // two add up
@@ -76,8 +70,7 @@ TEST_F(Gravity, ShieldsNearAPointBendOrPushItAndAddUp) {
     }
     float h = c.h, v = c.v;
     ApplyGravity(&h, &v, c.vh, c.vv, 0);
-    EXPECT_NEAR(h, c.wantH, 1e-6) << c.h << "," << c.v;
-    EXPECT_NEAR(v, c.wantV, 1e-6) << c.h << "," << c.v;
+    EXPECT_TRUE(isNear(h, v, c.wantH, c.wantV)) << c.h << "," << c.v;
   }
 }
 

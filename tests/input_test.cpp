@@ -45,11 +45,9 @@ TEST_F(Input, BotEarlierInTheRosterSwallowsASharedKey) {
 TEST_F(Input, LettingGoHidesBlinkReleaseNodesAndRemovesAnyNodeInABlinkMatch) {
   player *p = players[0];
   p->ai = kHuman;
-  struct Case {
-    int game, type;
-    float blink;
-  } cases[] = {{kDeathmatch, kNodeBlinkRelease, 40}, {kDeathmatch, kNodeStill, 0},
-               {kBlinkMatch, kNodeBlinkRelease, -1}, {kBlinkMatch, kNodeStill, -1}};
+  struct Case { int game, type; float blink; } cases[] = {
+      {kDeathmatch, kNodeBlinkRelease, 40}, {kDeathmatch, kNodeStill, 0},
+      {kBlinkMatch, kNodeBlinkRelease, -1}, {kBlinkMatch, kNodeStill, -1}};
   for (const Case &c : cases) {
     gameType = c.game, blockNum = -1;
     p->block = addNode(c.type, 0, 0);
@@ -81,9 +79,7 @@ TEST_F(Input, GameKeysPauseRestartAndChangeSphereDetail) {
 }
 
 TEST_F(Input, MouseLandsOnTheCentredFourByThreeArea) {
-  struct Case {
-    int w, h, px, py, mouseH, mouseV;
-  } cases[] = {
+  struct Case { int w, h, px, py, mouseH, mouseV; } cases[] = {
       {1000, 600, 500, 300, 320, 240}, {1000, 600, 100, 0, 0, 0}, // wide: bars left and right
       {800, 800, 400, 400, 320, 240},  {800, 800, 0, 100, 0, 0},  // tall: bars above and below
       // An exact 4:3 window takes the wide rule and loses one pixel.
@@ -104,11 +100,10 @@ TEST_F(Input, MouseLandsOnTheCentredFourByThreeArea) {
 // A held key reaches the game as one press: the window system's repeats would
 // toggle the rope on and off.
 TEST_F(Input, TheGameWindowIgnoresKeyAutoRepeat) {
-  useFullScreen = 0;
-  OpenWindow();
-  EXPECT_EQ(headlessState().ignoreKeyRepeat, 1);
-  EXPECT_EQ(headlessState().fullScreen, 0);
-  useFullScreen = 1;
-  OpenWindow();
-  EXPECT_EQ(headlessState().fullScreen, 1);
+  for (int full : {0, 1}) {
+    useFullScreen = full;
+    OpenWindow();
+    EXPECT_EQ(std::make_tuple(headlessState().ignoreKeyRepeat, headlessState().fullScreen),
+              std::make_tuple(1, full));
+  }
 }

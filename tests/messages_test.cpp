@@ -50,10 +50,9 @@ TEST_F(Messages, FollowingMessageIsPulledTowardItsPointAndDamped) {
   PushMessage(3, 4, 0.1f, 0, 100, "Nova", &ph, &pv, &held, held);
   DrawMessages(firstMessage);
   const message &m = firstMessage->head;
-  EXPECT_NEAR(m.hv, (0.1f - 0.5f * 0.03f) * 0.975f, 1e-7); // 3/5 of the pull across
-  EXPECT_NEAR(m.vv, -0.5f * 0.04f * 0.975f, 1e-7);
-  EXPECT_NEAR(m.h, 3 + 0.5f * m.hv, 1e-6);
-  EXPECT_NEAR(m.v, 4 + 0.5f * m.vv, 1e-6);
+  // 3/5 of the pull across, 4/5 down.
+  EXPECT_TRUE(isNear(m.hv, m.vv, (0.1f - 0.5f * 0.03f) * 0.975f, -0.5f * 0.04f * 0.975f, 1e-7f));
+  EXPECT_TRUE(isNear(m.h, m.v, 3 + 0.5f * m.hv, 4 + 0.5f * m.vv));
   EXPECT_EQ(m.lifetime, 100);
 }
 
@@ -94,10 +93,7 @@ TEST_F(Messages, DoubleShotgunBurstsOneWordPerShotAndABombLeavesAFollowingDetona
 // stays in step whatever happens.
 TEST_F(World, NothingSpawnsWhenPausedInArcadeOffWithoutNodesOrFromAnEmptyBag) {
   speedMult = 0.5f, powerUpList[0] = kPowerNova;
-  struct Case {
-    const char *what;
-    int paused, arcade, infrequency, lastNode, bag, draws;
-  } cases[] = {
+  struct Case { const char *what; int paused, arcade, infrequency, lastNode, bag, draws; } cases[] = {
       {"paused", 1, 0, 301, 0, 1, 2}, {"arcade", 0, 1, 301, 0, 1, 2}, {"off", 0, 0, 0, 0, 1, 2},
       {"no nodes", 0, 0, 1, -1, 1, 3}, {"empty bag", 0, 0, 1, 0, 0, 3}};
   for (const Case &c : cases) {

@@ -21,12 +21,7 @@ protected:
 // ---- Paths and blinking --------------------------------------------------------------------
 TEST_F(Nodes, PathsPassThroughTheirLandmarks) {
   const float pi = 3.14159265f;
-  struct Case {
-    int type;
-    float h1, v1, h2, v2, period, position;
-    int frames;
-    float h, v;
-  } cases[] = {
+  struct Case { int type; float h1, v1, h2, v2, period, position; int frames; float h, v; } cases[] = {
       // An orbiter starts at the top of its ellipse: sine across, cosine up.
       {kNodeOrbiter, 1, 2, 3, 1.5f, 40, 0, 1, 1, 3.5f},
       {kNodeOrbiter, 1, 2, 3, 1.5f, 40, 0, 21, 4, 2},
@@ -45,17 +40,15 @@ TEST_F(Nodes, PathsPassThroughTheirLandmarks) {
     b.h1 = c.h1, b.v1 = c.v1, b.h2 = c.h2, b.v2 = c.v2;
     b.period = c.period, b.position = c.position;
     for (int k = 0; k < c.frames; k++) MoveBlock(0);
-    EXPECT_NEAR(b.h, c.h, 1e-5) << c.type << " after " << c.frames;
-    EXPECT_NEAR(b.v, c.v, 1e-5) << c.type << " after " << c.frames;
+    EXPECT_TRUE(isNear(b.h, b.v, c.h, c.v, 1e-5f)) << c.type << " after " << c.frames;
   }
 }
 
 TEST_F(Nodes, UnstableNodeDriftsAndFlipsItsVelocityEveryFrameOutside) {
-  block &b = node(kNodeUnstable, 12, 0);
-  b.h2 = 0.1f, b.v2 = -0.2f;
-  EXPECT_EQ(track(0, 4, &block::h2), (std::vector<float>{-0.1f, 0.1f, -0.1f, 0.1f}));
-  EXPECT_GT(b.h, 10); // never pulled back inside
-  EXPECT_EQ(std::make_tuple(b.v, b.v2), std::make_tuple(-0.4f, -0.2f));
+  block &b = node(kNodeUnstable, 12, 12);
+  b.h2 = 0.1f, b.v2 = 0.2f;
+  EXPECT_EQ(track(0, 3, &block::h2), (std::vector<float>{-0.1f, 0.1f, -0.1f}));
+  EXPECT_EQ(std::make_tuple(b.h > 10, b.v2), std::make_tuple(true, -0.2f)); // never pulled back inside
   // In an unstable match still nodes drift too, but blinking ones keep blinking.
   gameType = kUnstableMatch;
   block &still = node(kNodeStill, 0, 0), &periodic = node(kNodeBlinkPeriodic, 5, 5);
@@ -63,6 +56,12 @@ TEST_F(Nodes, UnstableNodeDriftsAndFlipsItsVelocityEveryFrameOutside) {
   MoveBlock(1), MoveBlock(2);
   EXPECT_EQ(std::make_tuple(still.h, periodic.h, periodic.position),
             std::make_tuple(.5f, 5.f, .5f));
+  for (float side : {-1.f, 1.f}) { // landing exactly on an edge is still inside
+    block &e = node(kNodeUnstable, side * 9.5f, side * 9.5f);
+    e.h2 = e.v2 = side;
+    MoveBlock(blockNum);
+    EXPECT_EQ(std::make_tuple(e.h, e.v, e.h2, e.v2), std::make_tuple(side * 10, side * 10, side, side));
+  }
 }
 
 TEST_F(Nodes, BlinkingNodesHideInTurnAndHiddenOnesStandStill) {
@@ -179,12 +178,8 @@ TEST_F(Nodes, SettledViewFramesLiveHumansOrTheLevelButNeverShowsBeyondIt) {
   human(players[1], 3, 3);
   players[1]->alive = 0;               // a dead human is not framed
   placeBall(players[2], 50, 50, 0, 0); // nor is a bot
-  struct Case {
-    const char *what;
-    float left, right, bottom, top;
-    bool human;
-    float ballH, ballV, h, v, scale;
-  } cases[] = {
+  struct Case { const char *what; float left, right, bottom, top; bool human;
+                float ballH, ballV, h, v, scale; } cases[] = {
       {"whole level", -10, 10, -7.5f, 7.5f, false, 0, 0, 0, 0, 0.6f},
       {"wide level", -10, 30, 0, 6, false, 0, 0, 10, 3, 12.0f / 40},
       {"tall level", 0, 6, -15, 15, false, 0, 0, 3, 0, 0.3f}, // height * 4/3 decides
@@ -199,8 +194,7 @@ TEST_F(Nodes, SettledViewFramesLiveHumansOrTheLevelButNeverShowsBeyondIt) {
     players[0]->ai = c.human ? kHuman : kComputer;
     placeBall(players[0], c.ballH, c.ballV, 0, 0);
     for (int i = 0; i < 200; i++) FrameCamera();
-    EXPECT_NEAR(actualScreenH, c.h, 1e-4) << c.what;
-    EXPECT_NEAR(actualScreenV, c.v, 1e-4) << c.what;
+    EXPECT_TRUE(isNear(actualScreenH, actualScreenV, c.h, c.v, 1e-4f)) << c.what;
     EXPECT_NEAR(actualScale, c.scale, 1e-4) << c.what;
   }
 }

