@@ -204,7 +204,7 @@ TEST_F(Menus, EscapeFromTheLevelSelectIsAFullReset) {
 
 TEST_F(Menus, ALevelWithoutExtentsIsPreviewedWithoutDividingByZero) {
   click(310, 240);
-  levelLeft = levelRight = levelTop = levelBottom = 0;
+  levelLeft = levelBottom = 1, levelRight = levelTop = -1; // the corner reach cancelled
   frame();
   for (const HeadlessVertex &v : headlessVertices()) ASSERT_TRUE(std::isfinite(v.x) && std::isfinite(v.y));
 }
@@ -223,6 +223,23 @@ TEST_F(Menus, OptionLinesAreChosenByAnyKey) {
   glutDisplayFunc(Options);
   hoverOption(2);
   arrow(GLUT_KEY_RIGHT);
+  EXPECT_EQ(w().display, PowerUpOptions);
+  for (int ball : {-1, 6}) { // no such ball: back to the options
+    glutDisplayFunc(PlayerOptions);
+    playerSelected = ball;
+    frame();
+    EXPECT_EQ(w().display, Options) << ball;
+  }
+}
+
+TEST_F(Menus, AResetStartsTheOptionsAgainAtTheirFirstLine) {
+  openOptions();
+  move(0, 0); // off the list: only the arrows choose
+  arrow(GLUT_KEY_DOWN);
+  ResetMenus();
+  arrow(GLUT_KEY_DOWN);
+  arrow(GLUT_KEY_DOWN);
+  press(' ');
   EXPECT_EQ(w().display, PowerUpOptions);
 }
 

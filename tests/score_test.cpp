@@ -142,7 +142,7 @@ TEST_F(Score, TagPaysEveryoneButItAndARespawnTakesOverAStaleIt) {
 
 TEST_F(Score, DominationPaysEachOwnedNodeToItsTeamEveryFrame) {
   gameType = kDomination;
-  for (int code : {0, 0, 5, kDominationNeutral, kNoCheckPoint})
+  for (int code : {0, 5, kDominationNeutral, kNoCheckPoint, 0}) // the first and last count too
     blocks[addNode(kNodeStill, 0, 0)].checkPoint = code;
   blocks[blockNum + 1].checkPoint = 0; // past the last node
   frames(3);
