@@ -89,6 +89,7 @@ TEST_F(LevelCheck, EachLineProblemIsReportedOnItsLine) {
   } cases[] = {
       {"blokc 1 2", "did you mean \"block\""},
       {"spxxd 1", "did you mean \"speed\""},
+      {"linmovec 1", "did you mean \"linmove\""}, // a tie: the first keyword
       {"frobnicate 1 2", "not a statement the game knows"},
       {"block 3", "wants 2 values and reads only 1"},
       {"block x y", "reads none of them"},

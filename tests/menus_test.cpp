@@ -202,11 +202,23 @@ TEST_F(Menus, EscapeFromTheLevelSelectIsAFullReset) {
             std::make_tuple(TitleScreen, Key, SpecialKey, 0, std::string("Zero")));
 }
 
-TEST_F(Menus, ALevelWithoutExtentsIsPreviewedWithoutDividingByZero) {
+// The preview fits the level's box; one the corner reach cancels, across or down, is shown at
+// full size. The node's diamond, 0.01 in front of the level, tells the scale.
+TEST_F(Menus, ThePreviewFitsTheLevelAndOneWithoutExtentsIsShownAtFullSize) {
   click(310, 240);
-  levelLeft = levelBottom = 1, levelRight = levelTop = -1; // the corner reach cancelled
-  frame();
-  for (const HeadlessVertex &v : headlessVertices()) ASSERT_TRUE(std::isfinite(v.x) && std::isfinite(v.y));
+  struct Case {
+    float left, right, bottom, top, scale;
+  } cases[] = {{-10, 10, -10, 10, 6.5f / 22}, {1, -1, -10, 10, 1}, {-10, 10, 1, -1, 1}, {1, -1, 1, -1, 1}};
+  for (const Case &c : cases) {
+    levelLeft = c.left, levelRight = c.right, levelBottom = c.bottom, levelTop = c.top;
+    frame();
+    bool node = false;
+    for (const HeadlessVertex &v : headlessVertices()) {
+      ASSERT_TRUE(std::isfinite(v.x) && std::isfinite(v.y));
+      node |= v.primitive == GL_QUADS && std::fabs(v.z - kViewZ + 0.01f * c.scale) < 1e-5f;
+    }
+    EXPECT_TRUE(node) << c.left << " " << c.bottom;
+  }
 }
 
 // ---- Options and player setup ---------------------------------------------------------------------
