@@ -44,9 +44,7 @@ protected:
 
 // ---- Score bar ---------------------------------------------------------------------------
 TEST_F(Board, LabelClicksGoOutBotHumanOutAndKeepTwoBallsInPlay) {
-  struct Step {
-    int label, active, ai, present;
-  } steps[] = {
+  struct Step { int label, active, ai, present; } steps[] = {
       {1, 1, kComputer, 0}, {1, 1, kHuman, 1},    {1, 0, kHuman, 0}, // three in play: out
       {1, 1, kComputer, 0}, {0, 1, kHuman, 1},    {1, 1, kHuman, 2},
       {0, 0, kHuman, 1},    {0, 1, kComputer, 1},                       // out, and back in as a bot

@@ -256,10 +256,7 @@ TEST_F(Reader, AFailedPreferencesWriteKeepsTheOldFileAndTheGamePlaysOn) {
 // A damaged preferences file: each bad line is told once with its line number,
 // the ball or setting keeps what it had, and nothing refused is written back.
 TEST_F(Reader, DamagedLinesAreRefusedAndNeverWrittenBack) {
-  struct Case {
-    const char *line;
-    int lineOfFault;
-  } cases[] = {
+  struct Case { const char *line; int lineOfFault; } cases[] = {
       {"player 1 1 0 0\nYellow\n", 1},                      // missing fields
       {"player 1 1 0 0 q w big 2\nYellow\n", 1},            // not a number
       {"player 1 1 0 0 q w -7 2\nYellow\n", 1},             // size

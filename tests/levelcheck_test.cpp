@@ -83,10 +83,7 @@ TEST_F(LevelCheck, ACleanListOfEveryKindOfLevelReportsNothing) {
 
 // Each line added to a clean level (as line 12) gives one problem on that line.
 TEST_F(LevelCheck, EachLineProblemIsReportedOnItsLine) {
-  const struct {
-    const char *line;
-    const char *says;
-  } cases[] = {
+  const struct { const char *line; const char *says; } cases[] = {
       {"blokc 1 2", "did you mean \"block\""},
       {"spxxd 1", "did you mean \"speed\""},
       {"linmovec 1", "did you mean \"linmove\""}, // a tie: the first keyword
@@ -123,10 +120,7 @@ TEST_F(LevelCheck, EachLineProblemIsReportedOnItsLine) {
 }
 
 TEST_F(LevelCheck, EachLevelProblemIsReportedOnTheLineThatCausesIt) {
-  const struct {
-    std::string text;
-    std::vector<Expected> want;
-  } cases[] = {
+  const struct { std::string text; std::vector<Expected> want; } cases[] = {
       {cleanLevel("start 0 0 0 0\n").replace(cleanLevel().find("start -3 2"), 10, "start 20 2"),
        {{6, "start outside the arena"}, {12, "more than six"}}},
       {"nextlevel 0\nFew\nlevel -10 10 7 -7\ndeathmatch 10\nstart 0 0 0 0\n",

@@ -188,10 +188,7 @@ TEST_F(Sound, NoAudioDeviceGivesOneLineThenSilenceAndLeavesTheSignalsAlone) {
 TEST_F(Sound, SoundSettingChoosesWhichSoundsPlay) {
   startWithGameSounds();
   const std::string powerUpLine = powerUpSound(kPowerShield);
-  struct Case {
-    int mode;
-    bool effects, announcer, powerUps;
-  } cases[] = {
+  struct Case { int mode; bool effects, announcer, powerUps; } cases[] = {
       {kSoundModeNone, false, false, false},      {kSoundModeEffectsOnly, true, false, false},
       {kSoundModeNoAnnouncer, true, false, true}, {kSoundModeNoPowerUps, true, true, false},
       {kSoundModeAll, true, true, true},

@@ -15,9 +15,7 @@ std::string here() {
 } // namespace
 
 TEST_F(World, FoldersFollowAbsoluteXdgVariablesElseTheHomeFolder) {
-  struct Case {
-    const char *config, *pictures, *wantSettings, *wantPictures;
-  } cases[] = {
+  struct Case { const char *config, *pictures, *wantSettings, *wantPictures; } cases[] = {
       {"/cfg", "/pics", "/cfg/tethrix", "/pics/tethrix"},
       {nullptr, nullptr, "/home/a/.config/tethrix", "/home/a/Pictures/tethrix"},
       {"", "", "/home/a/.config/tethrix", "/home/a/Pictures/tethrix"},
