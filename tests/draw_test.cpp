@@ -55,6 +55,7 @@ TEST_F(Draw, GlyphsAdvanceSixTenthsSpacesUndrawnAndLineFeedsReturnToTheLeftEdge)
       {'!', 1.0f / 16, 15.0f / 16, 2.0f / 16, 1},            // second cell of the top row
       {'A', 1.0f / 16, 13.0f / 16, 2.0f / 16, 14.0f / 16},   // 65 is cell 33
       {'~', 14.0f / 16, 10.0f / 16, 15.0f / 16, 11.0f / 16}, // 126 is cell 94: row 5, column 14
+      {'\x7f', 15.0f / 16, 10.0f / 16, 1, 11.0f / 16},          // the last glyph of the grid
       {'\xE9', 0, 1, 0, 1}};
   for (const Case &c : cases) {
     headlessClearVertices();

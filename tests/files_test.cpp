@@ -235,6 +235,10 @@ TEST_F(Reader, PreferencesAreWrittenInTheirOrderWithTheirComments) {
             (id == 14 ? " 2\n" : " 0\n");
   EXPECT_EQ(readFile("prefs.def"), want + "sound 4\n");
   EXPECT_NE(want.find("#Vacuum Cleaner\npowerUpAvail 14 2\n"), std::string::npos);
+  numPlayers = 2; // a smaller roster: only its own balls
+  WritePrefsFile();
+  const std::string two = readFile("prefs.def");
+  EXPECT_EQ(two.find("player 1 "), two.rfind("player "));
 }
 
 // The file is written beside and renamed over: a failure never leaves a truncated one.

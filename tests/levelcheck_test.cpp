@@ -106,7 +106,7 @@ TEST_F(LevelCheck, EachLineProblemIsReportedOnItsLine) {
       {"start 1 1 0 0", "more than six \"start\" lines"},
       {"deathmatch 5", "second game-type line"},
       {"maxdist 0", "\"maxdist\" must be above 0"},
-      {"speed -1", "\"speed\" must be above 0"},
+      {"speed 0", "\"speed\" must be above 0"},
       {"powerUpAvail 44 2", "power-up 44"},
       {"powerUpAvail 3 -1", "count below 0"},
       {"player 6 1 1 1 a b 0.3 1", "outside the roster"},
@@ -120,7 +120,10 @@ TEST_F(LevelCheck, EachLineProblemIsReportedOnItsLine) {
 }
 
 TEST_F(LevelCheck, EachLevelProblemIsReportedOnTheLineThatCausesIt) {
+  std::string walls;
+  for (int i = 0; i <= kMaxWalls; i++) walls += "wall 0 1 0 0 1\n";
   const struct { std::string text; std::vector<Expected> want; } cases[] = {
+      {cleanLevel(walls), {{12 + kMaxWalls, "more than 200 walls"}}},
       {cleanLevel("start 0 0 0 0\n").replace(cleanLevel().find("start -3 2"), 10, "start 20 2"),
        {{6, "start outside the arena"}, {12, "more than six"}}},
       {"nextlevel 0\nFew\nlevel -10 10 7 -7\ndeathmatch 10\nstart 0 0 0 0\n",

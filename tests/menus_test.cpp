@@ -330,10 +330,10 @@ TEST_F(Menus, SizeAndSpriteStepAndWrapIntoRange) {
 
 TEST_F(Menus, AKeyAnotherActiveBallOrTheGameUsesIsRefusedVisibly) {
   openOptions();
-  openSetup(0);
-  player *p = players[0];
-  players[5]->active = 1, players[5]->key = 'k';
-  players[1]->active = 0, players[1]->key = 'j';
+  openSetup(1);
+  player *p = players[1];
+  players[0]->active = 1, players[0]->key = 'k';
+  players[2]->active = 0, players[2]->key = 'j';
   struct Case { int line; unsigned char key; bool refused; } cases[] = {
       {1, 'k', true}, {1, 'j', false}, {1, 'p', true}, {2, 'r', true}, {1, ' ', true},
       {1, 9, true},   {1, 'q', false}, {2, 'q', true}, {2, 'w', false}};

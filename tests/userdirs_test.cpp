@@ -35,7 +35,9 @@ TEST_F(World, AFirstRunMakesAPrivateFolderStartingFromTheDataFoldersPreferences)
   writeFile("prefs.def", "sound 2\n");
   const std::string dir = here() + "/home/.config/tethrix";
   std::string reason;
+  testing::internal::CaptureStderr();
   ASSERT_TRUE(UseSettingsFolder(dir, reason)) << reason;
+  EXPECT_NE(testing::internal::GetCapturedStderr().find("kept in \"" + dir + "\""), std::string::npos);
   struct stat st;
   ASSERT_EQ(stat(dir.c_str(), &st), 0);
   EXPECT_EQ(st.st_mode & 0777, 0700u);
