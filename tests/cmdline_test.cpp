@@ -11,7 +11,8 @@ std::string parse(std::vector<std::string> args) {
   std::vector<char *> argv{const_cast<char *>("tethrix")};
   for (std::string &a : args)
     argv.push_back(a.data());
-  const CommandLine c = ParseCommandLine(static_cast<int>(argv.size()), argv.data());
+  argv.push_back(nullptr); // as main's own argv ends
+  const CommandLine c = ParseCommandLine(static_cast<int>(argv.size()) - 1, argv.data());
   if (c.glutArgs.empty() || c.glutArgs.back() != nullptr)
     return "GLUT's argv is not null-terminated";
   if (!c.error.empty()) return c.error;
