@@ -70,6 +70,7 @@ TEST_F(World, ADamagedSettingsFolderIsNamedAndTheGamePlaysOnItsDefaults) {
     EXPECT_NE(why.find(damaged), std::string::npos) << why;
     roster();
     StartupReads(true);
+    ResetAll(); // as a return to the title does
     EXPECT_EQ(std::make_tuple(soundMode, powerUpsInList), std::make_tuple(4, 43 * 3)) << damaged;
     EXPECT_NE(access("prefs.def", F_OK), 0) << damaged; // the data folder is never written
   }
