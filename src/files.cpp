@@ -597,9 +597,10 @@ void UseDefaultPowerUpBag() {
   }
 }
 
+// With no file to read (no settings folder, or none written yet) the bag in use
+// stays: emptied, a session without settings would have no power-ups left.
 void ReadPrefs() {
-  powerUpsInList = 0;
-  if (prefsFile[0]) ReadLevelFile(prefsFile);
+  if (PrefsFileExists()) ReadLevelFile(prefsFile);
 }
 
 namespace {

@@ -44,9 +44,7 @@ protected:
 
 // ---- Score bar ---------------------------------------------------------------------------
 TEST_F(Board, LabelClicksGoOutBotHumanOutAndKeepTwoBallsInPlay) {
-  struct Step {
-    int label, active, ai, present;
-  } steps[] = {
+  struct Step { int label, active, ai, present; } steps[] = {
       {1, 1, kComputer, 0}, {1, 1, kHuman, 1},    {1, 0, kHuman, 0}, // three in play: out
       {1, 1, kComputer, 0}, {0, 1, kHuman, 1},    {1, 1, kHuman, 2},
       {0, 0, kHuman, 1},    {0, 1, kComputer, 1},                       // out, and back in as a bot
@@ -94,6 +92,27 @@ TEST_F(Board, BarsStayFiniteWithoutATargetOrLeaders) {
       EXPECT_EQ(headlessState().matrixDepth, 0);
     }
   }
+  // The first ball has a tag bar too, in its own translucent red.
+  const std::vector<HeadlessVertex> &drawn = headlessVertices();
+  gameType = kTag, maxScore = 10;
+  headlessClearVertices();
+  DrawScores();
+  EXPECT_TRUE(std::any_of(drawn.begin(), drawn.end(), [](const HeadlessVertex &v) {
+    return v.color[0] == 1 && v.color[1] == 0 && v.color[2] == 0 && v.color[3] == .5f;
+  }));
+}
+
+// A human's label shows its keys, a bot's says AI: with blank keys the human's is two glyphs shorter.
+TEST_F(Board, LabelsTellHumansFromBots) {
+  players[0]->key = players[0]->powerUpKey = ' ';
+  std::vector<size_t> glyphs;
+  for (int ai : {kComputer, kHuman}) {
+    players[0]->ai = ai;
+    headlessClearVertices();
+    DrawScores();
+    glyphs.push_back(headlessVertices().size());
+  }
+  EXPECT_EQ(glyphs[0] - glyphs[1], 2u * 4);
 }
 
 // ---- Leaderboard -----------------------------------------------------------------------------
@@ -181,55 +200,27 @@ TEST_F(Board, AwardTableEdges) {
       {"deathmatch deaths", kDeathmatch, [&] { kills(0, 1, 3); }, "", "deaths"},
       {"race deaths", kRace, [&] { kills(0, 1, 3); }, "P1 gets the Kenny Award (3 deaths)", ""},
       {"inactive survivor", kRace,
-       [&] {
-         each(&player::collisions, {}), kills(0, 1, 1), kills(0, 3, 1), kills(0, 4, 1),
-             kills(0, 5, 2), kills(5, 0, 2);
-       },
+       [&] { kills(0, 1, 1), kills(0, 3, 1), kills(0, 4, 1), kills(0, 5, 2), kills(5, 0, 2); },
        "P2 gets the Survivor Award (0 deaths)", ""},
-      {"100 attaches", kDeathmatch,
-       [&] {
-         each(&player::attatches, {0, 0, 100});
-       },
-       "", "Keyboard"},
-      {"101 attaches", kDeathmatch,
-       [&] {
-         each(&player::attatches, {0, 0, 101});
-       },
+      {"100 attaches", kDeathmatch, [&] { each(&player::attatches, {0, 0, 100}); }, "", "Keyboard"},
+      {"101 attaches", kDeathmatch, [&] { each(&player::attatches, {0, 0, 101}); },
        "P2 gets the Broken Keyboard Award (atached 101 times)", ""},
-      {"miser within two", kDeathmatch,
-       [&] {
-         each(&player::powerups, {6, 4});
-       },
-       "", "Miser"},
-      {"miser three clear", kDeathmatch,
-       [&] {
-         each(&player::powerups, {6, 3});
-       },
+      {"miser within two", kDeathmatch, [&] { each(&player::powerups, {6, 4}); }, "", "Miser"},
+      {"miser three clear", kDeathmatch, [&] { each(&player::powerups, {6, 3}); },
        "P0 gets the Miser Award, getting 6 powerups", ""},
-      {"miser overtaken", kDeathmatch,
-       [&] {
-         each(&player::powerups, {3, 6});
-       },
+      {"miser overtaken", kDeathmatch, [&] { each(&player::powerups, {3, 6}); },
        "P1 gets the Miser Award, getting 6 powerups", ""},
-      {"miser caught up", kDeathmatch,
-       [&] {
-         each(&player::powerups, {4, 6});
-       },
-       "", "Miser"},
+      {"miser caught up", kDeathmatch, [&] { each(&player::powerups, {4, 6}); }, "", "Miser"},
       {"chicken carried from the attach search", kDeathmatch,
-       [&] {
-         each(&player::attatches, {0, 0, 0, 50});
-       },
+       [&] { each(&player::attatches, {0, 0, 0, 50}); },
        "P3 gets the Golden Chicken Award, for fleeing all collisions", ""},
+      {"chicken with nobody in play: no search has led", kDeathmatch,
+       [&] { each(&player::active, {0, 0, 0, 0, 0, 0}); },
+       "P0 gets the Golden Chicken Award, for fleeing all collisions", ""},
       {"chicken among active balls", kDeathmatch,
-       [&] {
-         each(&player::collisions, {30, 0, 0, 0, 0, 10});
-       },
+       [&] { each(&player::collisions, {30, 0, 0, 0, 0, 10}); },
        "P5 gets the Silver Chicken Award for fleeing all but 10 collisions", ""},
-      {"no chicken at 50", kDeathmatch,
-       [&] {
-         each(&player::collisions, {60, 0, 0, 0, 0, 60});
-       },
+      {"no chicken at 50", kDeathmatch, [&] { each(&player::collisions, {60, 0, 0, 0, 0, 60}); },
        "", "Chicken"},
       {"teammate killed", kTeamDeathmatch, [&] { kills(0, 1, 4); },
        "P0 gets the Golden Llama Award (killed his teammate P1 4 times)", ""},
@@ -243,22 +234,20 @@ TEST_F(Board, AwardTableEdges) {
       {"every kill earns merit", kDeathmatch, [&] { kills(0, 1, 2), kills(5, 2, 1); },
        "P0 was the player of the match", ""},
       {"useless among active balls", kDeathmatch,
-       [&] {
-         each(&player::collisions, {5, 0, 0, 0, 0, 7});
-       },
-       "P0 gets the Uselessness award", ""},
+       [&] { each(&player::collisions, {5, 0, 0, 0, 0, 7}); }, "P0 gets the Uselessness award", ""},
   };
   for (const Case &c : cases) {
+    SCOPED_TRACE(c.what);
     fresh(kRosterSize);
     gameType = c.game;
     c.setup();
     GenerateAwards();
     const std::vector<std::string> lines = awardLinesNow();
     if (*c.given) {
-      EXPECT_NE(std::find(lines.begin(), lines.end(), c.given), lines.end()) << c.what;
+      EXPECT_NE(std::find(lines.begin(), lines.end(), c.given), lines.end());
     }
     for (const std::string &line : lines)
-      EXPECT_TRUE(!*c.absent || line.find(c.absent) == std::string::npos) << c.what << ": " << line;
+      EXPECT_TRUE(!*c.absent || line.find(c.absent) == std::string::npos) << line;
   }
 }
 

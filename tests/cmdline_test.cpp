@@ -11,7 +11,8 @@ std::string parse(std::vector<std::string> args) {
   std::vector<char *> argv{const_cast<char *>("tethrix")};
   for (std::string &a : args)
     argv.push_back(a.data());
-  const CommandLine c = ParseCommandLine(static_cast<int>(argv.size()), argv.data());
+  argv.push_back(nullptr); // as main's own argv ends
+  const CommandLine c = ParseCommandLine(static_cast<int>(argv.size()) - 1, argv.data());
   if (c.glutArgs.empty() || c.glutArgs.back() != nullptr)
     return "GLUT's argv is not null-terminated";
   if (!c.error.empty()) return c.error;
@@ -31,6 +32,7 @@ TEST(CommandLine, OwnOptionsAreReadAndGlutsArePassedOn) {
       {{"--fullscreen", "--windowed"}, "screen 0 data '' glut tethrix"},
       {{"--data", "/d", "-display", ":3", "-iconic"},
        "screen -1 data '/d' glut tethrix -display :3 -iconic"},
+      {{"-display", ":3"}, "screen -1 data '' glut tethrix -display :3"}, // a value last on the line
       {{"-geometry", "9x9", "--data=a b", "-h"},
        "screen -1 data 'a b' help glut tethrix -geometry 9x9"},
       {{"--version"}, "screen -1 data '' version glut tethrix"},

@@ -43,6 +43,7 @@ TEST_F(Draw, GlyphsAdvanceSixTenthsSpacesUndrawnAndLineFeedsReturnToTheLeftEdge)
   // A unit square, a space that advances too, and the next line at the left edge.
   EXPECT_EQ(make_tuple(q[0].x, q[0].y, q[2].x, q[4].x, q[8].x, q[8].y),
             make_tuple(1.f, 2.f, 2.f, 2.2f, 1.f, 1.f));
+  EXPECT_EQ(make_tuple(q[9].x, q[9].y, q[9].z), make_tuple(2.f, 1.f, q[8].z));
   EXPECT_TRUE(headlessEnabled(GL_DEPTH_TEST) && headlessEnabled(GL_BLEND));
   EXPECT_FALSE(headlessEnabled(GL_TEXTURE_2D));
   EXPECT_EQ(headlessState().boundTexture, kTexSprites);
@@ -54,6 +55,7 @@ TEST_F(Draw, GlyphsAdvanceSixTenthsSpacesUndrawnAndLineFeedsReturnToTheLeftEdge)
       {'!', 1.0f / 16, 15.0f / 16, 2.0f / 16, 1},            // second cell of the top row
       {'A', 1.0f / 16, 13.0f / 16, 2.0f / 16, 14.0f / 16},   // 65 is cell 33
       {'~', 14.0f / 16, 10.0f / 16, 15.0f / 16, 11.0f / 16}, // 126 is cell 94: row 5, column 14
+      {'\x7f', 15.0f / 16, 10.0f / 16, 1, 11.0f / 16},          // the last glyph of the grid
       {'\xE9', 0, 1, 0, 1}};
   for (const Case &c : cases) {
     headlessClearVertices();

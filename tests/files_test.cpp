@@ -35,11 +35,13 @@ protected:
 };
 
 TEST_F(Reader, OnlyTheCurrentSectionLoadsAndItsNameLineIsNeverAStatement) {
-  // The name line reads like a keyword; "fullscreen" has no gate.
+  // The name line reads like a keyword; "fullscreen" has no gate; "player" has one.
   const char *text = "block 9 9\nnextlevel 0\nblock 1 2\nblock 3 4\nlevel -10 10 7 -7\n"
-                     "deathmatch 3\nfullscreen 0\nnextlevel 1\nSecond\nrace 7\nblock 5 6\n";
+                     "deathmatch 3\nfullscreen 0\nnextlevel 1\nSecond\nrace 7\nblock 5 6\n"
+                     "player 2 0 0 0 q w 0.5 7\nSlow\n";
   read(text);
   EXPECT_STREQ(levelname, "block 1 2");
+  EXPECT_STREQ(players[2]->name, "Orange");
   EXPECT_EQ(make_tuple(blockNum, blocks[0].h, blocks[0].type, blocks[0].checkPoint),
             make_tuple(0, 3.f, kNodeStill, kNoCheckPoint));
   EXPECT_EQ(make_tuple(numLevels, levelBottom, maxScore), make_tuple(1, -7.f, 3));
@@ -48,6 +50,7 @@ TEST_F(Reader, OnlyTheCurrentSectionLoadsAndItsNameLineIsNeverAStatement) {
   EXPECT_STREQ(levelname, "Second");
   EXPECT_EQ(make_tuple(blockNum, blocks[0].h, gameType, useFullScreen),
             make_tuple(0, 5.f, kRace, 0));
+  EXPECT_STREQ(players[2]->name, "Slow");
 }
 
 template <class... T> std::vector<double> values(T... v) { return {static_cast<double>(v)...}; }
@@ -97,6 +100,9 @@ TEST_F(Reader, StatementsFillTheirFieldsInOrder) {
       {"player 2 0.1 0.2 0.3 q  w 0.6 7\nSpeedy Gonzo", // mass: 0.6 cubed, times 37.037
        FIELDS(players[2]->key, players[2]->powerUpKey, players[2]->mass, players[2]->sprite),
        {'q', 'w', 8, 7}},
+      // After a damaged player line a statement is read as one, not eaten as a name.
+      {"player 2 1 0 0 q\nsound 2\nplayer 3 0 1 0 q w 0.4 3\nFour",
+       FIELDS(soundMode, players[3]->radius), {2, 0.4}},
   };
   for (const Case &c : cases) {
     ResetWorld();
@@ -109,13 +115,18 @@ TEST_F(Reader, StatementsFillTheirFieldsInOrder) {
   }
 }
 
-TEST_F(Reader, TableOverflowIsRefusedWithOneWarningNamingFileAndLine) {
+// A seventh start line, a flag of no team and a full table: each refused, told once with its line.
+TEST_F(Reader, ExtraLinesAreRefusedWithOneWarningNamingFileAndLine) {
   std::string text;
+  for (int i = 0; i < 8; i++) text += "start 1 1 0 0\n";
+  text += "flag 1 2 2\nflag 3 4 -1\nflag 5 6 1\n";
   for (int i = 0; i < kMaxBlocks + 5; i++) text += "block 1 1\n";
   for (int i = 0; i < kMaxWalls + 3; i++) text += "wall 0 1 0 1 1\n";
   std::string err = readCapturingErrors(text);
-  EXPECT_EQ(make_tuple(blockNum, wallNum), make_tuple(kMaxBlocks - 1, kMaxWalls));
-  EXPECT_TRUE(warned(err, {"level.def:401:", "level.def:606:"})) << err;
+  EXPECT_EQ(make_tuple(blockNum, wallNum, flags[0].h, flags[1].h),
+            make_tuple(kMaxBlocks - 1, kMaxWalls, 0.f, 5.f));
+  EXPECT_TRUE(warned(err, {"level.def:7:", "level.def:9:", "level.def:10:", "level.def:412:",
+                           "level.def:617:"})) << err;
   // and once for the file: how to list its problems
   EXPECT_NE(err.find("tethrix-sim --check-levels level.def"), std::string::npos) << err;
 }
@@ -130,15 +141,6 @@ TEST_F(Reader, MovingNodesWithoutAPeriodStandStillAndAreToldOnce) {
             make_tuple(kNodeStill, 1.f, 2));
   EXPECT_TRUE(warned(err, {"level.def:1:", "level.def:2:"})) << err;
   EXPECT_EQ(readCapturingErrors(text), ""); // the level list is re-read; the fault was told
-}
-
-TEST_F(Reader, ExtraStartLinesAndBadFlagTeamsAreRefused) {
-  std::string text;
-  for (int i = 0; i < 8; i++) text += "start 1 1 0 0\n";
-  std::string err = readCapturingErrors(text + "flag 1 2 2\nflag 3 4 -1\nflag 5 6 1\n");
-  EXPECT_EQ(make_tuple(flags[0].h, flags[1].h), make_tuple(0.f, 5.f));
-  // The seventh start line, and both bad flags.
-  EXPECT_TRUE(warned(err, {"level.def:7:", "level.def:9:", "level.def:10:"})) << err;
 }
 
 TEST_F(Reader, OverlongLinesZeroBytesAndHugeNumbersAreSafe) {
@@ -188,16 +190,6 @@ TEST_F(Reader, PowerUpSetLinesCountOnlyInTheSelectedSet) {
             make_tuple(0, std::string("None")));
 }
 
-// A "player" line belongs to its level's section, like the level keywords.
-TEST_F(Reader, PlayerLinesOutsideTheCurrentLevelAreSkipped) {
-  const char *text = "nextlevel 0\nA\nnextlevel 1\nB\nplayer 2 0 0 0 q w 0.5 7\nSlow\n";
-  read(text);
-  EXPECT_STREQ(players[2]->name, "Orange");
-  currentLevel = 1;
-  read(text);
-  EXPECT_STREQ(players[2]->name, "Slow");
-}
-
 TEST_F(Reader, MissingPreferencesAreNotAnErrorButAMissingLevelListEndsTheGame) {
   ReadPrefs(); // no file: nothing happens
   EXPECT_EQ(soundMode, 4);
@@ -243,6 +235,10 @@ TEST_F(Reader, PreferencesAreWrittenInTheirOrderWithTheirComments) {
             (id == 14 ? " 2\n" : " 0\n");
   EXPECT_EQ(readFile("prefs.def"), want + "sound 4\n");
   EXPECT_NE(want.find("#Vacuum Cleaner\npowerUpAvail 14 2\n"), std::string::npos);
+  numPlayers = 2; // a smaller roster: only its own balls
+  WritePrefsFile();
+  const std::string two = readFile("prefs.def");
+  EXPECT_EQ(two.find("player 1 "), two.rfind("player "));
 }
 
 // The file is written beside and renamed over: a failure never leaves a truncated one.
@@ -264,10 +260,7 @@ TEST_F(Reader, AFailedPreferencesWriteKeepsTheOldFileAndTheGamePlaysOn) {
 // A damaged preferences file: each bad line is told once with its line number,
 // the ball or setting keeps what it had, and nothing refused is written back.
 TEST_F(Reader, DamagedLinesAreRefusedAndNeverWrittenBack) {
-  struct Case {
-    const char *line;
-    int lineOfFault;
-  } cases[] = {
+  struct Case { const char *line; int lineOfFault; } cases[] = {
       {"player 1 1 0 0\nYellow\n", 1},                      // missing fields
       {"player 1 1 0 0 q w big 2\nYellow\n", 1},            // not a number
       {"player 1 1 0 0 q w -7 2\nYellow\n", 1},             // size
@@ -301,12 +294,4 @@ TEST_F(Reader, DamagedLinesAreRefusedAndNeverWrittenBack) {
       EXPECT_EQ(again, clean) << c.line;
     }
   }
-}
-
-// After a damaged player line, a following statement is read as one, not eaten as a name.
-TEST_F(Reader, AStatementAfterADamagedPlayerLineIsStillRead) {
-  read("player 2 1 0 0 q\nsound 2\nplayer 3 0 1 0 q w 0.4 3\nFour\n", "prefs.def");
-  EXPECT_EQ(soundMode, 2);
-  EXPECT_STREQ(players[3]->name, "Four");
-  EXPECT_FLOAT_EQ(players[3]->radius, 0.4f);
 }

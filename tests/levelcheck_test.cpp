@@ -4,10 +4,14 @@
 
 #include "levelcheck.h"
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
 namespace {
+
+const std::string kSixStarts = "start 0 1 0 0\nstart 0 2 0 0\nstart 0 3 0 0\n"
+                               "start 0 4 0 0\nstart 0 5 0 0\nstart 0 6 0 0\n";
 
 struct Expected {
   int line;
@@ -21,6 +25,11 @@ std::string cleanLevel(const std::string &extra = "", const char *type = "deathm
   for (int i = 0; i < 6; i++)
     text += "start " + std::to_string(i - 3) + " 2 0 0\n";
   return text + extra;
+}
+
+// A level whose body starts on line 4, after its number, name and arena; six starts close it.
+std::string arenaLevel(const std::string &body) {
+  return "nextlevel 0\nLevel\nlevel -10 10 7 -7\n" + body + kSixStarts;
 }
 
 std::string describe(const std::vector<LevelProblem> &problems) {
@@ -59,31 +68,25 @@ TEST_F(LevelCheck, ACleanListOfEveryKindOfLevelReportsNothing) {
       "# a comment, and a blank line\n\nscores 10 10 5 10 5000 5 3000 2000 30 10 10 10\n" +
       cleanLevel("orbiter 12 0 3 1 0 100\nlinmove 11 0 5 0 0 50\nsinmove 0 -9 0 0 0 30\n"
                  "blinkPeriodic 1 1 100 20 120\nblinkRelease 2 2 -1\nunstable 3 3 4\n"
-                 "wall -5 5 -5 -5 0.8\nflipper -4 -1 -4 -5 0.2 0.9\nplayer 1 1 0 0 a b 0.3 "
-                 "1\nblock 1 2\n") +
-      "nextlevel 1\nFlags\nlevel -10 10 7 -7\nctf 5\nflag -8 0 0\nflag 8 0 1\n" +
-      "start 0 1 0 0\nstart 0 2 0 0\nstart 0 3 0 0\nstart 0 4 0 0\nstart 0 5 0 0\nstart 0 6 0 0\n" +
+                 "wall -5 5 -5 -5 0.8\nflipper -4 -1 -4 -5 0.2 0.9\n"
+                 "player 1 1 0 0 a b 0.3 1\nblock 1 2\n") +
+      "nextlevel 1\nFlags\nlevel -10 10 7 -7\nctf 5\nflag -8 0 0\nflag 8 0 1\n" + kSixStarts +
       "nextlevel 2\nLoop\nlevel -10 10 7 -7\nrace 9\ncheckpoint -5 0 1\norbitcp 0 0 2 2 0 100 2\n"
-      "sinmovecp 5 0 5 4 0 30 3\nlinmovecp 0 -4 4 -4 0 80 4\n"
-      "start 0 1 0 0\nstart 0 2 0 0\nstart 0 3 0 0\nstart 0 4 0 0\nstart 0 5 0 0\nstart 0 6 0 0\n"
-      "nextlevel 3\nHills\nlevel -10 10 7 -7\ndomination 5000\ncheckpoint 0 0 1\n"
-      "start 0 1 0 0\nstart 0 2 0 0\nstart 0 3 0 0\nstart 0 4 0 0\nstart 0 5 0 0\nstart 0 6 0 0\n"
-      "nextlevel 4\nRink\nlevel -10 10 7 -7\nhockey 5\nflag -8 0 0\nflag 8 0 1\nunstable 0 3 5\n"
-      "start 0 1 0 0\nstart 0 2 0 0\nstart 0 3 0 0\nstart 0 4 0 0\nstart 0 5 0 0\nstart 0 6 0 0\n"
-      "nextlevel 5\nDrift\nlevel -10 10 7 -7\nunstableMatch 10\nunstable 0 0 5\norbiter 0 0 3 3 0 "
-      "100\n"
-      "start 0 1 0 0\nstart 0 2 0 0\nstart 0 3 0 0\nstart 0 4 0 0\nstart 0 5 0 0\nstart 0 6 0 0\n"
+      "sinmovecp 5 0 5 4 0 30 3\nlinmovecp 0 -4 4 -4 0 80 4\n" + kSixStarts +
+      "nextlevel 3\nHills\nlevel -10 10 7 -7\ndomination 5000\ncheckpoint 0 0 1\n" + kSixStarts +
+      "nextlevel 4\nRink\nlevel -10 10 7 -7\nhockey 5\nflag -8 0 0\nflag 8 0 1\nunstable 0 3 5\n" +
+      kSixStarts + "nextlevel 5\nDrift\nlevel -10 10 7 -7\nunstableMatch 10\nunstable 0 0 5\n" +
+      "orbiter 0 0 3 3 0 100\n" + kSixStarts +
       "powerupset Only\npowerUpFreq 120\npowerUpAvail 20 3\n";
   expectProblems(text, {});
 }
 
 // Each line added to a clean level (as line 12) gives one problem on that line.
 TEST_F(LevelCheck, EachLineProblemIsReportedOnItsLine) {
-  const struct {
-    const char *line;
-    const char *says;
-  } cases[] = {
+  const struct { const char *line; const char *says; } cases[] = {
       {"blokc 1 2", "did you mean \"block\""},
+      {"spxxd 1", "did you mean \"speed\""},
+      {"linmovec 1", "did you mean \"linmove\""}, // a tie: the first keyword
       {"frobnicate 1 2", "not a statement the game knows"},
       {"block 3", "wants 2 values and reads only 1"},
       {"block x y", "reads none of them"},
@@ -103,7 +106,7 @@ TEST_F(LevelCheck, EachLineProblemIsReportedOnItsLine) {
       {"start 1 1 0 0", "more than six \"start\" lines"},
       {"deathmatch 5", "second game-type line"},
       {"maxdist 0", "\"maxdist\" must be above 0"},
-      {"speed -1", "\"speed\" must be above 0"},
+      {"speed 0", "\"speed\" must be above 0"},
       {"powerUpAvail 44 2", "power-up 44"},
       {"powerUpAvail 3 -1", "count below 0"},
       {"player 6 1 1 1 a b 0.3 1", "outside the roster"},
@@ -117,70 +120,52 @@ TEST_F(LevelCheck, EachLineProblemIsReportedOnItsLine) {
 }
 
 TEST_F(LevelCheck, EachLevelProblemIsReportedOnTheLineThatCausesIt) {
-  const std::string sixStarts = "start 0 1 0 0\nstart 0 2 0 0\nstart 0 3 0 0\n"
-                                "start 0 4 0 0\nstart 0 5 0 0\nstart 0 6 0 0\n";
-  const struct {
-    std::string text;
-    std::vector<Expected> want;
-  } cases[] = {
+  std::string walls;
+  for (int i = 0; i <= kMaxWalls; i++) walls += "wall 0 1 0 0 1\n";
+  const struct { std::string text; std::vector<Expected> want; } cases[] = {
+      {cleanLevel(walls), {{12 + kMaxWalls, "more than 200 walls"}}},
       {cleanLevel("start 0 0 0 0\n").replace(cleanLevel().find("start -3 2"), 10, "start 20 2"),
        {{6, "start outside the arena"}, {12, "more than six"}}},
       {"nextlevel 0\nFew\nlevel -10 10 7 -7\ndeathmatch 10\nstart 0 0 0 0\n",
        {{1, "1 \"start\" lines for six balls"}}},
       {cleanLevel("block 15 0\norbiter 15 0 1 1 0 100\nsinmove 11 0 15 0 0 10\nunstable 0 9 3\n"
                   "orbiter 12 0 3 1 0 100\n"),
-       {{12, "never comes inside"},
-        {13, "never comes inside"},
-        {14, "never comes inside"},
+       {{12, "never comes inside"}, {13, "never comes inside"}, {14, "never comes inside"},
         {15, "never comes inside"}}},
-      {"nextlevel 0\nOne flag\nlevel -10 10 7 -7\nctf 5\nflag -8 0 0\n" + sixStarts,
-       {{1, "flag 1 is missing"}}},
-      {"nextlevel 0\nNo goals\nlevel -10 10 7 -7\nhockey 5\n" + sixStarts,
-       {{1, "flag 0 is missing"}, {1, "flag 1 is missing"}}},
-      {"nextlevel 0\nFar flag\nlevel -10 10 7 -7\nctf 5\nflag -8 0 0\nflag 30 0 1\n" + sixStarts,
-       {{6, "flag 1 stands outside the arena"}}},
-      {"nextlevel 0\nOff centre\nlevel 1 20 7 -7\npinata 30\nblock 5 0\n" +
-           std::string("start 5 1 0 0\nstart 5 2 0 0\nstart 5 3 0 0\nstart 5 4 0 0\nstart 5 5 0 "
-                       "0\nstart 5 6 0 0\n"),
+      {arenaLevel("ctf 5\nflag -8 0 0\n"), {{1, "flag 1 is missing"}}},
+      {arenaLevel("hockey 5\n"), {{1, "flag 0 is missing"}, {1, "flag 1 is missing"}}},
+      {arenaLevel("ctf 5\nflag -8 0 0\nflag 30 0 1\n"), {{6, "flag 1 stands outside the arena"}}},
+      {"nextlevel 0\nOff centre\nlevel 1 20 7 -7\npinata 30\nblock 5 0\nstart 5 1 0 0\n"
+       "start 5 2 0 0\nstart 5 3 0 0\nstart 5 4 0 0\nstart 5 5 0 0\nstart 5 6 0 0\n",
        {{1, "the puck starts at (0, 0)"}}},
-      {"nextlevel 0\nGap\nlevel -10 10 7 -7\nrace 10\ncheckpoint 0 0 1\nlinmovecp 0 0 1 1 0 9 3\n"
-       "checkpoint 2 2 0\n" +
-           sixStarts,
+      {arenaLevel("race 10\ncheckpoint 0 0 1\nlinmovecp 0 0 1 1 0 9 3\ncheckpoint 2 2 0\n"),
        {{1, "checkpoint 2 is missing"}, {7, "checkpoint 0 is never touched"}}},
-      {"nextlevel 0\nNo course\nlevel -10 10 7 -7\nrace 10\nblock 0 0\n" + sixStarts,
-       {{1, "Race without checkpoints"}}},
-      {"nextlevel 0\nNothing to hold\nlevel -10 10 7 -7\ndomination 5000\nblock 0 0\n" + sixStarts,
-       {{1, "Domination without checkpoint nodes"}}},
-      {"nextlevel 0\nLate\nlevel -10 10 7 -7\ncheckpoint 0 0 1\ndomination 5000\n" + sixStarts,
-       {{4, "before the level's game-type line"}}},
-      {"nextlevel 0\nStale\nlevel -10 10 7 -7\nunstableMatch 10\nblock 0 0\nblinkPeriodic 1 1 9 9 "
-       "0\n"
-       "blinkRelease 2 2 9\nunstable 3 3 5\n" +
-           sixStarts,
+      {arenaLevel("race 10\nblock 0 0\n"), {{1, "Race without checkpoints"}}},
+      {arenaLevel("domination 5000\nblock 0 0\n"), {{1, "Domination without checkpoint nodes"}}},
+      {arenaLevel("checkpoint 0 0 1\ndomination 5000\n"), {{4, "before the level's game-type line"}}},
+      {arenaLevel("unstableMatch 10\nblock 0 0\nblinkPeriodic 1 1 9 9 0\nblinkRelease 2 2 9\n"
+                  "unstable 3 3 5\n"),
        {{5, "use \"unstable\""}, {6, "use \"unstable\""}, {7, "use \"unstable\""}}},
-      {cleanLevel() + "nextlevel 2\nSkipped\nlevel -10 10 7 -7\ndeathmatch 10\n" + sixStarts,
+      {cleanLevel() + "nextlevel 2\nSkipped\nlevel -10 10 7 -7\ndeathmatch 10\n" + kSixStarts,
        {{12, "level number 2 where 1 was expected"}}},
-      {cleanLevel() + "nextlevel 1\n\nlevel -10 10 7 -7\ndeathmatch 10\n" + sixStarts,
+      {cleanLevel() + "nextlevel 1\n\nlevel -10 10 7 -7\ndeathmatch 10\n" + kSixStarts,
        {{13, "has no name"}}},
-      {cleanLevel() + "nextlevel 1\nrace 3\nlevel -10 10 7 -7\ndeathmatch 10\n" + sixStarts,
+      {cleanLevel() + "nextlevel 1\nrace 3\nlevel -10 10 7 -7\ndeathmatch 10\n" + kSixStarts,
        {{13, "reads as a statement"}}},
-      {"nextlevel 0\nZero\nlevel -10 10 7 -7\nbodyCount 0\n" + sixStarts, {{4, "target below 1"}}},
-      {"nextlevel 0\nBare\nblock 0 0\n" + sixStarts,
+      {arenaLevel("bodyCount 0\n"), {{4, "target below 1"}}},
+      {"nextlevel 0\nBare\nblock 0 0\n" + kSixStarts,
        {{1, "no \"level\" line"}, {1, "no game-type line"}}},
       {"block 1 1\nwall 0 1 0 0 1\n" + cleanLevel(),
        {{1, "before the first \"nextlevel\""}, {2, "before the first \"nextlevel\""}}},
+      // An arena, a game type and a flag before the first level hold for every level.
+      {"level -10 10 7 -7\nctf 5\nflag -8 0 0\nnextlevel 0\nShared\nflag 8 0 1\n" + kSixStarts, {}},
   };
   for (const auto &c : cases)
     expectProblems(c.text, c.want);
-}
-
-// What comes before the first level holds for every level: a shared arena and
-// game type are no problem, and neither is a flag set there.
-TEST_F(LevelCheck, LinesBeforeTheFirstLevelCountForEveryLevel) {
-  expectProblems("level -10 10 7 -7\nctf 5\nflag -8 0 0\n"
-                 "nextlevel 0\nShared\nflag 8 0 1\nstart 0 1 0 0\nstart 0 2 0 0\nstart 0 3 0 0\n"
-                 "start 0 4 0 0\nstart 0 5 0 0\nstart 0 6 0 0\n",
-                 {});
+  // A word far from every keyword gets no spelling hint.
+  const std::vector<LevelProblem> far = check(cleanLevel("cxx 5\n"));
+  ASSERT_EQ(far.size(), 1u);
+  EXPECT_EQ(far[0].text.find("did you mean"), std::string::npos) << far[0].text;
 }
 
 TEST_F(LevelCheck, TheGameTellsOfProblemsOncePerFileAndStillLoadsTheLevel) {
@@ -193,25 +178,20 @@ TEST_F(LevelCheck, TheGameTellsOfProblemsOncePerFileAndStillLoadsTheLevel) {
   EXPECT_EQ(blockNum, 1); // the good lines load; the typo is skipped
   EXPECT_STREQ(levelname, "Clean");
   EXPECT_NE(err.find("level.def: the level list has 1 problem; list them with: tethrix-sim "
-                     "--check-levels level.def"),
-            std::string::npos)
-      << err;
+                     "--check-levels level.def"), std::string::npos) << err;
   EXPECT_EQ(err.find("check-levels"), err.rfind("check-levels")) << "told twice: " << err;
 }
 
 TEST_F(LevelCheck, PrintingGivesFileAndLineAndTheExitStatus) {
   writeFile("level.def", cleanLevel("block 3\n"));
   writeFile("clean.def", cleanLevel());
-  FILE *out = std::tmpfile();
+  FILE *out = std::fopen("out.txt", "w");
   ASSERT_NE(out, nullptr);
   EXPECT_EQ(PrintLevelCheck("level.def", out), 1);
   EXPECT_EQ(PrintLevelCheck("clean.def", out), 0);
   EXPECT_EQ(PrintLevelCheck("missing.def", out), 2);
-  std::rewind(out);
-  char buf[4096] = "";
-  const size_t n = std::fread(buf, 1, sizeof buf - 1, out);
   std::fclose(out);
-  const std::string text(buf, n);
+  const std::string text = readFile("out.txt");
   EXPECT_NE(text.find("level.def:12: \"block\" wants 2 values"), std::string::npos) << text;
   EXPECT_NE(text.find("level.def: 1 problem\n"), std::string::npos) << text;
   EXPECT_NE(text.find("clean.def: no problems\n"), std::string::npos) << text;
@@ -223,22 +203,17 @@ TEST_F(LevelCheck, PrintingGivesFileAndLineAndTheExitStatus) {
 TEST_F(LevelCheck, EveryShippedPowerUpSetLoadsByItsNumber) {
   const std::string sets = TETHRIX_SOURCE_DIR "/data/powerupsets.def";
   const char *const names[] = {"Everything", "Gravity", "Attacks", "Shields", "Motion", "Chaos"};
-  int id = 0;
-  for (const char *name : names) {
-    SCOPED_TRACE(name);
-    powerUpSetID = ++id;
+  for (int id = 1; id <= 6; id++) {
+    SCOPED_TRACE(names[id - 1]);
+    powerUpSetID = id;
     powerUpsInList = 0;
-    for (int k = 0; k < kPowerUpIDs; k++)
-      powerUpFrequency[k] = -1;
+    std::fill(powerUpFrequency, powerUpFrequency + kPowerUpIDs, -1);
     ReadLevelFile(sets.c_str());
     EXPECT_EQ(powerUpSetID, id);
-    EXPECT_STREQ(powerUpSetName, name);
+    EXPECT_STREQ(powerUpSetName, names[id - 1]);
     EXPECT_GT(powerUpsInList, 0);
     EXPECT_GT(powerUpInfrequency, 0);
     for (int k = 1; k < kNumPowerUps; k++)
       EXPECT_GE(powerUpFrequency[k], 0) << "power-up " << k << " not listed";
   }
-  powerUpSetID = id + 1; // past the last set
-  ReadLevelFile(sets.c_str());
-  EXPECT_EQ(powerUpSetID, 0);
 }

@@ -11,6 +11,8 @@
 #include <string>
 #include <tuple>
 
+using std::make_tuple;
+
 namespace {
 
 // Three levels; the "scores" line before them is read with every level.
@@ -86,17 +88,15 @@ protected:
 
 // ---- Title ----------------------------------------------------------------------------------------
 TEST_F(Menus, TitleTargetsAreCirclesOf60MenuPixels) {
-  struct Case {
-    int h, v;
-    void (*screen)();
-  } buttons[] = {{130, 240, Display},    {310, 240, LevelSelect}, {130, 385, CreditsView},
-                 {310, 385, Options},    {460, 400, HelpView}};
+  struct Case { int h, v; void (*screen)(); } buttons[] = {
+      {130, 240, Display}, {310, 240, LevelSelect}, {130, 385, CreditsView}, {310, 385, Options},
+      {460, 400, HelpView}};
   for (const Case &b : buttons) {
-    for (auto [dh, dv, acts] : {std::make_tuple(60, 0, false), std::make_tuple(43, 42, false),
-                                std::make_tuple(0, -59, true), std::make_tuple(42, 42, true)}) {
+    for (auto [dh, dv, acts] : {make_tuple(60, 0, false), make_tuple(43, 42, false),
+                                make_tuple(0, -59, true), make_tuple(42, 42, true)}) {
       glutDisplayFunc(TitleScreen);
       click(b.h + dh, b.v + dv);
-      EXPECT_EQ(w().display, acts ? b.screen : TitleScreen) << b.h << "," << b.v << " +" << dh << "," << dv;
+      EXPECT_EQ(w().display, acts ? b.screen : TitleScreen) << b.h << "," << b.v << " +" << dh;
     }
   }
 }
@@ -104,8 +104,8 @@ TEST_F(Menus, TitleTargetsAreCirclesOf60MenuPixels) {
 TEST_F(Menus, ArcadeIsADeathmatchOnTheCurrentLevelWhateverItsType) {
   currentLevel = 1; // a race level
   click(130, 240);
-  EXPECT_EQ(std::make_tuple(std::string(levelname), gameType, arcadeMode, w().keyboard),
-            std::make_tuple(std::string("One"), kDeathmatch, 1, Key));
+  EXPECT_EQ(make_tuple(std::string(levelname), gameType, arcadeMode, w().keyboard),
+            make_tuple(std::string("One"), kDeathmatch, 1, Key));
 }
 
 TEST_F(Menus, AClickActsOnceAndADragOntoAButtonDoesNothing) {
@@ -117,7 +117,7 @@ TEST_F(Menus, AClickActsOnceAndADragOntoAButtonDoesNothing) {
   EXPECT_EQ(w().display, TitleScreen);
   w().mouse(GLUT_LEFT_BUTTON, GLUT_DOWN, 310 + kMenuLeft, 240);
   frame();
-  EXPECT_EQ(std::make_tuple(w().display, buttonDown), std::make_tuple(LevelSelect, 0));
+  EXPECT_EQ(make_tuple(w().display, buttonDown), make_tuple(LevelSelect, 0));
 }
 
 TEST_F(Menus, QuitEndsTheGameWithStatusZero) {
@@ -134,22 +134,21 @@ TEST_F(Menus, TitleLeavesTexturingOffSoTheGameIsNotDrawnWithThePicture) {
 TEST_F(Menus, CreditsLoadNoLevelEvenAfterTheLastReadWasThePreferences) {
   ReadPrefs(); // leaves numLevels at -1
   click(130, 385);
-  EXPECT_EQ(std::make_tuple(currentLevel, blockNum, w().keyboard), std::make_tuple(3, -1, HelpKey));
+  EXPECT_EQ(make_tuple(currentLevel, blockNum, w().keyboard), make_tuple(3, -1, HelpKey));
 }
 
 // ---- Level select ---------------------------------------------------------------------------------
 TEST_F(Menus, ArrowsCycleLevelsAndGameTypesSkippingThoseWithoutATarget) {
   writeFile("level.def", std::string(kNoTeamScores) + kLevels);
   click(310, 240);
-  struct Step {
-    int key, level, type, target;
-  } steps[] = {{GLUT_KEY_RIGHT, 1, kRace, 7},         {GLUT_KEY_RIGHT, 2, kCaptureTheFlag, 4},
-               {GLUT_KEY_RIGHT, 0, kDeathmatch, 10},   {GLUT_KEY_LEFT, 2, kCaptureTheFlag, 4},
-               {GLUT_KEY_DOWN, 2, kDeathmatch, 10},    {GLUT_KEY_DOWN, 2, kBlinkMatch, 10},
-               {GLUT_KEY_UP, 2, kDeathmatch, 10},      {GLUT_KEY_UP, 2, kCaptureTheFlag, 5}};
+  struct Step { int key, level, type, target; } steps[] = {
+      {GLUT_KEY_RIGHT, 1, kRace, 7},       {GLUT_KEY_RIGHT, 2, kCaptureTheFlag, 4},
+      {GLUT_KEY_RIGHT, 0, kDeathmatch, 10}, {GLUT_KEY_LEFT, 2, kCaptureTheFlag, 4},
+      {GLUT_KEY_DOWN, 2, kDeathmatch, 10},  {GLUT_KEY_DOWN, 2, kBlinkMatch, 10},
+      {GLUT_KEY_UP, 2, kDeathmatch, 10},    {GLUT_KEY_UP, 2, kCaptureTheFlag, 5}};
   for (const Step &s : steps) {
     arrow(s.key);
-    EXPECT_EQ(std::make_tuple(currentLevel, gameType, maxScore), std::make_tuple(s.level, s.type, s.target))
+    EXPECT_EQ(make_tuple(currentLevel, gameType, maxScore), make_tuple(s.level, s.type, s.target))
         << "key " << s.key;
   }
 }
@@ -158,7 +157,7 @@ TEST_F(Menus, ArrowsStopAfterOneCycleWhenNothingHasATarget) {
   writeFile("level.def", "nextlevel 0\nA\ndeathmatch 0\nnextlevel 1\nB\ndeathmatch 0\n");
   click(310, 240);
   arrow(GLUT_KEY_RIGHT);
-  EXPECT_EQ(std::make_tuple(currentLevel, maxScore), std::make_tuple(0, 0));
+  EXPECT_EQ(make_tuple(currentLevel, maxScore), make_tuple(0, 0));
   for (int &score : gameScores) score = 0;
   arrow(GLUT_KEY_UP);
   EXPECT_EQ(gameType, kDeathmatch);
@@ -168,15 +167,15 @@ TEST_F(Menus, TheListOffersOnlyTypesWithATargetAndGoStartsTheChosenOne) {
   writeFile("level.def", std::string(kNoTeamScores) + kLevels); // capture the flag moves down to row 1
   click(310, 240);
   click(400, 317);
-  EXPECT_EQ(std::make_tuple(gameType, maxScore), std::make_tuple(kCaptureTheFlag, 5));
+  EXPECT_EQ(make_tuple(gameType, maxScore), make_tuple(kCaptureTheFlag, 5));
   click(420, 467);
-  EXPECT_EQ(std::make_tuple(w().display, w().keyboard, w().special, std::string(SoundLastEffectAsked())),
-            std::make_tuple(Display, Key, SpecialKey, std::string("CTF")));
+  EXPECT_EQ(make_tuple(w().display, w().keyboard, w().special, std::string(SoundLastEffectAsked())),
+            make_tuple(Display, Key, SpecialKey, std::string("CTF")));
 }
 
 TEST_F(Menus, SpaceAndTheEnterCodesStartAMatchButCarriageReturnDoesNot) {
-  for (auto [key, starts] : {std::make_pair(13, false), std::make_pair(int{' '}, true), std::make_pair(10, true),
-                             std::make_pair(3, true), std::make_pair(11, true)}) {
+  for (auto [key, starts] : {std::make_pair(13, false), std::make_pair(int{' '}, true),
+                             std::make_pair(10, true), std::make_pair(3, true), std::make_pair(11, true)}) {
     glutDisplayFunc(TitleScreen);
     click(310, 240);
     press(static_cast<unsigned char>(key));
@@ -190,23 +189,34 @@ TEST_F(Menus, AnUnstableMatchFreezesTheNodesWhereTheyStand) {
   arrow(GLUT_KEY_DOWN);
   blocks[0].h = 3, blocks[0].v = -1;
   press(' ');
-  EXPECT_EQ(std::make_tuple(blocks[0].h1, blocks[0].v1, std::string(SoundLastEffectAsked())),
-            std::make_tuple(3.0f, -1.0f, std::string("UnstableDeathmatch")));
+  EXPECT_EQ(make_tuple(blocks[0].h1, blocks[0].v1, std::string(SoundLastEffectAsked())),
+            make_tuple(3.0f, -1.0f, std::string("UnstableDeathmatch")));
 }
 
 TEST_F(Menus, EscapeFromTheLevelSelectIsAFullReset) {
   click(310, 240);
   arrow(GLUT_KEY_LEFT);
   press(kKeyEscape);
-  EXPECT_EQ(std::make_tuple(w().display, w().keyboard, w().special, currentLevel, std::string(levelname)),
-            std::make_tuple(TitleScreen, Key, SpecialKey, 0, std::string("Zero")));
+  EXPECT_EQ(make_tuple(w().display, w().keyboard, w().special, currentLevel, std::string(levelname)),
+            make_tuple(TitleScreen, Key, SpecialKey, 0, std::string("Zero")));
 }
 
-TEST_F(Menus, ALevelWithoutExtentsIsPreviewedWithoutDividingByZero) {
+// The preview fits the level's box; one the corner reach cancels, across or down, is shown at
+// full size. The node's diamond, 0.01 in front of the level, tells the scale.
+TEST_F(Menus, ThePreviewFitsTheLevelAndOneWithoutExtentsIsShownAtFullSize) {
   click(310, 240);
-  levelLeft = levelRight = levelTop = levelBottom = 0;
-  frame();
-  for (const HeadlessVertex &v : headlessVertices()) ASSERT_TRUE(std::isfinite(v.x) && std::isfinite(v.y));
+  struct Case { float left, right, bottom, top, scale; } cases[] = {
+      {-10, 10, -10, 10, 6.5f / 22}, {1, -1, -10, 10, 1}, {-10, 10, 1, -1, 1}, {1, -1, 1, -1, 1}};
+  for (const Case &c : cases) {
+    levelLeft = c.left, levelRight = c.right, levelBottom = c.bottom, levelTop = c.top;
+    frame();
+    bool node = false;
+    for (const HeadlessVertex &v : headlessVertices()) {
+      ASSERT_TRUE(std::isfinite(v.x) && std::isfinite(v.y));
+      node |= v.primitive == GL_QUADS && std::fabs(v.z - kViewZ + 0.01f * c.scale) < 1e-5f;
+    }
+    EXPECT_TRUE(node) << c.left << " " << c.bottom;
+  }
 }
 
 // ---- Options and player setup ---------------------------------------------------------------------
@@ -216,13 +226,30 @@ TEST_F(Menus, OptionLinesAreChosenByAnyKey) {
   press(' ');
   hoverOption(10);
   press('x');
-  EXPECT_EQ(std::make_tuple(useFullScreen, soundMode), std::make_tuple(0, kSoundModeNone));
+  EXPECT_EQ(make_tuple(useFullScreen, soundMode), make_tuple(0, kSoundModeNone));
   hoverOption(5);
   press(' ');
-  EXPECT_EQ(std::make_tuple(w().display, playerSelected), std::make_tuple(PlayerOptions, 2));
+  EXPECT_EQ(make_tuple(w().display, playerSelected), make_tuple(PlayerOptions, 2));
   glutDisplayFunc(Options);
   hoverOption(2);
   arrow(GLUT_KEY_RIGHT);
+  EXPECT_EQ(w().display, PowerUpOptions);
+  for (int ball : {-1, 6}) { // no such ball: back to the options
+    glutDisplayFunc(PlayerOptions);
+    playerSelected = ball;
+    frame();
+    EXPECT_EQ(w().display, Options) << ball;
+  }
+}
+
+TEST_F(Menus, AResetStartsTheOptionsAgainAtTheirFirstLine) {
+  openOptions();
+  move(0, 0); // off the list: only the arrows choose
+  arrow(GLUT_KEY_DOWN);
+  ResetMenus();
+  arrow(GLUT_KEY_DOWN);
+  arrow(GLUT_KEY_DOWN);
+  press(' ');
   EXPECT_EQ(w().display, PowerUpOptions);
 }
 
@@ -256,30 +283,15 @@ TEST_F(Menus, CancelAndEscapeRestoreEverySettingAndLeaveThePreferencesUntouched)
     EXPECT_EQ(readFile("prefs.def"), before);
     ASSERT_EQ(WritePrefsTo("now.def"), 0);
     EXPECT_EQ(readFile("now.def"), before) << (escape ? "Escape" : "Cancel");
-    EXPECT_EQ(std::make_tuple(powerUpSetID, std::string(powerUpSetName), w().display, w().keyboard),
-              std::make_tuple(0, std::string("Custom"), TitleScreen, Key));
+    EXPECT_EQ(make_tuple(powerUpSetID, std::string(powerUpSetName), w().display, w().keyboard),
+              make_tuple(0, std::string("Custom"), TitleScreen, Key));
   }
 }
 
-TEST_F(Menus, OkWritesTheEditsToThePreferences) {
-  openOptions();
-  openSetup(1);
-  hoverSetup(3);
-  for (char c : std::string("Zed")) press(c);
-  hoverSetup(0);
-  press(' ');
-  hoverOption(0);
-  press(' ');
-  EXPECT_NE(readFile("prefs.def").find("\nZed\n"), std::string::npos);
-  EXPECT_EQ(std::make_tuple(std::string(players[1]->name), w().display), std::make_tuple(std::string("Zed"), TitleScreen));
-}
-
 TEST_F(Menus, TypingOnTheNameLineReplacesTheNameUpTo63Characters) {
-  struct Case {
-    std::string keys, name;
-  } cases[] = {{"abc", "abc"},          {std::string(70, 'x'), std::string(63, 'x')},
-               {"ab\b", "a"},           {"\b", ""},
-               {"a\nb\rc", "abc"},      {"ab\x7f" "c", "ac"}};
+  struct Case { std::string keys, name; } cases[] = {
+      {"abc", "abc"}, {std::string(70, 'x'), std::string(63, 'x')}, {"ab\b", "a"}, {"\b", ""},
+      {"a\nb\rc", "abc"}, {"ab\x7f" "c", "ac"}};
   openOptions();
   openSetup(0);
   for (const Case &c : cases) {
@@ -288,19 +300,21 @@ TEST_F(Menus, TypingOnTheNameLineReplacesTheNameUpTo63Characters) {
     for (char k : c.keys) press(static_cast<unsigned char>(k));
     EXPECT_EQ(std::string(players[0]->name), c.name);
   }
+  hoverSetup(0); // and OK, OK: written to the preferences
+  press(' ');
+  hoverOption(0);
+  press(' ');
+  EXPECT_NE(readFile("prefs.def").find("\nac\n"), std::string::npos);
+  EXPECT_EQ(make_tuple(std::string(players[0]->name), w().display),
+            make_tuple(std::string("ac"), TitleScreen));
 }
 
 TEST_F(Menus, SizeAndSpriteStepAndWrapIntoRange) {
-  struct Case {
-    int line, key;
-    float size;
-    int sprite;
-    float wantSize;
-    int wantSprite;
-  } cases[] = {{4, GLUT_KEY_RIGHT, 1.5f, 0, 0.1f, 0},  {4, GLUT_KEY_LEFT, 0.1f, 0, 0.1f, 0},
-               {4, GLUT_KEY_RIGHT, 0.5f, 0, 0.6f, 0},  {5, GLUT_KEY_LEFT, 1, 0, 1, 16},
-               {5, GLUT_KEY_RIGHT, 1, 16, 1, 0},       {5, GLUT_KEY_RIGHT, 1, 40, 1, 0},
-               {5, GLUT_KEY_LEFT, 1, -3, 1, 0}};
+  struct Case { int line, key; float size; int sprite; float wantSize; int wantSprite; } cases[] = {
+      {4, GLUT_KEY_RIGHT, 1.5f, 0, 0.1f, 0}, {4, GLUT_KEY_LEFT, 0.1f, 0, 0.1f, 0},
+      {4, GLUT_KEY_RIGHT, 0.5f, 0, 0.6f, 0}, {5, GLUT_KEY_LEFT, 1, 0, 1, 16},
+      {5, GLUT_KEY_RIGHT, 1, 16, 1, 0},      {5, GLUT_KEY_RIGHT, 1, 40, 1, 0},
+      {5, GLUT_KEY_LEFT, 1, -3, 1, 0}};
   openOptions();
   openSetup(0);
   player *p = players[0];
@@ -310,22 +324,19 @@ TEST_F(Menus, SizeAndSpriteStepAndWrapIntoRange) {
     hoverSetup(c.line);
     arrow(c.key);
     EXPECT_NEAR(p->defaultSize, c.wantSize, 1e-6f);
-    EXPECT_EQ(std::make_tuple(p->radius, p->sprite), std::make_tuple(p->defaultSize, c.wantSprite));
+    EXPECT_EQ(make_tuple(p->radius, p->sprite), make_tuple(p->defaultSize, c.wantSprite));
   }
 }
 
 TEST_F(Menus, AKeyAnotherActiveBallOrTheGameUsesIsRefusedVisibly) {
   openOptions();
-  openSetup(0);
-  player *p = players[0];
-  players[5]->active = 1, players[5]->key = 'k';
-  players[1]->active = 0, players[1]->key = 'j';
-  struct Case {
-    int line;
-    unsigned char key;
-    bool refused;
-  } cases[] = {{1, 'k', true}, {1, 'j', false}, {1, 'p', true},  {2, 'r', true}, {1, ' ', true},
-               {1, 9, true},   {1, 'q', false}, {2, 'q', true},  {2, 'w', false}};
+  openSetup(1);
+  player *p = players[1];
+  players[0]->active = 1, players[0]->key = 'k';
+  players[2]->active = 0, players[2]->key = 'j';
+  struct Case { int line; unsigned char key; bool refused; } cases[] = {
+      {1, 'k', true}, {1, 'j', false}, {1, 'p', true}, {2, 'r', true}, {1, ' ', true},
+      {1, 9, true},   {1, 'q', false}, {2, 'q', true}, {2, 'w', false}};
   for (const Case &c : cases) {
     hoverSetup(4); // a new line: no message left from the case before
     hoverSetup(c.line);
@@ -375,13 +386,12 @@ TEST_F(PowerUpMenu, UpFromOkSelectsTwiddleAndShowsIt) {
 }
 
 TEST_F(PowerUpMenu, FrequenciesStepAndWrapWithoutOverflowAndShowZeroOnlyWhenOff) {
-  struct Case {
-    int line, start, key, presses, want;
-  } cases[] = {{2, 301, GLUT_KEY_RIGHT, 5, 1},   {2, 301, GLUT_KEY_RIGHT, 6, 600},  {2, 60, GLUT_KEY_RIGHT, 1, 0},
-               {2, 0, GLUT_KEY_RIGHT, 1, 600},   {2, 600, GLUT_KEY_LEFT, 1, 0},     {2, 0, GLUT_KEY_LEFT, 1, 60},
-               {2, INT_MAX, GLUT_KEY_LEFT, 1, (INT_MAX % 660 + 60) % 660},         {2, INT_MIN, GLUT_KEY_RIGHT, 1, 600},
-               {3, 9, GLUT_KEY_RIGHT, 1, 0},     {3, 0, GLUT_KEY_LEFT, 1, 0},       {3, 4, GLUT_KEY_LEFT, 1, 3},
-               {3, INT_MAX, GLUT_KEY_RIGHT, 1, 8}};
+  const int right = GLUT_KEY_RIGHT, left = GLUT_KEY_LEFT;
+  struct Case { int line, start, key, presses, want; } cases[] = {
+      {2, 301, right, 5, 1}, {2, 301, right, 6, 600}, {2, 60, right, 1, 0},  {2, 0, right, 1, 600},
+      {2, 600, left, 1, 0},  {2, 0, left, 1, 60},     {2, INT_MAX, left, 1, (INT_MAX % 660 + 60) % 660},
+      {2, INT_MIN, right, 1, 600}, {3, 9, right, 1, 0}, {3, 0, left, 1, 0}, {3, 4, left, 1, 3},
+      {3, INT_MAX, right, 1, 8}};
   for (const Case &c : cases) {
     int &value = c.line == 2 ? powerUpInfrequency : powerUpFrequency[kPowerNormalGravity];
     if (c.line == 2)
@@ -401,15 +411,13 @@ TEST_F(PowerUpMenu, TheSetLineGoesRoundTheSetsWithoutFillingTheBag) {
   writeFile("powerupsets.def", "powerupset Calm\npowerUpFreq 600\npowerUpAvail 1 2\n"
                                "powerupset Wild\npowerUpFreq 60\npowerUpAvail 1 9\n");
   hoverPowerUpLine(1);
-  struct Want {
-    int id;
-    const char *name;
-    int frequency, infrequency;
-  } wants[] = {{1, "Calm", 2, 600}, {2, "Wild", 9, 60}, {0, "None", 9, 60}};
+  struct Want { int id; const char *name; int frequency, infrequency; } wants[] = {
+      {1, "Calm", 2, 600}, {2, "Wild", 9, 60}, {0, "None", 9, 60}};
   for (const Want &want : wants) {
     arrow(GLUT_KEY_RIGHT);
-    EXPECT_EQ(std::make_tuple(powerUpSetID, std::string(powerUpSetName), powerUpFrequency[1], powerUpInfrequency),
-              std::make_tuple(want.id, std::string(want.name), want.frequency, want.infrequency));
+    EXPECT_EQ(make_tuple(powerUpSetID, std::string(powerUpSetName), powerUpFrequency[1],
+                         powerUpInfrequency),
+              make_tuple(want.id, std::string(want.name), want.frequency, want.infrequency));
   }
   for (int i = 0; i < 30; i++) press('x');
   EXPECT_LE(powerUpsInList, 9);
@@ -437,7 +445,7 @@ TEST_F(HelpMenu, ArrowsTurnThePagesWithinTheFirstAndTheLast) {
   for (int i = 0; i < 4; i++) turn(GLUT_KEY_RIGHT);
   const size_t lastPage = headlessVertices().size();
   turn(GLUT_KEY_RIGHT);
-  EXPECT_EQ(std::make_tuple(headlessVertices().size(), demoNode()), std::make_tuple(lastPage, false));
+  EXPECT_EQ(make_tuple(headlessVertices().size(), demoNode()), make_tuple(lastPage, false));
   for (int i = 0; i < 4; i++) turn(GLUT_KEY_LEFT);
   EXPECT_TRUE(demoNode());
   turn(GLUT_KEY_LEFT);
@@ -459,6 +467,6 @@ TEST_F(HelpMenu, TheFirstLeadersKeyTogglesTheRopeOnAnyPage) {
 TEST_F(HelpMenu, EscapeReadsThePreferencesAgainAndReturnsToTheTitle) {
   std::strcpy(players[0]->name, "Changed");
   press(kKeyEscape);
-  EXPECT_EQ(std::make_tuple(std::string(players[0]->name), w().display, w().keyboard, w().special),
-            std::make_tuple(std::string("Red"), TitleScreen, Key, SpecialKey));
+  EXPECT_EQ(make_tuple(std::string(players[0]->name), w().display, w().keyboard, w().special),
+            make_tuple(std::string("Red"), TitleScreen, Key, SpecialKey));
 }

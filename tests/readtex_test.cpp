@@ -132,10 +132,7 @@ TEST_F(Readtex, BrokenFilesAreRefusedWithTheirReason) {
   const size_t rows = 3 * 3;
   const std::string rle = sgiFile(7, 3, 3, true), verbatim = sgiFile(7, 3, 3, false);
   const size_t firstRow = kImageHeaderSize + 8 * rows; // row 0 of channel 0: 03 a 84 b c d e 00
-  struct Case {
-    std::string file;
-    const char *reason;
-  } cases[] = {
+  struct Case { std::string file; const char *reason; } cases[] = {
       {verbatim.substr(0, 11), "too few for the header"},
       {put(verbatim, 6, 0, 2), "empty image: 0 x 3"},
       {put(rle, 8, 0, 2), "empty image: 7 x 0"},

@@ -9,6 +9,7 @@
 #include <tuple>
 #include <vector>
 
+using std::make_tuple;
 using Ints = std::vector<int>;
 using Lines = std::vector<std::string>;
 static Lines heard;
@@ -74,7 +75,7 @@ TEST_F(Score, RoundEndsWithOneBallOrOneTeamLeftAndEveryBallComesBack) {
   }
   maxScore = 3;
   frames(2);
-  EXPECT_EQ(std::make_tuple(players[0]->score, players[0]->wins), std::make_tuple(3, 1));
+  EXPECT_EQ(make_tuple(players[0]->score, players[0]->wins), make_tuple(3, 1));
 }
 
 TEST_F(Score, FlagsAreCarriedAndCapturedAndThePuckScoresInTheOtherGoal) {
@@ -93,8 +94,8 @@ TEST_F(Score, FlagsAreCarriedAndCapturedAndThePuckScoresInTheOtherGoal) {
     placeBall(red, c.h, 0, 0, 0);
     red->score = 0, red->moveDelay = c.stun;
     UpdateScore();
-    EXPECT_EQ(std::make_tuple(flags[0].h, flags[1].h, red->score),
-              std::make_tuple(c.oursAfter, c.theirsAfter, c.points))
+    EXPECT_EQ(make_tuple(flags[0].h, flags[1].h, red->score),
+              make_tuple(c.oursAfter, c.theirsAfter, c.points))
         << c.h;
   }
   for (int type : {kAirHockey, kPinata}) {
@@ -105,8 +106,8 @@ TEST_F(Score, FlagsAreCarriedAndCapturedAndThePuckScoresInTheOtherGoal) {
       placeBall(puck, h, 0, 0.1f, 0);
       UpdateScore();
       const bool goal = type == kAirHockey;
-      EXPECT_EQ(std::make_tuple(red->score, players[5]->score, ballH(puck)),
-                std::make_tuple(goal && h > 0, goal && h < 0, goal ? 0 : h));
+      EXPECT_EQ(make_tuple(red->score, players[5]->score, ballH(puck)),
+                make_tuple(goal && h > 0, goal && h < 0, goal ? 0 : h));
     }
   }
 }
@@ -119,7 +120,7 @@ TEST_F(Score, EnduranceGainGrowsWithTimeAliveAndPausingFreezesIt) {
   EXPECT_EQ(seen, Ints({0, 1, 1, 1, 2, 3, 4})); // truncated toward zero, not floored
   paused = 1;
   frames(2);
-  EXPECT_EQ(std::make_tuple(players[0]->score, players[0]->aliveTime), std::make_tuple(4, 4.5f));
+  EXPECT_EQ(make_tuple(players[0]->score, players[0]->aliveTime), make_tuple(4, 4.5f));
 }
 
 TEST_F(Score, TagPaysEveryoneButItAndARespawnTakesOverAStaleIt) {
@@ -128,7 +129,7 @@ TEST_F(Score, TagPaysEveryoneButItAndARespawnTakesOverAStaleIt) {
   lineUp({1, 2, 5}, {1, 2, 5});
   frames(3);
   EXPECT_EQ(scores(), Ints({0, 0, 3, 0, 0, 3}));
-  EXPECT_EQ(std::make_tuple(it, it->itTime), std::make_tuple(players[1], 3.f));
+  EXPECT_EQ(make_tuple(it, it->itTime), make_tuple(players[1], 3.f));
   for (float itTime : {23.f, 24.f}) { // it for 30 frames when the ball is back, or for 31
     it = players[1], it->itTime = itTime;
     players[2]->alive = 0;
@@ -137,18 +138,18 @@ TEST_F(Score, TagPaysEveryoneButItAndARespawnTakesOverAStaleIt) {
   }
   it = players[5], frames(1);             // the tint ends in the blue of it
   paused = 1, it = players[1], frames(1); // and a paused frame keeps it
-  EXPECT_EQ(std::make_tuple(backgroundColor[1], backgroundColor[2]), std::make_tuple(.75f, 1.f));
+  EXPECT_EQ(make_tuple(backgroundColor[1], backgroundColor[2]), make_tuple(.75f, 1.f));
 }
 
 TEST_F(Score, DominationPaysEachOwnedNodeToItsTeamEveryFrame) {
   gameType = kDomination;
-  for (int code : {0, 0, 5, kDominationNeutral, kNoCheckPoint})
+  for (int code : {0, 5, kDominationNeutral, kNoCheckPoint, 0}) // the first and last count too
     blocks[addNode(kNodeStill, 0, 0)].checkPoint = code;
   blocks[blockNum + 1].checkPoint = 0; // past the last node
   frames(3);
-  EXPECT_EQ(std::make_tuple(players[0]->score, players[5]->score), std::make_tuple(6, 3));
-  EXPECT_EQ(std::make_tuple(NumNodes(players[0]), NumNodes(players[5]), NumNodes(puck)),
-            std::make_tuple(2, 1, 0));
+  EXPECT_EQ(make_tuple(players[0]->score, players[5]->score), make_tuple(6, 3));
+  EXPECT_EQ(make_tuple(NumNodes(players[0]), NumNodes(players[5]), NumNodes(puck)),
+            make_tuple(2, 1, 0));
 }
 
 TEST_F(Score, RaceCountsCheckpointsTouchedInOrder) {
@@ -156,10 +157,9 @@ TEST_F(Score, RaceCountsCheckpointsTouchedInOrder) {
   for (int n : {1, 2, 3})
     blocks[addNode(kNodeStill, 3.0f * n, 0)].checkPoint = n;
   player *b = players[0];
-  struct Case {
-    int score, heldNode, checkPoints, after;
-  } cases[] = {{0, 0, 3, 1},         {0, 1, 3, 0}, {2, 2, 3, 3}, {3, 0, 3, 4}, {3, 2, 3, 3},
-               {0, kRopeFree, 3, 0}, {0, 0, 0, 0}, {2, 2, 4, 3}}; // checkpoint 4 has no node
+  struct Case { int score, heldNode, checkPoints, after; } cases[] = {
+      {0, 0, 3, 1}, {0, 1, 3, 0}, {2, 2, 3, 3}, {3, 0, 3, 4}, {3, 2, 3, 3}, {0, kRopeFree, 3, 0},
+      {0, 0, 0, 0}, {2, 2, 4, 3}}; // checkpoint 4 has no node
   for (const Case &c : cases) {
     b->score = c.score, b->block = c.heldNode, numCheckPoints = c.checkPoints;
     UpdateScore();
@@ -168,19 +168,15 @@ TEST_F(Score, RaceCountsCheckpointsTouchedInOrder) {
 }
 
 TEST_F(Score, BodyCountScoresTheKillerOfAStunnedBallOnceForEachEdgeCrossed) {
-  struct Case {
-    int type;
-    float stun, h;
-    int points, kills;
-  } cases[] = {{kBodyCount, 5, 9.9f, 2, 2}, {kBodyCount, 0, 9.9f, 0, 0}, {kDeathmatch, 5, 0, 0, 1}};
+  struct Case { int type; float stun, h; int points, kills; } cases[] = {
+      {kBodyCount, 5, 9.9f, 2, 2}, {kBodyCount, 0, 9.9f, 0, 0}, {kDeathmatch, 5, 0, 0, 1}};
   for (const Case &c : cases) {
     gameType = c.type;
     players[0]->score = players[0]->playerKills[1] = 0;
     placeBall(players[1], c.h, 9.9f, 0.5f, 0.5f); // into the corner, or out of the top
     players[1]->moveDelay = c.stun, players[1]->lastHit = 0;
     MovePlayer(players[1]);
-    EXPECT_EQ(std::make_tuple(players[0]->score, players[0]->playerKills[1]),
-              std::make_tuple(c.points, c.kills))
+    EXPECT_EQ(make_tuple(players[0]->score, players[0]->playerKills[1]), make_tuple(c.points, c.kills))
         << c.type;
   }
 }
@@ -196,17 +192,14 @@ TEST_F(Score, DeadBallComesBackOnTheEighthScoringStepExceptInRoundGames) {
     frames(7);
     EXPECT_EQ(players[1]->alive, 0) << type;
     frames(1);
-    EXPECT_EQ(std::make_tuple(players[1]->alive, players[1]->moveDelay, ballH(players[1])),
-              rounds ? std::make_tuple(0, 12.f, 7.f) : std::make_tuple(1, 0.f, -3.f))
+    EXPECT_EQ(make_tuple(players[1]->alive, players[1]->moveDelay, ballH(players[1])),
+              rounds ? make_tuple(0, 12.f, 7.f) : make_tuple(1, 0.f, -3.f))
         << type;
   }
 }
 
 TEST_F(Score, PointsAnnounceTheRoundAndTheWinnerAndEndTheMatchAtTheTarget) {
-  struct Case {
-    int type;
-    Lines round, match;
-  } cases[] = {
+  struct Case { int type; Lines round, match; } cases[] = {
       {kDeathmatch, {"Red", "HasWonTheRound"}, {"Red", "HasWonTheMatch"}},
       {kTeamDeathmatch, {"RedTeam", "HasWonTheRound"}, {"RedTeam", "Red", "HasWonTheMatch"}},
       {kCaptureTheFlag, {"RedTeam", "HasCTF"}, {"RedTeam", "Red", "HasWonTheMatch"}},
@@ -220,18 +213,18 @@ TEST_F(Score, PointsAnnounceTheRoundAndTheWinnerAndEndTheMatchAtTheTarget) {
     headlessReset();
     heard.clear();
     AddPoint(red);
-    EXPECT_EQ(std::make_tuple(heard, backRed, headlessState().display),
-              std::make_tuple(c.round, c.round.empty() ? 0.f : 1.f, nullptr))
+    EXPECT_EQ(make_tuple(heard, backRed, headlessState().display),
+              make_tuple(c.round, c.round.empty() ? 0.f : 1.f, nullptr))
         << c.type;
     AddPoint(red);
     Lines all = c.round;
     for (const Lines &more : {c.round, c.match})
       all.insert(all.end(), more.begin(), more.end());
-    EXPECT_EQ(std::make_tuple(heard, red->wins, maxScore), std::make_tuple(all, 1, 6)) << c.type;
+    EXPECT_EQ(make_tuple(heard, red->wins, maxScore), make_tuple(all, 1, 6)) << c.type;
     EXPECT_EQ(headlessState().display, LeaderBoard);
     EXPECT_EQ(headlessState().keyboard, LeaderBoardKey);
   }
-  EXPECT_EQ(std::make_tuple(backgroundColor[1], borderRed), std::make_tuple(.75f, 1.f));
+  EXPECT_EQ(make_tuple(backgroundColor[1], borderRed), make_tuple(.75f, 1.f));
   maxScore = INT_MAX / 2, red->score = maxScore - 1;
   AddPoint(red);
   EXPECT_EQ(maxScore, INT_MAX) << "tripling must not overflow";
@@ -242,13 +235,11 @@ TEST_F(Score, PointsAnnounceTheRoundAndTheWinnerAndEndTheMatchAtTheTarget) {
   AddPoint(red);
   paused = 0, red->active = 0, puck->playerID = kMaxPlayers + 1;
   AddPoint(red), AddPoint(puck);
-  EXPECT_EQ(std::make_tuple(red->score, red->wins, maxScore), std::make_tuple(6, 2, 5));
+  EXPECT_EQ(make_tuple(red->score, red->wins, maxScore), make_tuple(6, 2, 5));
 }
 
 TEST_F(Score, TimeToWinIsAWholeNumberOfFramesAndNeverZero) {
-  struct Case {
-    int score, rate, target, frames;
-  } cases[] = {
+  struct Case { int score, rate, target, frames; } cases[] = {
       // rate / 2 is whole; a target below 2, a ball about to win or past the target
       // still take a frame; a long life does not overflow
       {0, 0, 3000, 38}, {1000, 20, 3000, 23}, {0, 7, 104, 5},     {0, 0, 1, 1},
@@ -264,9 +255,9 @@ TEST_F(Score, TimeToWinIsAWholeNumberOfFramesAndNeverZero) {
 TEST_F(Score, GameTypeTableAnswersForEveryNumberAndTheLevelFileUsesItsKeys) {
   for (int num : {999, 1012}) {
     gameType = num;
-    EXPECT_EQ(std::make_tuple(std::string(GameType()), std::string(GameTypeStartSound(num)),
+    EXPECT_EQ(make_tuple(std::string(GameType()), std::string(GameTypeStartSound(num)),
                               std::string(GameTypeLevelKey(num)), GameTypeAI(), isTeamGame()),
-              std::make_tuple("Invalid Game Type", "DeathMatch", "", kStrategyMiddle, 0));
+              make_tuple("Invalid Game Type", "DeathMatch", "", kStrategyMiddle, 0));
   }
   EXPECT_EQ(Ints(gameScores, gameScores + kNumGameTypes),
             Ints({10, 10, 5, 10, 5000, 5, 3000, 2000, 30, 10, 10, 10}));
@@ -275,8 +266,8 @@ TEST_F(Score, GameTypeTableAnswersForEveryNumberAndTheLevelFileUsesItsKeys) {
     const bool survive = num == kEndurance || num == kUnstableMatch || num == kBlinkMatch;
     const bool team =
         num == kTeamDeathmatch || num == kCaptureTheFlag || num == kDomination || num == kAirHockey;
-    EXPECT_EQ(std::make_tuple(GameTypeAI(), isTeamGame()),
-              std::make_tuple(survive ? kStrategySurvive : kStrategyObjective, team))
+    EXPECT_EQ(make_tuple(GameTypeAI(), isTeamGame()),
+              make_tuple(survive ? kStrategySurvive : kStrategyObjective, team))
         << num;
     char caption[100], line[100];
     std::snprintf(caption, sizeof caption, GameTypeCaption(num), 7);
@@ -289,6 +280,6 @@ TEST_F(Score, GameTypeTableAnswersForEveryNumberAndTheLevelFileUsesItsKeys) {
     writeFile("level.def", std::string("nextlevel 0\nName\n") + line + "\n");
     gameType = kDeathmatch;
     ReadLevelFile("level.def");
-    EXPECT_EQ(std::make_tuple(gameType, maxScore), std::make_tuple(num, 7)) << line;
+    EXPECT_EQ(make_tuple(gameType, maxScore), make_tuple(num, 7)) << line;
   }
 }

@@ -37,6 +37,11 @@ TEST_F(World, F12SavesTheNextFrameBeforeItsSwapTopRowFirstUnderThePicturesFolder
   char cwd[4096];
   ASSERT_NE(getcwd(cwd, sizeof cwd), nullptr);
   ScopedEnv pictures("XDG_PICTURES_DIR", (std::string(cwd) + "/pics").c_str());
+  for (auto [width, height] : {std::make_pair(0, 5), std::make_pair(5, 0)}) { // nothing, not even a folder
+    glutInitWindowSize(width, height);
+    EXPECT_EQ(SaveScreenshot(), "");
+  }
+  EXPECT_TRUE(filesIn("pics").empty());
   const int w = 37, h = 5; // an odd width: GL would pad each row to 4 bytes
   std::vector<unsigned char> want(w * h * 3);
   for (int y = 0; y < h; y++)

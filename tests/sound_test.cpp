@@ -97,12 +97,7 @@ TEST_F(Sound, AnnouncerSpeaksQueuedLinesInTurnAndAColourNameDropsTheWaitingOnes)
   ASSERT_STREQ(SoundAnnouncerLine(), "Blue");
   for (const char *line : {"HasScored", "Green", "IsNowIt"}) PlaySoundFileAnnouncer(line);
   EXPECT_EQ(spokenLines(), Strings({"Blue", "Green", "IsNowIt"}));
-}
-
-// Only the six names themselves start an announcement, not names beginning with them.
-TEST_F(Sound, EachOfTheSixColourNamesAndNoOtherLineStartsAnAnnouncement) {
-  LoadSound("tethrix");
-  ASSERT_TRUE(SoundDeviceOpen());
+  // Only the six names themselves, not names beginning with them.
   for (const char *colour : {"Blue", "Red", "Green", "Yellow", "Purple", "Orange"}) {
     PlaySoundFileAnnouncer("HasScored");
     PlaySoundFileAnnouncer(colour);
@@ -188,10 +183,7 @@ TEST_F(Sound, NoAudioDeviceGivesOneLineThenSilenceAndLeavesTheSignalsAlone) {
 TEST_F(Sound, SoundSettingChoosesWhichSoundsPlay) {
   startWithGameSounds();
   const std::string powerUpLine = powerUpSound(kPowerShield);
-  struct Case {
-    int mode;
-    bool effects, announcer, powerUps;
-  } cases[] = {
+  struct Case { int mode; bool effects, announcer, powerUps; } cases[] = {
       {kSoundModeNone, false, false, false},      {kSoundModeEffectsOnly, true, false, false},
       {kSoundModeNoAnnouncer, true, false, true}, {kSoundModeNoPowerUps, true, true, false},
       {kSoundModeAll, true, true, true},

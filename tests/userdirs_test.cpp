@@ -15,9 +15,7 @@ std::string here() {
 } // namespace
 
 TEST_F(World, FoldersFollowAbsoluteXdgVariablesElseTheHomeFolder) {
-  struct Case {
-    const char *config, *pictures, *wantSettings, *wantPictures;
-  } cases[] = {
+  struct Case { const char *config, *pictures, *wantSettings, *wantPictures; } cases[] = {
       {"/cfg", "/pics", "/cfg/tethrix", "/pics/tethrix"},
       {nullptr, nullptr, "/home/a/.config/tethrix", "/home/a/Pictures/tethrix"},
       {"", "", "/home/a/.config/tethrix", "/home/a/Pictures/tethrix"},
@@ -37,7 +35,9 @@ TEST_F(World, AFirstRunMakesAPrivateFolderStartingFromTheDataFoldersPreferences)
   writeFile("prefs.def", "sound 2\n");
   const std::string dir = here() + "/home/.config/tethrix";
   std::string reason;
+  testing::internal::CaptureStderr();
   ASSERT_TRUE(UseSettingsFolder(dir, reason)) << reason;
+  EXPECT_NE(testing::internal::GetCapturedStderr().find("kept in \"" + dir + "\""), std::string::npos);
   struct stat st;
   ASSERT_EQ(stat(dir.c_str(), &st), 0);
   EXPECT_EQ(st.st_mode & 0777, 0700u);
@@ -70,6 +70,7 @@ TEST_F(World, ADamagedSettingsFolderIsNamedAndTheGamePlaysOnItsDefaults) {
     EXPECT_NE(why.find(damaged), std::string::npos) << why;
     roster();
     StartupReads(true);
+    ResetAll(); // as a return to the title does
     EXPECT_EQ(std::make_tuple(soundMode, powerUpsInList), std::make_tuple(4, 43 * 3)) << damaged;
     EXPECT_NE(access("prefs.def", F_OK), 0) << damaged; // the data folder is never written
   }

@@ -33,16 +33,15 @@ start_game() { # $1: seconds it may run, $2: name of its output; waits for the w
 
 # The point (H, V) of the 640 x 480 menu screen, as a pixel of the 800 x 600 window
 # (one pixel on, as the game truncates the scaled position).
-click() {
-  xdotool mousemove --window "$win" $(( $1 * 5 / 4 + 1 )) $(( $2 * 5 / 4 + 1 ))
-  sleep 0.2
-  xdotool mousedown 1; sleep 0.2; xdotool mouseup 1 # a press the game sees for a few frames
+point() { xdotool mousemove --window "$win" $(( $1 * 5 / 4 + 1 )) $(( $2 * 5 / 4 + 1 )); sleep 0.2; }
+click() { # a press the game sees for a few frames
+  point "$1" "$2"
+  xdotool mousedown 1; sleep 0.2; xdotool mouseup 1
   sleep 0.5
 }
 key() { xdotool key "$1"; sleep 0.4; }
 go_and_pause() { # Go!, and hold the match still before its first round ends
-  xdotool mousemove --window "$win" $(( 420 * 5 / 4 + 1 )) $(( 467 * 5 / 4 + 1 ))
-  sleep 0.2
+  point 420 467
   xdotool mousedown 1; sleep 0.1; xdotool mouseup 1; xdotool key p
 }
 shot() { # $1: screen-N, the screen's name and a number
