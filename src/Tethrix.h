@@ -70,6 +70,7 @@ constexpr int kComputer = 1003;
 // ---- Rope states (player.block) ---------------------------------------------
 constexpr int kRopeFree = -1;
 constexpr int kRopeRequested = -2;
+constexpr int kNoNodeLetGo = -1; // player.lastBlock of a ball that has let go of nothing yet
 
 // ---- Node checkpoint codes ---------------------------------------------------
 constexpr int kNoCheckPoint = -50;

@@ -95,6 +95,7 @@ void PlaceForRound(player *p) {
   p->chase = 0;
   p->ghost = kRoundGhostTicks;
   p->block = kRopeFree;
+  p->lastBlock = kNoNodeLetGo; // else a bot back on its start shuns the node it held before
   p->charge = 0;
   p->moveDelay = 0;
   p->stop = 0;

@@ -49,6 +49,13 @@ TEST_F(Bots, RopesOnPastTheClosestApproachUnlessItIsTheNodeJustLeft) {
   bot->moveDelay = 0;
   DoAI(bot);
   EXPECT_EQ(std::make_pair(bot->block, bot->distance), std::make_pair(kRopeFree, 100.0f));
+  maxDist = 100; // a bot back on its start has let go of nothing: node 0 is fair game again
+  bot->lastBlock = 0;
+  ResetPlayer(bot);
+  placeBall(bot, 0.5f, 0, 0.1f, 0);
+  bot->distance = 0.1f;
+  DoAI(bot);
+  EXPECT_EQ(bot->block, kRopeRequested);
 }
 
 TEST_F(Bots, LetsGoOnlyWhenSpinningFastTowardsItsGoal) {
