@@ -28,6 +28,7 @@ const char *objectiveName(int type) {
   case kDomination: return "captures";
   case kAirHockey: return "goals";
   case kPinata: return "puck hits";
+  case kTag: return "tag passes";
   default: return nullptr;
   }
 }
@@ -112,8 +113,8 @@ void addMatchStatistics(Tally &t, long captures) {
     t.collected += p->powerups;
   }
   t.used += BotPowerUpUses();
-  if (gameType == kDomination)
-    t.objective += captures;
+  if (gameType == kDomination || gameType == kTag)
+    t.objective += captures; // counted frame by frame as the match ran
   else if (objectiveName(gameType))
     t.objective += objectiveCount();
 }
@@ -130,12 +131,17 @@ long playMatch(Tally &t, unsigned seed, const TournamentOptions &o, long cap) {
   t.levelName = levelname;
   std::vector<int> owners;
   long captures = 0, f = 0, firstDeath = -1;
+  const player *lastIt = it;
   bool ended = false;
   const auto t0 = std::chrono::steady_clock::now();
   while (f < cap && !ended) {
     SimFrame();
     f++;
     if (gameType == kDomination) captures += countCaptures(owners);
+    if (gameType == kTag && it != lastIt) {
+      if (it != nullptr && lastIt != nullptr) captures++; // "it" passed from one ball to another
+      lastIt = it;
+    }
     if (firstDeath < 0 && anyBallLost()) firstDeath = f;
     ended = headlessState().display == LeaderBoard;
   }
