@@ -98,6 +98,8 @@ TEST_F(World, ReshapeKeepsAtLeastTheFourByThreeViewAndAHiddenWindowIdles) {
 TEST_F(World, StartUpCreatesMissingPreferencesAndTheFrameRuns) {
   writeFile("level.def", "nextlevel 0\nOnly\nlevel -10 10 7 -7\nblock 0 0\nstart 1 1 0 0\n");
   roster();
+  StartupReads(false); // a simulation leaves the player's folder alone
+  EXPECT_EQ(readFile("prefs.def"), "");
   StartupReads(true);
   EXPECT_EQ(powerUpsInList, 43 * 3); // a first run ships a full bag, and saves it
   EXPECT_NE(readFile("prefs.def").find("#Twiddle\npowerUpAvail 43 3\n"), std::string::npos);
