@@ -176,3 +176,19 @@ TEST_F(Collide, TurboBallCollidesBetweenItsSteps) {
   Display();
   EXPECT_EQ(std::make_tuple(a->collisions, b->collisions), std::make_tuple(1, 1));
 }
+
+// A ball out of the match is passed through, and so is the puck outside its games.
+TEST_F(Collide, OnlyBallsInTheMatchAndThePuckInItsGamesAreHit) {
+  struct Case { int game; player *target; int active, hits; } cases[] = {
+      {kDeathmatch, players[2], 1, 1}, {kDeathmatch, players[2], 0, 0},
+      {kPinata, puck, 1, 1}, {kDeathmatch, puck, 1, 0}};
+  placeBall(b, -5, 5, 0, 0); // far off, so the round never ends
+  for (const Case &c : cases) {
+    gameType = c.game;
+    placeBall(a, 0, 0, .3f, 0), placeBall(c.target, .5f, 0, 0, 0);
+    c.target->active = c.active, c.target->collisions = 0;
+    Display();
+    EXPECT_EQ(c.target->collisions, c.hits) << c.game << " " << c.active;
+    c.target->alive = 0;
+  }
+}

@@ -27,6 +27,12 @@ TEST_F(Input, PressRequestsAnAttachAndASecondPressBeforeTheFrameWithdrawsIt) {
               std::make_tuple(block, attaches, before + 1));
   }
   EXPECT_EQ(players[0]->block, kRopeFree);
+  // The power-up key uses what a human holds; a bot's is its own to use.
+  p->powerUpType = players[0]->powerUpType = kPowerPlanetaryGravity;
+  p->alive = players[0]->alive = 1;
+  Key('2', 0, 0), Key('1', 0, 0);
+  EXPECT_EQ(std::make_tuple(p->powerUpType, players[0]->powerUpType, gravityMode),
+            std::make_tuple(kPowerNone, kPowerPlanetaryGravity, kGravityPlanetary));
 }
 
 TEST_F(Input, BotEarlierInTheRosterSwallowsASharedKey) {

@@ -1,6 +1,8 @@
 // Floating messages and the power-up spawn.
 #include "world_fixture.h"
 
+#include "gl/headless.h"
+
 #include <algorithm>
 #include <cstring>
 #include <string>
@@ -25,14 +27,20 @@ TEST_F(Messages, UsingThePowerUpBurstsTheLabelIntoLettersThatLiveTheirLifetime) 
   DrawMessages(firstMessage);
   EXPECT_EQ(CountMessages(), 1); // still held: nothing bursts
   held = kPowerNone;
+  cosmeticSrand(3);
   DrawMessages(firstMessage);
   ASSERT_EQ(CountMessages(), 11);
-  // Letters are at the front, last letter first, 0.16 apart from 0.4 left of centre.
+  // Letters are at the front, last letter first, 0.16 apart from 0.4 left of centre,
+  // each scattered up to 0.05 either way across, then up.
+  std::vector<float> scatter(20);
+  cosmeticSrand(3);
+  for (float &d : scatter) d = 0.1f * (static_cast<float>(cosmeticRand()) / kRandMax - 0.5f);
   std::string letters;
   messList *m = firstMessage;
   for (int i = 9; i >= 0; i--, m = m->tail) {
     letters += m->head.text;
     EXPECT_NEAR(m->head.h, 2 - 0.4f + 0.16f * i, 1e-5);
+    EXPECT_TRUE(isNear(m->head.hv, m->head.vv, scatter[2 * i], scatter[2 * i + 1], 1e-7f)) << i;
     EXPECT_EQ(make_tuple(m->head.lifetime, m->head.flagP), make_tuple(100.f, nullptr));
   }
   EXPECT_EQ(make_tuple(letters, m->head.flagP), make_tuple(std::string("mBelcitraP"), nullptr));
@@ -47,13 +55,19 @@ TEST_F(Messages, UsingThePowerUpBurstsTheLabelIntoLettersThatLiveTheirLifetime) 
 TEST_F(Messages, FollowingMessageIsPulledTowardItsPointAndDamped) {
   float ph = 0, pv = 0;
   int held = kPowerNova;
+  PushMessage(1, 2, 0.2f, 0.4f, 100, "Free", nullptr, nullptr, nullptr, 0); // drifts and ages
   PushMessage(3, 4, 0.1f, 0, 100, "Nova", &ph, &pv, &held, held);
   DrawMessages(firstMessage);
+  const message &drifting = firstMessage->tail->head;
+  EXPECT_TRUE(isNear(drifting.h, drifting.v, 1.1f, 2.2f));
+  EXPECT_EQ(drifting.lifetime, 99.5f);
   const message &m = firstMessage->head;
   // 3/5 of the pull across, 4/5 down.
   EXPECT_TRUE(isNear(m.hv, m.vv, (0.1f - 0.5f * 0.03f) * 0.975f, -0.5f * 0.04f * 0.975f, 1e-7f));
   EXPECT_TRUE(isNear(m.h, m.v, 3 + 0.5f * m.hv, 4 + 0.5f * m.vv));
   EXPECT_EQ(m.lifetime, 100);
+  const float *white = headlessState().color;
+  EXPECT_EQ(make_tuple(white[0], white[1], white[2]), make_tuple(1.f, 1.f, 1.f));
 }
 
 TEST_F(Messages, DoubleShotgunBurstsOneWordPerShotAndABombLeavesAFollowingDetonator) {
@@ -108,6 +122,9 @@ TEST_F(World, NothingSpawnsWhenPausedInArcadeOffWithoutNodesOrFromAnEmptyBag) {
     for (int k = 0; k < c.draws; k++) gameRand();
     EXPECT_EQ(next, gameRand()) << c.what;
   }
+  powerUpsInList = 1; // a level of one node still gets them
+  for (int i = 0; i < 100; i++) PowerUpSpawnStep();
+  EXPECT_EQ(blocks[0].powerUp, kPowerNova);
 }
 
 // Each frame draws two numbers, then the chance, then the node, then the bag entry.

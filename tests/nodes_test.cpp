@@ -91,6 +91,10 @@ TEST_F(Nodes, BlinkingNodesHideInTurnAndHiddenOnesStandStill) {
 // ---- Lookup and teams ---------------------------------------------------------------------------
 TEST_F(Nodes, NearestBlockIsStrictlyInsideMaxDistPresentAndLowestOnTies) {
   EXPECT_EQ(FindNearestBlock(0, 0), -1); // no nodes, even though slot 0 sits at the origin
+  node(kNodeStill, 0, 1); // a reach of 100 to start with
+  EXPECT_EQ(std::make_tuple(FindNearestBlock(0, 100), FindNearestBlock(0, 101)),
+            std::make_tuple(0, -1));
+  blockNum = -1;
   maxDist = 2;
   node(kNodeStill, 2, 0); // exactly at maxDist: out of reach
   EXPECT_EQ(FindNearestBlock(0, 0), -1);
@@ -101,7 +105,8 @@ TEST_F(Nodes, NearestBlockIsStrictlyInsideMaxDistPresentAndLowestOnTies) {
   blocks[2].blink = -1; // removed
   EXPECT_EQ(FindNearestBlock(0, 0), -1);
   node(kNodeStill, 0.1f, 0.1f); // the last node in use is searched too
-  EXPECT_EQ(FindNearestBlock(0, 0), 3);
+  EXPECT_EQ(std::make_tuple(FindNearestBlock(0, 0), FindNearestBlock(1.8f, 0)),
+            std::make_tuple(3, 0));
 }
 
 TEST_F(Nodes, FindNodeMatchesCheckPointWithinHundredUnitsEvenWhenHidden) {

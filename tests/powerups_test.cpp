@@ -33,7 +33,7 @@ TEST_F(PowerUps, CatalogueLookupsAndTheAutoColumn) {
   for (int id : {-1, 44})
     EXPECT_EQ(std::string(powerUpName(id)) + powerUpDescription(id) + powerUpSound(id),
               "Invalid IDInvalid ID");
-  EXPECT_STREQ(powerUpSound(kPowerDrunkenMaster), "Drunk");
+  EXPECT_EQ(std::string(powerUpSound(kPowerDrunkenMaster)) + powerUpName(kPowerNone), "DrunkNone");
   std::vector<int> autos;
   for (int id = -1; id <= kPowerBombInFlight; id++)
     if (powerUpIsAuto(id)) autos.push_back(id);

@@ -256,8 +256,9 @@ TEST_F(Score, GameTypeTableAnswersForEveryNumberAndTheLevelFileUsesItsKeys) {
   for (int num : {999, 1012}) {
     gameType = num;
     EXPECT_EQ(make_tuple(std::string(GameType()), std::string(GameTypeStartSound(num)),
-                              std::string(GameTypeLevelKey(num)), GameTypeAI(), isTeamGame()),
-              make_tuple("Invalid Game Type", "DeathMatch", "", kStrategyMiddle, 0));
+                              std::string(GameTypeLevelKey(num)), GameTypeAI(), isTeamGame(),
+                              GameTypeDefaultTarget(num)),
+              make_tuple("Invalid Game Type", "DeathMatch", "", kStrategyMiddle, 0, 0));
   }
   EXPECT_EQ(Ints(gameScores, gameScores + kNumGameTypes),
             Ints({10, 10, 5, 10, 5000, 5, 3000, 2000, 30, 10, 10, 10}));

@@ -9,6 +9,7 @@
 #include <cmath>
 #include <tuple>
 #include <utility>
+#include <vector>
 
 using std::make_tuple;
 
@@ -81,12 +82,14 @@ TEST_F(World, AVirtualClockIsNeverSleptOn) {
 // ---- Window ---------------------------------------------------------------------------------
 TEST_F(World, ReshapeKeepsAtLeastTheFourByThreeViewAndAHiddenWindowIdles) {
   const HeadlessState &s = headlessState();
+  auto frustum = [&s] { return std::vector<double>(s.frustum, s.frustum + 6); };
   Reshape(1600, 600); // wide: the height decides
-  EXPECT_EQ(make_tuple(s.frustum[1], s.frustum[3], heightRatio),
-            make_tuple(double(8.f / 3), 1.0, 1.25f));
+  EXPECT_EQ(make_tuple(frustum(), heightRatio),
+            make_tuple(std::vector<double>{-8.f / 3, 8.f / 3, -1, 1, 2, 100}, 1.25f));
   Reshape(600, 800); // tall: the width decides
-  EXPECT_EQ(make_tuple(s.frustum[1], s.frustum[3], s.viewport[2]),
-            make_tuple(double(4.f / 3), double(4.f / 3 / 0.75f), 600));
+  const float tall = 4.f / 3 / 0.75f;
+  EXPECT_EQ(make_tuple(frustum(), s.viewport[2]),
+            make_tuple(std::vector<double>{-4.f / 3, 4.f / 3, -tall, tall, 2, 100}, 600));
   Reshape(640, 0); // a minimised window
   EXPECT_TRUE(std::isfinite(ar));
   vis(GLUT_VISIBLE);
@@ -98,6 +101,8 @@ TEST_F(World, ReshapeKeepsAtLeastTheFourByThreeViewAndAHiddenWindowIdles) {
 TEST_F(World, StartUpCreatesMissingPreferencesAndTheFrameRuns) {
   writeFile("level.def", "nextlevel 0\nOnly\nlevel -10 10 7 -7\nblock 0 0\nstart 1 1 0 0\n");
   roster();
+  StartupReads(false); // a simulation leaves the player's folder alone
+  EXPECT_EQ(readFile("prefs.def"), "");
   StartupReads(true);
   EXPECT_EQ(powerUpsInList, 43 * 3); // a first run ships a full bag, and saves it
   EXPECT_NE(readFile("prefs.def").find("#Twiddle\npowerUpAvail 43 3\n"), std::string::npos);
@@ -227,7 +232,7 @@ TEST_F(RoundReset, SwapExchangesPlaceVelocitySpinAndRope) {
   EXPECT_TRUE(movesBy(b, 0.1f, 0.2f, 1e-5f));
   EXPECT_EQ(make_tuple(ballH(a), ballH(b), b->block, b->distance, b->anglev, a->block),
             make_tuple(5.f, 1.f, 3, 2.f, 0.5f, kRopeFree));
-  Swap(4, 4);
+  Swap(4, 4), Swap(-1, 4), Swap(numPlayers, 4), Swap(4, numPlayers);
   EXPECT_EQ(ballH(b), 1);
   EXPECT_TRUE(movesBy(b, 0.1f, 0.2f, 1e-5f));
 }
