@@ -149,11 +149,13 @@ TEST_F(Bots, EachPowerUpRuleFiresAtItsMomentAndNotBefore) {
       {kPowerShotgun, [&] { placeBall(bot, 0, 0, .2f, .1f), placeBall(q, 2, 1, -.2f, -.1f); }, true},
       {kPowerShotgunSecond,
        [&] { placeBall(bot, 1, 0, .2f, .1f), placeBall(q, 1.4f, .25f, 0, 0); }, true},
-      {kPowerShotgunSecond, [&] { placeBall(bot, 0, 0, .2f, .1f), placeBall(q, 4, 1.8f, 0, 0); }, false},
+      {kPowerShotgunSecond,
+       [&] { placeBall(bot, 0, 0, .2f, .1f), placeBall(q, 4, 1.88f, 0, 0); }, false}, // just wide
       {kPowerReverse, [&] { placeBall(bot, 9, 0, .3f, 0), bot->moveDelay = 5; }, true}, // escape
       {kPowerReverse, [&] { placeBall(bot, 9, 0, .1f, 0); }, false},
       {kPowerShield, [&] { bot->moveDelay = 10.5f; }, true},
       {kPowerShield, [&] { bot->moveDelay = 10; }, false},
+      {kPowerSupernova, [] {}, true},
       {kPowerSupernova, [&] { bot->supernovaCharge = .5f; }, false},
       {kPowerReversedGravity, [&] { placeBall(bot, 0, -1, 0, 0); }, true}, // below the middle
       {kPowerPlanetaryGravity, [&] { placeBall(bot, 2, 1, 0, 0); }, false},
@@ -168,6 +170,8 @@ TEST_F(Bots, EachPowerUpRuleFiresAtItsMomentAndNotBefore) {
       {kPowerNone, [&] { bot->charge = .5f, bot->target = q, q->alive = 0; }, true}, // the chain
       {kPowerNone, [&] { bot->target = q, q->alive = 0; }, false},
       {kPowerNone, [&] { bot->charge = 10, bot->target = q, placeBall(q, 5, 5, 0, 0); }, false},
+      {kPowerShotgun, [&] { placeBall(bot, 0, 0, .2f, .1f), placeBall(players[1], 2, 1, 0, 0); },
+       true}, // a teammate is fair game outside team games
   };
   for (const Case &c : cases) {
     gameType = kDeathmatch;

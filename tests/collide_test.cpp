@@ -176,3 +176,16 @@ TEST_F(Collide, TurboBallCollidesBetweenItsSteps) {
   Display();
   EXPECT_EQ(std::make_tuple(a->collisions, b->collisions), std::make_tuple(1, 1));
 }
+
+// Only in a pinata game does a touch on the puck score, whichever way round it is met.
+TEST_F(Collide, TouchingThePuckScoresOnlyInPinata) {
+  for (int type : {kPinata, kDeathmatch})
+    for (bool puckFirst : {false, true}) {
+      gameType = type, a->score = a->collisions = 0;
+      headOn(.1f, -.1f);
+      placeBall(puck, .25f, 0, -.1f, 0);
+      puckFirst ? CollidePlayers(puck, a) : CollidePlayers(a, puck);
+      EXPECT_EQ(std::make_tuple(a->score, a->collisions), std::make_tuple(type == kPinata, 1))
+          << type << puckFirst;
+    }
+}

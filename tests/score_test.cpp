@@ -224,7 +224,8 @@ TEST_F(Score, PointsAnnounceTheRoundAndTheWinnerAndEndTheMatchAtTheTarget) {
     EXPECT_EQ(headlessState().display, LeaderBoard);
     EXPECT_EQ(headlessState().keyboard, LeaderBoardKey);
   }
-  EXPECT_EQ(make_tuple(backgroundColor[1], borderRed), make_tuple(.75f, 1.f));
+  EXPECT_EQ(make_tuple(backgroundColor[1], backgroundColor[2], borderRed),
+            make_tuple(.75f, .75f, 1.f));
   maxScore = INT_MAX / 2, red->score = maxScore - 1;
   AddPoint(red);
   EXPECT_EQ(maxScore, INT_MAX) << "tripling must not overflow";
@@ -233,9 +234,9 @@ TEST_F(Score, PointsAnnounceTheRoundAndTheWinnerAndEndTheMatchAtTheTarget) {
   AddPoint(red);
   paused = 1, arcadeMode = 0;
   AddPoint(red);
-  paused = 0, red->active = 0, puck->playerID = kMaxPlayers + 1;
-  AddPoint(red), AddPoint(puck);
-  EXPECT_EQ(make_tuple(red->score, red->wins, maxScore), make_tuple(6, 2, 5));
+  paused = 0, red->active = 0, puck->playerID = kMaxPlayers + 1, numPlayers = 5;
+  AddPoint(red), AddPoint(puck), AddPoint(players[5]);
+  EXPECT_EQ(make_tuple(red->score, red->wins, maxScore, players[5]->score), make_tuple(6, 2, 5, 0));
 }
 
 TEST_F(Score, TimeToWinIsAWholeNumberOfFramesAndNeverZero) {
