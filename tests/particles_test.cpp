@@ -205,6 +205,11 @@ TEST_F(Particles, RingHoldsItsRadiusAndTheGridFacesTheFlight) {
   p->trailX = 0.5f; // where it feels no pull
   frames(1);
   EXPECT_EQ(std::make_tuple(nth(0).h, nth(0).v), std::make_tuple(-0.5f, 1.25f)); // offsets (1, 1)
+  FreeAllParticles(); // a homing point creeps to its centre and lags a hundredth a tick
+  float ch = 0, cv = 0;
+  NewMassParticles(1, 1, 0.1f, 0, 0, 1, 1, 1, 0, 1, kNoOwner, &ch, &cv, 10);
+  frames(1);
+  EXPECT_NEAR(nth(0).h, 0.995f * 1.09f + 0.005f, 1e-6);
 }
 
 // The beam also runs from its second point (the oldest) to its first.
