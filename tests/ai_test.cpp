@@ -131,6 +131,7 @@ TEST_F(Bots, HuntsTheHighestScoreEarliestOnATieAndNeverItsTeamOutsideDeathmatch)
     for (int i = 0; i < numPlayers; i++)
       players[i]->score = scores[i], players[i]->active = 1, players[i]->alive = 0;
     for (int i : c.alive) players[i]->alive = 1;
+    players[c.self]->target = nullptr;
     Retarget(players[c.self]);
     EXPECT_EQ(players[c.self]->target, players[c.expect]) << c.type;
   }
@@ -145,6 +146,8 @@ TEST_F(Bots, EachPowerUpRuleFiresAtItsMomentAndNotBefore) {
   struct Case { int held; std::function<void()> setup; bool fires; } cases[] = {
       {kPowerShotgun, [&] { placeBall(bot, 0, 0, .2f, .1f), placeBall(q, 2, 1, 0, 0); }, true},
       {kPowerShotgun, [&] { placeBall(bot, 0, 0, .2f, .1f), placeBall(q, 2, -1, 0, 0); }, false},
+      {kPowerShotgun, // straight up: not closing in along h
+       [&] { placeBall(bot, 0, 0, 0, .2f), placeBall(q, 0, 2, 0, 0); }, false},
       // The shot leaves at half the bot's speed less the target's own.
       {kPowerShotgun, [&] { placeBall(bot, 0, 0, .2f, .1f), placeBall(q, 2, 1, -.2f, -.1f); }, true},
       {kPowerShotgunSecond,
@@ -161,7 +164,7 @@ TEST_F(Bots, EachPowerUpRuleFiresAtItsMomentAndNotBefore) {
       {kPowerPlanetaryGravity, [&] { placeBall(bot, 2, 1, 0, 0); }, false},
       {kPowerIncreasedGravity, [] {}, true}, // above the middle
       {kPowerTurboBoost, [] {}, true},
-      {kPowerTurboBoost, [&] { bot->moveDelay = 5; }, false},
+      {kPowerTurboBoost, [&] { bot->moveDelay = 11; }, false}, // stunned: only a Shield or Nova
       {kPowerChase, [&] { gameType = kTag, it = bot; }, true},
       {kPowerChase, [&] { gameType = kTag, it = q; }, false},
       {kPowerSlam, [&] { placeBall(q, .5f, -2, 0, 0); }, true},

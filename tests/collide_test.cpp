@@ -79,6 +79,7 @@ TEST_F(Collide, WhoTouchesGhostsStunnedPairsPartingBallsAndDodgingBots) {
       {"ghost, other unblockable", [&] { a->ghost = 30, b->unblockable = 1; }, true},
       {"both stunned over 25", [&] { a->moveDelay = 26, b->moveDelay = 26; }, false},
       {"one stunned over 25", [&] { a->moveDelay = 26, b->moveDelay = 25; }, true},
+      {"turbo, three steps short", [&] { placeBall(a, -.6f, 0, .1f, 0), a->turbo = 5; }, true},
       {"weaker bot", [&] { headOn(.05f, -.1f), a->powerUpType = kPowerUntouchable; }, false},
       {"weaker bot second", [&] { headOn(.1f, -.05f), b->powerUpType = kPowerPhaseOut; }, false},
       {"weaker human",

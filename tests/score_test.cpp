@@ -59,7 +59,7 @@ TEST_F(Score, RoundEndsWithOneBallOrOneTeamLeftAndEveryBallComesBack) {
       {kUnstableMatch, {0, 5}, {}, {0, 0, 0, 0, 0, 0}},  // all dead: nobody scores
       {kBlinkMatch, {0, 5}, {0, 2}, {1, 0, 0, 0, 0, 0}}, // an inactive ball never counts
       {kDeathmatch, {0, 5}, {0, 5}, {}},
-      {kTeamDeathmatch, {0, 1, 2, 3, 4, 5}, {3, 4}, {0, 0, 0, 0, 0, 1}},
+      {kTeamDeathmatch, {0, 1, 2, 3, 4, 5}, {4, 5}, {0, 0, 0, 0, 0, 1}},
       {kTeamDeathmatch, {0, 1, 2, 3, 4, 5}, {}, {1, 0, 0, 0, 0, 1}},
       {kTeamDeathmatch, {0, 1, 2, 3, 4, 5}, {2, 4}, {}},
       {kTeamDeathmatch, {0, 1}, {0, 1}, {1, 0, 0, 0, 0, 0}}, // no blue ball: out every frame
@@ -192,8 +192,9 @@ TEST_F(Score, DeadBallComesBackOnTheEighthScoringStepExceptInRoundGames) {
     frames(7);
     EXPECT_EQ(players[1]->alive, 0) << type;
     frames(1);
-    EXPECT_EQ(make_tuple(players[1]->alive, players[1]->moveDelay, ballH(players[1])),
-              rounds ? make_tuple(0, 12.f, 7.f) : make_tuple(1, 0.f, -3.f))
+    EXPECT_EQ(make_tuple(players[1]->alive, players[1]->moveDelay, ballH(players[1]),
+                         players[2]->alive), // out of play: never back
+              rounds ? make_tuple(0, 12.f, 7.f, 0) : make_tuple(1, 0.f, -3.f, 0))
         << type;
   }
 }
