@@ -138,6 +138,7 @@ TEST_F(Bots, HuntsTheHighestScoreEarliestOnATieAndNeverItsTeamOutsideDeathmatch)
     for (int i = 0; i < numPlayers; i++)
       players[i]->score = scores[i], players[i]->active = 1, players[i]->alive = 0;
     for (int i : c.alive) players[i]->alive = 1;
+    players[c.self]->target = nullptr;
     Retarget(players[c.self]);
     EXPECT_EQ(players[c.self]->target, players[c.expect]) << c.type;
   }
@@ -152,21 +153,25 @@ TEST_F(Bots, EachPowerUpRuleFiresAtItsMomentAndNotBefore) {
   struct Case { int held; std::function<void()> setup; bool fires; } cases[] = {
       {kPowerShotgun, [&] { placeBall(bot, 0, 0, .2f, .1f), placeBall(q, 2, 1, 0, 0); }, true},
       {kPowerShotgun, [&] { placeBall(bot, 0, 0, .2f, .1f), placeBall(q, 2, -1, 0, 0); }, false},
+      {kPowerShotgun, // straight up: not closing in along h
+       [&] { placeBall(bot, 0, 0, 0, .2f), placeBall(q, 0, 2, 0, 0); }, false},
       // The shot leaves at half the bot's speed less the target's own.
       {kPowerShotgun, [&] { placeBall(bot, 0, 0, .2f, .1f), placeBall(q, 2, 1, -.2f, -.1f); }, true},
       {kPowerShotgunSecond,
        [&] { placeBall(bot, 1, 0, .2f, .1f), placeBall(q, 1.4f, .25f, 0, 0); }, true},
-      {kPowerShotgunSecond, [&] { placeBall(bot, 0, 0, .2f, .1f), placeBall(q, 4, 1.8f, 0, 0); }, false},
+      {kPowerShotgunSecond,
+       [&] { placeBall(bot, 0, 0, .2f, .1f), placeBall(q, 4, 1.88f, 0, 0); }, false}, // just wide
       {kPowerReverse, [&] { placeBall(bot, 9, 0, .3f, 0), bot->moveDelay = 5; }, true}, // escape
       {kPowerReverse, [&] { placeBall(bot, 9, 0, .1f, 0); }, false},
       {kPowerShield, [&] { bot->moveDelay = 10.5f; }, true},
       {kPowerShield, [&] { bot->moveDelay = 10; }, false},
+      {kPowerSupernova, [] {}, true},
       {kPowerSupernova, [&] { bot->supernovaCharge = .5f; }, false},
       {kPowerReversedGravity, [&] { placeBall(bot, 0, -1, 0, 0); }, true}, // below the middle
       {kPowerPlanetaryGravity, [&] { placeBall(bot, 2, 1, 0, 0); }, false},
       {kPowerIncreasedGravity, [] {}, true}, // above the middle
       {kPowerTurboBoost, [] {}, true},
-      {kPowerTurboBoost, [&] { bot->moveDelay = 5; }, false},
+      {kPowerTurboBoost, [&] { bot->moveDelay = 11; }, false}, // stunned: only a Shield or Nova
       {kPowerChase, [&] { gameType = kTag, it = bot; }, true},
       {kPowerChase, [&] { gameType = kTag, it = q; }, false},
       {kPowerSlam, [&] { placeBall(q, .5f, -2, 0, 0); }, true},
@@ -175,6 +180,8 @@ TEST_F(Bots, EachPowerUpRuleFiresAtItsMomentAndNotBefore) {
       {kPowerNone, [&] { bot->charge = .5f, bot->target = q, q->alive = 0; }, true}, // the chain
       {kPowerNone, [&] { bot->target = q, q->alive = 0; }, false},
       {kPowerNone, [&] { bot->charge = 10, bot->target = q, placeBall(q, 5, 5, 0, 0); }, false},
+      {kPowerShotgun, [&] { placeBall(bot, 0, 0, .2f, .1f), placeBall(players[1], 2, 1, 0, 0); },
+       true}, // a teammate is fair game outside team games
   };
   for (const Case &c : cases) {
     gameType = kDeathmatch;

@@ -61,8 +61,9 @@ TEST_F(Attacks, EachUseEmitsItsParticlesAndLeavesItsState) {
     for (; first && first->tail; first = first->tail) mass += first->head.mass;
     if (first) {
       EXPECT_NEAR(mass + first->head.mass, c.mass, 1e-3);
-      EXPECT_EQ(std::make_tuple(first->head.player, first->head.behaviour, first->head.effect),
-                std::make_tuple(0, c.behaviour, c.effect));
+      EXPECT_EQ(std::make_tuple(first->head.player, first->head.behaviour, first->head.effect,
+                                first->head.motionless),
+                std::make_tuple(0, c.behaviour, c.effect, 0));
     }
     EXPECT_EQ(std::make_tuple(CountParticles(), user->powerUpType, user->*c.timer),
               std::make_tuple(c.count, c.held, c.ticks));
@@ -76,6 +77,10 @@ TEST_F(Attacks, EachUseEmitsItsParticlesAndLeavesItsState) {
       most = std::max(most, std::hypot(n->head.h - n->head.oldH, n->head.v - n->head.oldV));
     EXPECT_NEAR(most, fastest, fastest / 50) << powerUpName(id);
   }
+  fresh(), placeBall(user, -5, 1, 0, .1f), use(kPowerAntimatterBomb); // black, thrown at 2 V
+  const particle &bomb = firstParticle->head;
+  EXPECT_NEAR(std::hypot(bomb.h - bomb.oldH, bomb.v - bomb.oldV), .2f, .01f);
+  EXPECT_EQ(bomb.r + bomb.g + bomb.b, 0);
 }
 
 // Speeds, places and ropes after a strike; without a direction there is no recoil or strike.
@@ -98,6 +103,8 @@ TEST_F(Attacks, StrikesMoveTheUser) {
     EXPECT_NEAR(ballH(user), c.h, 1e-5);
     EXPECT_EQ(std::make_tuple(user->block, user->anglev), std::make_tuple(c.block, c.anglev));
   }
+  fresh(), placeBall(user, -5, 1, .1f, .2f), use(kPowerReverse); // off the h axis too
+  EXPECT_TRUE(movesBy(user, -.1f, -.2f));
 }
 
 // The nearest opponent within about 31.6 units, the first in the roster of equals; an old
@@ -241,8 +248,9 @@ TEST_F(Attacks, FaultsMended) {
   for (int f = 1; f <= 60; f++) user->x[f % kRingSize] = .1f * f;
   user->frame = 60, players[1]->frame = 20, players[2]->frame = 0;
   use(kPowerOmegaOne);
-  EXPECT_EQ(std::make_tuple(ballH(user), players[1]->frame, players[2]->frame),
-            std::make_tuple(1.f, 1, 0));
+  EXPECT_EQ(std::make_tuple(ballH(user), players[1]->frame, players[2]->frame,
+                            firstParticle->head.lifetime),
+            std::make_tuple(1.f, 1, 0, 50.f)); // the trace lasts fifty ticks
   // Flag sparks: only a ball of one of the two flag teams has an opposing flag.
   fresh();
   gameType = kCaptureTheFlag, flags[1].h = ballH(user);

@@ -79,6 +79,7 @@ TEST_F(Collide, WhoTouchesGhostsStunnedPairsPartingBallsAndDodgingBots) {
       {"ghost, other unblockable", [&] { a->ghost = 30, b->unblockable = 1; }, true},
       {"both stunned over 25", [&] { a->moveDelay = 26, b->moveDelay = 26; }, false},
       {"one stunned over 25", [&] { a->moveDelay = 26, b->moveDelay = 25; }, true},
+      {"turbo, three steps short", [&] { placeBall(a, -.6f, 0, .1f, 0), a->turbo = 5; }, true},
       {"weaker bot", [&] { headOn(.05f, -.1f), a->powerUpType = kPowerUntouchable; }, false},
       {"weaker bot second", [&] { headOn(.1f, -.05f), b->powerUpType = kPowerPhaseOut; }, false},
       {"weaker human",
@@ -191,4 +192,17 @@ TEST_F(Collide, OnlyBallsInTheMatchAndThePuckInItsGamesAreHit) {
     EXPECT_EQ(c.target->collisions, c.hits) << c.game << " " << c.active;
     c.target->alive = 0;
   }
+}
+
+// Only in a pinata game does a touch on the puck score, whichever way round it is met.
+TEST_F(Collide, TouchingThePuckScoresOnlyInPinata) {
+  for (int type : {kPinata, kDeathmatch})
+    for (bool puckFirst : {false, true}) {
+      gameType = type, a->score = a->collisions = 0;
+      headOn(.1f, -.1f);
+      placeBall(puck, .25f, 0, -.1f, 0);
+      puckFirst ? CollidePlayers(puck, a) : CollidePlayers(a, puck);
+      EXPECT_EQ(std::make_tuple(a->score, a->collisions), std::make_tuple(type == kPinata, 1))
+          << type << puckFirst;
+    }
 }

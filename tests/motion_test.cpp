@@ -222,6 +222,10 @@ TEST_F(Motion, LeavingTheArenaCreditsOnlyAStunnedHitByOneOfTheFirstSix) {
               make_tuple(c.deaths == 0, c.kills, c.deaths - c.kills))
         << c.h << "," << c.v << " hit by " << c.lastHit;
   }
+  numPlayers = 5; // a hitter no longer in the roster is owed nothing
+  placeBall(ball, 9.5f, 0, .75f, 0), ball->suicides = 0, ball->moveDelay = 1, ball->lastHit = 5;
+  MovePlayer(ball);
+  EXPECT_EQ(make_tuple(players[5]->playerKills[0], ball->suicides), make_tuple(0, 1));
 }
 
 TEST_F(Motion, RadiusOutOfRangeKillsWithoutCreditAndRestoresTheDefaultSize) {
@@ -284,8 +288,9 @@ TEST_F(Motion, TimeStopPauseAndBeingOutOfPlayHoldTheBallButThePuckAlwaysSteps) {
   ball->alive = 1, ball->active = 0;
   DoPlayer(ball);
   EXPECT_EQ(ball->frame, 2);
-  placeBall(puck, 0, 0, 0.1f, 0);
+  node(9, 0);
+  placeBall(puck, 9.5f, 0, 0.1f, 0); // by an edge, where a bot would rope on
   puck->alive = puck->active = 0;
   DoPlayer(puck);
-  EXPECT_EQ(puck->frame, 2);
+  EXPECT_EQ(make_tuple(puck->frame, puck->block), make_tuple(2, kRopeFree));
 }

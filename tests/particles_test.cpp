@@ -33,7 +33,9 @@ protected:
 
 TEST_F(Particles, LifetimeTenAtHalfATickIsDrawnTwentyOneFramesWithoutAnUndefinedFade) {
   NewParticles(1, 0, 0, 0, 0, 1, 1, 1, 0, nullptr, nullptr, 10);
-  frames(21);
+  frames(1);
+  EXPECT_FLOAT_EQ(headlessState().color[3], .95f); // a frame's share of the life left
+  frames(20);
   EXPECT_EQ(headlessVertices().size(), 21u);
   EXPECT_EQ(headlessState().color[3], 0.0f); // drawn at lifetime 0: spent, not NaN
   frames(1);
@@ -99,9 +101,10 @@ TEST_F(Particles, ShieldTurnsTheParticleBackAndMakesItTheShieldOwners) {
   CollideParticles(firstParticle, guard); // its own particle now
   EXPECT_EQ(std::make_tuple(q.player, guard->moveDelay), std::make_tuple(0, 0.0f));
   EXPECT_NEAR(q.h - q.oldH, -0.06f, 1e-6); // twice the shield's step less its own
-  placeBall(other, 0, 0, 0, 0);
+  placeBall(other, 0, 0, 0, 0), other->moveDelay = 20; // a longer stun is kept
   CollideParticles(firstParticle, other);
-  EXPECT_EQ(std::make_tuple(CountParticles(), other->lastHit), std::make_tuple(0, 0));
+  EXPECT_EQ(std::make_tuple(CountParticles(), other->lastHit, other->moveDelay),
+            std::make_tuple(0, 0, 20.f));
 }
 
 TEST_F(Particles, WormHitShrinksTheBallAndItsTailChasesIt) {
@@ -205,6 +208,11 @@ TEST_F(Particles, RingHoldsItsRadiusAndTheGridFacesTheFlight) {
   p->trailX = 0.5f; // where it feels no pull
   frames(1);
   EXPECT_EQ(std::make_tuple(nth(0).h, nth(0).v), std::make_tuple(-0.5f, 1.25f)); // offsets (1, 1)
+  FreeAllParticles(); // a homing point creeps to its centre and lags a hundredth a tick
+  float ch = 0, cv = 0;
+  NewMassParticles(1, 1, 0.1f, 0, 0, 1, 1, 1, 0, 1, kNoOwner, &ch, &cv, 10);
+  frames(1);
+  EXPECT_NEAR(nth(0).h, 0.995f * 1.09f + 0.005f, 1e-6);
 }
 
 // The beam also runs from its second point (the oldest) to its first.

@@ -102,6 +102,7 @@ TEST_F(PowerUps, GravityUses) {
       {.005f, 0, {kPowerPlanetaryGravity}, .005f, kGravityPlanetary, 300},
       {.005f, 0, {kPowerWhirlwindGravity}, .005f, kGravityWhirlwind, 300},
       {.005f, 0, {vac}, .005f, kGravityVacuum, 300},
+      {.005f, 0, {rev}, -.005f, 0, 300},
       {.005f, 0, {rev, rev}, .005f, 0, 300},
       {.005f, 0, std::vector<int>(9, kPowerReducedGravity), .005f, 0, 300},
       {.009f, 0, {kPowerIncreasedGravity}, .011f, 0, 300},
@@ -131,6 +132,10 @@ TEST_F(PowerUps, GrowthSpurtHoldsTwoHundredTicksThenDriftsBack) {
   for (int step = 0; step < 100; step++) SpecialPlayer(user);
   EXPECT_NEAR(user->radius, .3f, .3f * .0012f);
   EXPECT_NEAR(user->mass, 1, .004f);
+  use(user, kPowerShrinkage), user->sizeChange = 0; // and grows back from a shrink
+  const float radius = user->radius, mass = user->mass;
+  SpecialPlayer(user);
+  EXPECT_TRUE(user->radius > radius && user->mass > mass);
 }
 
 TEST_F(PowerUps, TimeStopFreezesEveryoneElseTeammatesIncluded) {
@@ -188,12 +193,15 @@ TEST_F(PowerUps, SwitcherooSwapsWithTheOnlyPartnerOrIsSpentWithoutOne) {
 
 TEST_F(PowerUps, ShieldTimersRunDownAndTopSpeedNeverDrops) {
   user->unblockable = user->magShield = user->gravShield = 1;
+  user->radius = user->defaultSize = .390054196f; // at its own size: not even rounding drifts it
+  const float mass = user->mass = kMassPerCubicRadius * .390054196f * .390054196f * .390054196f;
   for (float vh : {.5f, .1f}) {
     placeBall(user, 1, 1, vh, vh);
     SpecialPlayer(user);
   }
-  EXPECT_EQ(std::make_tuple(user->unblockable, user->magShield, user->gravShield),
-            std::make_tuple(0.f, 0.f, 0.f));
+  EXPECT_EQ(std::make_tuple(user->unblockable, user->magShield, user->gravShield, user->radius,
+                            user->mass),
+            std::make_tuple(0.f, 0.f, 0.f, .390054196f, mass));
   EXPECT_NEAR(user->maxVelocity, .5f * std::sqrt(2.f), 1e-6);
   placeBall(user, 0, 0, 0, 0), user->drunk = 25; // the push turns with the timer it had
   SpecialPlayer(user);

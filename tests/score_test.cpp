@@ -59,7 +59,7 @@ TEST_F(Score, RoundEndsWithOneBallOrOneTeamLeftAndEveryBallComesBack) {
       {kUnstableMatch, {0, 5}, {}, {0, 0, 0, 0, 0, 0}},  // all dead: nobody scores
       {kBlinkMatch, {0, 5}, {0, 2}, {1, 0, 0, 0, 0, 0}}, // an inactive ball never counts
       {kDeathmatch, {0, 5}, {0, 5}, {}},
-      {kTeamDeathmatch, {0, 1, 2, 3, 4, 5}, {3, 4}, {0, 0, 0, 0, 0, 1}},
+      {kTeamDeathmatch, {0, 1, 2, 3, 4, 5}, {4, 5}, {0, 0, 0, 0, 0, 1}},
       {kTeamDeathmatch, {0, 1, 2, 3, 4, 5}, {}, {1, 0, 0, 0, 0, 1}},
       {kTeamDeathmatch, {0, 1, 2, 3, 4, 5}, {2, 4}, {}},
       {kTeamDeathmatch, {0, 1}, {0, 1}, {1, 0, 0, 0, 0, 0}}, // no blue ball: out every frame
@@ -192,8 +192,9 @@ TEST_F(Score, DeadBallComesBackOnTheEighthScoringStepExceptInRoundGames) {
     frames(7);
     EXPECT_EQ(players[1]->alive, 0) << type;
     frames(1);
-    EXPECT_EQ(make_tuple(players[1]->alive, players[1]->moveDelay, ballH(players[1])),
-              rounds ? make_tuple(0, 12.f, 7.f) : make_tuple(1, 0.f, -3.f))
+    EXPECT_EQ(make_tuple(players[1]->alive, players[1]->moveDelay, ballH(players[1]),
+                         players[2]->alive), // out of play: never back
+              rounds ? make_tuple(0, 12.f, 7.f, 0) : make_tuple(1, 0.f, -3.f, 0))
         << type;
   }
 }
@@ -224,7 +225,8 @@ TEST_F(Score, PointsAnnounceTheRoundAndTheWinnerAndEndTheMatchAtTheTarget) {
     EXPECT_EQ(headlessState().display, LeaderBoard);
     EXPECT_EQ(headlessState().keyboard, LeaderBoardKey);
   }
-  EXPECT_EQ(make_tuple(backgroundColor[1], borderRed), make_tuple(.75f, 1.f));
+  EXPECT_EQ(make_tuple(backgroundColor[1], backgroundColor[2], borderRed),
+            make_tuple(.75f, .75f, 1.f));
   maxScore = INT_MAX / 2, red->score = maxScore - 1;
   AddPoint(red);
   EXPECT_EQ(maxScore, INT_MAX) << "tripling must not overflow";
@@ -233,9 +235,9 @@ TEST_F(Score, PointsAnnounceTheRoundAndTheWinnerAndEndTheMatchAtTheTarget) {
   AddPoint(red);
   paused = 1, arcadeMode = 0;
   AddPoint(red);
-  paused = 0, red->active = 0, puck->playerID = kMaxPlayers + 1;
-  AddPoint(red), AddPoint(puck);
-  EXPECT_EQ(make_tuple(red->score, red->wins, maxScore), make_tuple(6, 2, 5));
+  paused = 0, red->active = 0, puck->playerID = kMaxPlayers + 1, numPlayers = 5;
+  AddPoint(red), AddPoint(puck), AddPoint(players[5]);
+  EXPECT_EQ(make_tuple(red->score, red->wins, maxScore, players[5]->score), make_tuple(6, 2, 5, 0));
 }
 
 TEST_F(Score, TimeToWinIsAWholeNumberOfFramesAndNeverZero) {

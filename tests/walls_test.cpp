@@ -32,6 +32,7 @@ TEST_F(Walls, BallsClosingOnAWallWithinItsSpanBounceInWallOrder) {
       {"two on one line", {{-5, 0, 5, 0, 0.5f}, {-5, 0, 5, 0, 1}}, 0, 0.35f, 0, -0.1f, 0, 0.05f},
       {"moving away", {{-5, 0, 5, 0, 1}}, 0, 0.2f, 0.1f, 0.05f, 0.1f, 0.05f},
       {"beyond the end", {{-5, 0, 5, 0, 1}}, 5.5f, 0.25f, 0, -0.1f, 0, -0.1f},
+      {"over the very end", {{-5, 0, 5, 0, 1}}, 5, 0.25f, 0.1f, -0.1f, 0.1f, 0.1f},
       {"a step short", {{-5, 0, 5, 0, 1}}, 0, 0.7f, 0, -0.1f, 0, -0.1f},
       {"below, leaving", {{-5, 0, 5, 0, 1}}, 0, -0.5f, 0, -0.1f, 0, -0.1f},
       {"no length, no normal", {{1, 1, 1, 1, 1}}, 1, 1.1f, 0, -0.1f, 0, -0.1f},
