@@ -106,6 +106,13 @@ TEST_F(World, StartUpCreatesMissingPreferencesAndTheFrameRuns) {
   StartupReads(true);
   EXPECT_EQ(powerUpsInList, 43 * 3); // a first run ships a full bag, and saves it
   EXPECT_NE(readFile("prefs.def").find("#Twiddle\npowerUpAvail 43 3\n"), std::string::npos);
+  testing::internal::CaptureStderr();
+  Init(); // black, lit and depth-tested; the pictures missing here are reported, not fatal
+  EXPECT_NE(testing::internal::GetCapturedStderr().find("Font.sgi"), std::string::npos);
+  const float *clear = headlessState().clearColor;
+  EXPECT_EQ(make_tuple(clear[0], clear[1], clear[2], clear[3], headlessEnabled(GL_DEPTH_TEST),
+                       headlessEnabled(GL_LIGHTING), headlessEnabled(GL_LIGHT0)),
+            make_tuple(0.f, 0.f, 0.f, 1.f, true, true, true));
   ReadLevelFile(defaultLevels);
   ResetPositions();
   EXPECT_STREQ(levelname, "Only");
@@ -289,9 +296,12 @@ TEST_F(RoundReset, EscapeShowsTheTitleAndStartsAFreshMatchFromTheFirstLevel) {
     p->powerUpType = kPowerNova, p->alive = 0;
   }
   glutKeyboardFunc(Key);
+  glClearColor(0, 0, 1, 1); // a flash still showing
   Key(27, 0, 0);
   EXPECT_EQ(make_tuple(headlessState().display, headlessState().keyboard),
             make_tuple(TitleScreen, nullptr));
+  const float *clear = headlessState().clearColor;
+  EXPECT_EQ(make_tuple(clear[0], clear[1], clear[2], clear[3]), make_tuple(0.f, 0.f, 0.f, 1.f));
   EXPECT_STREQ(levelname, "First");
   EXPECT_EQ(make_tuple(currentLevel, contrails, playerPresent, blockNum, soundMode, powerUpsInList),
             make_tuple(0, 0.f, 0, 0, 3, 3));

@@ -62,7 +62,9 @@ static void addSphere(double radius, bool solid) {
 extern "C" {
 // ---- GL ----
 void glClear(GLbitfield) {}
-void glClearColor(GLclampf, GLclampf, GLclampf, GLclampf) {}
+void glClearColor(GLclampf r, GLclampf g, GLclampf b, GLclampf a) {
+  state.clearColor[0] = r, state.clearColor[1] = g, state.clearColor[2] = b, state.clearColor[3] = a;
+}
 void glEnable(GLenum cap) {
   if (!headlessEnabled(cap)) enabledCaps.push_back(cap);
 }

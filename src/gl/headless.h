@@ -26,6 +26,7 @@ struct HeadlessState {
   int beginCount;        // glBegin calls
   unsigned boundTexture; // last glBindTexture name
   float color[4];        // current colour
+  float clearColor[4];   // last glClearColor
   // The last gluBuild2DMipmaps call, and every texture name below 32 that got one.
   int mipmapBuilds;
   unsigned mipmapTexture; // the name bound at the time
