@@ -173,6 +173,7 @@ TEST_F(Particles, EmitterCounts) {
   EXPECT_EQ(nth(0).h - nth(0).oldH, 1.0f); // each step back one slot
   EXPECT_EQ(count([p] { WormParticles(p, 7, 10, 1); }), 7);
   EXPECT_EQ(count([] { NewParticles(-3, 0, 0, 0, 0, 1, 1, 1, 1, nullptr, nullptr, 10); }), 0);
+  EXPECT_EQ(count([] { MatrixParticles(nullptr, 10, 1); }), 0);
 }
 
 TEST_F(Particles, ScatterDrawsRadiusThenAngle) {
@@ -182,7 +183,9 @@ TEST_F(Particles, ScatterDrawsRadiusThenAngle) {
     NewParticles(1, 1, 0.01f, 2, 0, 1, 1, 1, deviation, nullptr, nullptr, 10);
     gameSrand(9);
     const float u = std::fabs((gameRand() % 800 - 400) / 400.0f), a = gameRand();
-    EXPECT_NEAR(nth(0).h, 1 + 5 * 0.2f * std::sqrt(u) * std::sin(a), 1e-5) << deviation;
+    const float s = 5 * 0.2f * std::sqrt(u);
+    EXPECT_TRUE(isNear(nth(0).h, nth(0).v, 1 + s * std::sin(a), 2 + s * std::cos(a), 1e-5))
+        << deviation;
     EXPECT_EQ(nth(0).motionless, deviation < 0 ? 1 : 0);
     FlattenedNovaParticles(1, 0, 0, 0, 0, 1, 1, 1, deviation, 0, kNoOwner, 10);
     EXPECT_LT(std::hypot(nth(0).h, nth(0).v), 0.201f); // jitter under 1/400
@@ -213,6 +216,11 @@ TEST_F(Particles, RingHoldsItsRadiusAndTheGridFacesTheFlight) {
   NewMassParticles(1, 1, 0.1f, 0, 0, 1, 1, 1, 0, 1, kNoOwner, &ch, &cv, 10);
   frames(1);
   EXPECT_NEAR(nth(0).h, 0.995f * 1.09f + 0.005f, 1e-6);
+  FreeAllParticles(); // a worm's head closes a quarter unit on its centre, half of it kept
+  placeBall(p, 0, 4, 0, 0), p->trailX = p->trailY = 0;
+  WormParticles(p, 1, 10, 1);
+  frames(1);
+  EXPECT_NEAR(nth(0).v, 3.875f, 1e-6);
 }
 
 // The beam also runs from its second point (the oldest) to its first.
