@@ -27,14 +27,17 @@ protected:
 };
 
 TEST_F(Bots, RopesOnPastTheClosestApproachUnlessItIsTheNodeJustLeft) {
-  // Moving right at 0.1 along v = 0; node 0 at (0, -1).
+  // Moving right at 0.1 along v = 0; node 0 at (0, -1), the only checkpoint.
   struct Case { int type; float h, tracked; int lastBlock; float moveDelay; bool grabs; } cases[] = {
       {kDeathmatch, 0.5f, 0.1f, -1, 0, true}, {kDeathmatch, 0.5f, 5, -1, 0, false},
       {kDeathmatch, 0.5f, 0.1f, 0, 0, false}, {kDeathmatch, 9.5f, 5, 0, 0, true}, // an edge
       {kEndurance, 0.5f, 0.1f, -1, 0, true},  {kEndurance, 0.5f, 0.1f, 0, 0, false},
+      {kLastGameType + 1, 3.5f, 5, 0, 0, true}, // out of the middle
+      {kRace, 0.5f, 5, 0, 0, true},             // node 0 is the next checkpoint
       {kEndurance, 4.5f, 100, 0, 0, true},    {kEndurance, 4.5f, 100, 0, 5, false}, // stunned
   };
   placeBall(players[1], -5, 0, 0, 0); // the hunted ball is behind: off course
+  numCheckPoints = 1, blocks[0].checkPoint = 1;
   for (const Case &c : cases) {
     gameType = c.type;
     placeBall(bot, c.h, 0, 0.1f, 0);
@@ -99,7 +102,7 @@ TEST_F(Bots, GoalOffsetFollowsTheGameType) {
       {kDomination, [] { blocks[1].checkPoint = kDominationNeutral; }, true, 1, 2},
       {kDomination, [] { blocks[2].checkPoint = 5; }, true, -3, 0},
       {kDomination, [] { blocks[2].checkPoint = 0; }, true, 0, 0}, // all ours: no goal
-      {kAirHockey, [] { placeBall(puck, 2, 0, 0, 0); }, true, -0.8f, 1}, // behind the puck
+      {kAirHockey, [] { placeBall(puck, 2, 4, 0, 0); }, true, -0.88f, -3.16f}, // behind the puck
       {kPinata, [] { placeBall(puck, 5, 0, 0, 0); }, true, -4, 1},     // on the goal: the puck
       {kTag, [&] { it = players[0], blue->score = 5; }, true, -3, -3},  // the leader
       {kTag, [&] { it = blue2; }, true, 5, 5},                           // away from it
@@ -153,6 +156,8 @@ TEST_F(Bots, EachPowerUpRuleFiresAtItsMomentAndNotBefore) {
   struct Case { int held; std::function<void()> setup; bool fires; } cases[] = {
       {kPowerShotgun, [&] { placeBall(bot, 0, 0, .2f, .1f), placeBall(q, 2, 1, 0, 0); }, true},
       {kPowerShotgun, [&] { placeBall(bot, 0, 0, .2f, .1f), placeBall(q, 2, -1, 0, 0); }, false},
+      {kPowerShotgun, // level with it: not aimed at
+       [&] { placeBall(bot, 0, 0, .2f, .01f), placeBall(q, 2, 0, 0, 0); }, false},
       {kPowerShotgun, // straight up: not closing in along h
        [&] { placeBall(bot, 0, 0, 0, .2f), placeBall(q, 0, 2, 0, 0); }, false},
       // The shot leaves at half the bot's speed less the target's own.
@@ -163,6 +168,7 @@ TEST_F(Bots, EachPowerUpRuleFiresAtItsMomentAndNotBefore) {
        [&] { placeBall(bot, 0, 0, .2f, .1f), placeBall(q, 4, 1.88f, 0, 0); }, false}, // just wide
       {kPowerReverse, [&] { placeBall(bot, 9, 0, .3f, 0), bot->moveDelay = 5; }, true}, // escape
       {kPowerReverse, [&] { placeBall(bot, 9, 0, .1f, 0); }, false},
+      {kPowerReverse, [&] { placeBall(bot, 0, -9, 0, -.3f); }, true}, // out the bottom
       {kPowerShield, [&] { bot->moveDelay = 10.5f; }, true},
       {kPowerShield, [&] { bot->moveDelay = 10; }, false},
       {kPowerSupernova, [] {}, true},
