@@ -36,6 +36,17 @@ TEST_F(World, DefaultRosterHasSixBallsWhoseLooksMatchTheirAnnouncerNames) {
             make_tuple('\0', '\0', 4, kRopeFree));
 }
 
+// Recorded keys replay a match only if every platform draws the same numbers, and the
+// cosmetic source must not move the gameplay one.
+TEST_F(World, RandomSourcesDrawTheSameSequenceEverywhere) {
+  gameSrand(1), cosmeticSrand(7);
+  int draws[4];
+  draws[0] = gameRand();
+  cosmeticRand();
+  draws[1] = gameRand(), draws[2] = gameRand(), draws[3] = cosmeticRand();
+  EXPECT_EQ(make_tuple(draws[0], draws[1], draws[2], draws[3]), make_tuple(16838, 5758, 10113, 9806));
+}
+
 TEST_F(World, TeamGamesAreTeamDeathmatchCaptureTheFlagDominationAndAirHockey) {
   const int team[kNumGameTypes] = {0, 1, 1, 0, 1, 1, 0, 0, 0, 0, 0, 0};
   for (int type = kFirstGameType; type <= kLastGameType; type++)
