@@ -118,4 +118,8 @@ TEST_F(Walls, FlipperSwingsUpHoldsAndReturnsAtTheSameSpeed) {
   f.currentAngle = -0.25f, f.goingUp = 1;
   StepFlipper(&f);
   EXPECT_EQ(f.currentAngle, -0.5f);
+  wall &up = addFlipper(2, 0.75f, 0.25f); // past its full swing an upward one climbs no further
+  up.currentAngle = 0.875f, up.goingUp = 1;
+  StepFlipper(&up);
+  EXPECT_LE(up.currentAngle, 0.875f);
 }
