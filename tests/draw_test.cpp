@@ -50,6 +50,11 @@ TEST_F(Draw, GlyphsAdvanceSixTenthsSpacesUndrawnAndLineFeedsReturnToTheLeftEdge)
   headlessClearVertices(); // the pen starts over for the next string
   DrawStr(0, 0, "x");
   EXPECT_EQ(make_tuple(quads()[0].x, quads()[1].x), make_tuple(0.f, 0.25f));
+  for (float width : {1.6f, 0.f}) { // too narrow, it shrinks to fit; 0 sets no limit
+    headlessClearVertices();
+    DrawStrWithin(0, 0, 2, width, "xy");
+    EXPECT_FLOAT_EQ(quads()[1].x, width > 0 ? 1.f : 2.f) << width;
+  }
   // Cells follow the 16 x 16 font grid; a high code draws one point of it.
   struct Case { char code; float s0, t0, s1, t1; } cases[] = {
       {'!', 1.0f / 16, 15.0f / 16, 2.0f / 16, 1},            // second cell of the top row
