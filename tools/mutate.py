@@ -770,11 +770,12 @@ class Garden:
 # ---- Building and testing -----------------------------------------------------------------
 
 
-def configure(build_dir):
+def configure(build_dir, sanitize):
     if (build_dir / "CMakeCache.txt").exists():
         return True
     cmd = ["cmake", "-S", str(ROOT), "-B", str(build_dir), "-DCMAKE_BUILD_TYPE=Debug",
-           "-DTETHRIX_GAME=OFF", "-DTETHRIX_BENCH=OFF"]
+           "-DTETHRIX_GAME=OFF", "-DTETHRIX_BENCH=OFF",
+           "-DTETHRIX_SANITIZE=" + ("ON" if sanitize else "OFF")]
     if not os.environ.get("CMAKE_GENERATOR") and shutil.which("ninja"):
         cmd += ["-G", "Ninja"]  # its no-op check is much quicker than make's
     proc = subprocess.run(cmd, stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True)
@@ -885,7 +886,11 @@ def parse_args(argv):
     ap.add_argument("--test-jobs", type=int, default=3,
                     help="test processes side by side (default 3)")
     ap.add_argument("--filter", default="", help="a --gtest_filter for the tests to run")
-    ap.add_argument("--build-dir", default="build-mutate", help="default build-mutate")
+    ap.add_argument("--build-dir", help="default build-mutate, or build-mutate-asan with "
+                    "--sanitize")
+    ap.add_argument("--sanitize", action="store_true",
+                    help="build with AddressSanitizer and UndefinedBehaviorSanitizer, as CI "
+                    "runs the tests, so a leak or an overflow counts as caught (slower)")
     ap.add_argument("--id", type=int, action="append", default=[], metavar="N",
                     help="run mutant N (as --list numbers them) whatever --seed and --max "
                     "pick; repeat for more")
@@ -968,7 +973,8 @@ def main(argv=None):
     files = [str(p.relative_to(ROOT)) for p in files] or default_files()
     json_out = Path(args.json).resolve() if args.json else None
     os.chdir(ROOT)
-    build_dir = (ROOT / args.build_dir).resolve()
+    build_dir = (ROOT / (args.build_dir or
+                         ("build-mutate-asan" if args.sanitize else "build-mutate"))).resolve()
     garden = Garden(build_dir)
     garden.recover()  # before reading any source: one may still hold a mutant
     plan = collect(files, args)
@@ -980,7 +986,7 @@ def main(argv=None):
     for sig in (signal.SIGTERM, signal.SIGHUP):
         signal.signal(sig, on_signal)
 
-    if not configure(build_dir):
+    if not configure(build_dir, args.sanitize):
         print("mutate: cmake could not configure %s" % build_dir, file=sys.stderr)
         return 1
     ok, log = build(build_dir, args.jobs)
