@@ -102,14 +102,3 @@ TEST_F(Input, MouseLandsOnTheCentredFourByThreeArea) {
   Buttonfunc(2, 1, 0, 0); // released, any button
   EXPECT_EQ(std::make_tuple(buttonDown, mouseH), std::make_tuple(0, 0));
 }
-
-// A held key reaches the game as one press: the window system's repeats would
-// toggle the rope on and off.
-TEST_F(Input, TheGameWindowIgnoresKeyAutoRepeat) {
-  for (int full : {0, 1}) {
-    useFullScreen = full;
-    OpenWindow();
-    EXPECT_EQ(std::make_tuple(headlessState().ignoreKeyRepeat, headlessState().fullScreen),
-              std::make_tuple(1, full));
-  }
-}
