@@ -69,19 +69,18 @@ TEST_F(Input, LettingGoHidesBlinkReleaseNodesAndRemovesAnyNodeInABlinkMatch) {
 }
 
 TEST_F(Input, GameKeysPauseRestartAndChangeSphereDetail) {
+  players[2]->ai = kHuman; // a human whose key is 'p' pauses and attaches with one press
+  players[2]->key = 'p';
   for (char key : {'p', '+', '+', '-'}) Key(key, 0, 0);
-  EXPECT_EQ(std::make_tuple(paused, spheredetail), std::make_tuple(1, 16));
+  EXPECT_EQ(std::make_tuple(paused, spheredetail, players[2]->block),
+            std::make_tuple(1, 16, kRopeRequested));
   Key('p', 0, 0);
-  EXPECT_EQ(paused, 0);
+  EXPECT_EQ(std::make_tuple(paused, players[2]->block), std::make_tuple(0, kRopeFree));
   randomPos = 0;
   players[3]->hStart = 2;
   placeBall(players[3], 5, 5, 1, 1);
   Key('r', 0, 0); // a fresh round
   EXPECT_FLOAT_EQ(ballH(players[3]), 2);
-  players[2]->ai = kHuman; // a human whose key is 'p' pauses and attaches with one press
-  players[2]->key = 'p';
-  Key('p', 0, 0);
-  EXPECT_EQ(std::make_tuple(paused, players[2]->block), std::make_tuple(1, kRopeRequested));
 }
 
 TEST_F(Input, MouseLandsOnTheCentredFourByThreeArea) {

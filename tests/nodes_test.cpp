@@ -1,7 +1,6 @@
 // Node paths and blink cycles, node lookup, and the camera framing.
 #include "world_fixture.h"
 
-#include <cmath>
 #include <tuple>
 #include <vector>
 
@@ -30,9 +29,9 @@ TEST_F(Nodes, PathsPassThroughTheirLandmarks) {
       {kNodeSinMove, -2, 1, 6, 5, 10, 10 * pi / 2, 1, 6, 5},
       {kNodeSinMove, -2, 1, 6, 5, 10, -10 * pi / 2, 1, -2, 1},
       // A linear mover holds at exactly 1, wraps to -1 once past it, then runs back.
-      {kNodeLinMove, 0, 4, 10, 0, 4, 1, 2, 10, 0},
-      {kNodeLinMove, 0, 4, 10, 0, 4, 1, 3, 8.75f, 0.5f},
-      {kNodeLinMove, 0, 4, 10, 0, 4, 1, 12, 2.5f, 3},
+      {kNodeLinMove, 2, 4, 10, 0, 4, 1, 2, 10, 0},
+      {kNodeLinMove, 2, 4, 10, 0, 4, 1, 3, 9, 0.5f},
+      {kNodeLinMove, 2, 4, 10, 0, 4, 1, 12, 4, 3},
   };
   for (const Case &c : cases) {
     blockNum = -1;

@@ -85,7 +85,7 @@ TEST_F(Score, FlagsAreCarriedAndCapturedAndThePuckScoresInTheOtherGoal) {
     float h, stun, ours, theirs, oursAfter, theirsAfter; // along v = 0; homes at -5 and 5
     int points;
   } cases[] = {
-      {5.2f, 0, -5, 5, -5, 5.2f, 0},       {5.2f, 6, -5, 5, -5, 5, 0},  // stunned: home it goes
+      {5.2f, 5, -5, 5, -5, 5.2f, 0},       {5.2f, 6, -5, 5, -5, 5, 0},  // stunned past 5: home
       {-5.2f, 0, -5, -4.9f, -5, 5, 1},     {-5.2f, 0, -5, 5, -5, 5, 0}, // never its own flag
       {-4.2f, 0, -4, -4.1f, -4, -4.2f, 0},                              // ours away: no capture
   };

@@ -4,11 +4,9 @@
 #include "gl/headless.h"
 #include "inclGL.h"
 
-#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <tuple>
-#include <utility>
 #include <vector>
 
 using std::make_tuple;
@@ -143,8 +141,7 @@ TEST_F(Frame, TurboAddsThreeStepsAFrameWhileItLasts) {
   gameType = kAirHockey;
   placeBall(puck, 0, 5, 0, 0);
   struct Case { float turbo; int ballSteps, puckSteps; float ballAfter, puckAfter; } cases[] = {
-      {-1, 1, 1, -1.5f, -1}, {0, 1, 1, 0, 0}, {0.5f, 1, 4, 0, -0.5f}, {0.75f, 4, 4, .25f, -.25f},
-      {5, 4, 4, 4.5f, 4}};
+      {-1, 1, 1, -1.5f, -1}, {0, 1, 1, 0, 0}, {0.5f, 1, 4, 0, -0.5f}, {0.75f, 4, 4, .25f, -.25f}};
   for (const Case &c : cases) {
     ball->turbo = puck->turbo = c.turbo;
     const int ballFrame = ball->frame, puckFrame = puck->frame;
