@@ -30,7 +30,7 @@ TEST_F(Messages, UsingThePowerUpBurstsTheLabelIntoLettersThatLiveTheirLifetime) 
   cosmeticSrand(3);
   DrawMessages(firstMessage);
   ASSERT_EQ(CountMessages(), 11);
-  // Letters are at the front, last letter first, 0.16 apart from 0.4 left of centre,
+  // Letters are at the front, last letter first, 0.16 apart from 0.4 left of centre on its line,
   // each scattered up to 0.05 either way across, then up.
   std::vector<float> scatter(20);
   cosmeticSrand(3);
@@ -39,7 +39,7 @@ TEST_F(Messages, UsingThePowerUpBurstsTheLabelIntoLettersThatLiveTheirLifetime) 
   messList *m = firstMessage;
   for (int i = 9; i >= 0; i--, m = m->tail) {
     letters += m->head.text;
-    EXPECT_NEAR(m->head.h, 2 - 0.4f + 0.16f * i, 1e-5);
+    EXPECT_TRUE(isNear(m->head.h, m->head.v, 2 - 0.4f + 0.16f * i, 1, 1e-5f)) << i;
     EXPECT_TRUE(isNear(m->head.hv, m->head.vv, scatter[2 * i], scatter[2 * i + 1], 1e-7f)) << i;
     EXPECT_EQ(make_tuple(m->head.lifetime, m->head.flagP), make_tuple(100.f, nullptr));
   }

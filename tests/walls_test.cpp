@@ -110,16 +110,14 @@ TEST_F(Walls, FlipperSwingsUpHoldsAndReturnsAtTheSameSpeed) {
     EXPECT_EQ(angles, (std::vector<float>{0.25f, 0.5f, 0.75f, 0.5f, 0.25f, 0, 0})) << sign;
     EXPECT_EQ(make_tuple(f.h2, f.v2), make_tuple(2.f, 0.f));
   }
-  // Overshot past rest it snaps back; on its way back a retrigger sends it up again.
-  wall &f = walls[0]; // the downward one
-  f.currentAngle = 0.125f;
-  StepFlipper(&f);
-  EXPECT_EQ(f.currentAngle, 0);
-  f.currentAngle = -0.25f, f.goingUp = 1;
-  StepFlipper(&f);
-  EXPECT_EQ(f.currentAngle, -0.5f);
-  wall &up = addFlipper(2, 0.75f, 0.25f); // past its full swing an upward one climbs no further
-  up.currentAngle = 0.875f, up.goingUp = 1;
-  StepFlipper(&up);
-  EXPECT_LE(up.currentAngle, 0.875f);
+  // Overshot past rest it snaps back, on its way back a retrigger sends it up again, and past
+  // its full swing it climbs no further: flip angle and speed, angle and going up, angle after.
+  const float steps[][5] = {
+      {-.75f, -.25f, .125f, 0, 0}, {-.75f, -.25f, -.25f, 1, -.5f}, {.75f, .25f, .875f, 1, .625f}};
+  for (const auto &c : steps) {
+    wall &f = addFlipper(2, c[0], c[1]);
+    f.currentAngle = c[2], f.goingUp = static_cast<int>(c[3]);
+    StepFlipper(&f);
+    EXPECT_EQ(f.currentAngle, c[4]) << c[2];
+  }
 }
