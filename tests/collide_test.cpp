@@ -11,6 +11,11 @@ class Collide : public World {
 protected:
   void SetUp() override {
     World::SetUp();
+    fresh();
+  }
+  // A new roster in the arena, nobody hit yet and no sound asked for.
+  void fresh() {
+    ResetWorld();
     arena();
     ForgetSoundsAsked();
     for (int i = 0; i < numPlayers; i++)
@@ -46,13 +51,11 @@ TEST_F(Collide, HeadOnTouchBouncesStunsCutsRopesAndCrashes) {
       SCOPED_TRACE(testing::Message()
                    << c.ma << " vs " << c.mb << ", unblockable " << c.aUnblockable << c.bUnblockable
                    << " vertical " << vertical);
-      ForgetSoundsAsked();
-      FreeAllParticles();
+      fresh();
       headOn(c.va, c.vb, vertical);
       a->mass = c.ma, b->mass = c.mb, a->turbo = c.turbo, a->stop = 5;
       a->unblockable = c.aUnblockable, b->unblockable = c.bUnblockable, a->shield = b->shield = 9;
       a->block = addNode(kNodeStill, 0, 3), b->block = addNode(kNodeStill, 0, 4);
-      a->collisions = b->collisions = 0;
       CollidePlayers(a, b);
       EXPECT_TRUE(movesBy(a, vertical ? 0 : c.vaAfter, vertical ? c.vaAfter : 0));
       EXPECT_TRUE(movesBy(b, vertical ? 0 : c.vbAfter, vertical ? c.vbAfter : 0));
@@ -91,12 +94,7 @@ TEST_F(Collide, WhoTouchesGhostsStunnedPairsPartingBallsAndDodgingBots) {
   };
   for (const Case &c : cases) {
     SCOPED_TRACE(c.what);
-    ForgetSoundsAsked();
-    for (player *p : {a, b}) {
-      p->ghost = p->unblockable = p->turbo = 0, p->powerUpType = kPowerNone, p->ai = kComputer;
-      p->lastHit = -1, p->collisions = 0, p->mass = 1, p->radius = p->defaultSize = .3f;
-      p->sizeChange = 0;
-    }
+    fresh();
     headOn(.1f, -.1f);
     c.set();
     const float va = ballVH(a), vb = ballVH(b);
@@ -169,27 +167,20 @@ TEST_F(Collide, TagPassesItToTheBallTouched) {
   }
 }
 
-// A turbo ball meets b after its first step; four steps first would have carried it past.
-TEST_F(Collide, TurboBallCollidesBetweenItsSteps) {
-  placeBall(a, 0, 0, .3f, 0);
-  placeBall(b, 1, 0, 0, 0);
-  a->turbo = 1.2f;
-  Display();
-  EXPECT_EQ(std::make_tuple(a->collisions, b->collisions), std::make_tuple(1, 1));
-}
-
-// A ball out of the match is passed through, and so is the puck outside its games.
-TEST_F(Collide, OnlyBallsInTheMatchAndThePuckInItsGamesAreHit) {
-  struct Case { int game; player *target; int active, hits; } cases[] = {
-      {kDeathmatch, players[2], 1, 1}, {kDeathmatch, players[2], 0, 0},
-      {kPinata, puck, 1, 1}, {kDeathmatch, puck, 1, 0}};
+// A ball out of the match is passed through, and so is the puck outside its games. A turbo ball
+// meets a ball after its first step: four steps first would have carried it past.
+TEST_F(Collide, OnlyBallsInTheMatchAndThePuckInItsGamesAreHitATurboOneBetweenItsSteps) {
+  struct Case { int game; player *target; int active; float h, turbo; int hits; } cases[] = {
+      {kDeathmatch, players[2], 1, .5f, 0, 1}, {kDeathmatch, players[2], 0, .5f, 0, 0},
+      {kPinata, puck, 1, .5f, 0, 1},           {kDeathmatch, puck, 1, .5f, 0, 0},
+      {kDeathmatch, players[2], 1, 1, 1.2f, 1}, {kDeathmatch, players[2], 1, 1, 0, 0}};
   placeBall(b, -5, 5, 0, 0); // far off, so the round never ends
   for (const Case &c : cases) {
     gameType = c.game;
-    placeBall(a, 0, 0, .3f, 0), placeBall(c.target, .5f, 0, 0, 0);
-    c.target->active = c.active, c.target->collisions = 0;
+    placeBall(a, 0, 0, .3f, 0), placeBall(c.target, c.h, 0, 0, 0);
+    a->turbo = c.turbo, c.target->active = c.active, c.target->collisions = 0;
     Display();
-    EXPECT_EQ(c.target->collisions, c.hits) << c.game << " " << c.active;
+    EXPECT_EQ(c.target->collisions, c.hits) << c.game << " " << c.active << " " << c.turbo;
     c.target->alive = 0;
   }
 }
