@@ -68,17 +68,11 @@ TEST_F(Attacks, EachUseEmitsItsParticlesAndLeavesItsState) {
     EXPECT_EQ(std::make_tuple(CountParticles(), user->powerUpType, user->*c.timer),
               std::make_tuple(c.count, c.held, c.ticks));
   }
-  // Antimatter: a ring at .5 around one at .3; missiles scatter by a tenth of the radius squared.
-  for (auto [id, fastest] : {std::make_pair(int(kPowerAntimatter), .51f),
-                             std::make_pair(int(kPowerHomingMissile), .009f)}) {
-    fresh(0), use(id);
-    float most = 0;
-    for (const partList *n = firstParticle; n; n = n->tail)
-      most = std::max(most, std::hypot(n->head.h - n->head.oldH, n->head.v - n->head.oldV));
-    EXPECT_NEAR(most, fastest, fastest / 50) << powerUpName(id);
-  }
-  fresh(), use(kPowerShotgun);
-  EXPECT_EQ(firstParticle->head.lifetime, 60);
+  fresh(0), use(kPowerAntimatter); // a ring at .5 around one at .3
+  float fastest = 0;
+  for (const partList *n = firstParticle; n; n = n->tail)
+    fastest = std::max(fastest, std::hypot(n->head.h - n->head.oldH, n->head.v - n->head.oldV));
+  EXPECT_NEAR(fastest, .51f, .01f);
   fresh(), placeBall(user, -5, 1, 0, .1f), use(kPowerAntimatterBomb); // black, thrown at 2 V
   const particle &bomb = firstParticle->head;
   EXPECT_NEAR(std::hypot(bomb.h - bomb.oldH, bomb.v - bomb.oldV), .2f, .01f);
@@ -140,13 +134,10 @@ TEST_F(Attacks, ChaseRunsDownTheNearestOpponentUntilItDiesOrLeaves) {
     SpecialPlayer(user);
     EXPECT_EQ(std::make_tuple(user->chase, user->shield), std::make_tuple(0.f, 0.f));
   }
-  // Not chasing, with or without a target left over: the shield and the rope are left alone.
-  for (player *target : {static_cast<player *>(nullptr), players[1]}) {
-    fresh();
-    user->target = target, user->shield = 9, user->block = 0;
-    StepChase(user);
-    EXPECT_EQ(std::make_tuple(user->shield, user->block, user->chase), std::make_tuple(9.f, 0, 0.f));
-  }
+  fresh(); // not chasing, with a target left over: the shield and the rope are left alone
+  user->target = players[1], user->shield = 9, user->block = 0;
+  StepChase(user);
+  EXPECT_EQ(std::make_tuple(user->shield, user->block, user->chase), std::make_tuple(9.f, 0, 0.f));
 }
 
 TEST_F(Attacks, ChainChargesAgainAfterEachKillAndEndsWithNobodyLeft) {
@@ -193,9 +184,6 @@ TEST_F(Attacks, SupernovaChargesThenBlasts) {
     blasts += CountParticles() > before;
   }
   EXPECT_TRUE(blasts > 30 && blasts < 70) << blasts;
-  FreeAllParticles(), gameSrand(35172); // draws 20847, then 24578: a third of it just passes
-  user->supernovaCharge = 120.5f, StepSupernova(user);
-  EXPECT_GT(CountParticles(), 0);
 }
 
 // A round reset frees the bombs unburst and leaves the detonator held; a full reset lets go
