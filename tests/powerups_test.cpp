@@ -33,7 +33,6 @@ TEST_F(PowerUps, CatalogueLookupsAndTheAutoColumn) {
   for (int id : {-1, 44})
     EXPECT_EQ(std::string(powerUpName(id)) + powerUpDescription(id) + powerUpSound(id),
               "Invalid IDInvalid ID");
-  EXPECT_EQ(std::string(powerUpSound(kPowerDrunkenMaster)) + powerUpName(kPowerNone), "DrunkNone");
   std::vector<int> autos;
   for (int id = -1; id <= kPowerBombInFlight; id++)
     if (powerUpIsAuto(id)) autos.push_back(id);
@@ -104,7 +103,7 @@ TEST_F(PowerUps, GravityUses) {
       {.005f, 0, {vac}, .005f, kGravityVacuum, 300},
       {.005f, 0, {rev}, -.005f, 0, 300},
       {.005f, 0, {rev, rev}, .005f, 0, 300},
-      {.005f, 0, std::vector<int>(9, kPowerReducedGravity), .005f, 0, 300},
+      {.005f, 0, {kPowerReducedGravity, kPowerReducedGravity}, .001f, 0, 300},
       {.009f, 0, {kPowerIncreasedGravity}, .011f, 0, 300},
       {.011f, kGravityWhirlwind, {kPowerIncreasedGravity}, .005f, 0, 42},
       {-.011f, kGravityPlanetary, {kPowerReducedGravity}, .005f, 0, 42},
@@ -165,16 +164,11 @@ TEST_F(PowerUps, PhaseOutHangsFiftyTicksThenResumesItsMotion) {
   EXPECT_TRUE(movesBy(user, .1f, .05f - .0025f));
 }
 
-TEST_F(PowerUps, TwiddleLetsGoOrGrabsAndAGrabCollects) {
-  const int node = addNode(kNodeStill, 0, 0);
-  blocks[node].powerUp = kPowerShield;
-  players[1]->block = node;
+TEST_F(PowerUps, TwiddleMakesEveryBallLetGoOrGrab) {
+  players[1]->block = addNode(kNodeStill, 0, 0);
   use(user, kPowerTwiddle);
   EXPECT_EQ(std::make_tuple(players[1]->block, players[2]->block, user->block),
             std::make_tuple(kRopeFree, kRopeRequested, kRopeRequested));
-  MovePlayer(players[2]);
-  EXPECT_EQ(std::make_tuple(players[2]->block, players[2]->powerUpType),
-            std::make_tuple(node, int(kPowerShield)));
 }
 
 // With no partner the search would draw forever: the power-up is spent instead.
