@@ -62,11 +62,14 @@ TEST_F(Bots, RopesOnPastTheClosestApproachUnlessItIsTheNodeJustLeft) {
 }
 
 TEST_F(Bots, LetsGoOnlyWhenSpinningFastTowardsItsGoal) {
-  struct Case { int type; float vh, vv, spin; bool lets; } cases[] = { // at (2, 2), tied to node 0
+  // At (h, v), tied to node 0.
+  struct Case { int type; float vh, vv, spin; bool lets; float h = 2, v = 2; } cases[] = {
       {kDeathmatch, .1f, .1f, .11f, true},    {kDeathmatch, .1f, .1f, .09f, false},
       {kDeathmatch, -.1f, -.1f, .2f, false},  {kDeathmatch, .025f, .1f, .2f, false}, // off course
       {kEndurance, -.1f, -.1f, .11f, true},   {kEndurance, -.1f, -.1f, .09f, false},
       {kEndurance, .1f, -.1f, .2f, false},    {kBlinkMatch, -.1f, -.1f, .11f, true},
+      {kEndurance, -.1f, -.1f, .2f, false, 0, 2}, // level with the middle: not heading across it
+      {kEndurance, -.1f, -.1f, .2f, false, 2, 0},
       {kLastGameType + 1, -.1f, -.1f, .051f, true}, // the middle
       {kLastGameType + 1, -.1f, -.1f, .049f, false},
   };
@@ -74,7 +77,7 @@ TEST_F(Bots, LetsGoOnlyWhenSpinningFastTowardsItsGoal) {
   for (const Case &c : cases) {
     gameType = c.type;
     blocks[0].blink = 0;
-    placeBall(bot, 2, 2, c.vh, c.vv);
+    placeBall(bot, c.h, c.v, c.vh, c.vv);
     bot->block = 0, bot->anglev = c.spin, bot->distance = 3, bot->lastBlock = -1;
     bot->moveDelay = 0;
     DoAI(bot);
@@ -160,8 +163,8 @@ TEST_F(Bots, EachPowerUpRuleFiresAtItsMomentAndNotBefore) {
        [&] { placeBall(bot, 0, 0, .2f, .01f), placeBall(q, 2, 0, 0, 0); }, false},
       {kPowerShotgun, // straight up: not closing in along h
        [&] { placeBall(bot, 0, 0, 0, .2f), placeBall(q, 0, 2, 0, 0); }, false},
-      // The shot leaves at half the bot's speed less the target's own.
-      {kPowerShotgun, [&] { placeBall(bot, 0, 0, .2f, .1f), placeBall(q, 2, 1, -.2f, -.1f); }, true},
+      // The shot leaves along the bot's flight at half a unit a step, less the target's own.
+      {kPowerShotgun, [&] { placeBall(bot, 0, 0, .1f, .2f), placeBall(q, 2, 2, -.2236f, 0); }, true},
       {kPowerShotgunSecond,
        [&] { placeBall(bot, 1, 0, .2f, .1f), placeBall(q, 1.4f, .25f, 0, 0); }, true},
       {kPowerShotgunSecond,
