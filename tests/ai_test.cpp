@@ -164,7 +164,8 @@ TEST_F(Bots, EachPowerUpRuleFiresAtItsMomentAndNotBefore) {
       {kPowerShotgun, // straight up: not closing in along h
        [&] { placeBall(bot, 0, 0, 0, .2f), placeBall(q, 0, 2, 0, 0); }, false},
       // The shot leaves along the bot's flight at half a unit a step, less the target's own.
-      {kPowerShotgun, [&] { placeBall(bot, 0, 0, .1f, .2f), placeBall(q, 2, 2, -.2236f, 0); }, true},
+      {kPowerShotgunSecond,
+       [&] { placeBall(bot, 0, 0, .1f, .2f), placeBall(q, 2, 2, -.2236f, 0); }, true},
       {kPowerShotgunSecond,
        [&] { placeBall(bot, 1, 0, .2f, .1f), placeBall(q, 1.4f, .25f, 0, 0); }, true},
       {kPowerShotgunSecond,
@@ -177,6 +178,7 @@ TEST_F(Bots, EachPowerUpRuleFiresAtItsMomentAndNotBefore) {
       {kPowerSupernova, [] {}, true},
       {kPowerSupernova, [&] { bot->supernovaCharge = .5f; }, false},
       {kPowerReversedGravity, [&] { placeBall(bot, 0, -1, 0, 0); }, true}, // below the middle
+      {kPowerPlanetaryGravity, [&] { placeBall(bot, 1, 1, 0, 0); }, true}, // near the middle
       {kPowerPlanetaryGravity, [&] { placeBall(bot, 2, 1, 0, 0); }, false},
       {kPowerIncreasedGravity, [] {}, true}, // above the middle
       {kPowerTurboBoost, [] {}, true},
