@@ -171,7 +171,7 @@ TEST_F(Bots, EachPowerUpRuleFiresAtItsMomentAndNotBefore) {
       {kPowerShotgunSecond,
        [&] { placeBall(bot, 0, 0, .2f, .1f), placeBall(q, 4, 1.88f, 0, 0); }, false}, // just wide
       {kPowerReverse, [&] { placeBall(bot, 9, 0, .3f, 0), bot->moveDelay = 5; }, true}, // escape
-      {kPowerReverse, [&] { placeBall(bot, 9, 0, .1f, 0); }, false},
+      {kPowerReverse, [&] { placeBall(bot, 8.75f, 0, .25f, 0); }, false}, // lands on the edge
       {kPowerReverse, [&] { placeBall(bot, 0, -9, 0, -.3f); }, true}, // out the bottom
       {kPowerShield, [&] { bot->moveDelay = 10.5f; }, true},
       {kPowerShield, [&] { bot->moveDelay = 10; }, false},

@@ -175,8 +175,8 @@ TEST_F(PowerUps, SwitcherooSwapsWithTheOnlyPartnerOrIsSpentWithoutOne) {
     fresh();
     for (int i = 1; i < numPlayers; i++) players[i]->alive = i == 4 && partners;
     CollectPowerUp(user, kPowerSwitcheroo);
-    EXPECT_EQ(ballH(user), partners ? 1.5f : -2.5f);
-    EXPECT_EQ(user->powerUpType, kPowerNone);
+    EXPECT_EQ(std::make_tuple(ballH(user), user->powerUpType),
+              std::make_tuple(partners ? 1.5f : -2.5f, int(kPowerNone)));
   }
   fresh(), numPlayers = 5; // a ball outside the roster has no place to swap
   CollectPowerUp(players[5], kPowerSwitcheroo);
@@ -205,12 +205,10 @@ TEST_F(PowerUps, FaultsMended) {
   player *dead = players[3];
   dead->alive = 0;
   for (int k = 0; k < 100; k++) use(user, kPowerAllOppsShrunk);
-  EXPECT_GT(dead->radius, 0);
-  EXPECT_GT(dead->mass, 0);
+  EXPECT_TRUE(dead->radius > 0 && dead->mass > 0);
   placeBall(dead, 0, 0, 0, 0);
   MovePlayer(dead); // dies of its size and comes back whole
-  EXPECT_NEAR(dead->radius, .3f, 1e-6);
-  EXPECT_NEAR(dead->mass, 1, 1e-4);
+  EXPECT_TRUE(isNear(dead->radius, dead->mass, .3f, 1, 1e-4f));
   user->mass = 0; // no size to grow from
   use(user, kPowerGrowthSpurt);
   EXPECT_EQ(std::make_tuple(user->radius, user->mass), std::make_tuple(.3f, 0.f));
