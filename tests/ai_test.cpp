@@ -175,8 +175,7 @@ TEST_F(Bots, EachPowerUpRuleFiresAtItsMomentAndNotBefore) {
       {kPowerReverse, [&] { placeBall(bot, 0, -9, 0, -.3f); }, true}, // out the bottom
       {kPowerShield, [&] { bot->moveDelay = 10.5f; }, true},
       {kPowerShield, [&] { bot->moveDelay = 10; }, false},
-      {kPowerSupernova, [] {}, true},
-      {kPowerSupernova, [&] { bot->supernovaCharge = .5f; }, false},
+      {kPowerSupernova, [] {}, true}, {kPowerSupernova, [&] { bot->supernovaCharge = .5f; }, false},
       {kPowerReversedGravity, [&] { placeBall(bot, 0, -1, 0, 0); }, true}, // below the middle
       {kPowerPlanetaryGravity, [&] { placeBall(bot, 1, 1, 0, 0); }, true}, // near the middle
       {kPowerPlanetaryGravity, [&] { placeBall(bot, 2, 1, 0, 0); }, false},

@@ -31,25 +31,19 @@ TEST_F(Attacks, EachUseEmitsItsParticlesAndLeavesItsState) {
     float player::*timer = &player::charge;
     float ticks = 0;
   } cases[] = {
-      {kPowerTapeworm, 100, 20, 0, kBehaviourWorm, kEffectShrink},
-      {kPowerNova, 225, 10},
-      {kPowerSupernova, 0, 0, 0, 0, 0, &player::supernovaCharge, 1},
-      {kPowerAntimatter, 450, -100},
+      {kPowerTapeworm, 100, 20, 0, kBehaviourWorm, kEffectShrink}, {kPowerNova, 225, 10},
+      {kPowerSupernova, 0, 0, 0, 0, 0, &player::supernovaCharge, 1}, {kPowerAntimatter, 450, -100},
       {kPowerParticleBeam, 0, 0, 0, 0, 0, &player::particleBeam, 150},
-      {kPowerFreezeRay, 0, 0, 0, 0, 0, &player::freezeRay, 150},
-      {kPowerParticleShield, 225, 16},
-      {kPowerShotgun, 225, 1, kPowerShotgunSecond},
-      {kPowerShotgunSecond, 225, 1},
+      {kPowerFreezeRay, 0, 0, 0, 0, 0, &player::freezeRay, 150}, {kPowerParticleShield, 225, 16},
+      {kPowerShotgun, 225, 1, kPowerShotgunSecond}, {kPowerShotgunSecond, 225, 1},
       {kPowerHomingMissile, 5 * 225, 5},
       {kPowerNovaBomb, 5, 10.f / 45, kPowerBombInFlight, kBehaviourBomb},
       {kPowerAntimatterBomb, 5, -10.f / 45, kPowerBombInFlight, kBehaviourBomb},
       {kPowerMatrixShield, 81, 81.f / 20, 0, kBehaviourMatrix},
       {kPowerRingShield, 100, 5, 0, kBehaviourRing},
       {kPowerTimeWarp, 1, 0}, // every ball is at its first step
-      {kPowerOmegaOne, 6, 0},
-      {kPowerChainCharge, 0, 0, 0, 0, 0, &player::charge, 50},
-      {kPowerChase, 0, 0, 0, 0, 0, &player::chase, 50},
-      {kPowerBombInFlight, 0, 0},
+      {kPowerOmegaOne, 6, 0}, {kPowerChainCharge, 0, 0, 0, 0, 0, &player::charge, 50},
+      {kPowerChase, 0, 0, 0, 0, 0, &player::chase, 50}, {kPowerBombInFlight, 0, 0},
   };
   for (const Case &c : cases) {
     SCOPED_TRACE(powerUpName(c.id));
@@ -84,8 +78,7 @@ TEST_F(Attacks, StrikesMoveTheUser) {
   struct Case { int id; float speed, vh, vv, h, anglev; int block; } cases[] = {
       {kPowerReverse, .1f, -.1f, 0, -5.2f, -.3f, 0},
       {kPowerSlam, .1f, 0, -.2f, -5.1f, .3f, kRopeFree},
-      {kPowerShotgun, .1f, -.15f, 0, -5.25f, .3f, kRopeFree},
-      {kPowerShotgun, 0, 0, 0, -5, .3f, 0},
+      {kPowerShotgun, .1f, -.15f, 0, -5.25f, .3f, kRopeFree}, {kPowerShotgun, 0, 0, 0, -5, .3f, 0},
       {kPowerChainCharge, .1f, .21f, 0, -4.89f, .3f, kRopeFree}, // .2 (T - C1) / |T - C0|
       {kPowerBlinkStrike, .1f, .1f, 0, -3.6f, .3f, kRopeFree},   // touching players[1]
       {kPowerBlinkStrike, 0, 0, 0, -5, .3f, 0},

@@ -75,12 +75,10 @@ TEST_F(Collide, HeadOnTouchBouncesStunsCutsRopesAndCrashes) {
 // A bot dodges with a defensive power-up only while it carries the smaller momentum.
 TEST_F(Collide, WhoTouchesGhostsStunnedPairsPartingBallsAndDodgingBots) {
   struct Case { const char *what; std::function<void()> set; bool touches; } cases[] = {
-      {"closing", [] {}, true},
-      {"parting", [&] { headOn(-.1f, .1f); }, false},
+      {"closing", [] {}, true}, {"parting", [&] { headOn(-.1f, .1f); }, false},
       {"previous places coincide",
        [&] { placeBall(a, -.1f, 0, -.1f, 0), placeBall(b, .1f, 0, .1f, 0); }, false},
-      {"ghost", [&] { a->ghost = 30; }, false},
-      {"other ghost", [&] { b->ghost = 30; }, false},
+      {"ghost", [&] { a->ghost = 30; }, false}, {"other ghost", [&] { b->ghost = 30; }, false},
       {"ghost, other unblockable", [&] { a->ghost = 30, b->unblockable = 1; }, true},
       {"both stunned over 25", [&] { a->moveDelay = 26, b->moveDelay = 26; }, false},
       {"one stunned over 25", [&] { a->moveDelay = 26, b->moveDelay = 25; }, true},

@@ -57,33 +57,24 @@ TEST_F(PowerUps, CollectingAnnouncesCountsAndUsesOnlyTheAutoOnesAtOnce) {
 
 // What one use leaves on the user and on an opponent.
 TEST_F(PowerUps, EachUseLeavesItsState) {
-  struct Case {
-    int id;
-    float player::*timer;
-    float ticks, radius, mass, otherRadius;
-    int held;
-  } cases[] = {
-      {kPowerBungieRope, &player::bungie, 200, .3f, 1, .3f, 0},
-      {kPowerShield, &player::shield, 200, .3f, 1, .3f, 0},
-      {kPowerTurboBoost, &player::turbo, 300, .3f, 1, .3f, 0},
-      {kPowerAllOppsShrunk, &player::sizeChange, 0, .3f, 1, .15f, 0},
-      {kPowerGrowthSpurt, &player::sizeChange, 200, .6f, 8, .3f, 0},
-      {kPowerShrinkage, &player::sizeChange, 200, .15f, .125f, .3f, 0},
-      {kPowerTemporalDilate, &player::slow, 300, .3f, 1, .3f, 0},
-      {kPowerUntouchable, &player::ghost, 200, .3f, 1, .3f, 0},
-      {kPowerPhaseOut, &player::stop, 50, .3f, 1, .3f, 0},
-      {kPowerUnblockable, &player::unblockable, 300, .3f, 1, .3f, 0},
-      {kPowerDrunkenMaster, &player::drunk, 250, .3f, 1, .3f, 0},
-      {kPowerMagneticShield, &player::magShield, 300, .3f, 1, .3f, 0},
-      {kPowerGravityShield, &player::gravShield, 300, .3f, 1, .3f, 0},
-      {77, &player::shield, 0, .3f, 1, .3f, kPowerNone},
-  };
+  struct Case { int id; float player::*timer; float ticks, radius = .3f, mass = 1, other = .3f; }
+  cases[] = {
+      {kPowerBungieRope, &player::bungie, 200},       {kPowerShield, &player::shield, 200},
+      {kPowerTurboBoost, &player::turbo, 300},        {kPowerTemporalDilate, &player::slow, 300},
+      {kPowerUntouchable, &player::ghost, 200},       {kPowerPhaseOut, &player::stop, 50},
+      {kPowerUnblockable, &player::unblockable, 300}, {kPowerDrunkenMaster, &player::drunk, 250},
+      {kPowerMagneticShield, &player::magShield, 300},
+      {kPowerGravityShield, &player::gravShield, 300},
+      {kPowerAllOppsShrunk, &player::sizeChange, 0, .3f, 1, .15f}, // the mass goes with the cube
+      {kPowerGrowthSpurt, &player::sizeChange, 200, .6f, 8},
+      {kPowerShrinkage, &player::sizeChange, 200, .15f, .125f},
+      {77, &player::shield, 0}}; // no such power-up: spent to no effect
   for (const Case &c : cases) {
     fresh();
     use(user, c.id);
     EXPECT_EQ(std::make_tuple(user->*c.timer, user->radius, user->mass, players[3]->radius,
                               user->powerUpType, gravity, gravityResetTime),
-              std::make_tuple(c.ticks, c.radius, c.mass, c.otherRadius, c.held, .005f, 0.f))
+              std::make_tuple(c.ticks, c.radius, c.mass, c.other, int(kPowerNone), .005f, 0.f))
         << c.id;
   }
   use(user, kPowerGrowthSpurt);
@@ -100,8 +91,7 @@ TEST_F(PowerUps, GravityUses) {
                 float wantReset; } cases[] = {
       {.005f, 0, {kPowerPlanetaryGravity}, .005f, kGravityPlanetary, 300},
       {.005f, 0, {kPowerWhirlwindGravity}, .005f, kGravityWhirlwind, 300},
-      {.005f, 0, {vac}, .005f, kGravityVacuum, 300},
-      {.005f, 0, {rev}, -.005f, 0, 300},
+      {.005f, 0, {vac}, .005f, kGravityVacuum, 300}, {.005f, 0, {rev}, -.005f, 0, 300},
       {.005f, 0, {rev, rev}, .005f, 0, 300},
       {.005f, 0, {kPowerReducedGravity, kPowerReducedGravity}, .001f, 0, 300},
       {.009f, 0, {kPowerIncreasedGravity}, .011f, 0, 300},
@@ -114,8 +104,8 @@ TEST_F(PowerUps, GravityUses) {
     gravity = c.gravity, gravityMode = c.mode, gravityResetTime = 42;
     for (int id : c.uses) use(user, id);
     EXPECT_NEAR(gravity, c.wantGravity, 1e-6) << c.uses.size() << " of " << c.uses[0];
-    EXPECT_EQ(std::make_tuple(gravityMode, gravityResetTime), std::make_tuple(c.wantMode, c.wantReset))
-        << c.uses.size() << " of " << c.uses[0];
+    EXPECT_EQ(std::make_tuple(gravityMode, gravityResetTime),
+              std::make_tuple(c.wantMode, c.wantReset)) << c.uses.size() << " of " << c.uses[0];
   }
   EXPECT_EQ(suctionPlayer, user);
 }
