@@ -34,35 +34,29 @@ protected:
 // Elastic along the line of centres, a turbo ball hitting with four times its speed and keeping
 // a quarter; a ball without positive mass is thrown back as off a wall. Both nodes are let go of.
 TEST_F(Collide, HeadOnTouchBouncesStunsCutsRopesAndCrashes) {
-  struct Case {
-    float ma, mb, turbo, aUnblockable, bUnblockable, va, vb, vaAfter, vbAfter, aShield, bShield;
-    int sparks;
-  } cases[] = {{1, 1, 0, 0, 0, .1f, -.1f, -.1f, .1f, 9, 9, 44},
-               {1, 1, 0, 0, 0, .4f, -.4f, -.4f, .4f, 9, 9, 406}, // sparks stop growing
-               {1, 3, 0, 0, 0, .1f, -.1f, -.2f, 0, 9, 9, 54},
-               {2, 1, 0, 0, 0, .15f, 0, .05f, .2f, 9, 9, 30},
-               {3, 1, 5, 0, 0, .1f, 0, .05f, .6f, 9, 9, 204},
-               {0, 1, 0, 0, 0, .1f, -.1f, -.3f, -.1f, 9, 9, 84},
-               {-1, 1, 0, 0, 0, .1f, -.1f, -.3f, -.1f, 9, 9, 84},
-               {0, 0, 0, 0, 0, .1f, -.1f, -.1f, .1f, 9, 9, 44},
-               {1, 1, 0, 1, 0, .1f, -.1f, .1f, .1f, 9, 0, 44},
-               {1, 1, 0, 1, 1, .1f, -.1f, .1f, -.1f, 0, 0, 44}};
+  // An unblockable ball is not moved and strips the other's shield.
+  struct Case { float ma, mb, va, vb, wantA, wantB; int sparks; float turbo = 0, ua = 0, ub = 0; }
+  cases[] = {{1, 1, .1f, -.1f, -.1f, .1f, 44},      {1, 3, .1f, -.1f, -.2f, 0, 54},
+             {2, 1, .15f, 0, .05f, .2f, 30},        {3, 1, .1f, 0, .05f, .6f, 204, 5},
+             {0, 1, .1f, -.1f, -.3f, -.1f, 84},     {-1, 1, .1f, -.1f, -.3f, -.1f, 84},
+             {0, 0, .1f, -.1f, -.1f, .1f, 44},      {1, 1, .1f, -.1f, .1f, .1f, 44, 0, 1},
+             {1, 1, .1f, -.1f, .1f, -.1f, 44, 0, 1, 1},
+             {1, 1, .4f, -.4f, -.4f, .4f, 406}}; // past a hard enough touch the sparks stop growing
   for (const Case &c : cases)
     for (bool vertical : {false, true}) {
-      SCOPED_TRACE(testing::Message()
-                   << c.ma << " vs " << c.mb << ", unblockable " << c.aUnblockable << c.bUnblockable
-                   << " vertical " << vertical);
+      SCOPED_TRACE(testing::Message() << c.ma << " vs " << c.mb << ", unblockable " << c.ua << c.ub
+                                      << " vertical " << vertical);
       fresh();
       headOn(c.va, c.vb, vertical);
       a->mass = c.ma, b->mass = c.mb, a->turbo = c.turbo, a->stop = 5;
-      a->unblockable = c.aUnblockable, b->unblockable = c.bUnblockable, a->shield = b->shield = 9;
+      a->unblockable = c.ua, b->unblockable = c.ub, a->shield = b->shield = 9;
       a->block = addNode(kNodeBlinkRelease, 0, 3), b->block = addNode(kNodeBlinkRelease, 0, 4);
       blocks[a->block].h1 = blocks[b->block].h1 = 7;
       CollidePlayers(a, b);
-      EXPECT_TRUE(movesBy(a, vertical ? 0 : c.vaAfter, vertical ? c.vaAfter : 0));
-      EXPECT_TRUE(movesBy(b, vertical ? 0 : c.vbAfter, vertical ? c.vbAfter : 0));
-      EXPECT_EQ(std::make_tuple(CountParticles(), a->shield, b->shield), // more sparks, harder touch
-                std::make_tuple(c.sparks, c.aShield, c.bShield));
+      EXPECT_TRUE(movesBy(a, vertical ? 0 : c.wantA, vertical ? c.wantA : 0));
+      EXPECT_TRUE(movesBy(b, vertical ? 0 : c.wantB, vertical ? c.wantB : 0));
+      EXPECT_EQ(std::make_tuple(CountParticles(), a->shield, b->shield), // sparks by how hard
+                std::make_tuple(c.sparks, c.ub ? 0.f : 9.f, c.ua ? 0.f : 9.f));
       EXPECT_EQ(std::make_tuple(a->moveDelay, b->moveDelay, a->block, b->block, a->stop),
                 std::make_tuple(20.f, 20.f, kRopeFree, kRopeFree, 0.f));
       EXPECT_EQ(std::make_tuple(a->collisions, b->collisions, a->lastHit, b->lastHit),
