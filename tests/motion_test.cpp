@@ -190,27 +190,25 @@ TEST_F(Motion, RopeReactionPushesUnstableNodesByMassShare) {
 
 TEST_F(Motion, LeavingTheArenaCreditsOnlyAStunnedHitByOneOfTheFirstSix) {
   AddPlayer(0, 1); // roster index 6
-  struct Case { float h, v, vh, vv, moveDelay; int lastHit, deaths, kills; } cases[] = {
-      {9.5f, 0, 0.75f, 0, 1, 2, 1, 1},  {9.5f, 0, 0.75f, 0, 0, 2, 1, 0},
-      {9.5f, 0, 0.75f, 0, 1, -1, 1, 0}, {9.5f, 0, 0.75f, 0, 1, 6, 1, 0},
-      {9.9f, -9.9f, 0.25f, -0.25f, 2, 3, 2, 2}, // a corner counts twice
-      {-9.9f, 9.9f, -0.25f, 0.25f, 0, 3, 2, 0},
-      {9.5f, -10, 0.5f, 0, 1, 2, 0, 0}, // exactly on two edges is still inside
-  };
+  // Out the right edge, unless the case says where (h, v) and at what step (vh, vv).
+  struct Case { float moveDelay; int lastHit, deaths, kills, roster = 7;
+                float h = 9.5f, v = 0, vh = .75f, vv = 0; } cases[] = {
+      {1, 2, 1, 1}, {0, 2, 1, 0}, {1, -1, 1, 0}, {1, 6, 1, 0},
+      {1, 5, 1, 0, 5}, // a hitter no longer in the roster is owed nothing
+      {2, 3, 2, 2, 7, 9.9f, -9.9f, .25f, -.25f}, // a corner counts twice
+      {0, 3, 2, 0, 7, -9.9f, 9.9f, -.25f, .25f},
+      {1, 2, 0, 0, 7, 9.5f, -10, .5f}}; // exactly on two edges is still inside
   for (const Case &c : cases) {
     for (int i = 0; i < numPlayers; i++) players[i]->playerKills[0] = 0;
+    numPlayers = c.roster;
     placeBall(ball, c.h, c.v, c.vh, c.vv);
     ball->suicides = 0, ball->moveDelay = c.moveDelay, ball->lastHit = c.lastHit;
     MovePlayer(ball);
     const int kills = c.lastHit >= 0 ? players[c.lastHit]->playerKills[0] : 0;
     EXPECT_EQ(make_tuple(ball->alive, kills, ball->suicides),
               make_tuple(c.deaths == 0, c.kills, c.deaths - c.kills))
-        << c.h << "," << c.v << " hit by " << c.lastHit;
+        << c.h << "," << c.v << " hit by " << c.lastHit << " of " << c.roster;
   }
-  numPlayers = 5; // a hitter no longer in the roster is owed nothing
-  placeBall(ball, 9.5f, 0, .75f, 0), ball->suicides = 0, ball->moveDelay = 1, ball->lastHit = 5;
-  MovePlayer(ball);
-  EXPECT_EQ(make_tuple(players[5]->playerKills[0], ball->suicides), make_tuple(0, 1));
 }
 
 TEST_F(Motion, RadiusOutOfRangeKillsWithoutCreditAndRestoresTheDefaultSize) {
