@@ -41,10 +41,9 @@ TEST_F(PowerUps, CatalogueLookupsAndTheAutoColumn) {
 }
 
 TEST_F(PowerUps, CollectingAnnouncesCountsAndUsesOnlyTheAutoOnesAtOnce) {
-  struct Case { int id, frozen, held; float radius, drunk; } cases[] = {
-      {kPowerShield, 0, kPowerShield, .3f, 0}, {kPowerShrinkage, 0, 0, .15f, 0},
-      {kPowerDrunkenMaster, 0, 0, .3f, 250},   {77, 0, 77, .3f, 0},
-      {kPowerShrinkage, 1, kPowerShrinkage, .3f, 0}}; // waits out the freeze
+  struct Case { int id, held; float radius = .3f, drunk = 0; int frozen = 0; } cases[] = {
+      {kPowerShield, kPowerShield}, {kPowerShrinkage, 0, .15f}, {kPowerDrunkenMaster, 0, .3f, 250},
+      {77, 77}, {kPowerShrinkage, kPowerShrinkage, .3f, 0, 1}}; // the last waits out the freeze
   for (const Case &c : cases) {
     fresh();
     user->stop = c.frozen;
