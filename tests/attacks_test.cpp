@@ -51,12 +51,11 @@ TEST_F(Attacks, EachUseEmitsItsParticlesAndLeavesItsState) {
     user->mass = 2;
     use(c.id);
     float mass = 0;
-    const partList *first = firstParticle; // the first emitted is the oldest
-    for (; first && first->tail; first = first->tail) mass += first->head.mass;
+    const particle *first = nullptr; // the first emitted is the oldest
+    for (const partList *n = firstParticle; n; n = n->tail) mass += n->head.mass, first = &n->head;
+    EXPECT_NEAR(mass, c.mass, 1e-3);
     if (first) {
-      EXPECT_NEAR(mass + first->head.mass, c.mass, 1e-3);
-      EXPECT_EQ(std::make_tuple(first->head.player, first->head.behaviour, first->head.effect,
-                                first->head.motionless),
+      EXPECT_EQ(std::make_tuple(first->player, first->behaviour, first->effect, first->motionless),
                 std::make_tuple(0, c.behaviour, c.effect, 0));
     }
     EXPECT_EQ(std::make_tuple(CountParticles(), user->powerUpType, user->*c.timer),
