@@ -155,8 +155,8 @@ TEST_F(Attacks, SupernovaChargesThenBlasts) {
                             players[5]->powerUpType),
             std::make_tuple(200.f, 200.f, 0.f, int(kPowerShield)));
   const struct { int step, particles; float charge, contrails; } marks[] = {
-      {98, 0, 50, 0}, {99, 225, 100, 0}, {119, 225, 110, 0}, {120, 337, 120, 50}, {140, -1, 130, 50},
-      {141, -1, 0, 50}};
+      {98, 0, 50, 0}, {99, 225, 100, 0}, {119, 225, 110, 0}, {120, 337, 120, 50},
+      {140, -1, 130, 50}, {141, -1, 0, 50}};
   int step = 0;
   for (const auto &m : marks) {
     while (step < m.step) SpecialPlayer(user), step++;

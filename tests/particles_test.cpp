@@ -202,7 +202,7 @@ TEST_F(Particles, RingHoldsItsRadiusAndTheGridFacesTheFlight) {
   placeBall(p, 0, 0, 0, 0.1f); // flying up: offsets turn a quarter
   p->trailY = 0.25f;
   MatrixParticles(p, 1000, 1);
-  EXPECT_EQ(std::make_tuple(nth(80).h, nth(80).v), std::make_tuple(0.f, .25f)); // on the trail point
+  EXPECT_EQ(std::make_tuple(nth(80).h, nth(80).v), std::make_tuple(0.f, .25f)); // on the trail
   p->trailX = 0.5f; // where it feels no pull
   frames(1);
   EXPECT_EQ(std::make_tuple(nth(0).h, nth(0).v), std::make_tuple(-0.5f, 1.25f)); // offsets (1, 1)
