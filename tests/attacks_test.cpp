@@ -31,25 +31,19 @@ TEST_F(Attacks, EachUseEmitsItsParticlesAndLeavesItsState) {
     float player::*timer = &player::charge;
     float ticks = 0;
   } cases[] = {
-      {kPowerTapeworm, 100, 20, 0, kBehaviourWorm, kEffectShrink},
-      {kPowerNova, 225, 10},
-      {kPowerSupernova, 0, 0, 0, 0, 0, &player::supernovaCharge, 1},
-      {kPowerAntimatter, 450, -100},
+      {kPowerTapeworm, 100, 20, 0, kBehaviourWorm, kEffectShrink}, {kPowerNova, 225, 10},
+      {kPowerSupernova, 0, 0, 0, 0, 0, &player::supernovaCharge, 1}, {kPowerAntimatter, 450, -100},
       {kPowerParticleBeam, 0, 0, 0, 0, 0, &player::particleBeam, 150},
-      {kPowerFreezeRay, 0, 0, 0, 0, 0, &player::freezeRay, 150},
-      {kPowerParticleShield, 225, 16},
-      {kPowerShotgun, 225, 1, kPowerShotgunSecond},
-      {kPowerShotgunSecond, 225, 1},
+      {kPowerFreezeRay, 0, 0, 0, 0, 0, &player::freezeRay, 150}, {kPowerParticleShield, 225, 16},
+      {kPowerShotgun, 225, 1, kPowerShotgunSecond}, {kPowerShotgunSecond, 225, 1},
       {kPowerHomingMissile, 5 * 225, 5},
       {kPowerNovaBomb, 5, 10.f / 45, kPowerBombInFlight, kBehaviourBomb},
       {kPowerAntimatterBomb, 5, -10.f / 45, kPowerBombInFlight, kBehaviourBomb},
       {kPowerMatrixShield, 81, 81.f / 20, 0, kBehaviourMatrix},
       {kPowerRingShield, 100, 5, 0, kBehaviourRing},
       {kPowerTimeWarp, 1, 0}, // every ball is at its first step
-      {kPowerOmegaOne, 6, 0},
-      {kPowerChainCharge, 0, 0, 0, 0, 0, &player::charge, 50},
-      {kPowerChase, 0, 0, 0, 0, 0, &player::chase, 50},
-      {kPowerBombInFlight, 0, 0},
+      {kPowerOmegaOne, 6, 0}, {kPowerChainCharge, 0, 0, 0, 0, 0, &player::charge, 50},
+      {kPowerChase, 0, 0, 0, 0, 0, &player::chase, 50}, {kPowerBombInFlight, 0, 0},
   };
   for (const Case &c : cases) {
     SCOPED_TRACE(powerUpName(c.id));
@@ -57,28 +51,21 @@ TEST_F(Attacks, EachUseEmitsItsParticlesAndLeavesItsState) {
     user->mass = 2;
     use(c.id);
     float mass = 0;
-    const partList *first = firstParticle; // the first emitted is the oldest
-    for (; first && first->tail; first = first->tail) mass += first->head.mass;
+    const particle *first = nullptr; // the first emitted is the oldest
+    for (const partList *n = firstParticle; n; n = n->tail) mass += n->head.mass, first = &n->head;
+    EXPECT_NEAR(mass, c.mass, 1e-3);
     if (first) {
-      EXPECT_NEAR(mass + first->head.mass, c.mass, 1e-3);
-      EXPECT_EQ(std::make_tuple(first->head.player, first->head.behaviour, first->head.effect,
-                                first->head.motionless),
+      EXPECT_EQ(std::make_tuple(first->player, first->behaviour, first->effect, first->motionless),
                 std::make_tuple(0, c.behaviour, c.effect, 0));
     }
     EXPECT_EQ(std::make_tuple(CountParticles(), user->powerUpType, user->*c.timer),
               std::make_tuple(c.count, c.held, c.ticks));
   }
-  // Antimatter: a ring at .5 around one at .3; missiles scatter by a tenth of the radius squared.
-  for (auto [id, fastest] : {std::make_pair(int(kPowerAntimatter), .51f),
-                             std::make_pair(int(kPowerHomingMissile), .009f)}) {
-    fresh(0), use(id);
-    float most = 0;
-    for (const partList *n = firstParticle; n; n = n->tail)
-      most = std::max(most, std::hypot(n->head.h - n->head.oldH, n->head.v - n->head.oldV));
-    EXPECT_NEAR(most, fastest, fastest / 50) << powerUpName(id);
-  }
-  fresh(), use(kPowerShotgun);
-  EXPECT_EQ(firstParticle->head.lifetime, 60);
+  fresh(0), use(kPowerAntimatter); // a ring at .5 around one at .3
+  float fastest = 0;
+  for (const partList *n = firstParticle; n; n = n->tail)
+    fastest = std::max(fastest, std::hypot(n->head.h - n->head.oldH, n->head.v - n->head.oldV));
+  EXPECT_TRUE(fastest > .5f && fastest < .52f) << fastest;
   fresh(), placeBall(user, -5, 1, 0, .1f), use(kPowerAntimatterBomb); // black, thrown at 2 V
   const particle &bomb = firstParticle->head;
   EXPECT_NEAR(std::hypot(bomb.h - bomb.oldH, bomb.v - bomb.oldV), .2f, .01f);
@@ -90,8 +77,7 @@ TEST_F(Attacks, StrikesMoveTheUser) {
   struct Case { int id; float speed, vh, vv, h, anglev; int block; } cases[] = {
       {kPowerReverse, .1f, -.1f, 0, -5.2f, -.3f, 0},
       {kPowerSlam, .1f, 0, -.2f, -5.1f, .3f, kRopeFree},
-      {kPowerShotgun, .1f, -.15f, 0, -5.25f, .3f, kRopeFree},
-      {kPowerShotgun, 0, 0, 0, -5, .3f, 0},
+      {kPowerShotgun, .1f, -.15f, 0, -5.25f, .3f, kRopeFree}, {kPowerShotgun, 0, 0, 0, -5, .3f, 0},
       {kPowerChainCharge, .1f, .21f, 0, -4.89f, .3f, kRopeFree}, // .2 (T - C1) / |T - C0|
       {kPowerBlinkStrike, .1f, .1f, 0, -3.6f, .3f, kRopeFree},   // touching players[1]
       {kPowerBlinkStrike, 0, 0, 0, -5, .3f, 0},
@@ -128,8 +114,6 @@ TEST_F(Attacks, ChaseRunsDownTheNearestOpponentUntilItDiesOrLeaves) {
               std::make_tuple(c.target >= 0 ? players[c.target] : nullptr, ticks, ticks))
         << c.h[1];
   }
-  fresh(), user = players[1], use(kPowerChase); // tied with the first in the roster
-  EXPECT_EQ(user->target, players[0]);
   for (int player::*gone : {&player::alive, &player::active}) {
     fresh();
     use(kPowerChase);
@@ -140,13 +124,10 @@ TEST_F(Attacks, ChaseRunsDownTheNearestOpponentUntilItDiesOrLeaves) {
     SpecialPlayer(user);
     EXPECT_EQ(std::make_tuple(user->chase, user->shield), std::make_tuple(0.f, 0.f));
   }
-  // Not chasing, with or without a target left over: the shield and the rope are left alone.
-  for (player *target : {static_cast<player *>(nullptr), players[1]}) {
-    fresh();
-    user->target = target, user->shield = 9, user->block = 0;
-    StepChase(user);
-    EXPECT_EQ(std::make_tuple(user->shield, user->block, user->chase), std::make_tuple(9.f, 0, 0.f));
-  }
+  fresh(); // not chasing, with a target left over: the shield and the rope are left alone
+  user->target = players[1], user->shield = 9, user->block = 0;
+  StepChase(user);
+  EXPECT_EQ(std::make_tuple(user->shield, user->block, user->chase), std::make_tuple(9.f, 0, 0.f));
 }
 
 TEST_F(Attacks, ChainChargesAgainAfterEachKillAndEndsWithNobodyLeft) {
@@ -174,8 +155,8 @@ TEST_F(Attacks, SupernovaChargesThenBlasts) {
                             players[5]->powerUpType),
             std::make_tuple(200.f, 200.f, 0.f, int(kPowerShield)));
   const struct { int step, particles; float charge, contrails; } marks[] = {
-      {98, 0, 50, 0}, {99, 225, 100, 0}, {119, 225, 110, 0}, {120, 337, 120, 50}, {140, -1, 130, 50},
-      {141, -1, 0, 50}};
+      {98, 0, 50, 0}, {99, 225, 100, 0}, {119, 225, 110, 0}, {120, 337, 120, 50},
+      {140, -1, 130, 50}, {141, -1, 0, 50}};
   int step = 0;
   for (const auto &m : marks) {
     while (step < m.step) SpecialPlayer(user), step++;
@@ -193,9 +174,6 @@ TEST_F(Attacks, SupernovaChargesThenBlasts) {
     blasts += CountParticles() > before;
   }
   EXPECT_TRUE(blasts > 30 && blasts < 70) << blasts;
-  FreeAllParticles(), gameSrand(35172); // draws 20847, then 24578: a third of it just passes
-  user->supernovaCharge = 120.5f, StepSupernova(user);
-  EXPECT_GT(CountParticles(), 0);
 }
 
 // A round reset frees the bombs unburst and leaves the detonator held; a full reset lets go
@@ -224,6 +202,7 @@ TEST_F(Attacks, BeamAndRayEmitOnlyInSteadyFlightAndTheRayFreezesUpToTwenty) {
   for (float turn : {0.f, .15f, .25f}) {
     fresh();
     user->frame = 2, user->x[0] = -5.2f, user->x[1] = -5.1f, user->x[2] = -5 + turn;
+    user->y[0] = user->y[1] = user->y[2] = 1; // off the h axis, flying level
     user->particleBeam = user->freezeRay = 150;
     StepBeams(user);
     const float left = turn < .2f ? 149.5f : 150;
@@ -232,6 +211,8 @@ TEST_F(Attacks, BeamAndRayEmitOnlyInSteadyFlightAndTheRayFreezesUpToTwenty) {
     EXPECT_EQ(std::make_tuple(CountParticles(), user->particleBeam, user->freezeRay, h, mass),
               std::make_tuple(turn < .2f ? 20 : 0, left, left, turn < .2f ? -5.1f : 0,
                               turn < .2f ? .005f : 0));
+    const particle *newest = firstParticle ? &firstParticle->head : nullptr; // leaves at 2 V
+    EXPECT_NEAR(newest ? newest->h - newest->oldH : 0, turn < .2f ? 2 * (.1f + turn) : 0, 1e-5);
   }
   for (float stun : {0.f, 1.f}) {
     fresh();

@@ -11,6 +11,11 @@ class Collide : public World {
 protected:
   void SetUp() override {
     World::SetUp();
+    fresh();
+  }
+  // A new roster in the arena, nobody hit yet and no sound asked for.
+  void fresh() {
+    ResetWorld();
     arena();
     ForgetSoundsAsked();
     for (int i = 0; i < numPlayers; i++)
@@ -26,56 +31,48 @@ protected:
   player *a = nullptr, *b = nullptr;
 };
 
-// Elastic along the line of centres, a turbo ball hitting with four times its speed
-// and keeping a quarter; a ball without positive mass is thrown back as off a wall.
+// Elastic along the line of centres, a turbo ball hitting with four times its speed and keeping
+// a quarter; a ball without positive mass is thrown back as off a wall. Both nodes are let go of.
 TEST_F(Collide, HeadOnTouchBouncesStunsCutsRopesAndCrashes) {
-  struct Case {
-    float ma, mb, turbo, aUnblockable, bUnblockable, va, vb, vaAfter, vbAfter, aShield, bShield;
-    int sparks;
-  } cases[] = {{1, 1, 0, 0, 0, .1f, -.1f, -.1f, .1f, 9, 9, 44},
-               {1, 3, 0, 0, 0, .1f, -.1f, -.2f, 0, 9, 9, 54},
-               {2, 1, 0, 0, 0, .15f, 0, .05f, .2f, 9, 9, 30},
-               {3, 1, 5, 0, 0, .1f, 0, .05f, .6f, 9, 9, 204},
-               {0, 1, 0, 0, 0, .1f, -.1f, -.3f, -.1f, 9, 9, 84},
-               {-1, 1, 0, 0, 0, .1f, -.1f, -.3f, -.1f, 9, 9, 84},
-               {0, 0, 0, 0, 0, .1f, -.1f, -.1f, .1f, 9, 9, 44},
-               {1, 1, 0, 1, 0, .1f, -.1f, .1f, .1f, 9, 0, 44},
-               {1, 1, 0, 1, 1, .1f, -.1f, .1f, -.1f, 0, 0, 44}};
+  // An unblockable ball is not moved and strips the other's shield.
+  struct Case { float ma, mb, va, vb, wantA, wantB; int sparks; float turbo = 0, ua = 0, ub = 0; }
+  cases[] = {{1, 1, .1f, -.1f, -.1f, .1f, 44},      {1, 3, .1f, -.1f, -.2f, 0, 54},
+             {2, 1, .15f, 0, .05f, .2f, 30},        {3, 1, .1f, 0, .05f, .6f, 204, 5},
+             {0, 1, .1f, -.1f, -.3f, -.1f, 84},     {-1, 1, .1f, -.1f, -.3f, -.1f, 84},
+             {0, 0, .1f, -.1f, -.1f, .1f, 44},      {1, 1, .1f, -.1f, .1f, .1f, 44, 0, 1},
+             {1, 1, .1f, -.1f, .1f, -.1f, 44, 0, 1, 1},
+             {1, 1, .4f, -.4f, -.4f, .4f, 406}}; // past a hard enough touch the sparks stop growing
   for (const Case &c : cases)
     for (bool vertical : {false, true}) {
-      SCOPED_TRACE(testing::Message()
-                   << c.ma << " vs " << c.mb << ", unblockable " << c.aUnblockable << c.bUnblockable
-                   << " vertical " << vertical);
-      ForgetSoundsAsked();
-      FreeAllParticles();
+      SCOPED_TRACE(testing::Message() << c.ma << " vs " << c.mb << ", unblockable " << c.ua << c.ub
+                                      << " vertical " << vertical);
+      fresh();
       headOn(c.va, c.vb, vertical);
       a->mass = c.ma, b->mass = c.mb, a->turbo = c.turbo, a->stop = 5;
-      a->unblockable = c.aUnblockable, b->unblockable = c.bUnblockable, a->shield = b->shield = 9;
-      a->block = addNode(kNodeStill, 0, 3), b->block = addNode(kNodeStill, 0, 4);
-      a->collisions = b->collisions = 0;
+      a->unblockable = c.ua, b->unblockable = c.ub, a->shield = b->shield = 9;
+      a->block = addNode(kNodeBlinkRelease, 0, 3), b->block = addNode(kNodeBlinkRelease, 0, 4);
+      blocks[a->block].h1 = blocks[b->block].h1 = 7;
       CollidePlayers(a, b);
-      EXPECT_TRUE(movesBy(a, vertical ? 0 : c.vaAfter, vertical ? c.vaAfter : 0));
-      EXPECT_TRUE(movesBy(b, vertical ? 0 : c.vbAfter, vertical ? c.vbAfter : 0));
-      EXPECT_EQ(CountParticles(), c.sparks); // more for a harder touch, seen from the mass centre
-      EXPECT_EQ(std::make_tuple(a->shield, b->shield), std::make_tuple(c.aShield, c.bShield));
+      EXPECT_TRUE(movesBy(a, vertical ? 0 : c.wantA, vertical ? c.wantA : 0));
+      EXPECT_TRUE(movesBy(b, vertical ? 0 : c.wantB, vertical ? c.wantB : 0));
+      EXPECT_EQ(std::make_tuple(CountParticles(), a->shield, b->shield), // sparks by how hard
+                std::make_tuple(c.sparks, c.ub ? 0.f : 9.f, c.ua ? 0.f : 9.f));
       EXPECT_EQ(std::make_tuple(a->moveDelay, b->moveDelay, a->block, b->block, a->stop),
                 std::make_tuple(20.f, 20.f, kRopeFree, kRopeFree, 0.f));
       EXPECT_EQ(std::make_tuple(a->collisions, b->collisions, a->lastHit, b->lastHit),
                 std::make_tuple(1, 1, 1, 0));
       EXPECT_STREQ(SoundLastEffectAsked(), "Crash");
-      EXPECT_EQ(blocks[blockNum].blink, 0); // an ordinary node stays
+      EXPECT_EQ(std::make_tuple(blocks[0].blink, blocks[1].blink), std::make_tuple(7.f, 7.f));
     }
 }
 
 // A bot dodges with a defensive power-up only while it carries the smaller momentum.
 TEST_F(Collide, WhoTouchesGhostsStunnedPairsPartingBallsAndDodgingBots) {
   struct Case { const char *what; std::function<void()> set; bool touches; } cases[] = {
-      {"closing", [] {}, true},
-      {"parting", [&] { headOn(-.1f, .1f); }, false},
+      {"closing", [] {}, true}, {"parting", [&] { headOn(-.1f, .1f); }, false},
       {"previous places coincide",
        [&] { placeBall(a, -.1f, 0, -.1f, 0), placeBall(b, .1f, 0, .1f, 0); }, false},
-      {"ghost", [&] { a->ghost = 30; }, false},
-      {"other ghost", [&] { b->ghost = 30; }, false},
+      {"ghost", [&] { a->ghost = 30; }, false}, {"other ghost", [&] { b->ghost = 30; }, false},
       {"ghost, other unblockable", [&] { a->ghost = 30, b->unblockable = 1; }, true},
       {"both stunned over 25", [&] { a->moveDelay = 26, b->moveDelay = 26; }, false},
       {"one stunned over 25", [&] { a->moveDelay = 26, b->moveDelay = 25; }, true},
@@ -91,12 +88,7 @@ TEST_F(Collide, WhoTouchesGhostsStunnedPairsPartingBallsAndDodgingBots) {
   };
   for (const Case &c : cases) {
     SCOPED_TRACE(c.what);
-    ForgetSoundsAsked();
-    for (player *p : {a, b}) {
-      p->ghost = p->unblockable = p->turbo = 0, p->powerUpType = kPowerNone, p->ai = kComputer;
-      p->lastHit = -1, p->collisions = 0, p->mass = 1, p->radius = p->defaultSize = .3f;
-      p->sizeChange = 0;
-    }
+    fresh();
     headOn(.1f, -.1f);
     c.set();
     const float va = ballVH(a), vb = ballVH(b);
@@ -140,69 +132,43 @@ TEST_F(Collide, StunnedBallPassesItsCreditOnToWhoeverKnockedIt) {
   }
 }
 
-TEST_F(Collide, BlinkMatchRemovesHeldNodesAndBlinkReleaseNodesHide) {
-  struct Case { int gameType, nodeType; float blink; } cases[] = {
-      {kBlinkMatch, kNodeStill, -1}, {kDeathmatch, kNodeBlinkRelease, 7}};
-  for (const Case &c : cases) {
-    gameType = c.gameType;
-    headOn(.1f, -.1f);
-    a->block = addNode(c.nodeType, 0, 3), b->block = addNode(c.nodeType, 0, 4);
-    blocks[a->block].h1 = blocks[b->block].h1 = 7;
-    CollidePlayers(a, b);
-    EXPECT_EQ(std::make_tuple(blocks[blockNum - 1].blink, blocks[blockNum].blink),
-              std::make_tuple(c.blink, c.blink));
-  }
-}
-
-TEST_F(Collide, TagPassesItToTheBallTouched) {
-  gameType = kTag;
-  struct Case { player *was, *becomes; const char *lines; } cases[] = {
-      {a, b, "Yellow IsNowIt"}, {b, a, "Red IsNowIt"}, {players[3], players[3], ""}};
-  for (const Case &c : cases) {
-    ForgetSoundsAsked();
-    it = c.was, c.becomes->itTime = 9;
-    headOn(.1f, -.1f);
-    CollidePlayers(a, b);
-    EXPECT_EQ(std::make_tuple(it, it->itTime),
-              std::make_tuple(c.becomes, c.was == c.becomes ? 9.f : 0.f));
-    EXPECT_EQ(std::string(SoundLinesAsked()), c.lines);
-  }
-}
-
-// A turbo ball meets b after its first step; four steps first would have carried it past.
-TEST_F(Collide, TurboBallCollidesBetweenItsSteps) {
-  placeBall(a, 0, 0, .3f, 0);
-  placeBall(b, 1, 0, 0, 0);
-  a->turbo = 1.2f;
-  Display();
-  EXPECT_EQ(std::make_tuple(a->collisions, b->collisions), std::make_tuple(1, 1));
-}
-
-// A ball out of the match is passed through, and so is the puck outside its games.
-TEST_F(Collide, OnlyBallsInTheMatchAndThePuckInItsGamesAreHit) {
-  struct Case { int game; player *target; int active, hits; } cases[] = {
-      {kDeathmatch, players[2], 1, 1}, {kDeathmatch, players[2], 0, 0},
-      {kPinata, puck, 1, 1}, {kDeathmatch, puck, 1, 0}};
+// A ball out of the match is passed through, and so is the puck outside its games. A turbo ball
+// meets a ball after its first step: four steps first would have carried it past.
+TEST_F(Collide, OnlyBallsInTheMatchAndThePuckInItsGamesAreHitATurboOneBetweenItsSteps) {
+  struct Case { int game; player *target; int active; float h, turbo; int hits; } cases[] = {
+      {kDeathmatch, players[2], 1, .5f, 0, 1}, {kDeathmatch, players[2], 0, .5f, 0, 0},
+      {kPinata, puck, 1, .5f, 0, 1},           {kDeathmatch, puck, 1, .5f, 0, 0},
+      {kDeathmatch, players[2], 1, 1, 1.2f, 1}, {kDeathmatch, players[2], 1, 1, 0, 0}};
   placeBall(b, -5, 5, 0, 0); // far off, so the round never ends
   for (const Case &c : cases) {
     gameType = c.game;
-    placeBall(a, 0, 0, .3f, 0), placeBall(c.target, .5f, 0, 0, 0);
-    c.target->active = c.active, c.target->collisions = 0;
+    placeBall(a, 0, 0, .3f, 0), placeBall(c.target, c.h, 0, 0, 0);
+    a->turbo = c.turbo, c.target->active = c.active, c.target->collisions = 0;
     Display();
-    EXPECT_EQ(c.target->collisions, c.hits) << c.game << " " << c.active;
+    EXPECT_EQ(c.target->collisions, c.hits) << c.game << " " << c.active << " " << c.turbo;
     c.target->alive = 0;
   }
 }
 
-// Only in a pinata game does a touch on the puck score, whichever way round it is met.
-TEST_F(Collide, TouchingThePuckScoresOnlyInPinata) {
-  for (int type : {kPinata, kDeathmatch})
-    for (bool puckFirst : {false, true}) {
-      gameType = type, a->score = a->collisions = 0;
-      headOn(.1f, -.1f);
-      placeBall(puck, .25f, 0, -.1f, 0);
-      puckFirst ? CollidePlayers(puck, a) : CollidePlayers(a, puck);
-      EXPECT_EQ(std::make_tuple(a->score, a->collisions), std::make_tuple(type == kPinata, 1))
-          << type << puckFirst;
-    }
+// The game types' own rules for a touch: tag passes it to the ball touched, and only in a pinata
+// does a touch on the puck score, whichever way round it is met.
+TEST_F(Collide, TagPassesItOnAndThePuckScoresOnlyInPinata) {
+  player *const none = nullptr;
+  struct Case { int game; player *was, *first, *second, *becomes; const char *lines; int score; }
+  cases[] = {{kTag, a, a, b, b, "Yellow IsNowIt", 0}, {kTag, b, a, b, a, "Red IsNowIt", 0},
+             {kTag, players[3], a, b, players[3], "", 0}, {kPinata, none, a, puck, none, "", 1},
+             {kPinata, none, puck, a, none, "", 1}, {kDeathmatch, none, a, puck, none, "", 0}};
+  for (const Case &c : cases) {
+    ForgetSoundsAsked();
+    gameType = c.game, it = c.was, a->score = a->collisions = 0;
+    if (it) c.becomes->itTime = 9;
+    headOn(.1f, -.1f);
+    placeBall(puck, .25f, 0, -.1f, 0);
+    CollidePlayers(c.first, c.second);
+    EXPECT_EQ(std::make_tuple(it, a->score, a->collisions), std::make_tuple(c.becomes, c.score, 1))
+        << c.game;
+    if (!it) continue;
+    EXPECT_EQ(it->itTime, c.was == c.becomes ? 9.f : 0.f);
+    EXPECT_STREQ(SoundLinesAsked(), c.lines);
+  }
 }
