@@ -95,33 +95,17 @@ TEST_F(Draw, FaceColumnTakesTheFirstStateThatHolds) {
   EXPECT_EQ(faceColumn(p), 6);
 }
 
-TEST_F(Draw, DrawingABallTicksItsClocksAndShowsItsFaceFromItsRow) {
+TEST_F(Draw, ABallShowsItsFaceTintShieldAndRopeAndTicksItsClocks) {
   player *p = players[2];
   p->ghost = 1, p->shield = 2, p->moveDelay = 5, p->sprite = 5;
+  p->radius = p->defaultSize = 0.4f;
   placeBall(p, 1, 1, 0, 0);
   DrawPlayer(p);
   // A shielded ball is never stunned; a ghost is no face.
   EXPECT_EQ(make_tuple(p->timeFree, p->ghost, p->shield, p->moveDelay, playersDrawn),
             make_tuple(.5f, .5f, 1.5f, 0.f, 0));
-  headlessClearVertices();
   p->ghost = 0, p->shield = 0;
-  DrawPlayer(p);
-  std::vector<HeadlessVertex> q = quads();
-  ASSERT_EQ(q.size(), 4u);
-  EXPECT_EQ(make_tuple(q[0].s, q[0].t, playersDrawn), make_tuple(4.f / 16, 3.f / 6, 1));
-  // On a rope the other clock runs; in a team game the leader's face is shown.
-  headlessClearVertices();
-  blockNum = 0, p->block = 0, gameType = kTeamDeathmatch, teamLeaders[0]->sprite = 9;
-  DrawPlayer(p);
-  EXPECT_EQ(make_tuple(p->timeAttatched, quads()[0].s, p->sprite), make_tuple(.5f, 8.f / 16, 5));
-  EXPECT_EQ(headlessState().matrixDepth, 0);
-}
-
-TEST_F(Draw, TintsShieldGlowAndTheStunnedRope) {
-  player *p = players[2];
-  placeBall(p, 1, 1, 0, 0);
-  p->radius = 0.4f;
-  // Stopped is cyan; unblockable is grey, and wins over stopped.
+  // The face comes from the ball's row; stopped is tinted cyan, unblockable grey over that.
   for (auto [stop, unblockable, face] :
        {make_tuple(0.f, 0.f, Rgba(1, 1, 1, 1)), make_tuple(1.f, 0.f, Rgba(.5f, 1.5f, 1.5f, 1)),
         make_tuple(0.f, 1.f, Rgba(.5f, .5f, .5f, 1)),
@@ -129,7 +113,10 @@ TEST_F(Draw, TintsShieldGlowAndTheStunnedRope) {
     p->stop = stop, p->unblockable = unblockable;
     headlessClearVertices();
     DrawPlayer(p);
-    EXPECT_EQ(rgba(quads().at(0)), face) << stop << " " << unblockable;
+    const std::vector<HeadlessVertex> q = quads();
+    ASSERT_EQ(q.size(), 4u);
+    EXPECT_EQ(make_tuple(rgba(q[0]), q[0].s, q[0].t), make_tuple(face, 4.f / 16, 3.f / 6))
+        << stop << " " << unblockable;
   }
   p->shield = 2;
   headlessClearVertices();
@@ -138,10 +125,11 @@ TEST_F(Draw, TintsShieldGlowAndTheStunnedRope) {
   const HeadlessSphere &glow = headlessSpheres()[0];
   EXPECT_EQ(make_tuple(float(glow.radius), rgba(glow.color)),
             make_tuple(1.5f * 0.4f, Rgba(1, 1, 0, .5f)));
+  // A stunned ball's rope is red. In a team game the leader's face is shown.
   addNode(kNodeStill, 3, 4);
-  p->block = 0;
+  p->block = 0, p->shield = 0, gameType = kTeamDeathmatch, teamLeaders[0]->sprite = 9;
   for (float stun : {1.0f, 0.0f}) {
-    p->shield = 0, p->moveDelay = stun;
+    p->moveDelay = stun;
     headlessClearVertices();
     DrawPlayer(p);
     std::vector<HeadlessVertex> rope = drawn(GL_LINES);
@@ -149,6 +137,9 @@ TEST_F(Draw, TintsShieldGlowAndTheStunnedRope) {
     EXPECT_EQ(make_tuple(rope[0].x, rope[1].x, rope[1].y, rgba(rope[0])),
               make_tuple(1.f, 3.f, 4.f, stun > 0 ? Rgba(1, 0, 0, 1) : Rgba(1, 1, 1, 1)));
   }
+  // On a rope the other clock runs.
+  EXPECT_EQ(make_tuple(p->timeAttatched, quads()[0].s, p->sprite, headlessState().matrixDepth),
+            make_tuple(1.f, 8.f / 16, 5, 0));
 }
 
 // ---- Arena ---------------------------------------------------------------------------------
@@ -220,7 +211,8 @@ TEST_F(Draw, PowerUpNodesCycleBlueGreenRedEvery120Ticks) {
   }
 }
 
-TEST_F(Draw, ArenaPassMovesEachNodeOnceAndSwingsFlippers) {
+// Nodes move, flippers swing and dropped flags go home in the drawing pass.
+TEST_F(Draw, ArenaPassMovesEachNodeOnceSwingsFlippersAndReturnsFlags) {
   DrawBackground(); // a level without nodes: no sparkle modulo a zero count
   blocks[addNode(kNodeOrbiter, 0, 0)].period = 100;
   wallNum = 1;
@@ -233,14 +225,11 @@ TEST_F(Draw, ArenaPassMovesEachNodeOnceAndSwingsFlippers) {
   const HeadlessState &s = headlessState();
   EXPECT_EQ(make_tuple(s.matrixDepth, headlessEnabled(GL_BLEND), s.boundTexture),
             make_tuple(0, true, kTexSprites));
-}
-
-TEST_F(Draw, DroppedFlagsGoHomeAfterTenDrawnFrames) {
   flags[1] = flag{5, 5, 1, 2, 0};
   for (int i = 0; i < 10; i++)
     DrawFlag(1);
   EXPECT_EQ(flags[1].h, 5);
-  DrawFlag(1);
+  DrawFlag(1); // after ten drawn frames
   EXPECT_EQ(make_tuple(flags[1].h, flags[1].v), make_tuple(1.f, 2.f));
   DrawFlag(7); // not a team: ignored
 }

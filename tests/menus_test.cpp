@@ -46,10 +46,6 @@ protected:
     headlessClearVertices();
     w().display();
   }
-  void move(int h, int v) {
-    w().passiveMotion(h + kMenuLeft, v);
-    frame();
-  }
   void click(int h, int v) {
     w().mouse(GLUT_LEFT_BUTTON, GLUT_DOWN, h + kMenuLeft, v);
     frame();
@@ -73,22 +69,22 @@ protected:
   }
   // Only a mouse that moves picks a line, so the pointer comes from one pixel aside.
   void hover(int h, int v) {
-    move(h + 1, v);
-    move(h, v);
+    for (int from : {1, 0}) {
+      w().passiveMotion(h + from + kMenuLeft, v);
+      frame();
+    }
   }
   // Menu rows: the options from 180, the player setup from 230, the power-up top lines from 205.
-  void hoverOption(int line) { hover(330, 192 + 25 * line); }
   void hoverSetup(int line) { hover(330, 242 + 25 * line); }
   void hoverPowerUpLine(int line) { hover(330, 217 + 25 * line); }
   void openOptions() { click(310, 385); }
-  void openSetup(int ball) {
-    hoverOption(3 + ball);
-    press(' ');
+  void chooseOption(int line, unsigned char key = ' ') {
+    hover(330, 192 + 25 * line);
+    press(key);
   }
 };
 
-// ---- Title
-// ----------------------------------------------------------------------------------------
+// ---- Title --------------------------------------------------------------------------------------
 TEST_F(Menus, TitleTargetsAreCirclesOf60MenuPixels) {
   for (auto [h, v, screen] : {make_tuple(130, 240, Display), make_tuple(310, 240, LevelSelect),
                               make_tuple(130, 385, CreditsView), make_tuple(310, 385, Options),
@@ -134,18 +130,17 @@ TEST_F(Menus, QuitEndsTheGameWithStatusZero) {
   EXPECT_EXIT(click(490, 240), testing::ExitedWithCode(0), "");
 }
 
-// ---- Level select
-// ---------------------------------------------------------------------------------
+// ---- Level select -------------------------------------------------------------------------------
+// Left and right step the level, up and down the game type; team deathmatch has no target.
 TEST_F(Menus, ArrowsCycleLevelsAndGameTypesSkippingThoseWithoutATarget) {
   writeFile("level.def", string(kNoTeamScores) + kLevels);
   click(310, 240);
-  for (auto [key, level, type, target] :
-       {make_tuple(GLUT_KEY_RIGHT, 1, kRace, 7), make_tuple(GLUT_KEY_RIGHT, 2, kCaptureTheFlag, 4),
-        make_tuple(GLUT_KEY_RIGHT, 0, kDeathmatch, 10),
-        make_tuple(GLUT_KEY_LEFT, 2, kCaptureTheFlag, 4),
-        make_tuple(GLUT_KEY_DOWN, 2, kDeathmatch, 10),
-        make_tuple(GLUT_KEY_DOWN, 2, kBlinkMatch, 10), make_tuple(GLUT_KEY_UP, 2, kDeathmatch, 10),
-        make_tuple(GLUT_KEY_UP, 2, kCaptureTheFlag, 5)}) {
+  const int right = GLUT_KEY_RIGHT, left = GLUT_KEY_LEFT, up = GLUT_KEY_UP, down = GLUT_KEY_DOWN;
+  const std::tuple<int, int, int, int> steps[] = {
+      {right, 1, kRace, 7},          {right, 2, kCaptureTheFlag, 4}, {right, 0, kDeathmatch, 10},
+      {left, 2, kCaptureTheFlag, 4}, {down, 2, kDeathmatch, 10},     {down, 2, kBlinkMatch, 10},
+      {up, 2, kDeathmatch, 10},      {up, 2, kCaptureTheFlag, 5}};
+  for (auto [key, level, type, target] : steps) {
     arrow(key);
     EXPECT_EQ(make_tuple(currentLevel, gameType, maxScore), make_tuple(level, type, target))
         << "key " << key;
@@ -214,17 +209,13 @@ TEST_F(Menus, ThePreviewFitsTheLevelAndOneWithoutExtentsIsShownAtFullSize) {
   }
 }
 
-// ---- Options and player setup
-// ---------------------------------------------------------------------
+// ---- Options and player setup -------------------------------------------------------------------
 TEST_F(Menus, OptionLinesAreChosenByAnyKeyAndAResetStartsAgainAtTheFirst) {
   openOptions();
-  hoverOption(9);
-  press(' ');
-  hoverOption(10);
-  press('x');
+  chooseOption(9);
+  chooseOption(10, 'x');
   EXPECT_EQ(make_tuple(useFullScreen, soundMode), make_tuple(0, kSoundModeNone));
-  hoverOption(5);
-  press(' ');
+  chooseOption(5);
   EXPECT_EQ(make_tuple(w().display, playerSelected), make_tuple(PlayerOptions, 2));
   for (int ball : {-1, 6}) { // no such ball: back to the options
     glutDisplayFunc(PlayerOptions);
@@ -232,7 +223,7 @@ TEST_F(Menus, OptionLinesAreChosenByAnyKeyAndAResetStartsAgainAtTheFirst) {
     frame();
     EXPECT_EQ(w().display, Options) << ball;
   }
-  move(0, 0); // off the list: only the arrows choose
+  hover(0, 0); // off the list: only the arrows choose
   arrow(GLUT_KEY_DOWN);
   ResetMenus();
   arrow(GLUT_KEY_DOWN);
@@ -246,28 +237,21 @@ TEST_F(Menus, CancelAndEscapeRestoreEverySettingAndLeaveThePreferencesUntouched)
   const string before = readFile("prefs.def");
   for (bool escape : {false, true}) {
     openOptions();
-    hoverOption(10);
-    press(' ');
-    openSetup(0);
+    chooseOption(10);
+    chooseOption(3);
     hoverSetup(3);
     press('Q');
     hoverSetup(4);
     arrow(GLUT_KEY_RIGHT);
     hoverSetup(0);
     press(' ');
-    hoverOption(2);
-    press(' ');
+    chooseOption(2);
     hoverPowerUpLine(1);
     press(' ');
     EXPECT_EQ(string(powerUpSetName), "Calm");
     hoverPowerUpLine(0);
     press(' ');
-    if (escape) {
-      press(kKeyEscape);
-    } else {
-      hoverOption(1);
-      press(' ');
-    }
+    chooseOption(escape ? 0 : 1, escape ? kKeyEscape : ' '); // Escape even on OK
     EXPECT_EQ(readFile("prefs.def"), before);
     ASSERT_EQ(WritePrefsTo("now.def"), 0);
     EXPECT_EQ(readFile("now.def"), before) << (escape ? "Escape" : "Cancel");
@@ -278,13 +262,13 @@ TEST_F(Menus, CancelAndEscapeRestoreEverySettingAndLeaveThePreferencesUntouched)
 
 TEST_F(Menus, TypingOnTheNameLineReplacesTheNameUpTo63Characters) {
   openOptions();
-  openSetup(0);
-  for (auto [keys, name] :
-       {make_tuple(string("abc"), string("abc")), make_tuple(string(70, 'x'), string(63, 'x')),
-        make_tuple(string("\b"), string()), make_tuple(string("a\nb\rc"), string("abc")),
-        make_tuple(string("ab\x7f"
-                          "c"),
-                   string("ac"))}) {
+  chooseOption(3);
+  const std::pair<string, string> cases[] = {{"abc", "abc"},
+                                             {string(70, 'x'), string(63, 'x')},
+                                             {"\b", ""},
+                                             {"a\nb\rc", "abc"},
+                                             {"ab\177c", "ac"}};
+  for (const auto &[keys, name] : cases) {
     hoverSetup(2);
     hoverSetup(3); // becoming highlighted starts the name again
     for (char k : keys)
@@ -293,8 +277,7 @@ TEST_F(Menus, TypingOnTheNameLineReplacesTheNameUpTo63Characters) {
   }
   hoverSetup(0); // and OK, OK: written to the preferences
   press(' ');
-  hoverOption(0);
-  press(' ');
+  chooseOption(0);
   EXPECT_NE(readFile("prefs.def").find("\nac\n"), string::npos);
   EXPECT_EQ(make_tuple(string(players[0]->name), w().display),
             make_tuple(string("ac"), TitleScreen));
@@ -302,16 +285,14 @@ TEST_F(Menus, TypingOnTheNameLineReplacesTheNameUpTo63Characters) {
 
 TEST_F(Menus, SizeAndSpriteStepAndWrapIntoRange) {
   openOptions();
-  openSetup(0);
+  chooseOption(3);
   player *p = players[0];
-  for (auto [line, key, size, sprite, wantSize, wantSprite] :
-       {make_tuple(4, GLUT_KEY_RIGHT, 1.5f, 0, 0.1f, 0),
-        make_tuple(4, GLUT_KEY_LEFT, 0.1f, 0, 0.1f, 0),
-        make_tuple(4, GLUT_KEY_RIGHT, 0.5f, 0, 0.6f, 0),
-        make_tuple(5, GLUT_KEY_LEFT, 1.f, 0, 1.f, 16),
-        make_tuple(5, GLUT_KEY_RIGHT, 1.f, 16, 1.f, 0),
-        make_tuple(5, GLUT_KEY_RIGHT, 1.f, 40, 1.f, 0),
-        make_tuple(5, GLUT_KEY_LEFT, 1.f, -3, 1.f, 0)}) {
+  const int right = GLUT_KEY_RIGHT, left = GLUT_KEY_LEFT;
+  const std::tuple<int, int, float, int, float, int> cases[] = {
+      {4, right, 1.5f, 0, 0.1f, 0}, {4, left, 0.1f, 0, 0.1f, 0}, {4, right, 0.5f, 0, 0.6f, 0},
+      {5, left, 1, 0, 1, 16},       {5, right, 1, 16, 1, 0},     {5, right, 1, 40, 1, 0},
+      {5, left, 1, -3, 1, 0}};
+  for (auto [line, key, size, sprite, wantSize, wantSprite] : cases) {
     p->defaultSize = p->radius = size;
     p->sprite = sprite;
     hoverSetup(line);
@@ -323,7 +304,7 @@ TEST_F(Menus, SizeAndSpriteStepAndWrapIntoRange) {
 
 TEST_F(Menus, AKeyAnotherActiveBallOrTheGameUsesIsRefusedVisibly) {
   openOptions();
-  openSetup(1);
+  chooseOption(4);
   player *p = players[1];
   players[0]->active = 1, players[0]->key = 'k';
   players[2]->active = 0, players[2]->key = 'j';
@@ -342,8 +323,7 @@ TEST_F(Menus, AKeyAnotherActiveBallOrTheGameUsesIsRefusedVisibly) {
   }
 }
 
-// ---- Power-up options
-// ------------------------------------------------------------------------------
+// ---- Power-up options ---------------------------------------------------------------------------
 class PowerUpMenu : public Menus {
 protected:
   void SetUp() override {
@@ -351,8 +331,7 @@ protected:
     for (int &f : powerUpFrequency)
       f = 0;
     openOptions();
-    hoverOption(2);
-    press(' ');
+    chooseOption(2);
   }
 };
 
@@ -418,9 +397,8 @@ TEST_F(PowerUpMenu, TheSetLineGoesRoundTheSetsWithoutFillingTheBag) {
   EXPECT_LE(powerUpsInList, 9);
 }
 
-// ---- Help
-// ------------------------------------------------------------------------------------------ Page 0
-// shows a node and, while the first leader's key has it on, a rope to it; page 1 a wall.
+// ---- Help ---------------------------------------------------------------------------------------
+// Page 0 shows a node and, while the first leader's key has it on, a rope to it; page 1 a wall.
 TEST_F(Menus, HelpPagesTurnWithinTheFirstAndTheLastAndTheLeadersKeyTogglesTheRope) {
   click(460, 400);
   const unsigned char key = static_cast<unsigned char>(teamLeaders[0]->key);
