@@ -260,39 +260,30 @@ TEST_F(Menus, CancelAndEscapeRestoreEverySettingAndLeaveThePreferencesUntouched)
   }
 }
 
-TEST_F(Menus, TypingOnTheNameLineReplacesTheNameUpTo63Characters) {
+// Typing replaces the name, up to 63 characters; size and sprite step and wrap into range; a key
+// another active ball or the game uses is refused, with a message.
+TEST_F(Menus, PlayerSetupLinesEditTheBallAndOkWritesThePreferences) {
   openOptions();
   chooseOption(3);
-  const std::pair<string, string> cases[] = {{"abc", "abc"},
+  player *p = players[0];
+  const std::pair<string, string> names[] = {{"abc", "abc"},
                                              {string(70, 'x'), string(63, 'x')},
                                              {"\b", ""},
                                              {"a\nb\rc", "abc"},
                                              {"ab\177c", "ac"}};
-  for (const auto &[keys, name] : cases) {
+  for (const auto &[keys, name] : names) {
     hoverSetup(2);
     hoverSetup(3); // becoming highlighted starts the name again
     for (char k : keys)
       press(static_cast<unsigned char>(k));
-    EXPECT_EQ(string(players[0]->name), name);
+    EXPECT_EQ(string(p->name), name);
   }
-  hoverSetup(0); // and OK, OK: written to the preferences
-  press(' ');
-  chooseOption(0);
-  EXPECT_NE(readFile("prefs.def").find("\nac\n"), string::npos);
-  EXPECT_EQ(make_tuple(string(players[0]->name), w().display),
-            make_tuple(string("ac"), TitleScreen));
-}
-
-TEST_F(Menus, SizeAndSpriteStepAndWrapIntoRange) {
-  openOptions();
-  chooseOption(3);
-  player *p = players[0];
   const int right = GLUT_KEY_RIGHT, left = GLUT_KEY_LEFT;
-  const std::tuple<int, int, float, int, float, int> cases[] = {
+  const std::tuple<int, int, float, int, float, int> steps[] = {
       {4, right, 1.5f, 0, 0.1f, 0}, {4, left, 0.1f, 0, 0.1f, 0}, {4, right, 0.5f, 0, 0.6f, 0},
       {5, left, 1, 0, 1, 16},       {5, right, 1, 16, 1, 0},     {5, right, 1, 40, 1, 0},
       {5, left, 1, -3, 1, 0}};
-  for (auto [line, key, size, sprite, wantSize, wantSprite] : cases) {
+  for (auto [line, key, size, sprite, wantSize, wantSprite] : steps) {
     p->defaultSize = p->radius = size;
     p->sprite = sprite;
     hoverSetup(line);
@@ -300,13 +291,7 @@ TEST_F(Menus, SizeAndSpriteStepAndWrapIntoRange) {
     EXPECT_NEAR(p->defaultSize, wantSize, 1e-6f);
     EXPECT_EQ(make_tuple(p->radius, p->sprite), make_tuple(p->defaultSize, wantSprite));
   }
-}
-
-TEST_F(Menus, AKeyAnotherActiveBallOrTheGameUsesIsRefusedVisibly) {
-  openOptions();
-  chooseOption(4);
-  player *p = players[1];
-  players[0]->active = 1, players[0]->key = 'k';
+  players[1]->active = 1, players[1]->key = 'k';
   players[2]->active = 0, players[2]->key = 'j';
   for (auto [line, key, refused] :
        {make_tuple(1, 'k', true), make_tuple(1, 'j', false), make_tuple(1, 'p', true),
@@ -321,6 +306,11 @@ TEST_F(Menus, AKeyAnotherActiveBallOrTheGameUsesIsRefusedVisibly) {
     EXPECT_EQ(set, refused ? before : key) << "key " << int(key);
     EXPECT_EQ(headlessVertices().size() > quiet, refused) << "message for key " << int(key);
   }
+  hoverSetup(0); // and OK, OK: written to the preferences
+  press(' ');
+  chooseOption(0);
+  EXPECT_NE(readFile("prefs.def").find("\nac\n"), string::npos);
+  EXPECT_EQ(make_tuple(string(p->name), w().display), make_tuple(string("ac"), TitleScreen));
 }
 
 // ---- Power-up options ---------------------------------------------------------------------------
