@@ -318,8 +318,6 @@ class PowerUpMenu : public Menus {
 protected:
   void SetUp() override {
     Menus::SetUp();
-    for (int &f : powerUpFrequency)
-      f = 0;
     openOptions();
     chooseOption(2);
   }
