@@ -162,16 +162,13 @@ TEST_F(Draw, NodeColourShowsHidingOwnershipAndTheRaceHighlight) {
   paused = 1; // hidden nodes keep their time
   players[1]->active = 1, players[1]->score = 7;
   numCheckPoints = 4, cyclingCount = 39; // the highlight is on slot (39 / 5) % 6, whose next is 4
-  const Rgba grey(.5f, .5f, .5f, 1), white(1, 1, 1, 1);
+  const Rgba grey(.5f, .5f, .5f, 1), white(1, 1, 1, 1), red(1, 0, 0, 1), blue(0, 0, 1, 1);
+  const Rgba hidden(.5f, .5f, .5f, .5f), yellow(1, 1, 0, 1);
+  const int dom = kDomination, dm = kDeathmatch, race = kRace, none = kNoCheckPoint;
   // A node hidden by a blink of 16 has alpha 1 over its fourth root; Domination shows the owner.
-  const std::tuple<int, int, float, Rgba> cases[] = {{kDomination, 6, 16, Rgba(.5f, .5f, .5f, .5f)},
-                                                     {kDeathmatch, 6, 0, white},
-                                                     {kDomination, 0, 0, Rgba(1, 0, 0, 1)},
-                                                     {kDomination, 5, 0, Rgba(0, 0, 1, 1)},
-                                                     {kDomination, kNoCheckPoint, 0, grey},
-                                                     {kDeathmatch, 4, 0, grey},
-                                                     {kRace, 4, 0, Rgba(1, 1, 0, 1)},
-                                                     {kRace, 3, 0, white}};
+  const std::tuple<int, int, float, Rgba> cases[] = {
+      {dom, 6, 16, hidden}, {dm, 6, 0, white}, {dom, 0, 0, red},     {dom, 5, 0, blue},
+      {dom, none, 0, grey}, {dm, 4, 0, grey},  {race, 4, 0, yellow}, {race, 3, 0, white}};
   for (auto [game, checkPoint, blink, colour] : cases) {
     blockNum = -1;
     const int id = addNode(kNodeStill, 1, 2);

@@ -266,11 +266,9 @@ TEST_F(Menus, PlayerSetupLinesEditTheBallAndOkWritesThePreferences) {
   openOptions();
   chooseOption(3);
   player *p = players[0];
-  const std::pair<string, string> names[] = {{"abc", "abc"},
-                                             {string(70, 'x'), string(63, 'x')},
-                                             {"\b", ""},
-                                             {"a\nb\rc", "abc"},
-                                             {"ab\177c", "ac"}};
+  const string x70(70, 'x'), x63(63, 'x');
+  const std::pair<string, string> names[] = {
+      {"abc", "abc"}, {x70, x63}, {"\b", ""}, {"a\nb\rc", "abc"}, {"ab\177c", "ac"}};
   for (const auto &[keys, name] : names) {
     hoverSetup(2);
     hoverSetup(3); // becoming highlighted starts the name again
