@@ -123,8 +123,8 @@ TEST_F(Draw, ABallShowsItsFaceTintShieldAndRopeAndTicksItsClocks) {
   DrawPlayer(p);
   ASSERT_EQ(headlessSpheres().size(), 1u);
   const HeadlessSphere &glow = headlessSpheres()[0];
-  EXPECT_EQ(make_tuple(float(glow.radius), rgba(glow.color)),
-            make_tuple(1.5f * 0.4f, Rgba(1, 1, 0, .5f)));
+  EXPECT_EQ(make_tuple(float(glow.radius), rgba(glow.color), playersDrawn),
+            make_tuple(1.5f * 0.4f, Rgba(1, 1, 0, .5f), 5)); // every face drawn is counted
   // A stunned ball's rope is red. In a team game the leader's face is shown.
   addNode(kNodeStill, 3, 4);
   p->block = 0, p->shield = 0, gameType = kTeamDeathmatch, teamLeaders[0]->sprite = 9;
