@@ -43,40 +43,40 @@ protected:
 };
 
 // ---- Score bar ---------------------------------------------------------------------------
+// Three balls in play: a click takes a bot out, then brings it back a human, then a bot again.
+// Two in play: the last two stay, a human handed back to the computer.
 TEST_F(Board, LabelClicksGoOutBotHumanOutAndKeepTwoBallsInPlay) {
-  struct Step { int label, active, ai, present; } steps[] = {
-      {1, 1, kComputer, 0}, {1, 1, kHuman, 1},    {1, 0, kHuman, 0}, // three in play: out
-      {1, 1, kComputer, 0}, {0, 1, kHuman, 1},    {1, 1, kHuman, 2},
-      {0, 0, kHuman, 1},    {0, 1, kComputer, 1},                       // out, and back in as a bot
-      {5, 1, kHuman, 2},    {1, 0, kHuman, 1},    {5, 1, kComputer, 0}, // the last two stay
-  };
-  for (const Step &s : steps) {
+  const int bot = kComputer, human = kHuman;
+  const std::tuple<int, int, int, int> steps[] = {
+      {1, 1, bot, 0},   {1, 1, human, 1}, {1, 0, human, 0}, {1, 1, bot, 0},
+      {0, 1, human, 1}, {1, 1, human, 2}, {0, 0, human, 1}, {0, 1, bot, 1},
+      {5, 1, human, 2}, {1, 0, human, 1}, {5, 1, bot, 0}};
+  for (auto [label, active, ai, present] : steps) {
     players[3]->alive = 0;
-    click(100 * s.label + 50, 460);
-    const player *p = players[s.label];
-    EXPECT_EQ(std::make_tuple(p->active, p->ai, playerPresent, buttonDown),
-              std::make_tuple(s.active, s.ai, s.present, 0))
-        << "click on " << s.label;
-    EXPECT_EQ(players[3]->alive, 1) << "the round restarts";
+    click(100 * label + 50, 460);
+    const player *p = players[label];
+    EXPECT_EQ(std::make_tuple(p->active, p->ai, playerPresent, buttonDown, players[3]->alive),
+              std::make_tuple(active, ai, present, 0, 1)) // and the round restarts
+        << "click on " << label;
   }
   players[5]->active = 0; // a lone human is handed back, never taken out
   players[0]->ai = kHuman;
   click(50, 460);
-  EXPECT_EQ(std::make_tuple(players[0]->active, players[0]->ai), std::make_tuple(1, kComputer));
+  EXPECT_EQ(std::make_tuple(players[0]->active, players[0]->ai), std::make_tuple(1, bot));
 }
 
+// -1: no label under the mouse.
 TEST_F(Board, LabelButtonsCoverTheirOwnPixelsOnly) {
-  struct Case {
-    int h, v, label; // -1: no label
-  } cases[] = {{19, 460, -1},  {20, 460, 0},  {119, 451, 0},  {120, 479, 1}, {120, 450, -1},
-               {120, 480, -1}, {619, 465, 5}, {620, 465, -1}, {-5, 460, -1}};
-  for (const Case &c : cases) {
+  const std::tuple<int, int, int> cases[] = {{19, 460, -1}, {20, 460, 0},   {119, 451, 0},
+                                             {120, 479, 1}, {120, 450, -1}, {120, 480, -1},
+                                             {619, 465, 5}, {620, 465, -1}};
+  for (auto [h, v, label] : cases) {
     for (int i = 0; i < numPlayers; i++)
       players[i]->active = 0;
-    click(c.h, c.v);
+    click(h, v);
     for (int i = 0; i < numPlayers; i++)
-      EXPECT_EQ(players[i]->active, i == c.label) << "(" << c.h << ", " << c.v << ") ball " << i;
-    EXPECT_EQ(buttonDown, c.label < 0 ? 1 : 0) << "a click is consumed only by a label";
+      EXPECT_EQ(players[i]->active, i == label) << "(" << h << ", " << v << ") ball " << i;
+    EXPECT_EQ(buttonDown, label < 0 ? 1 : 0) << "a click is consumed only by a label";
   }
 }
 
@@ -92,19 +92,13 @@ TEST_F(Board, BarsStayFiniteWithoutATargetOrLeaders) {
       EXPECT_EQ(headlessState().matrixDepth, 0);
     }
   }
-  // The first ball has a tag bar too, in its own translucent red.
-  const std::vector<HeadlessVertex> &drawn = headlessVertices();
-  gameType = kTag, maxScore = 10;
-  headlessClearVertices();
-  DrawScores();
-  EXPECT_TRUE(std::any_of(drawn.begin(), drawn.end(), [](const HeadlessVertex &v) {
-    return v.color[0] == 1 && v.color[1] == 0 && v.color[2] == 0 && v.color[3] == .5f;
-  }));
 }
 
-// A human's label shows its keys, a bot's says AI: with blank keys the human's is two glyphs shorter.
-TEST_F(Board, LabelsTellHumansFromBots) {
+// A human's label shows its keys, a bot's says AI: with blank keys the human's is two glyphs
+// shorter. The first ball has a tag bar too, in its own translucent red.
+TEST_F(Board, LabelsTellHumansFromBotsAndEachBallHasItsTagBar) {
   players[0]->key = players[0]->powerUpKey = ' ';
+  gameType = kTag, maxScore = 10;
   std::vector<size_t> glyphs;
   for (int ai : {kComputer, kHuman}) {
     players[0]->ai = ai;
@@ -113,6 +107,10 @@ TEST_F(Board, LabelsTellHumansFromBots) {
     glyphs.push_back(headlessVertices().size());
   }
   EXPECT_EQ(glyphs[0] - glyphs[1], 2u * 4);
+  const std::vector<HeadlessVertex> &drawn = headlessVertices();
+  EXPECT_TRUE(std::any_of(drawn.begin(), drawn.end(), [](const HeadlessVertex &v) {
+    return v.color[0] == 1 && v.color[1] == 0 && v.color[2] == 0 && v.color[3] == .5f;
+  }));
 }
 
 // ---- Leaderboard -----------------------------------------------------------------------------
@@ -142,32 +140,24 @@ TEST_F(Board, StandingsListActiveBallsAndTiesKeepTheLastOrderShown) {
   EXPECT_EQ(standings(), want);
 }
 
+// Space goes to the level select with scores and awards cleared, Escape to the title; wins stay.
 TEST_F(Board, LeaderBoardKeysLeaveForTheLevelSelectOrTheTitle) {
   writeFile("level.def", "nextlevel 0\nArena\nlevel -10 10 10 -10\ndeathmatch 10\n");
-  struct Case {
-    unsigned char key;
-    void (*display)();
-    void (*keyboard)(unsigned char, int, int);
-    int score;
-    float background;
-  } cases[] = {{'x', LeaderBoard, LeaderBoardKey, 7, 0.9f},
-               {' ', LevelSelect, LevelKeys, 0, 0},
-               {27, TitleScreen, LeaderBoardKey, 0, 0.9f}};
-  for (const Case &c : cases) {
+  for (auto [key, display, keyboard, score, background] :
+       {std::make_tuple('x', LeaderBoard, LeaderBoardKey, 7, 0.9f),
+        std::make_tuple(' ', LevelSelect, LevelKeys, 0, 0.f),
+        std::make_tuple('\x1b', TitleScreen, LeaderBoardKey, 0, 0.9f)}) {
     glutDisplayFunc(LeaderBoard);
     glutKeyboardFunc(LeaderBoardKey);
     players[0]->score = 7, players[0]->wins = 2, players[0]->collisions = 30;
     backgroundColor[0] = 0.9f;
     LeaderBoard();
     ASSERT_GT(awardLines, 0);
-    LeaderBoardKey(c.key, 0, 0);
-    EXPECT_EQ(std::make_tuple(headlessState().display, headlessState().keyboard),
-              std::make_tuple(c.display, c.keyboard))
-        << "key " << int{c.key};
-    EXPECT_EQ(
-        std::make_tuple(players[0]->score, players[0]->wins, awardLines == 0, backgroundColor[0]),
-        std::make_tuple(c.score, 2, c.key != 'x', c.background))
-        << "key " << int{c.key};
+    LeaderBoardKey(key, 0, 0);
+    EXPECT_EQ(std::make_tuple(headlessState().display, headlessState().keyboard, players[0]->score,
+                              players[0]->wins, awardLines == 0, backgroundColor[0]),
+              std::make_tuple(display, keyboard, score, 2, key != 'x', background))
+        << "key " << int{key};
   }
 }
 
@@ -180,103 +170,76 @@ TEST_F(Board, AMatchWithoutAwardsIsNotAwardedAgainOnTheNextFrame) {
 }
 
 // ---- Awards ------------------------------------------------------------------------------------
+// Each case: the game, what the match left, then a line that must be given or a word no line holds.
 TEST_F(Board, AwardTableEdges) {
   auto kills = [](int killer, int victim, int n) { players[killer]->playerKills[victim] = n; };
-  auto each = [](int player::*field, std::vector<int> v) {
-    for (size_t i = 0; i < v.size(); i++)
-      players[i]->*field = v[i];
+  auto each = [](int player::*field, auto... values) { // from the first ball on
+    int i = 0;
+    ((players[i++]->*field = values), ...);
   };
-  struct Case {
-    const char *what;
+  const int dm = kDeathmatch, team = kTeamDeathmatch;
+  const struct {
     int game;
     std::function<void()> setup;
-    const char *given;  // an exact line, or ""
-    const char *absent; // no line holds this, or ""
+    const char *given, *absent;
   } cases[] = {
-      {"one top killer", kDeathmatch, [&] { kills(0, 1, 3); },
-       "P0 gets the Slaughterer Award (3 kills)", ""},
-      {"tied top killers", kDeathmatch, [&] { kills(0, 1, 3), kills(5, 1, 3); }, "", "Slaughter"},
-      {"body count", kBodyCount, [&] { kills(0, 1, 3); }, "", "Slaughter"},
-      {"deathmatch deaths", kDeathmatch, [&] { kills(0, 1, 3); }, "", "deaths"},
-      {"race deaths", kRace, [&] { kills(0, 1, 3); }, "P1 gets the Kenny Award (3 deaths)", ""},
-      {"inactive survivor", kRace,
+      {dm, [&] { kills(0, 1, 3); }, "P0 gets the Slaughterer Award (3 kills)", "deaths"},
+      {dm, [&] { kills(0, 1, 3), kills(5, 1, 3); }, "", "Slaughter"}, // a tie
+      {kBodyCount, [&] { kills(0, 1, 3); }, "", "Slaughter"},
+      {kRace, [&] { kills(0, 1, 3); }, "P1 gets the Kenny Award (3 deaths)", "killed"},
+      {kRace,
        [&] { kills(0, 1, 1), kills(0, 3, 1), kills(0, 4, 1), kills(0, 5, 2), kills(5, 0, 2); },
-       "P2 gets the Survivor Award (0 deaths)", ""},
-      {"100 attaches", kDeathmatch, [&] { each(&player::attatches, {0, 0, 100}); }, "", "Keyboard"},
-      {"101 attaches", kDeathmatch, [&] { each(&player::attatches, {0, 0, 101}); },
+       "P2 gets the Survivor Award (0 deaths)", ""}, // though not in play
+      {dm, [&] { each(&player::attatches, 0, 0, 100); }, "", "Keyboard"},
+      {dm, [&] { each(&player::attatches, 0, 0, 101); },
        "P2 gets the Broken Keyboard Award (atached 101 times)", ""},
-      {"miser within two", kDeathmatch, [&] { each(&player::powerups, {6, 4}); }, "", "Miser"},
-      {"miser three clear", kDeathmatch, [&] { each(&player::powerups, {6, 3}); },
-       "P0 gets the Miser Award, getting 6 powerups", ""},
-      {"miser overtaken", kDeathmatch, [&] { each(&player::powerups, {3, 6}); },
-       "P1 gets the Miser Award, getting 6 powerups", ""},
-      {"miser caught up", kDeathmatch, [&] { each(&player::powerups, {4, 6}); }, "", "Miser"},
-      {"chicken carried from the attach search", kDeathmatch,
-       [&] { each(&player::attatches, {0, 0, 0, 50}); },
+      {dm, [&] { each(&player::powerups, 6, 4); }, "", "Miser"}, // within two
+      {dm, [&] { each(&player::powerups, 6, 3); }, "P0 gets the Miser Award, getting 6 powerups",
+       ""},
+      {dm, [&] { each(&player::powerups, 3, 6); }, "P1 gets the Miser Award, getting 6 powerups",
+       ""},
+      {dm, [&] { each(&player::powerups, 4, 6); }, "", "Miser"}, // caught up within two
+      // The chicken search starts from the candidate the searches before left.
+      {dm, [&] { each(&player::attatches, 0, 0, 0, 50); },
        "P3 gets the Golden Chicken Award, for fleeing all collisions", ""},
-      {"chicken with nobody in play: no search has led", kDeathmatch,
-       [&] { each(&player::active, {0, 0, 0, 0, 0, 0}); },
+      {dm, [&] { each(&player::active, 0, 0, 0, 0, 0, 0); },
        "P0 gets the Golden Chicken Award, for fleeing all collisions", ""},
-      {"chicken among active balls", kDeathmatch,
-       [&] { each(&player::collisions, {30, 0, 0, 0, 0, 10}); },
+      {dm, [&] { each(&player::collisions, 30, 0, 0, 0, 0, 10); },
        "P5 gets the Silver Chicken Award for fleeing all but 10 collisions", ""},
-      {"no chicken at 50", kDeathmatch, [&] { each(&player::collisions, {60, 0, 0, 0, 0, 60}); },
-       "", "Chicken"},
-      {"teammate killed", kTeamDeathmatch, [&] { kills(0, 1, 4); },
+      {dm, [&] { each(&player::collisions, 60, 0, 0, 0, 0, 60); }, "", "Chicken"},
+      {team, [&] { kills(0, 1, 4); },
        "P0 gets the Golden Llama Award (killed his teammate P1 4 times)", ""},
-      {"enemy killed", kTeamDeathmatch, [&] { kills(0, 3, 4); },
-       "P0 gets the Vendetta Award (killed P3 4 times)", ""},
-      {"no teams in deathmatch", kDeathmatch, [&] { kills(0, 1, 4); },
-       "P0 gets the Vendetta Award (killed P1 4 times)", ""},
-      {"three kills", kDeathmatch, [&] { kills(0, 1, 3); }, "", "killed"},
-      {"team kills cost merit", kTeamDeathmatch, [&] { kills(0, 1, 2), kills(5, 2, 1); },
-       "P5 was the player of the match", ""},
-      {"every kill earns merit", kDeathmatch, [&] { kills(0, 1, 2), kills(5, 2, 1); },
-       "P0 was the player of the match", ""},
-      {"useless among active balls", kDeathmatch,
-       [&] { each(&player::collisions, {5, 0, 0, 0, 0, 7}); }, "P0 gets the Uselessness award", ""},
+      {team, [&] { kills(0, 3, 4); }, "P0 gets the Vendetta Award (killed P3 4 times)", ""},
+      {dm, [&] { kills(0, 1, 4); }, "P0 gets the Vendetta Award (killed P1 4 times)", ""},
+      {team, [&] { kills(0, 1, 2), kills(5, 2, 1); }, "P5 was the player of the match", ""},
+      {dm, [&] { kills(0, 1, 2), kills(5, 2, 1); }, "P0 was the player of the match", ""},
+      {dm, [&] { each(&player::collisions, 5, 0, 0, 0, 0, 7); }, "P0 gets the Uselessness award",
+       ""},
   };
-  for (const Case &c : cases) {
-    SCOPED_TRACE(c.what);
+  for (const auto &c : cases) {
     fresh(kRosterSize);
     gameType = c.game;
     c.setup();
     GenerateAwards();
     const std::vector<std::string> lines = awardLinesNow();
     if (*c.given) {
-      EXPECT_NE(std::find(lines.begin(), lines.end(), c.given), lines.end());
+      EXPECT_NE(std::find(lines.begin(), lines.end(), c.given), lines.end()) << c.given;
     }
     for (const std::string &line : lines)
       EXPECT_TRUE(!*c.absent || line.find(c.absent) == std::string::npos) << line;
   }
 }
 
-TEST_F(Board, AwardsClearTheMatchStatisticsButNotScoresOrWins) {
-  for (int i = 0; i < numPlayers; i++) {
-    player *p = players[i];
-    p->suicides = p->attatches = p->collisions = p->powerups = p->score = p->wins = 5 + i;
-    for (int &k : p->playerKills)
-      k = i;
-    p->maxVelocity = p->maxSize = 3;
-  }
-  GenerateAwards();
-  for (int i = 0; i < numPlayers; i++) {
-    const player *p = players[i];
-    EXPECT_EQ(std::make_tuple(p->suicides, p->attatches, p->collisions, p->powerups, p->maxVelocity,
-                              p->maxSize, p->score, p->wins),
-              std::make_tuple(0, 0, 0, 0, 0.f, 0.f, 5 + i, 5 + i));
-    EXPECT_EQ(std::count(p->playerKills, p->playerKills + kRosterSize, 0), kRosterSize);
-  }
-}
-
-// Awards and standings never read past the roster, whatever its size.
-TEST_F(Board, AwardsStayInsideSmallAndLargeRosters) {
+// Awards and standings never read past the roster, whatever its size. The awards clear the
+// roster's match statistics, but not scores or wins.
+TEST_F(Board, AwardsStayInsideTheRosterAndClearTheMatchStatistics) {
   for (int size : {1, 2, 8}) {
     ResetWorld();
     for (int i = 0; i < size; i++) {
-      AddPlayer(i / kRosterSize, 1);
-      std::snprintf(players[i]->name, kNameSize, "P%d", i);
-      players[i]->active = 1, players[i]->collisions = 25 + i;
+      player *p = AddPlayer(i / kRosterSize, 1);
+      std::snprintf(p->name, kNameSize, "P%d", i);
+      p->active = 1, p->collisions = 25 + i, p->maxVelocity = p->maxSize = 3;
+      p->suicides = p->attatches = p->powerups = p->score = p->wins = 5 + i;
     }
     for (int &k : players[size - 1]->playerKills)
       k = 4; // the last ball kills every other
@@ -288,5 +251,12 @@ TEST_F(Board, AwardsStayInsideSmallAndLargeRosters) {
     const std::string top =
         "P" + std::to_string(size - 1) + " gets the Slaughterer Award (24 kills)";
     EXPECT_NE(std::find(lines.begin(), lines.end(), top), lines.end()) << size << " balls";
+    for (int i = 0; i < std::min(size, kRosterSize); i++) {
+      const player *p = players[i];
+      EXPECT_EQ(std::make_tuple(p->suicides, p->attatches, p->collisions, p->powerups,
+                                p->maxVelocity, p->maxSize, p->score, p->wins),
+                std::make_tuple(0, 0, 0, 0, 0.f, 0.f, 5 + i, 5 + i));
+      EXPECT_EQ(std::count(p->playerKills, p->playerKills + kRosterSize, 0), kRosterSize);
+    }
   }
 }

@@ -44,31 +44,24 @@ TEST_F(Draw, GlyphsAdvanceSixTenthsSpacesUndrawnAndLineFeedsReturnToTheLeftEdge)
   EXPECT_EQ(make_tuple(q[0].x, q[0].y, q[2].x, q[4].x, q[8].x, q[8].y),
             make_tuple(1.f, 2.f, 2.f, 2.2f, 1.f, 1.f));
   EXPECT_EQ(make_tuple(q[9].x, q[9].y, q[9].z), make_tuple(2.f, 1.f, q[8].z));
-  EXPECT_TRUE(headlessEnabled(GL_DEPTH_TEST) && headlessEnabled(GL_BLEND));
-  EXPECT_FALSE(headlessEnabled(GL_TEXTURE_2D));
-  EXPECT_EQ(headlessState().boundTexture, kTexSprites);
-  headlessClearVertices(); // the pen starts over for the next string
-  DrawStr(0, 0, "x");
-  EXPECT_EQ(make_tuple(quads()[0].x, quads()[1].x), make_tuple(0.f, 0.25f));
+  // What the menus rely on: depth testing back on, texturing off, the sprites bound.
+  EXPECT_EQ(make_tuple(headlessEnabled(GL_DEPTH_TEST), headlessEnabled(GL_TEXTURE_2D),
+                       headlessState().boundTexture),
+            make_tuple(true, false, kTexSprites));
   for (float width : {1.6f, 0.f}) { // too narrow, it shrinks to fit; 0 sets no limit
     headlessClearVertices();
     DrawStrWithin(0, 0, 2, width, "xy");
     EXPECT_FLOAT_EQ(quads()[1].x, width > 0 ? 1.f : 2.f) << width;
   }
-  // Cells follow the 16 x 16 font grid; a high code draws one point of it.
-  struct Case { char code; float s0, t0, s1, t1; } cases[] = {
-      {'!', 1.0f / 16, 15.0f / 16, 2.0f / 16, 1},            // second cell of the top row
-      {'A', 1.0f / 16, 13.0f / 16, 2.0f / 16, 14.0f / 16},   // 65 is cell 33
-      {'~', 14.0f / 16, 10.0f / 16, 15.0f / 16, 11.0f / 16}, // 126 is cell 94: row 5, column 14
-      {'\x7f', 15.0f / 16, 10.0f / 16, 1, 11.0f / 16},          // the last glyph of the grid
-      {'\xE9', 0, 1, 0, 1}};
-  for (const Case &c : cases) {
+  // Cells of the 16 x 16 font grid from the top row to the last glyph; a high code draws a point.
+  for (auto [code, s0, t0, s1, t1] : {make_tuple('!', 1.f / 16, 15.f / 16, 2.f / 16, 1.f),
+                                      make_tuple('\x7f', 15.f / 16, 10.f / 16, 1.f, 11.f / 16),
+                                      make_tuple('\xE9', 0.f, 1.f, 0.f, 1.f)}) {
     headlessClearVertices();
-    DrawStr2(0, 0, 1, std::string(1, c.code).c_str());
+    DrawStr2(0, 0, 1, std::string(1, code).c_str());
     q = quads();
     ASSERT_EQ(q.size(), 4u);
-    EXPECT_EQ(make_tuple(q[0].s, q[0].t, q[2].s, q[2].t),
-              make_tuple(c.s0, c.t0, c.s1, c.t1)) << int(c.code);
+    EXPECT_EQ(make_tuple(q[0].s, q[0].t, q[2].s, q[2].t), make_tuple(s0, t0, s1, t1)) << int(code);
   }
   DrawGLChar(300); // out-of-range codes wrap instead of reading past the tables
   DrawGLChar(-200);
@@ -77,7 +70,8 @@ TEST_F(Draw, GlyphsAdvanceSixTenthsSpacesUndrawnAndLineFeedsReturnToTheLeftEdge)
 // ---- Balls ------------------------------------------------------------------------------------
 TEST_F(Draw, FaceColumnTakesTheFirstStateThatHolds) {
   player *p = players[1];
-  for (int i = 0; i < 6; i++) players[i]->score = i == 1 ? 0 : 3;
+  for (int i = 0; i < 6; i++)
+    players[i]->score = i == 1 ? 0 : 3;
   players[0]->score = 2;
   p->sprite = 40; // a sprite past the sheet shows a face from it; one ball only two ahead
   EXPECT_EQ(faceColumn(p) / 16, 0);
@@ -87,63 +81,55 @@ TEST_F(Draw, FaceColumnTakesTheFirstStateThatHolds) {
   EXPECT_EQ(faceColumn(p), 2); // every other ball more than two ahead
   p->powerUpType = kPowerSupernova;
   EXPECT_EQ(faceColumn(p), 15);
-  struct Step { float player::*field; float value; int column; } steps[] = {
-      {&player::slow, 1, 11}, {&player::shield, 1, 0},    {&player::turbo, 1, 4},
-      {&player::drunk, 1, 5}, {&player::radius, .37f, 1},  // over 1.2 x 0.3
-      {&player::radius, .23f, 8}}; // under 0.8 x 0.3
-  for (const Step &s : steps) EXPECT_EQ((p->*s.field = s.value, faceColumn(p)), s.column);
+  // Each state set beats those before it; a radius over 1.2 x 0.3 grows, under 0.8 x 0.3 shrinks.
+  for (auto [field, value, column] :
+       {make_tuple(&player::slow, 1.f, 11), make_tuple(&player::shield, 1.f, 0),
+        make_tuple(&player::turbo, 1.f, 4), make_tuple(&player::drunk, 1.f, 5),
+        make_tuple(&player::radius, .37f, 1), make_tuple(&player::radius, .23f, 8)}) {
+    p->*field = value;
+    EXPECT_EQ(faceColumn(p), column) << value;
+  }
   gameType = kTag, it = p;
   EXPECT_EQ(faceColumn(p), 14);
   p->moveDelay = 1; // stunned beats "it"
   EXPECT_EQ(faceColumn(p), 6);
 }
 
-TEST_F(Draw, DrawingABallTicksItsClocksAndShowsItsFaceFromItsRow) {
+TEST_F(Draw, ABallShowsItsFaceTintShieldAndRopeAndTicksItsClocks) {
   player *p = players[2];
   p->ghost = 1, p->shield = 2, p->moveDelay = 5, p->sprite = 5;
+  p->radius = p->defaultSize = 0.4f;
   placeBall(p, 1, 1, 0, 0);
   DrawPlayer(p);
   // A shielded ball is never stunned; a ghost is no face.
   EXPECT_EQ(make_tuple(p->timeFree, p->ghost, p->shield, p->moveDelay, playersDrawn),
             make_tuple(.5f, .5f, 1.5f, 0.f, 0));
-  headlessClearVertices();
   p->ghost = 0, p->shield = 0;
-  DrawPlayer(p);
-  std::vector<HeadlessVertex> q = quads();
-  ASSERT_EQ(q.size(), 4u);
-  EXPECT_EQ(make_tuple(q[0].s, q[0].t, playersDrawn), make_tuple(4.f / 16, 3.f / 6, 1));
-  // On a rope the other clock runs; in a team game the leader's face is shown.
-  headlessClearVertices();
-  blockNum = 0, p->block = 0, gameType = kTeamDeathmatch, teamLeaders[0]->sprite = 9;
-  DrawPlayer(p);
-  EXPECT_EQ(make_tuple(p->timeAttatched, quads()[0].s, p->sprite), make_tuple(.5f, 8.f / 16, 5));
-  EXPECT_EQ(headlessState().matrixDepth, 0);
-}
-
-TEST_F(Draw, TintsShieldGlowAndTheStunnedRope) {
-  player *p = players[2];
-  placeBall(p, 1, 1, 0, 0);
-  p->radius = 0.4f;
-  struct Case { float stop, unblockable; Rgba face; } cases[] = {
-      {0, 0, Rgba(1, 1, 1, 1)}, {1, 0, Rgba(.5f, 1.5f, 1.5f, 1)}, {0, 1, Rgba(.5f, .5f, .5f, 1)},
-      {1, 1, Rgba(.5f, .5f, .5f, 1)}}; // the unblockable tint wins
-  for (const Case &c : cases) {
-    p->stop = c.stop, p->unblockable = c.unblockable;
+  // The face comes from the ball's row; stopped is tinted cyan, unblockable grey over that.
+  for (auto [stop, unblockable, face] :
+       {make_tuple(0.f, 0.f, Rgba(1, 1, 1, 1)), make_tuple(1.f, 0.f, Rgba(.5f, 1.5f, 1.5f, 1)),
+        make_tuple(0.f, 1.f, Rgba(.5f, .5f, .5f, 1)),
+        make_tuple(1.f, 1.f, Rgba(.5f, .5f, .5f, 1))}) {
+    p->stop = stop, p->unblockable = unblockable;
     headlessClearVertices();
     DrawPlayer(p);
-    EXPECT_EQ(rgba(quads().at(0)), c.face) << c.stop << " " << c.unblockable;
+    const std::vector<HeadlessVertex> q = quads();
+    ASSERT_EQ(q.size(), 4u);
+    EXPECT_EQ(make_tuple(rgba(q[0]), q[0].s, q[0].t), make_tuple(face, 4.f / 16, 3.f / 6))
+        << stop << " " << unblockable;
   }
   p->shield = 2;
   headlessClearVertices();
   DrawPlayer(p);
   ASSERT_EQ(headlessSpheres().size(), 1u);
   const HeadlessSphere &glow = headlessSpheres()[0];
-  EXPECT_EQ(make_tuple(float(glow.radius), rgba(glow.color)),
-            make_tuple(1.5f * 0.4f, Rgba(1, 1, 0, .5f)));
+  EXPECT_EQ(make_tuple(float(glow.radius), rgba(glow.color), playersDrawn),
+            make_tuple(1.5f * 0.4f, Rgba(1, 1, 0, .5f), 5)); // every face drawn is counted
+  // A stunned ball's rope is red. In a team game the leader's face is shown.
   addNode(kNodeStill, 3, 4);
-  p->block = 0;
+  p->block = 0, p->shield = 0, gameType = kTeamDeathmatch, teamLeaders[0]->sprite = 9;
   for (float stun : {1.0f, 0.0f}) {
-    p->shield = 0, p->moveDelay = stun;
+    p->moveDelay = stun;
     headlessClearVertices();
     DrawPlayer(p);
     std::vector<HeadlessVertex> rope = drawn(GL_LINES);
@@ -151,20 +137,24 @@ TEST_F(Draw, TintsShieldGlowAndTheStunnedRope) {
     EXPECT_EQ(make_tuple(rope[0].x, rope[1].x, rope[1].y, rgba(rope[0])),
               make_tuple(1.f, 3.f, 4.f, stun > 0 ? Rgba(1, 0, 0, 1) : Rgba(1, 1, 1, 1)));
   }
+  // On a rope the other clock runs.
+  EXPECT_EQ(make_tuple(p->timeAttatched, quads()[0].s, p->sprite, headlessState().matrixDepth),
+            make_tuple(1.f, 8.f / 16, 5, 0));
 }
 
 // ---- Arena ---------------------------------------------------------------------------------
 TEST_F(Draw, BallNearTheEdgeDrawsABoltFromTheCornerBeforeTheEdge) {
-  struct Case { float h, v; Points from; } cases[] = {
-      {9, 9, {{10, 10}}}, {-9, 9, {{-10, 10}}}, {9, -9, {{10, -10}}}, {-9, -9, {{-10, -10}}},
-      {8.2f, -8.2f, {{10, -10}}}, // within 2 of both edges, 1.5 of neither
-      {-9, 7.9f, {{-10, 7.9f}}}, {9, 0, {{10, 0}}}, {0, 9, {{0, 10}}}, {0, -9, {{0, -10}}},
+  // (8.2, -8.2) is within 2 of both edges and 1.5 of neither: a corner still.
+  const std::tuple<float, float, Points> cases[] = {
+      {9, 9, {{10, 10}}},     {-9, 9, {{-10, 10}}},       {9, -9, {{10, -10}}},
+      {-9, -9, {{-10, -10}}}, {8.2f, -8.2f, {{10, -10}}}, {-9, 7.9f, {{-10, 7.9f}}},
+      {9, 0, {{10, 0}}},      {0, 9, {{0, 10}}},          {0, -9, {{0, -10}}},
       {8.2f, 0, {}}};
-  for (const Case &c : cases) {
-    placeBall(players[0], c.h, c.v, 0, 0);
+  for (const auto &[h, v, from] : cases) {
+    placeBall(players[0], h, v, 0, 0);
     headlessClearVertices();
     DrawBackground();
-    EXPECT_EQ(warningBolts(), c.from) << c.h << "," << c.v;
+    EXPECT_EQ(warningBolts(), from) << h << "," << v;
   }
 }
 
@@ -172,24 +162,24 @@ TEST_F(Draw, NodeColourShowsHidingOwnershipAndTheRaceHighlight) {
   paused = 1; // hidden nodes keep their time
   players[1]->active = 1, players[1]->score = 7;
   numCheckPoints = 4, cyclingCount = 39; // the highlight is on slot (39 / 5) % 6, whose next is 4
-  const Rgba grey(.5f, .5f, .5f, 1), white(1, 1, 1, 1);
-  struct Case { int game, checkPoint; float blink; Rgba colour; } cases[] = {
-      {kDomination, 6, 16, Rgba(.5f, .5f, .5f, .5f)}, // hidden: alpha 1 over the fourth root
-      {kDeathmatch, 6, 0, white},           {kDomination, 0, 0, Rgba(1, 0, 0, 1)},
-      {kDomination, 5, 0, Rgba(0, 0, 1, 1)}, {kDomination, kNoCheckPoint, 0, grey},
-      {kDeathmatch, 4, 0, grey},             {kRace, 4, 0, Rgba(1, 1, 0, 1)},
-      {kRace, 3, 0, white}};
-  for (const Case &c : cases) {
+  const Rgba grey(.5f, .5f, .5f, 1), white(1, 1, 1, 1), red(1, 0, 0, 1), blue(0, 0, 1, 1);
+  const Rgba hidden(.5f, .5f, .5f, .5f), yellow(1, 1, 0, 1);
+  const int dom = kDomination, dm = kDeathmatch, race = kRace, none = kNoCheckPoint;
+  // A node hidden by a blink of 16 has alpha 1 over its fourth root; Domination shows the owner.
+  const std::tuple<int, int, float, Rgba> cases[] = {
+      {dom, 6, 16, hidden}, {dm, 6, 0, white}, {dom, 0, 0, red},     {dom, 5, 0, blue},
+      {dom, none, 0, grey}, {dm, 4, 0, grey},  {race, 4, 0, yellow}, {race, 3, 0, white}};
+  for (auto [game, checkPoint, blink, colour] : cases) {
     blockNum = -1;
     const int id = addNode(kNodeStill, 1, 2);
-    blocks[id].checkPoint = c.checkPoint, blocks[id].blink = c.blink, gameType = c.game;
+    blocks[id].checkPoint = checkPoint, blocks[id].blink = blink, gameType = game;
     headlessClearVertices();
     DrawBackground();
     const std::vector<HeadlessVertex> q = quads();
     auto diamond =
         std::find_if(q.begin(), q.end(), [](const HeadlessVertex &v) { return v.z == -0.01f; });
     ASSERT_NE(diamond, q.end());
-    EXPECT_EQ(rgba(*diamond), c.colour) << c.game << " " << c.checkPoint << " " << c.blink;
+    EXPECT_EQ(rgba(*diamond), colour) << game << " " << checkPoint << " " << blink;
   }
   // A human gets a line to its next checkpoint, while hints are on.
   players[1]->ai = kHuman;
@@ -200,7 +190,8 @@ TEST_F(Draw, NodeColourShowsHidingOwnershipAndTheRaceHighlight) {
     headlessClearVertices();
     DrawBackground();
     Points line;
-    for (const HeadlessVertex &v : drawn(GL_LINES)) line.emplace_back(v.x, v.y);
+    for (const HeadlessVertex &v : drawn(GL_LINES))
+      line.emplace_back(v.x, v.y);
     EXPECT_EQ(line, hint ? Points({{5, 5}, {1, 2}}) : Points());
   }
 }
@@ -217,7 +208,8 @@ TEST_F(Draw, PowerUpNodesCycleBlueGreenRedEvery120Ticks) {
   }
 }
 
-TEST_F(Draw, ArenaPassMovesEachNodeOnceAndSwingsFlippers) {
+// Nodes move, flippers swing and dropped flags go home in the drawing pass.
+TEST_F(Draw, ArenaPassMovesEachNodeOnceSwingsFlippersAndReturnsFlags) {
   DrawBackground(); // a level without nodes: no sparkle modulo a zero count
   blocks[addNode(kNodeOrbiter, 0, 0)].period = 100;
   wallNum = 1;
@@ -230,13 +222,11 @@ TEST_F(Draw, ArenaPassMovesEachNodeOnceAndSwingsFlippers) {
   const HeadlessState &s = headlessState();
   EXPECT_EQ(make_tuple(s.matrixDepth, headlessEnabled(GL_BLEND), s.boundTexture),
             make_tuple(0, true, kTexSprites));
-}
-
-TEST_F(Draw, DroppedFlagsGoHomeAfterTenDrawnFrames) {
   flags[1] = flag{5, 5, 1, 2, 0};
-  for (int i = 0; i < 10; i++) DrawFlag(1);
+  for (int i = 0; i < 10; i++)
+    DrawFlag(1);
   EXPECT_EQ(flags[1].h, 5);
-  DrawFlag(1);
+  DrawFlag(1); // after ten drawn frames
   EXPECT_EQ(make_tuple(flags[1].h, flags[1].v), make_tuple(1.f, 2.f));
   DrawFlag(7); // not a team: ignored
 }

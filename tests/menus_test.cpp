@@ -12,6 +12,7 @@
 #include <tuple>
 
 using std::make_tuple;
+using std::string;
 
 namespace {
 
@@ -22,7 +23,7 @@ const char kLevels[] = "nextlevel 0\nZero\nlevel -10 10 5 -5\ndeathmatch 10\nblo
                        "nextlevel 1\nOne\nlevel -5 5 5 -5\nrace 7\nblock 1 1\n"
                        "nextlevel 2\nTwo\nlevel -5 5 5 -5\nctf 4\nblock 2 2\n";
 
-constexpr int kMenuLeft = 80; // an 800 x 480 window shows the 640 x 480 menu centred across
+constexpr int kMenuLeft = 80;   // an 800 x 480 window shows the 640 x 480 menu centred across
 constexpr float kViewZ = -9.2f; // the window routine puts the menus' plane this far away
 
 } // namespace
@@ -31,7 +32,7 @@ class Menus : public World {
 protected:
   void SetUp() override {
     World::SetUp();
-    writeFile("level.def", std::string(kScores) + kLevels);
+    writeFile("level.def", string(kScores) + kLevels);
     roster();
     StartupReads(true); // prefs.def now holds the start-up settings
     ReadLevelFile(defaultLevels);
@@ -44,10 +45,6 @@ protected:
   void frame() {
     headlessClearVertices();
     w().display();
-  }
-  void move(int h, int v) {
-    w().passiveMotion(h + kMenuLeft, v);
-    frame();
   }
   void click(int h, int v) {
     w().mouse(GLUT_LEFT_BUTTON, GLUT_DOWN, h + kMenuLeft, v);
@@ -72,45 +69,54 @@ protected:
   }
   // Only a mouse that moves picks a line, so the pointer comes from one pixel aside.
   void hover(int h, int v) {
-    move(h + 1, v);
-    move(h, v);
+    for (int from : {1, 0}) {
+      w().passiveMotion(h + from + kMenuLeft, v);
+      frame();
+    }
   }
   // Menu rows: the options from 180, the player setup from 230, the power-up top lines from 205.
-  void hoverOption(int line) { hover(330, 192 + 25 * line); }
   void hoverSetup(int line) { hover(330, 242 + 25 * line); }
   void hoverPowerUpLine(int line) { hover(330, 217 + 25 * line); }
   void openOptions() { click(310, 385); }
-  void openSetup(int ball) {
-    hoverOption(3 + ball);
-    press(' ');
+  void chooseOption(int line, unsigned char key = ' ') {
+    hover(330, 192 + 25 * line);
+    press(key);
   }
 };
 
-// ---- Title ----------------------------------------------------------------------------------------
+// ---- Title --------------------------------------------------------------------------------------
 TEST_F(Menus, TitleTargetsAreCirclesOf60MenuPixels) {
-  struct Case { int h, v; void (*screen)(); } buttons[] = {
-      {130, 240, Display}, {310, 240, LevelSelect}, {130, 385, CreditsView}, {310, 385, Options},
-      {460, 400, HelpView}};
-  for (const Case &b : buttons) {
+  for (auto [h, v, screen] : {make_tuple(130, 240, Display), make_tuple(310, 240, LevelSelect),
+                              make_tuple(130, 385, CreditsView), make_tuple(310, 385, Options),
+                              make_tuple(460, 400, HelpView)}) {
     for (auto [dh, dv, acts] : {make_tuple(60, 0, false), make_tuple(43, 42, false),
                                 make_tuple(0, -59, true), make_tuple(42, 42, true)}) {
       glutDisplayFunc(TitleScreen);
-      click(b.h + dh, b.v + dv);
-      EXPECT_EQ(w().display, acts ? b.screen : TitleScreen) << b.h << "," << b.v << " +" << dh;
+      click(h + dh, v + dv);
+      EXPECT_EQ(w().display, acts ? screen : TitleScreen) << h << "," << v << " +" << dh;
     }
   }
 }
 
-TEST_F(Menus, ArcadeIsADeathmatchOnTheCurrentLevelWhateverItsType) {
+// Arcade plays the current level as a deathmatch; the credits load no level, even when the
+// last file read was the preferences.
+TEST_F(Menus, ArcadeAndCreditsLoadTheirLevels) {
   currentLevel = 1; // a race level
   click(130, 240);
-  EXPECT_EQ(make_tuple(std::string(levelname), gameType, arcadeMode, w().keyboard),
-            make_tuple(std::string("One"), kDeathmatch, 1, Key));
+  EXPECT_EQ(make_tuple(string(levelname), gameType, arcadeMode, w().keyboard),
+            make_tuple(string("One"), kDeathmatch, 1, Key));
+  glutDisplayFunc(TitleScreen);
+  ReadPrefs(); // leaves numLevels at -1
+  click(130, 385);
+  EXPECT_EQ(make_tuple(currentLevel, blockNum, w().keyboard), make_tuple(3, -1, HelpKey));
 }
 
 TEST_F(Menus, AClickActsOnceAndADragOntoAButtonDoesNothing) {
   w().mouse(GLUT_LEFT_BUTTON, GLUT_DOWN, 320 + kMenuLeft, 60); // no button there
   frame();
+  // The next screen must not draw with the title picture.
+  EXPECT_EQ(make_tuple(headlessEnabled(GL_TEXTURE_2D), w().boundTexture),
+            make_tuple(false, kTexSprites));
   w().motion(310 + kMenuLeft, 240); // held onto Play
   frame();
   w().mouse(GLUT_LEFT_BUTTON, GLUT_UP, 310 + kMenuLeft, 240);
@@ -124,63 +130,55 @@ TEST_F(Menus, QuitEndsTheGameWithStatusZero) {
   EXPECT_EXIT(click(490, 240), testing::ExitedWithCode(0), "");
 }
 
-TEST_F(Menus, TitleLeavesTexturingOffSoTheGameIsNotDrawnWithThePicture) {
-  frame();
-  EXPECT_FALSE(headlessEnabled(GL_TEXTURE_2D));
-  EXPECT_EQ(w().boundTexture, kTexSprites);
-  EXPECT_TRUE(drew(-6, -4.5f, 0, GL_QUADS) && drew(6, 4.5f, 0, GL_QUADS));
-}
-
-TEST_F(Menus, CreditsLoadNoLevelEvenAfterTheLastReadWasThePreferences) {
-  ReadPrefs(); // leaves numLevels at -1
-  click(130, 385);
-  EXPECT_EQ(make_tuple(currentLevel, blockNum, w().keyboard), make_tuple(3, -1, HelpKey));
-}
-
-// ---- Level select ---------------------------------------------------------------------------------
+// ---- Level select -------------------------------------------------------------------------------
+// Left and right step the level, up and down the game type; team deathmatch has no target.
 TEST_F(Menus, ArrowsCycleLevelsAndGameTypesSkippingThoseWithoutATarget) {
-  writeFile("level.def", std::string(kNoTeamScores) + kLevels);
+  writeFile("level.def", string(kNoTeamScores) + kLevels);
   click(310, 240);
-  struct Step { int key, level, type, target; } steps[] = {
-      {GLUT_KEY_RIGHT, 1, kRace, 7},       {GLUT_KEY_RIGHT, 2, kCaptureTheFlag, 4},
-      {GLUT_KEY_RIGHT, 0, kDeathmatch, 10}, {GLUT_KEY_LEFT, 2, kCaptureTheFlag, 4},
-      {GLUT_KEY_DOWN, 2, kDeathmatch, 10},  {GLUT_KEY_DOWN, 2, kBlinkMatch, 10},
-      {GLUT_KEY_UP, 2, kDeathmatch, 10},    {GLUT_KEY_UP, 2, kCaptureTheFlag, 5}};
-  for (const Step &s : steps) {
-    arrow(s.key);
-    EXPECT_EQ(make_tuple(currentLevel, gameType, maxScore), make_tuple(s.level, s.type, s.target))
-        << "key " << s.key;
+  const int right = GLUT_KEY_RIGHT, left = GLUT_KEY_LEFT, up = GLUT_KEY_UP, down = GLUT_KEY_DOWN;
+  const std::tuple<int, int, int, int> steps[] = {
+      {right, 1, kRace, 7},          {right, 2, kCaptureTheFlag, 4}, {right, 0, kDeathmatch, 10},
+      {left, 2, kCaptureTheFlag, 4}, {down, 2, kDeathmatch, 10},     {down, 2, kBlinkMatch, 10},
+      {up, 2, kDeathmatch, 10},      {up, 2, kCaptureTheFlag, 5}};
+  for (auto [key, level, type, target] : steps) {
+    arrow(key);
+    EXPECT_EQ(make_tuple(currentLevel, gameType, maxScore), make_tuple(level, type, target))
+        << "key " << key;
   }
-}
-
-TEST_F(Menus, ArrowsStopAfterOneCycleWhenNothingHasATarget) {
   writeFile("level.def", "nextlevel 0\nA\ndeathmatch 0\nnextlevel 1\nB\ndeathmatch 0\n");
-  click(310, 240);
-  arrow(GLUT_KEY_RIGHT);
+  currentLevel = 0;
+  ReadLevelFile(defaultLevels);
+  arrow(GLUT_KEY_RIGHT); // nothing has a target: one cycle, and back
   EXPECT_EQ(make_tuple(currentLevel, maxScore), make_tuple(0, 0));
-  for (int &score : gameScores) score = 0;
+  for (int &score : gameScores)
+    score = 0;
   arrow(GLUT_KEY_UP);
   EXPECT_EQ(gameType, kDeathmatch);
 }
 
 TEST_F(Menus, TheListOffersOnlyTypesWithATargetAndGoStartsTheChosenOne) {
-  writeFile("level.def", std::string(kNoTeamScores) + kLevels); // capture the flag moves down to row 1
+  writeFile("level.def", string(kNoTeamScores) + kLevels); // capture the flag moves down to row 1
   click(310, 240);
   click(400, 317);
   EXPECT_EQ(make_tuple(gameType, maxScore), make_tuple(kCaptureTheFlag, 5));
   click(420, 467);
-  EXPECT_EQ(make_tuple(w().display, w().keyboard, w().special, std::string(SoundLastEffectAsked())),
-            make_tuple(Display, Key, SpecialKey, std::string("CTF")));
+  EXPECT_EQ(make_tuple(w().display, w().keyboard, w().special, string(SoundLastEffectAsked())),
+            make_tuple(Display, Key, SpecialKey, string("CTF")));
 }
 
-TEST_F(Menus, SpaceAndTheEnterCodesStartAMatchButCarriageReturnDoesNot) {
-  for (auto [key, starts] : {std::make_pair(13, false), std::make_pair(int{' '}, true),
-                             std::make_pair(10, true), std::make_pair(3, true), std::make_pair(11, true)}) {
+// Space and the codes some keyboards send for Enter start a match, 13 does not; Escape resets.
+TEST_F(Menus, LevelSelectKeysStartAMatchOrGoBackToTheTitle) {
+  for (auto [key, screen] : {make_tuple(13, LevelSelect), make_tuple(int{' '}, Display),
+                             make_tuple(10, Display), make_tuple(3, Display),
+                             make_tuple(11, Display), make_tuple(int{kKeyEscape}, TitleScreen)}) {
     glutDisplayFunc(TitleScreen);
     click(310, 240);
+    arrow(GLUT_KEY_LEFT);
     press(static_cast<unsigned char>(key));
-    EXPECT_EQ(w().display, starts ? Display : LevelSelect) << "code " << key;
+    EXPECT_EQ(w().display, screen) << "code " << key;
   }
+  EXPECT_EQ(make_tuple(w().keyboard, w().special, currentLevel, string(levelname)),
+            make_tuple(Key, SpecialKey, 0, string("Zero")));
 }
 
 TEST_F(Menus, AnUnstableMatchFreezesTheNodesWhereTheyStand) {
@@ -189,181 +187,143 @@ TEST_F(Menus, AnUnstableMatchFreezesTheNodesWhereTheyStand) {
   arrow(GLUT_KEY_DOWN);
   blocks[0].h = 3, blocks[0].v = -1;
   press(' ');
-  EXPECT_EQ(make_tuple(blocks[0].h1, blocks[0].v1, std::string(SoundLastEffectAsked())),
-            make_tuple(3.0f, -1.0f, std::string("UnstableDeathmatch")));
-}
-
-TEST_F(Menus, EscapeFromTheLevelSelectIsAFullReset) {
-  click(310, 240);
-  arrow(GLUT_KEY_LEFT);
-  press(kKeyEscape);
-  EXPECT_EQ(make_tuple(w().display, w().keyboard, w().special, currentLevel, std::string(levelname)),
-            make_tuple(TitleScreen, Key, SpecialKey, 0, std::string("Zero")));
+  EXPECT_EQ(make_tuple(blocks[0].h1, blocks[0].v1, string(SoundLastEffectAsked())),
+            make_tuple(3.0f, -1.0f, string("UnstableDeathmatch")));
 }
 
 // The preview fits the level's box; one the corner reach cancels, across or down, is shown at
 // full size. The node's diamond, 0.01 in front of the level, tells the scale.
 TEST_F(Menus, ThePreviewFitsTheLevelAndOneWithoutExtentsIsShownAtFullSize) {
   click(310, 240);
-  struct Case { float left, right, bottom, top, scale; } cases[] = {
-      {-10, 10, -10, 10, 6.5f / 22}, {1, -1, -10, 10, 1}, {-10, 10, 1, -1, 1}, {1, -1, 1, -1, 1}};
-  for (const Case &c : cases) {
-    levelLeft = c.left, levelRight = c.right, levelBottom = c.bottom, levelTop = c.top;
+  for (auto [left, right, bottom, top, scale] :
+       {make_tuple(-10, 10, -10, 10, 6.5f / 22), make_tuple(1, -1, -10, 10, 1.f),
+        make_tuple(-10, 10, 1, -1, 1.f)}) {
+    levelLeft = left, levelRight = right, levelBottom = bottom, levelTop = top;
     frame();
     bool node = false;
     for (const HeadlessVertex &v : headlessVertices()) {
       ASSERT_TRUE(std::isfinite(v.x) && std::isfinite(v.y));
-      node |= v.primitive == GL_QUADS && std::fabs(v.z - kViewZ + 0.01f * c.scale) < 1e-5f;
+      node |= v.primitive == GL_QUADS && std::fabs(v.z - kViewZ + 0.01f * scale) < 1e-5f;
     }
-    EXPECT_TRUE(node) << c.left << " " << c.bottom;
+    EXPECT_TRUE(node) << left << " " << bottom;
   }
 }
 
-// ---- Options and player setup ---------------------------------------------------------------------
-TEST_F(Menus, OptionLinesAreChosenByAnyKey) {
+// ---- Options and player setup -------------------------------------------------------------------
+TEST_F(Menus, OptionLinesAreChosenByAnyKeyAndAResetStartsAgainAtTheFirst) {
   openOptions();
-  hoverOption(9);
-  press(' ');
-  hoverOption(10);
-  press('x');
+  chooseOption(9);
+  chooseOption(10, 'x');
   EXPECT_EQ(make_tuple(useFullScreen, soundMode), make_tuple(0, kSoundModeNone));
-  hoverOption(5);
-  press(' ');
+  chooseOption(5);
   EXPECT_EQ(make_tuple(w().display, playerSelected), make_tuple(PlayerOptions, 2));
-  glutDisplayFunc(Options);
-  hoverOption(2);
-  arrow(GLUT_KEY_RIGHT);
-  EXPECT_EQ(w().display, PowerUpOptions);
   for (int ball : {-1, 6}) { // no such ball: back to the options
     glutDisplayFunc(PlayerOptions);
     playerSelected = ball;
     frame();
     EXPECT_EQ(w().display, Options) << ball;
   }
-}
-
-TEST_F(Menus, AResetStartsTheOptionsAgainAtTheirFirstLine) {
-  openOptions();
-  move(0, 0); // off the list: only the arrows choose
+  hover(0, 0); // off the list: only the arrows choose
   arrow(GLUT_KEY_DOWN);
   ResetMenus();
   arrow(GLUT_KEY_DOWN);
   arrow(GLUT_KEY_DOWN);
-  press(' ');
+  arrow(GLUT_KEY_RIGHT);
   EXPECT_EQ(w().display, PowerUpOptions);
 }
 
 TEST_F(Menus, CancelAndEscapeRestoreEverySettingAndLeaveThePreferencesUntouched) {
   writeFile("powerupsets.def", "powerupset Calm\npowerUpFreq 600\npowerUpAvail 1 2\n");
-  const std::string before = readFile("prefs.def");
+  const string before = readFile("prefs.def");
   for (bool escape : {false, true}) {
     openOptions();
-    hoverOption(10);
-    press(' ');
-    openSetup(0);
+    chooseOption(10);
+    chooseOption(3);
     hoverSetup(3);
     press('Q');
     hoverSetup(4);
     arrow(GLUT_KEY_RIGHT);
     hoverSetup(0);
     press(' ');
-    hoverOption(2);
-    press(' ');
+    chooseOption(2);
     hoverPowerUpLine(1);
     press(' ');
-    EXPECT_EQ(std::string(powerUpSetName), "Calm");
+    EXPECT_EQ(string(powerUpSetName), "Calm");
     hoverPowerUpLine(0);
     press(' ');
-    if (escape) {
-      press(kKeyEscape);
-    } else {
-      hoverOption(1);
-      press(' ');
-    }
+    chooseOption(escape ? 0 : 1, escape ? kKeyEscape : ' '); // Escape even on OK
     EXPECT_EQ(readFile("prefs.def"), before);
     ASSERT_EQ(WritePrefsTo("now.def"), 0);
     EXPECT_EQ(readFile("now.def"), before) << (escape ? "Escape" : "Cancel");
-    EXPECT_EQ(make_tuple(powerUpSetID, std::string(powerUpSetName), w().display, w().keyboard),
-              make_tuple(0, std::string("Custom"), TitleScreen, Key));
+    EXPECT_EQ(make_tuple(powerUpSetID, string(powerUpSetName), w().display, w().keyboard),
+              make_tuple(0, string("Custom"), TitleScreen, Key));
   }
 }
 
-TEST_F(Menus, TypingOnTheNameLineReplacesTheNameUpTo63Characters) {
-  struct Case { std::string keys, name; } cases[] = {
-      {"abc", "abc"}, {std::string(70, 'x'), std::string(63, 'x')}, {"ab\b", "a"}, {"\b", ""},
-      {"a\nb\rc", "abc"}, {"ab\x7f" "c", "ac"}};
+// Typing replaces the name, up to 63 characters; size and sprite step and wrap into range; a key
+// another active ball or the game uses is refused, with a message.
+TEST_F(Menus, PlayerSetupLinesEditTheBallAndOkWritesThePreferences) {
   openOptions();
-  openSetup(0);
-  for (const Case &c : cases) {
+  chooseOption(3);
+  player *p = players[0];
+  const string x70(70, 'x'), x63(63, 'x');
+  const std::pair<string, string> names[] = {
+      {"abc", "abc"}, {x70, x63}, {"\b", ""}, {"a\nb\rc", "abc"}, {"ab\177c", "ac"}};
+  for (const auto &[keys, name] : names) {
     hoverSetup(2);
     hoverSetup(3); // becoming highlighted starts the name again
-    for (char k : c.keys) press(static_cast<unsigned char>(k));
-    EXPECT_EQ(std::string(players[0]->name), c.name);
+    for (char k : keys)
+      press(static_cast<unsigned char>(k));
+    EXPECT_EQ(string(p->name), name);
+  }
+  const int right = GLUT_KEY_RIGHT, left = GLUT_KEY_LEFT;
+  const std::tuple<int, int, float, int, float, int> steps[] = {
+      {4, right, 1.5f, 0, 0.1f, 0}, {4, left, 0.1f, 0, 0.1f, 0}, {4, right, 0.5f, 0, 0.6f, 0},
+      {5, left, 1, 0, 1, 16},       {5, right, 1, 16, 1, 0},     {5, right, 1, 40, 1, 0},
+      {5, left, 1, -3, 1, 0}};
+  for (auto [line, key, size, sprite, wantSize, wantSprite] : steps) {
+    p->defaultSize = p->radius = size;
+    p->sprite = sprite;
+    hoverSetup(line);
+    arrow(key);
+    EXPECT_NEAR(p->defaultSize, wantSize, 1e-6f);
+    EXPECT_EQ(make_tuple(p->radius, p->sprite), make_tuple(p->defaultSize, wantSprite));
+  }
+  players[1]->active = 1, players[1]->key = 'k';
+  players[2]->active = 0, players[2]->key = 'j';
+  for (auto [line, key, refused] :
+       {make_tuple(1, 'k', true), make_tuple(1, 'j', false), make_tuple(1, 'p', true),
+        make_tuple(2, 'r', true), make_tuple(1, ' ', true), make_tuple(1, '\t', true),
+        make_tuple(1, 'q', false), make_tuple(2, 'q', true), make_tuple(2, 'w', false)}) {
+    hoverSetup(4); // a new line: no message left from the case before
+    hoverSetup(line);
+    char &set = line == 1 ? p->key : p->powerUpKey;
+    const char before = set;
+    const size_t quiet = headlessVertices().size();
+    press(static_cast<unsigned char>(key));
+    EXPECT_EQ(set, refused ? before : key) << "key " << int(key);
+    EXPECT_EQ(headlessVertices().size() > quiet, refused) << "message for key " << int(key);
   }
   hoverSetup(0); // and OK, OK: written to the preferences
   press(' ');
-  hoverOption(0);
-  press(' ');
-  EXPECT_NE(readFile("prefs.def").find("\nac\n"), std::string::npos);
-  EXPECT_EQ(make_tuple(std::string(players[0]->name), w().display),
-            make_tuple(std::string("ac"), TitleScreen));
+  chooseOption(0);
+  EXPECT_NE(readFile("prefs.def").find("\nac\n"), string::npos);
+  EXPECT_EQ(make_tuple(string(p->name), w().display), make_tuple(string("ac"), TitleScreen));
 }
 
-TEST_F(Menus, SizeAndSpriteStepAndWrapIntoRange) {
-  struct Case { int line, key; float size; int sprite; float wantSize; int wantSprite; } cases[] = {
-      {4, GLUT_KEY_RIGHT, 1.5f, 0, 0.1f, 0}, {4, GLUT_KEY_LEFT, 0.1f, 0, 0.1f, 0},
-      {4, GLUT_KEY_RIGHT, 0.5f, 0, 0.6f, 0}, {5, GLUT_KEY_LEFT, 1, 0, 1, 16},
-      {5, GLUT_KEY_RIGHT, 1, 16, 1, 0},      {5, GLUT_KEY_RIGHT, 1, 40, 1, 0},
-      {5, GLUT_KEY_LEFT, 1, -3, 1, 0}};
-  openOptions();
-  openSetup(0);
-  player *p = players[0];
-  for (const Case &c : cases) {
-    p->defaultSize = p->radius = c.size;
-    p->sprite = c.sprite;
-    hoverSetup(c.line);
-    arrow(c.key);
-    EXPECT_NEAR(p->defaultSize, c.wantSize, 1e-6f);
-    EXPECT_EQ(make_tuple(p->radius, p->sprite), make_tuple(p->defaultSize, c.wantSprite));
-  }
-}
-
-TEST_F(Menus, AKeyAnotherActiveBallOrTheGameUsesIsRefusedVisibly) {
-  openOptions();
-  openSetup(1);
-  player *p = players[1];
-  players[0]->active = 1, players[0]->key = 'k';
-  players[2]->active = 0, players[2]->key = 'j';
-  struct Case { int line; unsigned char key; bool refused; } cases[] = {
-      {1, 'k', true}, {1, 'j', false}, {1, 'p', true}, {2, 'r', true}, {1, ' ', true},
-      {1, 9, true},   {1, 'q', false}, {2, 'q', true}, {2, 'w', false}};
-  for (const Case &c : cases) {
-    hoverSetup(4); // a new line: no message left from the case before
-    hoverSetup(c.line);
-    const char before = c.line == 1 ? p->key : p->powerUpKey;
-    const size_t quiet = headlessVertices().size();
-    press(c.key);
-    const char after = c.line == 1 ? p->key : p->powerUpKey;
-    EXPECT_EQ(after, c.refused ? before : static_cast<char>(c.key)) << "key " << int(c.key);
-    EXPECT_EQ(headlessVertices().size() > quiet, c.refused) << "message for key " << int(c.key);
-  }
-}
-
-// ---- Power-up options ------------------------------------------------------------------------------
+// ---- Power-up options ---------------------------------------------------------------------------
 class PowerUpMenu : public Menus {
 protected:
   void SetUp() override {
     Menus::SetUp();
-    for (int &f : powerUpFrequency) f = 0;
     openOptions();
-    hoverOption(2);
-    press(' ');
+    chooseOption(2);
   }
 };
 
-TEST_F(PowerUpMenu, MoreScrollsSixAtATimeAndBackToTheFirst) {
-  const int firstShown[] = {1, 7, 13, 19, 25, 31, 37, 43, 1};
-  for (int id : firstShown) {
+// More scrolls six at a time and back to the first; up from OK is the last, scrolled into view.
+TEST_F(PowerUpMenu, MoreScrollsAndTheSelectionIsKeptShown) {
+  for (int id : {1, 7, 13, 19, 25, 31, 37, 43, 1}) {
     const int was = powerUpFrequency[id];
     click(100, 317); // the first row shown
     EXPECT_EQ(powerUpFrequency[id], was + 1) << "power-up " << id;
@@ -372,9 +332,7 @@ TEST_F(PowerUpMenu, MoreScrollsSixAtATimeAndBackToTheFirst) {
     frame();
     w().mouse(GLUT_LEFT_BUTTON, GLUT_UP, 330 + kMenuLeft, 467);
   }
-}
-
-TEST_F(PowerUpMenu, UpFromOkSelectsTwiddleAndShowsIt) {
+  powerUpFrequency[kPowerTwiddle] = 0;
   hoverPowerUpLine(0);
   arrow(GLUT_KEY_UP);
   arrow(GLUT_KEY_RIGHT);
@@ -385,25 +343,26 @@ TEST_F(PowerUpMenu, UpFromOkSelectsTwiddleAndShowsIt) {
   EXPECT_EQ(w().display, Options);
 }
 
+// The overall line counts ticks between power-ups in steps of 60, shown as 1 (600) to 10; 0 is
+// off. A power-up's own line steps 0..9.
 TEST_F(PowerUpMenu, FrequenciesStepAndWrapWithoutOverflowAndShowZeroOnlyWhenOff) {
   const int right = GLUT_KEY_RIGHT, left = GLUT_KEY_LEFT;
-  struct Case { int line, start, key, presses, want; } cases[] = {
-      {2, 301, right, 5, 1}, {2, 301, right, 6, 600}, {2, 60, right, 1, 0},  {2, 0, right, 1, 600},
-      {2, 600, left, 1, 0},  {2, 0, left, 1, 60},     {2, INT_MAX, left, 1, (INT_MAX % 660 + 60) % 660},
-      {2, INT_MIN, right, 1, 600}, {3, 9, right, 1, 0}, {3, 0, left, 1, 0}, {3, 4, left, 1, 3},
-      {3, INT_MAX, right, 1, 8}};
-  for (const Case &c : cases) {
-    int &value = c.line == 2 ? powerUpInfrequency : powerUpFrequency[kPowerNormalGravity];
-    if (c.line == 2)
+  for (auto [line, start, key, want] :
+       {make_tuple(2, 60, right, 0), make_tuple(2, 0, right, 600), make_tuple(2, 600, left, 0),
+        make_tuple(2, 0, left, 60), make_tuple(2, INT_MAX, left, (INT_MAX % 660 + 60) % 660),
+        make_tuple(2, INT_MIN, right, 600), make_tuple(3, 9, right, 0), make_tuple(3, 0, left, 0),
+        make_tuple(3, 4, left, 3), make_tuple(3, INT_MAX, right, 8)}) {
+    int &value = line == 2 ? powerUpInfrequency : powerUpFrequency[kPowerNormalGravity];
+    if (line == 2)
       hoverPowerUpLine(2);
     else
       hover(100, 317); // the first row: power-up 1, line 3
-    value = c.start;
-    for (int i = 0; i < c.presses; i++) arrow(c.key);
-    EXPECT_EQ(value, c.want) << "line " << c.line << " from " << c.start;
+    value = start;
+    arrow(key);
+    EXPECT_EQ(value, want) << "line " << line << " from " << start;
   }
-  for (auto [value, shown] : {std::make_pair(0, 0), std::make_pair(60, 10), std::make_pair(600, 1),
-                              std::make_pair(301, 5), std::make_pair(1, 10), std::make_pair(540, 2)})
+  for (auto [value, shown] : {make_tuple(0, 0), make_tuple(60, 10), make_tuple(600, 1),
+                              make_tuple(301, 5), make_tuple(-5, 10)})
     EXPECT_EQ(OverallFrequencyShown(value), shown) << value;
 }
 
@@ -411,62 +370,50 @@ TEST_F(PowerUpMenu, TheSetLineGoesRoundTheSetsWithoutFillingTheBag) {
   writeFile("powerupsets.def", "powerupset Calm\npowerUpFreq 600\npowerUpAvail 1 2\n"
                                "powerupset Wild\npowerUpFreq 60\npowerUpAvail 1 9\n");
   hoverPowerUpLine(1);
-  struct Want { int id; const char *name; int frequency, infrequency; } wants[] = {
-      {1, "Calm", 2, 600}, {2, "Wild", 9, 60}, {0, "None", 9, 60}};
-  for (const Want &want : wants) {
+  for (auto [id, name, frequency, infrequency] :
+       {make_tuple(1, "Calm", 2, 600), make_tuple(2, "Wild", 9, 60),
+        make_tuple(0, "None", 9, 60)}) {
     arrow(GLUT_KEY_RIGHT);
-    EXPECT_EQ(make_tuple(powerUpSetID, std::string(powerUpSetName), powerUpFrequency[1],
-                         powerUpInfrequency),
-              make_tuple(want.id, std::string(want.name), want.frequency, want.infrequency));
+    EXPECT_EQ(
+        make_tuple(powerUpSetID, string(powerUpSetName), powerUpFrequency[1], powerUpInfrequency),
+        make_tuple(id, string(name), frequency, infrequency));
   }
-  for (int i = 0; i < 30; i++) press('x');
+  for (int i = 0; i < 30; i++)
+    press('x');
   EXPECT_LE(powerUpsInList, 9);
 }
 
-// ---- Help and credits ------------------------------------------------------------------------------
-class HelpMenu : public Menus {
-protected:
-  void SetUp() override {
-    Menus::SetUp();
-    click(460, 400);
-  }
-  // The page turns at the end of the frame that sees the arrow; the next frame shows it.
-  void turn(int key) {
-    arrow(key);
+// ---- Help ---------------------------------------------------------------------------------------
+// Page 0 shows a node and, while the first leader's key has it on, a rope to it; page 1 a wall.
+TEST_F(Menus, HelpPagesTurnWithinTheFirstAndTheLastAndTheLeadersKeyTogglesTheRope) {
+  click(460, 400);
+  const unsigned char key = static_cast<unsigned char>(teamLeaders[0]->key);
+  auto turn = [&](int arrowKey) { // the page turns at the end of the frame that sees the arrow
+    arrow(arrowKey);
     frame();
-  }
-  bool demoNode() { return drew(2.5f, 0.25f, 0, GL_QUADS); }
-  bool rope() { return drew(3.5f, 0, -5, GL_LINES); }
-};
-
-TEST_F(HelpMenu, ArrowsTurnThePagesWithinTheFirstAndTheLast) {
+  };
+  auto demo = [&] {
+    return make_tuple(drew(2.5f, 0.25f, 0, GL_QUADS), drew(3.5f, 0, -5, GL_LINES));
+  };
   frame();
-  EXPECT_TRUE(demoNode());
-  for (int i = 0; i < 4; i++) turn(GLUT_KEY_RIGHT);
+  EXPECT_EQ(demo(), make_tuple(true, false));
+  press(key);
+  EXPECT_EQ(demo(), make_tuple(true, true));
+  turn(GLUT_KEY_LEFT);
+  turn(GLUT_KEY_RIGHT);
+  EXPECT_TRUE(drew(4.0f, -1.1f, 0, GL_QUADS)); // the wall
+  press(key);                                  // off again, from another page
+  for (int i = 0; i < 3; i++)
+    turn(GLUT_KEY_RIGHT);
   const size_t lastPage = headlessVertices().size();
   turn(GLUT_KEY_RIGHT);
-  EXPECT_EQ(make_tuple(headlessVertices().size(), demoNode()), make_tuple(lastPage, false));
-  for (int i = 0; i < 4; i++) turn(GLUT_KEY_LEFT);
-  EXPECT_TRUE(demoNode());
-  turn(GLUT_KEY_LEFT);
-  EXPECT_TRUE(demoNode());
-  turn(GLUT_KEY_RIGHT);
-  EXPECT_TRUE(drew(4.0f, -1.1f, 0, GL_QUADS)); // page 1's wall
-}
-
-TEST_F(HelpMenu, TheFirstLeadersKeyTogglesTheRopeOnAnyPage) {
-  const unsigned char key = static_cast<unsigned char>(teamLeaders[0]->key);
-  press(key);
-  EXPECT_TRUE(rope());
-  turn(GLUT_KEY_RIGHT);
-  press(key);
-  turn(GLUT_KEY_LEFT);
-  EXPECT_FALSE(rope());
-}
-
-TEST_F(HelpMenu, EscapeReadsThePreferencesAgainAndReturnsToTheTitle) {
+  EXPECT_EQ(make_tuple(headlessVertices().size(), std::get<0>(demo())),
+            make_tuple(lastPage, false));
+  for (int i = 0; i < 4; i++)
+    turn(GLUT_KEY_LEFT);
+  EXPECT_EQ(demo(), make_tuple(true, false));
   std::strcpy(players[0]->name, "Changed");
-  press(kKeyEscape);
-  EXPECT_EQ(make_tuple(std::string(players[0]->name), w().display, w().keyboard, w().special),
-            make_tuple(std::string("Red"), TitleScreen, Key, SpecialKey));
+  press(kKeyEscape); // the preferences read again
+  EXPECT_EQ(make_tuple(string(players[0]->name), w().display, w().keyboard, w().special),
+            make_tuple(string("Red"), TitleScreen, Key, SpecialKey));
 }

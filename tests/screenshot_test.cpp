@@ -4,14 +4,15 @@
 #include "scoped_env.h"
 #include "world_fixture.h"
 
-#include <dirent.h>
+#include <filesystem>
 #include <png.h>
-#include <unistd.h>
 #include <vector>
+
+namespace fs = std::filesystem;
 
 namespace {
 // The picture as libpng reads it, RGB rows from the top; empty when unreadable.
-std::vector<unsigned char> decodePng(const std::string &path, int &width, int &height) {
+std::vector<unsigned char> decodePng(const fs::path &path, int &width, int &height) {
   png_image image{};
   image.version = PNG_IMAGE_VERSION;
   if (!png_image_begin_read_from_file(&image, path.c_str())) return {};
@@ -21,28 +22,16 @@ std::vector<unsigned char> decodePng(const std::string &path, int &width, int &h
   width = static_cast<int>(image.width), height = static_cast<int>(image.height);
   return pixels;
 }
-
-std::vector<std::string> filesIn(const std::string &dir) {
-  std::vector<std::string> names;
-  if (DIR *d = opendir(dir.c_str())) {
-    while (dirent *e = readdir(d))
-      if (e->d_name[0] != '.') names.push_back(e->d_name);
-    closedir(d);
-  }
-  return names;
-}
 } // namespace
 
 TEST_F(World, F12SavesTheNextFrameBeforeItsSwapTopRowFirstUnderThePicturesFolder) {
-  char cwd[4096];
-  ASSERT_NE(getcwd(cwd, sizeof cwd), nullptr);
-  ScopedEnv pictures("XDG_PICTURES_DIR", (std::string(cwd) + "/pics").c_str());
-  for (auto [width, height] : {std::make_pair(0, 5), std::make_pair(5, 0)}) { // nothing, not even a folder
+  ScopedEnv pictures("XDG_PICTURES_DIR", (fs::current_path() / "pics").c_str());
+  for (auto [width, height] : {std::make_pair(0, 5), std::make_pair(5, 0)}) {
     glutInitWindowSize(width, height);
     EXPECT_EQ(SaveScreenshot(), "");
   }
-  EXPECT_TRUE(filesIn("pics").empty());
-  const int w = 37, h = 5; // an odd width: GL would pad each row to 4 bytes
+  EXPECT_FALSE(fs::exists("pics")); // nothing, not even a folder
+  const int w = 37, h = 5;          // an odd width: GL would pad each row to 4 bytes
   std::vector<unsigned char> want(w * h * 3);
   for (int y = 0; y < h; y++)
     for (int x = 0; x < w; x++)
@@ -51,7 +40,7 @@ TEST_F(World, F12SavesTheNextFrameBeforeItsSwapTopRowFirstUnderThePicturesFolder
   arena();
   SpecialKey(GLUT_KEY_F11, 0, 0);
   Display();
-  EXPECT_TRUE(filesIn("pics/tethrix").empty());
+  EXPECT_FALSE(fs::exists("pics/tethrix"));
   testing::internal::CaptureStdout();
   SpecialKey(GLUT_KEY_F12, 0, 0);
   SpecialKey(GLUT_KEY_F12, 0, 0); // twice before a frame: one picture
@@ -63,13 +52,15 @@ TEST_F(World, F12SavesTheNextFrameBeforeItsSwapTopRowFirstUnderThePicturesFolder
   Display(); // most likely the same second: a name of its own, nothing overwritten
   Display();
   const std::string out = testing::internal::GetCapturedStdout();
-  const std::vector<std::string> names = filesIn("pics/tethrix");
-  ASSERT_EQ(names.size(), 2u) << out;
-  for (const std::string &name : names) {
+  int saved = 0;
+  for (const fs::directory_entry &e : fs::directory_iterator("pics/tethrix")) {
+    const std::string name = e.path().filename();
+    saved++;
     EXPECT_EQ(name.rfind("tethrix-", 0), 0u) << name;
     EXPECT_NE(out.find("/pics/tethrix/" + name + "\n"), std::string::npos) << out;
     int gw = 0, gh = 0;
-    EXPECT_TRUE(decodePng("pics/tethrix/" + name, gw, gh) == want) << name;
+    EXPECT_TRUE(decodePng(e.path(), gw, gh) == want) << name;
     EXPECT_EQ(std::make_pair(gw, gh), std::make_pair(w, h)) << name;
   }
+  EXPECT_EQ(saved, 2) << out;
 }
