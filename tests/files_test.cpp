@@ -304,3 +304,21 @@ TEST_F(Reader, DamagedLinesAreRefusedAndNeverWrittenBack) {
     }
   }
 }
+
+// In the settings folder the preferences are still known by name: re-read, the bag is not doubled.
+TEST_F(Reader, PreferencesInTheSettingsFolderAreKnownByName) {
+  ASSERT_EQ(mkdir("config", 0755), 0);
+  read("powerUpAvail 20 9\n", "config/prefs.def");
+  read("powerUpAvail 20 9\n", "config/prefs.def");
+  EXPECT_EQ(powerUpsInList, 9);
+}
+
+// A write that fails on a full disk is told, naming the file.
+TEST_F(Reader, AFullDiskIsTold) {
+  if (access("/dev/full", W_OK) != 0) GTEST_SKIP() << "no /dev/full";
+  ASSERT_EQ(symlink("/dev/full", "prefs.def.tmp"), 0);
+  testing::internal::CaptureStderr();
+  EXPECT_NE(WritePrefsTo("prefs.def"), 0);
+  const std::string err = testing::internal::GetCapturedStderr();
+  EXPECT_NE(err.find("Cannot write \"prefs.def.tmp\": "), std::string::npos) << err;
+}
