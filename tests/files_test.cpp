@@ -103,6 +103,14 @@ TEST_F(Reader, StatementsFillTheirFieldsInOrder) {
       // After a damaged player line a statement is read as one, not eaten as a name.
       {"player 2 1 0 0 q\nsound 2\nplayer 3 0 1 0 q w 0.4 3\nFour",
        FIELDS(soundMode, players[3]->radius), {2, 0.4}},
+      // The current section empties the arena; a name line saved on Windows keeps no '\r'.
+      {"wall 0 1 0 1 1\nnextlevel 0\nDune\r", FIELDS(wallNum, std::strlen(levelname)), {0, 4}},
+      {"unstable 1 2 3\nlinmove 1 2 3 4 5 6", FIELDS(blocks[0].h, blocks[0].h1, blocks[1].v2),
+       {1, 1, 4}},
+      {"flag 1 2 0", FIELDS(flags[0].h, flags[0].vstart), {1, 2}},
+      // The smallest and the largest ball are both allowed.
+      {"player 2 0 0 0 q w 0.1 0\nTiny\nplayer 3 0 0 0 q w 6 0\nHuge",
+       FIELDS(players[2]->radius, players[3]->radius), {0.1, 6}},
   };
   for (const Case &c : cases) {
     ResetWorld();
@@ -271,6 +279,7 @@ TEST_F(Reader, DamagedLinesAreRefusedAndNeverWrittenBack) {
       {"speed 0\n", 1},                                      // would stall the frame cap
       {"powerUpAvail 5 -3\n", 1},
       {"powerUpAvail 101 4\n", 1}, // a bomb in flight is held, never spawned
+      {"player 1 1 0 0 q w 0.3 999\nblock 1 2\n", 1}, // its name line reads as a statement
   };
   for (const Case &c : cases) {
     ResetWorld();
@@ -294,4 +303,22 @@ TEST_F(Reader, DamagedLinesAreRefusedAndNeverWrittenBack) {
       EXPECT_EQ(again, clean) << c.line;
     }
   }
+}
+
+// In the settings folder the preferences are still known by name: re-read, the bag is not doubled.
+TEST_F(Reader, PreferencesInTheSettingsFolderAreKnownByName) {
+  ASSERT_EQ(mkdir("config", 0755), 0);
+  read("powerUpAvail 20 9\n", "config/prefs.def");
+  read("powerUpAvail 20 9\n", "config/prefs.def");
+  EXPECT_EQ(powerUpsInList, 9);
+}
+
+// A write that fails on a full disk is told, naming the file.
+TEST_F(Reader, AFullDiskIsTold) {
+  if (access("/dev/full", W_OK) != 0) GTEST_SKIP() << "no /dev/full";
+  ASSERT_EQ(symlink("/dev/full", "prefs.def.tmp"), 0);
+  testing::internal::CaptureStderr();
+  EXPECT_NE(WritePrefsTo("prefs.def"), 0);
+  const std::string err = testing::internal::GetCapturedStderr();
+  EXPECT_NE(err.find("Cannot write \"prefs.def.tmp\": "), std::string::npos) << err;
 }

@@ -3,6 +3,7 @@
 #include "scoped_env.h"
 #include "world_fixture.h"
 
+#include <climits>
 #include <sys/stat.h>
 #include <tuple>
 #include <unistd.h>
@@ -74,4 +75,25 @@ TEST_F(World, ADamagedSettingsFolderIsNamedAndTheGamePlaysOnItsDefaults) {
     EXPECT_EQ(std::make_tuple(soundMode, powerUpsInList), std::make_tuple(4, 43 * 3)) << damaged;
     EXPECT_NE(access("prefs.def", F_OK), 0) << damaged; // the data folder is never written
   }
+}
+
+// The data folder is the one holding a level list; a folder named by TETHRIX_DATA is kept as named.
+TEST_F(World, TheDataFolderIsTheOneHoldingALevelList) {
+  char out[PATH_MAX], exe[PATH_MAX], source[PATH_MAX], found[PATH_MAX];
+  writeFile("level.def", "");
+  {
+    ScopedEnv data("TETHRIX_DATA", ".");
+    EXPECT_TRUE(FindDataFolder(nullptr, out, sizeof out));
+    ScopedEnv wrong("TETHRIX_DATA", "nowhere");
+    EXPECT_FALSE(FindDataFolder(nullptr, out, sizeof out));
+    EXPECT_STREQ(out, "nowhere");
+  }
+  // Run from a build folder of the checkout, the game plays the checkout's data.
+  ScopedEnv none("TETHRIX_DATA", nullptr);
+  ASSERT_NE(realpath("/proc/self/exe", exe), nullptr);
+  std::string checkout = exe;
+  checkout.resize(checkout.rfind('/')), checkout.resize(checkout.rfind('/'));
+  if (!realpath(TETHRIX_SOURCE_DIR, source) || checkout != source) GTEST_SKIP() << "built apart";
+  ASSERT_TRUE(FindDataFolder(nullptr, out, sizeof out));
+  EXPECT_EQ(std::string(realpath(out, found) ? found : out), checkout + "/data");
 }
