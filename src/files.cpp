@@ -636,13 +636,19 @@ int WritePrefsTo(const char *name) {
     std::fprintf(stderr, "Cannot write \"%s\": %s\n", tmp.c_str(), std::strerror(errno));
     return -1;
   }
-  bool ok = writePrefs(out);
-  ok = std::fflush(out) == 0 && ok;
-  ok = fsync(fileno(out)) == 0 && ok;
-  int err = errno;
-  ok = std::fclose(out) == 0 && ok;
-  if (!ok) {
-    std::fprintf(stderr, "Cannot write \"%s\": %s\n", tmp.c_str(), std::strerror(err ? err : EIO));
+  // The first step that fails names the cause: a later one only echoes it.
+  int err = 0;
+  auto step = [&err](bool good) {
+    if (!good && !err) err = errno ? errno : EIO;
+    errno = 0;
+  };
+  errno = 0;
+  step(writePrefs(out));
+  step(std::fflush(out) == 0);
+  step(fsync(fileno(out)) == 0);
+  step(std::fclose(out) == 0);
+  if (err) {
+    std::fprintf(stderr, "Cannot write \"%s\": %s\n", tmp.c_str(), std::strerror(err));
     std::remove(tmp.c_str());
     return -1;
   }
