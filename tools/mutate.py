@@ -6,7 +6,7 @@ constant, a dropped statement...), rebuilds the unit tests, runs them and puts
 the file back. A mutant the tests do not notice is printed: it marks a rule
 nothing checks.
 
-    tools/mutate.py [--seed N] [--max N] [--timeout S] [--list] [--json FILE] [FILE...]
+    tools/mutate.py [--seed N] [--max N] [--timeout S] [--killers] [--list] [--json FILE] [FILE...]
 
 With no FILE, every src/*.cpp but main.cpp. Standard library only.
 """
@@ -791,13 +791,32 @@ def build(build_dir, jobs):
     return proc.returncode == 0, proc.stdout
 
 
-def run_tests(build_dir, filters, timeout):
-    """Runs the test groups side by side; 'passed', 'failed', 'crashed' or 'timeout'."""
-    binary = str(build_dir / TEST_TARGET)
-    procs = []
+def failed_tests(report):
+    """The tests a gtest JSON report marks failed; None when there is no report."""
     try:
-        for f in filters:
-            cmd = [binary, "--gtest_brief=1", "--gtest_fail_fast"]
+        data = json.loads(report.read_text())
+    except (OSError, ValueError):
+        return None
+    return ["%s.%s" % (suite["name"], test["name"]) for suite in data.get("testsuites", [])
+            for test in suite.get("testsuite", []) if test.get("failures")]
+
+
+def run_tests(build_dir, filters, timeout, killers=None):
+    """Runs the test groups side by side; 'passed', 'failed', 'crashed' or 'timeout'.
+
+    With a killers list, every test runs (no fail-fast) and the names of those that
+    failed are added to it, so a test that catches nothing alone stands out."""
+    binary = str(build_dir / TEST_TARGET)
+    procs, reports = [], []
+    try:
+        for i, f in enumerate(filters):
+            cmd = [binary, "--gtest_brief=1"]
+            if killers is None:
+                cmd.append("--gtest_fail_fast")
+            else:
+                reports.append(build_dir / ("mutate-killers-%d.json" % i))
+                reports[-1].unlink(missing_ok=True)
+                cmd.append("--gtest_output=json:" + str(reports[-1]))
             if f:
                 cmd.append("--gtest_filter=" + f)
             procs.append(subprocess.Popen(cmd, cwd=build_dir, stdout=subprocess.DEVNULL,
@@ -807,6 +826,17 @@ def run_tests(build_dir, filters, timeout):
             codes = [p.poll() for p in procs]
             if any(c is not None and c < 0 for c in codes):
                 return "crashed"
+            if killers is not None:
+                if all(c is not None for c in codes):
+                    for r in reports:
+                        killers.extend(failed_tests(r) or [])
+                    if any(c != 0 for c in codes):
+                        return "failed" if 1 in codes else "crashed"
+                    return "passed"
+                if time.monotonic() > deadline:
+                    return "timeout"
+                time.sleep(0.02)
+                continue
             if any(c not in (None, 0) for c in codes):
                 return "failed" if 1 in codes else "crashed"
             if all(c == 0 for c in codes):
@@ -894,6 +924,9 @@ def parse_args(argv):
     ap.add_argument("--id", type=int, action="append", default=[], metavar="N",
                     help="run mutant N (as --list numbers them) whatever --seed and --max "
                     "pick; repeat for more")
+    ap.add_argument("--killers", action="store_true",
+                    help="run every test on every mutant and name the tests that caught it; "
+                    "the report then lists tests that catch no mutant alone")
     ap.add_argument("--list", action="store_true", help="print the mutants, run nothing")
     ap.add_argument("--json", metavar="FILE", help="write every result to FILE")
     return ap.parse_args(argv)
@@ -939,6 +972,34 @@ def report(results, files, elapsed):
                                                      elapsed / len(results)))
 
 
+def report_killers(results, tests):
+    """Which tests alone catch some mutant; the others only repeat their neighbours,
+    as far as this sample shows."""
+    alone, caught = {t: 0 for t in tests}, {t: 0 for t in tests}
+    for r in results:
+        names = r.get("killers") or []
+        for t in names:
+            caught[t] = caught.get(t, 0) + 1
+        if len(names) == 1:
+            alone[names[0]] = alone.get(names[0], 0) + 1
+    unknown = sum(1 for r in results if r["status"] == "killed" and not r.get("killers"))
+    idle = sorted((caught.get(t, 0), t) for t, n in alone.items() if n == 0)
+    print()
+    print("%d tests catch some mutant alone; %d catch none alone (crashes left out: %d):" %
+          (len(alone) - len(idle), len(idle), unknown))
+    for n, t in idle:
+        print("  %-70s caught %d" % (t, n))
+
+
+def baseline_tests(build_dir):
+    try:
+        data = json.loads((build_dir / "mutate-baseline.json").read_text())
+    except (OSError, ValueError):
+        return []
+    return ["%s.%s" % (suite["name"], test["name"]) for suite in data.get("testsuites", [])
+            for test in suite.get("testsuite", []) if test.get("status") == "RUN"]
+
+
 def run_plan(plan, garden, build_dir, filters, args, results):
     total, done = sum(len(p[3]) for p in plan), 0
     for rel, text, mutants, picked in plan:
@@ -949,7 +1010,9 @@ def run_plan(plan, garden, build_dir, filters, args, results):
             try:
                 garden.plant(rel, text, apply(text, m.edits))
                 built, _ = build(build_dir, args.jobs)
-                outcome = run_tests(build_dir, filters, args.timeout) if built else "stillborn"
+                killers = [] if args.killers else None
+                outcome = run_tests(build_dir, filters, args.timeout,
+                                    killers) if built else "stillborn"
             finally:
                 garden.restore()
             status = {"passed": "survived", "stillborn": "stillborn"}.get(outcome, "killed")
@@ -957,6 +1020,8 @@ def run_plan(plan, garden, build_dir, filters, args, results):
             results.append({"file": rel, "line": m.line, "op": m.op, "id": k,
                             "before": m.before, "after": m.after, "status": status,
                             "outcome": outcome, "seconds": round(secs, 2)})
+            if killers is not None:
+                results[-1]["killers"] = sorted(killers)
             how = status if outcome in ("passed", "failed", "stillborn") else status + ", " + \
                 outcome
             print("[%*d/%d] %s:%d %s: %s (%.1f s)" % (len(str(total)), done, total, rel, m.line,
@@ -1014,6 +1079,8 @@ def main(argv=None):
     finally:
         garden.restore()
         report(results, files, time.monotonic() - start)
+        if args.killers:
+            report_killers(results, baseline_tests(build_dir))
     if json_out:
         json_out.write_text(json.dumps(
             {"seed": args.seed, "max": args.max, "seconds": round(time.monotonic() - start, 1),
