@@ -45,4 +45,5 @@ TEST(CommandLine, OwnOptionsAreReadAndGlutsArePassedOn) {
   };
   for (const auto &[args, want] : cases)
     EXPECT_EQ(parse(args), want) << args.size() << " arguments";
+  EXPECT_NE(std::string(TethrixVersion()), "");
 }

@@ -4,6 +4,7 @@
 #include "world_fixture.h"
 
 #include <climits>
+#include <pwd.h>
 #include <sys/stat.h>
 #include <tuple>
 #include <unistd.h>
@@ -28,12 +29,16 @@ TEST_F(World, FoldersFollowAbsoluteXdgVariablesElseTheHomeFolder) {
     EXPECT_EQ(SettingsFolder(), c.wantSettings) << (c.config ? c.config : "unset");
     EXPECT_EQ(PicturesFolder(), c.wantPictures) << (c.pictures ? c.pictures : "unset");
   }
+  ScopedEnv empty("HOME", ""), config("XDG_CONFIG_HOME", nullptr); // the account's own folder then
+  EXPECT_EQ(SettingsFolder(), std::string(getpwuid(getuid())->pw_dir) + "/.config/tethrix");
 }
 
 // The working folder stands for the data folder: it is read, never written.
 TEST_F(World, AFirstRunMakesAPrivateFolderStartingFromTheDataFoldersPreferences) {
   writeFile("level.def", "nextlevel 0\nOnly\nblock 0 0\n");
-  writeFile("prefs.def", "sound 2\n");
+  // The copy's last read is a single byte.
+  const std::string prefs = "sound 2\n" + std::string(8185, '\n');
+  writeFile("prefs.def", prefs);
   const std::string dir = here() + "/home/.config/tethrix";
   std::string reason;
   testing::internal::CaptureStderr();
@@ -43,11 +48,12 @@ TEST_F(World, AFirstRunMakesAPrivateFolderStartingFromTheDataFoldersPreferences)
   ASSERT_EQ(stat(dir.c_str(), &st), 0);
   EXPECT_EQ(st.st_mode & 0777, 0700u);
   EXPECT_EQ(std::string(prefsFile), dir + "/prefs.def");
+  EXPECT_EQ(readFile(prefsFile), prefs);
   roster();
   StartupReads(true);
   EXPECT_EQ(soundMode, 2);
   EXPECT_NE(readFile(prefsFile).find("player 0 "), std::string::npos);
-  EXPECT_EQ(readFile("prefs.def"), "sound 2\n");
+  EXPECT_EQ(readFile("prefs.def"), prefs);
   // A level list of the player's own comes before the data folder's.
   EXPECT_STREQ(levelname, "Only");
   writeFile("home/.config/tethrix/level.def", "nextlevel 0\nMine\n");
@@ -64,11 +70,13 @@ TEST_F(World, ADamagedSettingsFolderIsNamedAndTheGamePlaysOnItsDefaults) {
   writeFile("file", "");
   ASSERT_EQ(mkdir("folder", 0700), 0);
   ASSERT_EQ(mkdir("folder/prefs.def", 0700), 0);
-  for (const char *damaged : {"file/tethrix", "folder", ""}) {
+  for (auto [damaged, told] : {std::make_pair("file/tethrix", "/file\" is not a folder"),
+                               std::make_pair("folder", "/folder/prefs.def\" is not a file"),
+                               std::make_pair("", "HOME is not set")}) {
     ResetWorld();
     std::string why;
     EXPECT_FALSE(UseSettingsFolder(damaged[0] ? here() + "/" + damaged : "", why)) << damaged;
-    EXPECT_NE(why.find(damaged), std::string::npos) << why;
+    EXPECT_NE(why.find(told), std::string::npos) << why;
     roster();
     StartupReads(true);
     ResetAll(); // as a return to the title does
