@@ -69,15 +69,17 @@ TEST_F(LevelCheck, ACleanListOfEveryKindOfLevelReportsNothing) {
       cleanLevel("orbiter 12 0 3 1 0 100\nlinmove 11 0 5 0 0 50\nsinmove 0 -9 0 0 0 30\n"
                  "blinkPeriodic 1 1 100 20 120\nblinkRelease 2 2 -1\nunstable 3 3 4\n"
                  "wall -5 5 -5 -5 0.8\nflipper -4 -1 -4 -5 0.2 0.9\n"
-                 "player 1 1 0 0 a b 0.3 1\nblock 1 2\n") +
-      "nextlevel 1\nFlags\nlevel -10 10 7 -7\nctf 5\nflag -8 0 0\nflag 8 0 1\n" + kSixStarts +
+                 "player 0 1 0 0 a b 0.3 1\nblock 1 2\n") +
+      "nextlevel 1\nFlags\nlevel -10 10 7 -7\nctf 1\nflag -8 0 0\nflag 8 0 1\n" + kSixStarts +
       "nextlevel 2\nLoop\nlevel -10 10 7 -7\nrace 9\ncheckpoint -5 0 1\norbitcp 0 0 2 2 0 100 2\n"
       "sinmovecp 5 0 5 4 0 30 3\nlinmovecp 0 -4 4 -4 0 80 4\n" + kSixStarts +
       "nextlevel 3\nHills\nlevel -10 10 7 -7\ndomination 5000\ncheckpoint 0 0 1\n" + kSixStarts +
       "nextlevel 4\nRink\nlevel -10 10 7 -7\nhockey 5\nflag -8 0 0\nflag 8 0 1\nunstable 0 3 5\n" +
       kSixStarts + "nextlevel 5\nDrift\nlevel -10 10 7 -7\nunstableMatch 10\nunstable 0 0 5\n" +
       "orbiter 0 0 3 3 0 100\n" + kSixStarts +
-      "powerupset Only\npowerUpFreq 120\npowerUpAvail 20 3\n";
+      "nextlevel 6\nLow\nlevel 2 20 -0.5 -20\nbodyCount 9\nblock 5 -5\n" // left beyond top
+      "start 3 -1 0 0\nstart 4 -2 0 0\nstart 5 -3 0 0\nstart 6 -4 0 0\nstart 7 -5 0 0\n"
+      "start 8 -6 0 0\npowerupset Only\npowerUpFreq 0\npowerUpAvail 20 0\n";
   expectProblems(text, {});
 }
 
