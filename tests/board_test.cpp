@@ -84,6 +84,7 @@ TEST_F(Board, BarsStayFiniteWithoutATargetOrLeaders) {
   for (int type : {kDomination, kTag, kEndurance, kTeamDeathmatch}) {
     for (int target : {0, 1, 100}) {
       gameType = type, maxScore = target;
+      teamLeaders[0] = target == 0 ? nullptr : players[0];
       teamLeaders[1] = target == 1 ? nullptr : players[5];
       headlessClearVertices();
       DrawScores();
