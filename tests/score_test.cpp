@@ -76,7 +76,7 @@ TEST_F(Score, RoundEndsWithOneBallOrOneTeamLeftAndEveryBallComesBack) {
   maxScore = 3;
   frames(2);
   EXPECT_EQ(make_tuple(players[0]->score, players[0]->wins), make_tuple(3, 1));
-  EXPECT_EQ(make_tuple(champion, championWins), make_tuple(players[0], 1)); // a new run counts from 1
+  EXPECT_EQ(make_tuple(champion, championWins), make_tuple(players[0], 1)); // a new run: from 1
 }
 
 TEST_F(Score, FlagsAreCarriedAndCapturedAndThePuckScoresInTheOtherGoal) {

@@ -153,9 +153,9 @@ TEST_F(Frame, TurboAddsThreeStepsAFrameWhileItLasts) {
               make_tuple(c.ballSteps, c.puckSteps, c.ballAfter, c.puckAfter))
         << c.turbo;
   }
-  gameType = kDeathmatch; // the puck plays only in air hockey and pinata, flags only there and in CTF
+  gameType = kDeathmatch; // the puck plays only in air hockey and pinata
   const int puckFrame = puck->frame;
-  Display();
+  Display(); // and the flags, drawn and sent home, only in air hockey and capture the flag
   EXPECT_EQ(make_tuple(puck->frame, flags[1].downTime), make_tuple(puckFrame, 4.f));
 }
 
