@@ -11,20 +11,20 @@ protected:
 // A free point (a particle, say) pulled by the field alone.
 TEST_F(Gravity, EachModePullsAFreePointItsOwnWay) {
   suctionPlayer = players[2];
-  placeBall(suctionPlayer, 2, 0, 0, 0);
+  placeBall(suctionPlayer, 2, 8, 0, 0);
   struct Case { int mode; float gravity, step, h, v, wantH, wantV; } cases[] = {
       {kGravityNormal, 0.01f, 0.5f, 3, 4, 3, 3.995f},
       {7, -0.01f, 0.5f, 3, 4, 3, 4.005f}, // an unknown mode is normal gravity
       {kGravityPlanetary, 0.1f, 0.5f, 3, 4, 2.97f, 3.96f},
       {kGravityPlanetary, 0.1f, 0.5f, 0, 0, 0, 0},
       // Anticlockwise, and h feels the v just set.
-      {kGravityWhirlwind, 0.1f, 1, 1, 0, 0.99f, 0.1f},
+      {kGravityWhirlwind, 0.1f, 0.5f, 1, 0, 0.9975f, 0.05f},
       {kGravityWhirlwind, -0.1f, 1, 0, 2, 0.1f, 2},
       {kGravityWhirlwind, 0.1f, 1, 0, 0, 0, 0},
       // Toward the suction ball whatever the sign; its own spot feels nothing.
-      {kGravityVacuum, 0.1f, 0.5f, 5, 4, 4.97f, 3.96f},
-      {kGravityVacuum, -0.1f, 0.5f, 5, 4, 4.97f, 3.96f},
-      {kGravityVacuum, 0.1f, 0.5f, 2, 0, 2, 0},
+      {kGravityVacuum, 0.1f, 0.5f, 5, 4, 4.97f, 4.04f},
+      {kGravityVacuum, -0.1f, 0.5f, 5, 4, 4.97f, 4.04f},
+      {kGravityVacuum, 0.1f, 0.5f, 2, 8, 2, 8},
   };
   for (const Case &c : cases) {
     gravityMode = c.mode, gravity = c.gravity, speedMult = c.step;

@@ -86,6 +86,7 @@ TEST_F(Input, MouseLandsOnTheCentredFourByThreeArea) {
   struct Case { int w, h, px, py, mouseH, mouseV; } cases[] = {
       {1000, 600, 500, 300, 320, 240}, {1000, 600, 100, 0, 0, 0}, // wide: bars left and right
       {800, 800, 400, 400, 320, 240},  {800, 800, 0, 100, 0, 0},  // tall: bars above and below
+      {600, 800, 0, 175, 0, 0}, // not square: the top left corner of the area
       // An exact 4:3 window takes the wide rule and loses one pixel.
       {800, 600, 400, 300, 319, 240},  {640, 480, 639, 479, 638, 479},
   };

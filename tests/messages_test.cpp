@@ -44,7 +44,7 @@ TEST_F(Messages, UsingThePowerUpBurstsTheLabelIntoLettersThatLiveTheirLifetime) 
     EXPECT_EQ(make_tuple(m->head.lifetime, m->head.flagP), make_tuple(100.f, nullptr));
   }
   EXPECT_EQ(make_tuple(letters, m->head.flagP), make_tuple(std::string("mBelcitraP"), nullptr));
-  EXPECT_LT(m->head.lifetime, 0); // the label itself stops watching and goes
+  EXPECT_EQ(m->head.lifetime, -1.5f); // the label stops watching, is drawn once more and goes
   // Letters live 100 ticks, half a tick a frame, and go on the frame after they run out.
   for (int pass = 0; pass < 202; pass++, DrawMessages(firstMessage))
     ASSERT_EQ(CountMessages(), pass == 0 ? 11 : 10) << pass;
@@ -66,6 +66,10 @@ TEST_F(Messages, FollowingMessageIsPulledTowardItsPointAndDamped) {
   EXPECT_TRUE(isNear(m.hv, m.vv, (0.1f - 0.5f * 0.03f) * 0.975f, -0.5f * 0.04f * 0.975f, 1e-7f));
   EXPECT_TRUE(isNear(m.h, m.v, 3 + 0.5f * m.hv, 4 + 0.5f * m.vv));
   EXPECT_EQ(m.lifetime, 100);
+  EXPECT_NEAR(headlessVertices().at(0).x, 3 - 0.16f, 1e-6); // centred on where it was
+  ph = m.h, pv = m.v; // on its point: no pull, and no division by zero
+  DrawMessages(firstMessage);
+  EXPECT_TRUE(std::isfinite(m.h + m.v));
   const float *white = headlessState().color;
   EXPECT_EQ(make_tuple(white[0], white[1], white[2]), make_tuple(1.f, 1.f, 1.f));
 }
@@ -100,6 +104,10 @@ TEST_F(Messages, DoubleShotgunBurstsOneWordPerShotAndABombLeavesAFollowingDetona
   held = kPowerNone;
   DrawMessages(firstMessage), DrawMessages(firstMessage);
   EXPECT_EQ(countText("Detonator"), 0);
+  held = kPowerAntimatterBomb;
+  PushMessage(0, 0, 0, 0, 100, "Antimatter Bomb", &bh, &bv, &held, held);
+  held = kPowerBombInFlight, DrawMessages(firstMessage);
+  EXPECT_STREQ(firstMessage->head.text, "Detonator");
 }
 
 // ---- Spawn ---------------------------------------------------------------------------------

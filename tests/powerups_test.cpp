@@ -33,6 +33,7 @@ TEST_F(PowerUps, CatalogueLookupsAndTheAutoColumn) {
   for (int id : {-1, 44})
     EXPECT_EQ(std::string(powerUpName(id)) + powerUpDescription(id) + powerUpSound(id),
               "Invalid IDInvalid ID");
+  EXPECT_STREQ(powerUpName(kPowerNone), "None"); // the preferences name every entry
   std::vector<int> autos;
   for (int id = -1; id <= kPowerBombInFlight; id++)
     if (powerUpIsAuto(id)) autos.push_back(id);

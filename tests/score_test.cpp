@@ -76,13 +76,14 @@ TEST_F(Score, RoundEndsWithOneBallOrOneTeamLeftAndEveryBallComesBack) {
   maxScore = 3;
   frames(2);
   EXPECT_EQ(make_tuple(players[0]->score, players[0]->wins), make_tuple(3, 1));
+  EXPECT_EQ(make_tuple(champion, championWins), make_tuple(players[0], 1)); // a new run: from 1
 }
 
 TEST_F(Score, FlagsAreCarriedAndCapturedAndThePuckScoresInTheOtherGoal) {
   gameType = kCaptureTheFlag;
   player *red = players[0];
   struct Case {
-    float h, stun, ours, theirs, oursAfter, theirsAfter; // along v = 0; homes at -5 and 5
+    float h, stun, ours, theirs, oursAfter, theirsAfter; // flags at v = 1, homes at -5 and 5
     int points;
   } cases[] = {
       {5.2f, 5, -5, 5, -5, 5.2f, 0},       {5.2f, 6, -5, 5, -5, 5, 0},  // stunned past 5: home
@@ -90,12 +91,12 @@ TEST_F(Score, FlagsAreCarriedAndCapturedAndThePuckScoresInTheOtherGoal) {
       {-4.2f, 0, -4, -4.1f, -4, -4.2f, 0},                              // ours away: no capture
   };
   for (const Case &c : cases) {
-    flags[0] = {c.ours, 0, -5, 0, 3}, flags[1] = {c.theirs, 0, 5, 0, 3};
-    placeBall(red, c.h, 0, 0, 0);
+    flags[0] = {c.ours, 1, -5, 1, 3}, flags[1] = {c.theirs, 1, 5, 1, 3};
+    placeBall(red, c.h, 0.9f, 0, 0); // a carried flag goes where the ball is
     red->score = 0, red->moveDelay = c.stun;
     UpdateScore();
-    EXPECT_EQ(make_tuple(flags[0].h, flags[1].h, red->score),
-              make_tuple(c.oursAfter, c.theirsAfter, c.points))
+    EXPECT_EQ(make_tuple(flags[0].h, flags[1].h, flags[1].v, red->score),
+              make_tuple(c.oursAfter, c.theirsAfter, c.theirsAfter == c.h ? .9f : 1.f, c.points))
         << c.h;
   }
   for (int type : {kAirHockey, kPinata}) {
@@ -126,19 +127,22 @@ TEST_F(Score, EnduranceGainGrowsWithTimeAliveAndPausingFreezesIt) {
 TEST_F(Score, TagPaysEveryoneButItAndARespawnTakesOverAStaleIt) {
   gameType = kTag;
   it = nullptr; // as a tag level leaves it
-  lineUp({1, 2, 5}, {1, 2, 5});
+  lineUp({0, 1, 5}, {0, 1, 5});
   frames(3);
-  EXPECT_EQ(scores(), Ints({0, 0, 3, 0, 0, 3}));
-  EXPECT_EQ(make_tuple(it, it->itTime), make_tuple(players[1], 3.f));
+  EXPECT_EQ(scores(), Ints({0, 3, 0, 0, 0, 3}));
+  EXPECT_EQ(make_tuple(it, it->itTime), make_tuple(players[0], 3.f));
   for (float itTime : {23.f, 24.f}) { // it for 30 frames when the ball is back, or for 31
     it = players[1], it->itTime = itTime;
-    players[2]->alive = 0;
+    players[5]->alive = 0;
     frames(8);
-    EXPECT_EQ(it, itTime > 23 ? players[2] : players[1]) << itTime;
+    EXPECT_EQ(it, itTime > 23 ? players[5] : players[1]) << itTime;
   }
-  it = players[5], frames(1);             // the tint ends in the blue of it
-  paused = 1, it = players[1], frames(1); // and a paused frame keeps it
-  EXPECT_EQ(make_tuple(backgroundColor[1], backgroundColor[2]), make_tuple(.75f, 1.f));
+  it = players[1], frames(1);             // the tint ends in the yellow of it
+  paused = 1, it = players[5], frames(1); // and a paused frame keeps it
+  EXPECT_EQ(make_tuple(backgroundColor[0], backgroundColor[1], backgroundColor[2]),
+            make_tuple(1.f, 1.f, .75f));
+  paused = 0, it = nullptr, lineUp({}, {}), frames(1); // nobody in play: nobody is it
+  EXPECT_EQ(it, nullptr);
 }
 
 TEST_F(Score, DominationPaysEachOwnedNodeToItsTeamEveryFrame) {
@@ -159,7 +163,7 @@ TEST_F(Score, RaceCountsCheckpointsTouchedInOrder) {
   player *b = players[0];
   struct Case { int score, heldNode, checkPoints, after; } cases[] = {
       {0, 0, 3, 1}, {0, 1, 3, 0}, {2, 2, 3, 3}, {3, 0, 3, 4}, {3, 2, 3, 3}, {0, kRopeFree, 3, 0},
-      {0, 0, 0, 0}, {2, 2, 4, 3}}; // checkpoint 4 has no node
+      {0, 0, 0, 0}, {0, 0, 1, 1}, {2, 2, 4, 3}}; // checkpoint 4 has no node
   for (const Case &c : cases) {
     b->score = c.score, b->block = c.heldNode, numCheckPoints = c.checkPoints;
     UpdateScore();

@@ -74,6 +74,9 @@ TEST_F(World, FrameStepRampsUpHoldsHalfATickAndGrowsOnlyWhenEveryHumanIsOut) {
   EXPECT_NEAR(newTime - before, 0.0126, 0.0001);
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(500));
   SetClock(nullptr);
+  gameSpeed = 0.2f, newTime = mtime(); // the real clock: a frame of 0.125 s, not overslept
+  RegulateFrameRate();
+  EXPECT_LT(newTime - oldTime, 0.14);
 }
 
 // ---- Window ---------------------------------------------------------------------------------
@@ -152,8 +155,8 @@ TEST_F(Frame, TurboAddsThreeStepsAFrameWhileItLasts) {
   }
   gameType = kDeathmatch; // the puck plays only in air hockey and pinata
   const int puckFrame = puck->frame;
-  Display();
-  EXPECT_EQ(puck->frame, puckFrame);
+  Display(); // and the flags, drawn and sent home, only in air hockey and capture the flag
+  EXPECT_EQ(make_tuple(puck->frame, flags[1].downTime), make_tuple(puckFrame, 4.f));
 }
 
 // Gravity returns to normal the frame after its countdown ends; the background fades a
