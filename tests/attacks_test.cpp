@@ -62,9 +62,7 @@ TEST_F(Attacks, EachUseEmitsItsParticlesAndLeavesItsState) {
               std::make_tuple(c.count, c.held, c.ticks));
   }
   fresh(0), use(kPowerAntimatter); // a ring at .5 around one at .3
-  float fastest = 0;
-  for (const partList *n = firstParticle; n; n = n->tail)
-    fastest = std::max(fastest, std::hypot(n->head.h - n->head.oldH, n->head.v - n->head.oldV));
+  const float fastest = fastestParticle();
   EXPECT_TRUE(fastest > .5f && fastest < .52f) << fastest;
   fresh(), placeBall(user, -5, 1, 0, .1f), use(kPowerAntimatterBomb); // black, thrown at 2 V
   const particle &bomb = firstParticle->head;
