@@ -242,5 +242,6 @@ TEST_F(Attacks, FaultsMended) {
   gameType = kCaptureTheFlag, flags[1].h = ballH(user);
   for (int team : {7, 0})
     user->team = team, SpecialPlayer(user);
-  EXPECT_EQ(CountParticles(), 5);
+  EXPECT_EQ(std::make_tuple(CountParticles(), firstParticle->head.lifetime),
+            std::make_tuple(5, 50.f));
 }
