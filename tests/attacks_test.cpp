@@ -62,9 +62,7 @@ TEST_F(Attacks, EachUseEmitsItsParticlesAndLeavesItsState) {
               std::make_tuple(c.count, c.held, c.ticks));
   }
   fresh(0), use(kPowerAntimatter); // a ring at .5 around one at .3
-  float fastest = 0;
-  for (const partList *n = firstParticle; n; n = n->tail)
-    fastest = std::max(fastest, std::hypot(n->head.h - n->head.oldH, n->head.v - n->head.oldV));
+  const float fastest = fastestParticle();
   EXPECT_TRUE(fastest > .5f && fastest < .52f) << fastest;
   fresh(), placeBall(user, -5, 1, 0, .1f), use(kPowerAntimatterBomb); // black, thrown at 2 V
   const particle &bomb = firstParticle->head;
@@ -244,5 +242,6 @@ TEST_F(Attacks, FaultsMended) {
   gameType = kCaptureTheFlag, flags[1].h = ballH(user);
   for (int team : {7, 0})
     user->team = team, SpecialPlayer(user);
-  EXPECT_EQ(CountParticles(), 5);
+  EXPECT_EQ(std::make_tuple(CountParticles(), firstParticle->head.lifetime),
+            std::make_tuple(5, 50.f));
 }

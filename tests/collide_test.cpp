@@ -76,7 +76,7 @@ TEST_F(Collide, WhoTouchesGhostsStunnedPairsPartingBallsAndDodgingBots) {
       {"ghost, other unblockable", [&] { a->ghost = 30, b->unblockable = 1; }, true},
       {"both stunned over 25", [&] { a->moveDelay = 26, b->moveDelay = 26; }, false},
       {"one stunned over 25", [&] { a->moveDelay = 26, b->moveDelay = 25; }, true},
-      {"turbo, three steps short", [&] { placeBall(a, -.6f, 0, .1f, 0), a->turbo = 5; }, true},
+      {"turbo, three steps short", [&] { placeBall(a, -.6f, 0, .1f, 0), a->turbo = .5f; }, true},
       {"weaker bot", [&] { headOn(.05f, -.1f), a->powerUpType = kPowerUntouchable; }, false},
       {"weaker bot second", [&] { headOn(.1f, -.05f), b->powerUpType = kPowerPhaseOut; }, false},
       {"weaker human",
@@ -101,6 +101,13 @@ TEST_F(Collide, WhoTouchesGhostsStunnedPairsPartingBallsAndDodgingBots) {
       EXPECT_STREQ(SoundLastEffectAsked(), "");
     }
   }
+  // Off the axis: a bot's Growth Spurt goes off at the touch and the push takes the new mass.
+  fresh(), placeBall(a, -.25f, 1, .01f, 0), placeBall(b, .25f, 1, -.01f, 0);
+  a->powerUpType = kPowerGrowthSpurt;
+  CollidePlayers(a, b);
+  EXPECT_EQ(std::make_tuple(a->mass, a->powerUpType), std::make_tuple(8.f, kPowerNone));
+  EXPECT_TRUE(movesBy(b, .08f, 0));
+  EXPECT_TRUE(firstParticle && std::abs(firstParticle->head.v - 1) < .1f); // sparks from midway
   // Missing balls are left bit for bit, even where ×4 then ×¼ in floats would not land back.
   placeBall(a, -.7f, 0, -.3f, 0);
   a->turbo = 5;
@@ -157,7 +164,8 @@ TEST_F(Collide, TagPassesItOnAndThePuckScoresOnlyInPinata) {
   struct Case { int game; player *was, *first, *second, *becomes; const char *lines; int score; }
   cases[] = {{kTag, a, a, b, b, "Yellow IsNowIt", 0}, {kTag, b, a, b, a, "Red IsNowIt", 0},
              {kTag, players[3], a, b, players[3], "", 0}, {kPinata, none, a, puck, none, "", 1},
-             {kPinata, none, puck, a, none, "", 1}, {kDeathmatch, none, a, puck, none, "", 0}};
+             {kPinata, none, puck, a, none, "", 1}, {kDeathmatch, none, a, puck, none, "", 0},
+             {kPinata, none, b, a, none, "", 0}};
   for (const Case &c : cases) {
     ForgetSoundsAsked();
     gameType = c.game, it = c.was, a->score = a->collisions = 0;

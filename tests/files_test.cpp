@@ -83,12 +83,15 @@ TEST_F(Reader, StatementsFillTheirFieldsInOrder) {
       {"checkpoint 0 0 2\ndomination 100\ncheckpoint 1 1 4\norbitcp 0 0 1 1 0 10 5",
        FIELDS(blocks[0].checkPoint, blocks[1].checkPoint, blocks[2].checkPoint, numCheckPoints),
        {2, kDominationNeutral, kDominationNeutral, 5}},
-      {"wall 0 5 1 1 0.8", FIELDS(walls[0].h2, walls[0].v1, walls[0].elasticity), {5, 1, 0.8f}},
+      {"wall 0 5 1 2 0.8", FIELDS(walls[0].h2, walls[0].v1, walls[0].elasticity), {5, 1, 0.8f}},
       {"flipper 1 3 2 2 0.1 0.7",
        FIELDS(walls[0].isFlipper, walls[0].defaultH2, walls[0].flipSpeed, walls[0].flipAngle),
        {1, 3, 0.1f, 0.7f}},
       {"start 1 2 3 4\nstart 5 6 0 0",
-       FIELDS(players[0]->vvStart, players[1]->hStart, players[2]->hStart), {4, 5, 0}},
+       FIELDS(players[0]->vStart, players[0]->vvStart, players[1]->hStart, players[2]->hStart),
+       {2, 4, 5, 0}},
+      // The current section's start lines begin again with the first ball.
+      {"start 1 2 0 0\nnextlevel 0\nOwn\nstart 5 6 0 0", FIELDS(players[0]->hStart), {5}},
       {"tag 100", FIELDS(gameType, it != nullptr), {kTag, 0}},
       {"race 7", FIELDS(gameType, maxScore), {kRace, 7}},
       // Missing numbers read as zero, not as the last line's values.
@@ -100,6 +103,7 @@ TEST_F(Reader, StatementsFillTheirFieldsInOrder) {
       {"player 2 0.1 0.2 0.3 q  w 0.6 7\nSpeedy Gonzo", // mass: 0.6 cubed, times 37.037
        FIELDS(players[2]->key, players[2]->powerUpKey, players[2]->mass, players[2]->sprite),
        {'q', 'w', 8, 7}},
+      {"player 2 0 0 0 qw 0.6 7\nKeys", FIELDS(players[2]->powerUpKey, players[2]->mass), {'w', 8}},
       // After a damaged player line a statement is read as one, not eaten as a name.
       {"player 2 1 0 0 q\nsound 2\nplayer 3 0 1 0 q w 0.4 3\nFour",
        FIELDS(soundMode, players[3]->radius), {2, 0.4}},
@@ -145,8 +149,8 @@ TEST_F(Reader, MovingNodesWithoutAPeriodStandStillAndAreToldOnce) {
   speedMult = 0.5f;
   MoveBlock(0);
   // On its first point, not NaN.
-  EXPECT_EQ(make_tuple(blocks[0].type, blocks[0].h, blocks[1].checkPoint),
-            make_tuple(kNodeStill, 1.f, 2));
+  EXPECT_EQ(make_tuple(blocks[0].type, blocks[0].h, blocks[0].v, blocks[1].checkPoint),
+            make_tuple(kNodeStill, 1.f, 2.f, 2));
   EXPECT_TRUE(warned(err, {"level.def:1:", "level.def:2:"})) << err;
   EXPECT_EQ(readCapturingErrors(text), ""); // the level list is re-read; the fault was told
 }
@@ -215,9 +219,9 @@ TEST_F(Reader, PreferencesWrittenThenReadBackGiveTheSameSettingsAndEmptyTheArena
   const std::string text = readFile("prefs.def");
   ResetWorld();
   roster();
-  read("block 1 1\nwall 0 1 0 1 1\nnextlevel 0\nA\n");
+  read("checkpoint 1 1 3\nwall 0 1 0 1 1\nnextlevel 0\nA\n");
   ReadPrefs(); // every read empties the arena
-  EXPECT_EQ(make_tuple(blockNum, wallNum, numLevels), make_tuple(-1, 0, -1));
+  EXPECT_EQ(make_tuple(blockNum, wallNum, numLevels, numCheckPoints), make_tuple(-1, 0, -1, 0));
   EXPECT_STREQ(players[1]->name, "block 1 2");
   EXPECT_EQ(make_tuple(players[1]->key, players[1]->radius, gameSpeed, soundMode),
             make_tuple('k', 0.45f, 1.5f, 2));
@@ -228,6 +232,7 @@ TEST_F(Reader, PreferencesWrittenThenReadBackGiveTheSameSettingsAndEmptyTheArena
 
 TEST_F(Reader, PreferencesAreWrittenInTheirOrderWithTheirComments) {
   powerUpFrequency[14] = 2;
+  AddPlayer(1, 2); // past the first six: not saved
   WritePrefsFile();
   std::string want = "#First setup the players\n"
                      "player 0 1.000000 0.000000 0.000000 z a 0.300000 1\nRed\n"
@@ -274,9 +279,12 @@ TEST_F(Reader, DamagedLinesAreRefusedAndNeverWrittenBack) {
       {"player 1 1 0 0 q w -7 2\nYellow\n", 1},             // size
       {"player 1 1 0 0 q w 0.3 999\nYellow\n", 1},          // sprite
       {"player 1 1 0 nan q w 0.3 2\nYellow\n", 1},          // colour
+      {"player 1 1 -1 0 q w 0.3 2\nYellow\n", 1},
+      {"player 6 1 0 0 q w 0.3 2\nYellow\n", 1},            // index
       {"player 1 1 0 0 \x01 w 0.3 2\nYellow\n", 1},         // unprintable key
       {"sound 1\nsound 9\nfullscreen 3\n", 2},               // sound, then screen
       {"speed 0\n", 1},                                      // would stall the frame cap
+      {"speed inf\n", 1},
       {"powerUpAvail 5 -3\n", 1},
       {"powerUpAvail 101 4\n", 1}, // a bomb in flight is held, never spawned
       {"player 1 1 0 0 q w 0.3 999\nblock 1 2\n", 1}, // its name line reads as a statement

@@ -88,4 +88,6 @@ TEST_F(Gravity, ShieldsSpareUnblockableBallsTheirCarrierAndBallsOutOfPlay) {
   EXPECT_EQ(pull(other, 1), std::make_tuple(0.5f, -0.0025f));
   carrier->active = 0;
   EXPECT_EQ(pull(other, 0), std::make_tuple(0.5f, -0.005f));
+  carrier->active = 1, placeBall(other, 0.5f, 0, 0, 0), MovePlayer(other); // a step feels them
+  EXPECT_FLOAT_EQ(ballH(other), 0.52f);
 }

@@ -98,6 +98,7 @@ TEST_F(Motion, DominationGrabCapturesCheckpointsForTheBallsTeam) {
     grab(p);
     EXPECT_EQ(blocks[id].checkPoint, c.after) << c.game << " " << c.team << " " << c.before;
   }
+  EXPECT_NEAR(fastestParticle(), .01f, 1e-4); // the capture sparks barely move off the node
 }
 
 TEST_F(Motion, RopeKeepsTheCircleSpeedsUpAboutThreePercentAndFlingsOnTheTangent) {
@@ -209,6 +210,11 @@ TEST_F(Motion, LeavingTheArenaCreditsOnlyAStunnedHitByOneOfTheFirstSix) {
               make_tuple(c.deaths == 0, c.kills, c.deaths - c.kills))
         << c.h << "," << c.v << " hit by " << c.lastHit << " of " << c.roster;
   }
+  ball = players[6]; // a victim past the first six is no hitter's kill, nor its own
+  placeBall(ball, 9.5f, 0, .75f, 0), ball->moveDelay = 1, ball->lastHit = 2;
+  MovePlayer(ball);
+  EXPECT_EQ(make_tuple(ball->alive, ball->suicides, players[2]->suicides), make_tuple(0, 0, 0));
+  EXPECT_LT(firstParticle->head.h - firstParticle->head.oldH, 0); // sparks fly back in
 }
 
 TEST_F(Motion, RadiusOutOfRangeKillsWithoutCreditAndRestoresTheDefaultSize) {

@@ -30,8 +30,8 @@ TEST_F(World, DefaultRosterHasSixBallsWhoseLooksMatchTheirAnnouncerNames) {
             make_tuple(players[0], players[5], players[5]));
   EXPECT_EQ(make_tuple(puck->playerID, puck->team, puck->sprite), make_tuple(7, 7, 0));
   player *seventh = AddPlayer(1, 2); // built-in identities run out after six
-  EXPECT_EQ(make_tuple(seventh->name[0], seventh->key, seventh->sprite, seventh->block),
-            make_tuple('\0', '\0', 4, kRopeFree));
+  EXPECT_EQ(make_tuple(seventh->name[0], seventh->key, seventh->sprite, seventh->block, seventh->g),
+            make_tuple('\0', '\0', 4, kRopeFree, 0.f)); // red, as the counter has gone below one
 }
 
 // Recorded keys replay a match only if every platform draws the same numbers, and the

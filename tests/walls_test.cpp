@@ -33,6 +33,7 @@ TEST_F(Walls, BallsClosingOnAWallWithinItsSpanBounceInWallOrder) {
       {"moving away", {{-5, 0, 5, 0, 1}}, 0, 0.2f, 0.1f, 0.05f, 0.1f, 0.05f},
       {"beyond the end", {{-5, 0, 5, 0, 1}}, 5.5f, 0.25f, 0, -0.1f, 0, -0.1f},
       {"over the very end", {{-5, 0, 5, 0, 1}}, 5, 0.25f, 0.1f, -0.1f, 0.1f, 0.1f},
+      {"onto its start", {{0, -5, 0, 5, 1}}, .25f, -5.05f, -.1f, .1f, .1f, .1f},
       {"a step short", {{-5, 0, 5, 0, 1}}, 0, 0.7f, 0, -0.1f, 0, -0.1f},
       {"below, leaving", {{-5, 0, 5, 0, 1}}, 0, -0.5f, 0, -0.1f, 0, -0.1f},
       {"no length, no normal", {{1, 1, 1, 1, 1}}, 1, 1.1f, 0, -0.1f, 0, -0.1f},

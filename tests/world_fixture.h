@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <string>
 
@@ -47,6 +48,13 @@ inline float ballH(const player *p) { return p->x[curSlot(p)]; }
 inline float ballV(const player *p) { return p->y[curSlot(p)]; }
 inline float ballVH(const player *p) { return p->x[curSlot(p)] - p->x[prevSlot(p)]; }
 inline float ballVV(const player *p) { return p->y[curSlot(p)] - p->y[prevSlot(p)]; }
+// The longest step of any particle.
+inline float fastestParticle() {
+  float fastest = 0;
+  for (const partList *n = firstParticle; n; n = n->tail)
+    fastest = std::max(fastest, std::hypot(n->head.h - n->head.oldH, n->head.v - n->head.oldV));
+  return fastest;
+}
 // True when (h, v) is within tol of (wantH, wantV).
 inline ::testing::AssertionResult isNear(float h, float v, float wantH, float wantV,
                                          float tol = 1e-6f) {
