@@ -28,19 +28,22 @@ protected:
 
 TEST_F(Bots, RopesOnPastTheClosestApproachUnlessItIsTheNodeJustLeft) {
   // Moving right at 0.1 along v = 0; node 0 at (0, -1), the only checkpoint.
-  struct Case { int type; float h, tracked; int lastBlock; bool grabs; float stun = 0; } cases[] = {
+  struct Case {
+    int type; float h, tracked; int lastBlock; bool grabs; float stun = 0, v = 0;
+  } cases[] = {
       {kDeathmatch, 0.5f, 0.1f, -1, true}, {kDeathmatch, 0.5f, 5, -1, false},
       {kDeathmatch, 0.5f, 0.1f, 0, false}, {kDeathmatch, 9.5f, 5, 0, true}, // an edge
       {kEndurance, 0.5f, 0.1f, -1, true},  {kEndurance, 0.5f, 0.1f, 0, false},
       {kLastGameType + 1, 3.5f, 5, 0, true}, // out of the middle
       {kRace, 0.5f, 5, 0, true},             // node 0 is the next checkpoint
+      {kDeathmatch, 0.5f, 5, 0, false, 0, 9}, {kEndurance, 0.5f, 100, 0, true, 0, 3.3f},
       {kEndurance, 4.5f, 100, 0, true},    {kEndurance, 4.5f, 100, 0, false, 5}, // stunned
   };
   placeBall(players[1], -5, 0, 0, 0); // the hunted ball is behind: off course
   numCheckPoints = 1, blocks[0].checkPoint = 1;
   for (const Case &c : cases) {
     gameType = c.type;
-    placeBall(bot, c.h, 0, 0.1f, 0);
+    placeBall(bot, c.h, c.v, 0.1f, 0);
     bot->block = kRopeFree, bot->distance = c.tracked, bot->lastBlock = c.lastBlock;
     bot->moveDelay = c.stun;
     DoAI(bot);
@@ -56,9 +59,12 @@ TEST_F(Bots, RopesOnPastTheClosestApproachUnlessItIsTheNodeJustLeft) {
   bot->lastBlock = 0;
   ResetPlayer(bot);
   placeBall(bot, 0.5f, 0, 0.1f, 0);
-  bot->distance = 0.1f;
+  bot->distance = 5, blocks[0].h = -2; // 7.25 away
   DoAI(bot);
   EXPECT_EQ(bot->block, kRopeRequested);
+  gameType = kDeathmatch, bot->block = kRopeFree; // on its goal, it flies on
+  placeBall(bot, -5, 0, .1f, .1f), DoAI(bot);
+  EXPECT_EQ(bot->block, kRopeFree);
 }
 
 TEST_F(Bots, LetsGoOnlyWhenSpinningFastTowardsItsGoal) {
@@ -98,6 +104,7 @@ TEST_F(Bots, GoalOffsetFollowsTheGameType) {
       {kCaptureTheFlag, [] {}, true, -4, 1}, // both flags home: steal theirs
       {kCaptureTheFlag, [] { flags[1].h = flags[1].v = 1; }, true, 6, 1}, // carrying: home
       {kCaptureTheFlag, [] { flags[0].h = -2, flags[0].v = 3; }, true, 3, -2}, // chase the thief
+      {kCaptureTheFlag, [] { flags[0].h = -2; }, true, 3, 1},
       {kRace, [&] { numCheckPoints = 3, players[0]->score = 2; }, true, -3, 0},
       {kRace, [&] { numCheckPoints = 3, players[0]->score = 3; }, true, 1, 2}, // back to 1
       {kRace, [] { numCheckPoints = 0; }, false, 0, 0},
@@ -111,6 +118,7 @@ TEST_F(Bots, GoalOffsetFollowsTheGameType) {
       {kTag, [&] { it = blue2; }, true, 5, 5},                           // away from it
       {kTag, [] { it = nullptr; }, false, 0, 0},
       {kDeathmatch, [&] { players[0]->target = players[2], players[1]->score = 1; }, true, 3, 3},
+      {kCaptureTheFlag, [] { players[0]->team = 1; }, true, 6, 1}, // last: the bot changes team
   };
   for (const Case &c : cases) {
     gameType = c.type;
@@ -150,6 +158,8 @@ TEST_F(Bots, HuntsTheHighestScoreEarliestOnATieAndNeverItsTeamOutsideDeathmatch)
   numPlayers = 2; // of two, nobody eligible: still the other
   Retarget(players[0]);
   EXPECT_EQ(players[0]->target, players[1]);
+  numPlayers = 1, Retarget(players[0]); // alone: itself
+  EXPECT_EQ(players[0]->target, players[0]);
 }
 
 TEST_F(Bots, EachPowerUpRuleFiresAtItsMomentAndNotBefore) {
@@ -187,6 +197,8 @@ TEST_F(Bots, EachPowerUpRuleFiresAtItsMomentAndNotBefore) {
       {kPowerChase, [&] { gameType = kTag, it = q; }, false},
       {kPowerSlam, [&] { placeBall(q, .5f, -2, 0, 0); }, true},
       {kPowerSlam, [&] { placeBall(q, .5f, 2, 0, 0); }, false},
+      {kPowerSlam, // a teammate is spared
+       [&] { gameType = kTeamDeathmatch, placeBall(players[1], .5f, -2, 0, 0); }, false},
       {kPowerBungieRope, [] {}, false},
       {kPowerTwiddle, [&] { gameSrand(keeper + 1); }, true},
       {kPowerTwiddle, [&] { gameSrand(keeper); }, false},

@@ -64,6 +64,13 @@ TEST_F(Attacks, EachUseEmitsItsParticlesAndLeavesItsState) {
   fresh(0), use(kPowerAntimatter); // a ring at .5 around one at .3
   const float fastest = fastestParticle();
   EXPECT_TRUE(fastest > .5f && fastest < .52f) << fastest;
+  for (int id : {kPowerShotgun, kPowerHomingMissile}) { // from rest: .1 r squared at most
+    fresh(0), use(id), fastest = 0;
+    for (const partList *n = firstParticle; n; n = n->tail)
+      fastest = std::max(fastest, std::hypot(n->head.h - n->head.oldH, n->head.v - n->head.oldV));
+    EXPECT_TRUE(fastest > .0085f && fastest < .0091f) << fastest;
+    EXPECT_EQ(firstParticle->head.lifetime, 60);
+  }
   fresh(), placeBall(user, -5, 1, 0, .1f), use(kPowerAntimatterBomb); // black, thrown at 2 V
   const particle &bomb = firstParticle->head;
   EXPECT_NEAR(std::hypot(bomb.h - bomb.oldH, bomb.v - bomb.oldV), .2f, .01f);
@@ -91,6 +98,8 @@ TEST_F(Attacks, StrikesMoveTheUser) {
   }
   fresh(), placeBall(user, -5, 1, .1f, .2f), use(kPowerReverse); // off the h axis too
   EXPECT_TRUE(movesBy(user, -.1f, -.2f));
+  fresh(), placeBall(user, -5, 1, .3f, .4f), use(kPowerShotgun); // recoil .25 against (.6, .8)
+  EXPECT_TRUE(movesBy(user, .15f, .2f, 1e-5f));
 }
 
 // The nearest opponent within about 31.6 units, the first in the roster of equals; an old
@@ -98,7 +107,7 @@ TEST_F(Attacks, StrikesMoveTheUser) {
 TEST_F(Attacks, ChaseRunsDownTheNearestOpponentUntilItDiesOrLeaves) {
   struct Case { int gameType; float h[6]; int oldTarget, target; } cases[] = {
       {kDeathmatch, {-5, -3, -1, 1, 3, 5}, -1, 1},      {kDeathmatch, {-5, -7, -3, 1, 3, -3}, -1, 1},
-      {kTeamDeathmatch, {-5, -4, -6, -1, 3, 5}, -1, 3}, {kDeathmatch, {-5, 40, 40, 40, 40, 40}, 4, 4},
+      {kTeamDeathmatch, {-5, -4, -6, -1, 3, 5}, -1, 3}, {kDeathmatch, {-5, 28, 40, 40, 40, 40}, 4, 4},
       {kDeathmatch, {-5, 0, 0, 0, 0, 0}, -1, -1}}; // all dead
   for (const Case &c : cases) {
     fresh();
@@ -172,6 +181,8 @@ TEST_F(Attacks, SupernovaChargesThenBlasts) {
     blasts += CountParticles() > before;
   }
   EXPECT_TRUE(blasts > 30 && blasts < 70) << blasts;
+  user->mass = 2, user->supernovaCharge = 50, StepSupernova(user); // the nova weighs five balls
+  EXPECT_NEAR(firstParticle->head.mass * 225, 10, 1e-5);
 }
 
 // A round reset frees the bombs unburst and leaves the detonator held; a full reset lets go
@@ -212,6 +223,8 @@ TEST_F(Attacks, BeamAndRayEmitOnlyInSteadyFlightAndTheRayFreezesUpToTwenty) {
     const particle *newest = firstParticle ? &firstParticle->head : nullptr; // leaves at 2 V
     EXPECT_NEAR(newest ? newest->h - newest->oldH : 0, turn < .2f ? 2 * (.1f + turn) : 0, 1e-5);
   }
+  fresh(), user->x[kRingSize - 1] = -5.2f, user->particleBeam = 1, StepBeams(user); // beam alone
+  EXPECT_EQ(std::make_tuple(CountParticles(), user->freezeRay), std::make_tuple(10, 0.f));
   for (float stun : {0.f, 1.f}) {
     fresh();
     placeBall(user, -3, 0, .01f, 0); // on top of players[1]

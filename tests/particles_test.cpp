@@ -90,12 +90,12 @@ TEST_F(Particles, OpponentsParticlesKnockByMassRatio) {
 TEST_F(Particles, ShieldTurnsTheParticleBackAndMakesItTheShieldOwners) {
   player *guard = players[0], *other = players[1];
   guard->shield = 10;
-  placeBall(guard, 0, 0, 0.02f, 0);
+  placeBall(guard, 0, 0, 0.02f, 0.01f);
   particle &q = shot(3, 0, 0, 0.1f, 0, 1);
   CollideParticles(firstParticle, guard);
   CollideParticles(firstParticle, guard); // its own particle now
   EXPECT_EQ(std::make_tuple(q.player, guard->moveDelay), std::make_tuple(0, 0.0f));
-  EXPECT_NEAR(q.h - q.oldH, -0.06f, 1e-6); // twice the shield's step less its own
+  EXPECT_TRUE(isNear(q.h - q.oldH, q.v - q.oldV, -.06f, .02f)); // twice the shield's less its own
   placeBall(other, 0, 0, 0, 0), other->moveDelay = 20; // a longer stun is kept
   CollideParticles(firstParticle, other);
   EXPECT_EQ(std::make_tuple(CountParticles(), other->lastHit, other->moveDelay),
@@ -114,6 +114,9 @@ TEST_F(Particles, WormHitShrinksTheBallAndItsTailChasesIt) {
             std::make_tuple(2, nullptr, nullptr, &victim->trailX, &victim->trailY));
   EXPECT_EQ(std::make_tuple(victim->radius, victim->mass, victim->sizeChange),
             std::make_tuple(radius / 1.01f, mass / 1.030301f, 200.0f));
+  victim->unblockable = 1, head.h = 0; // the first segment, on an unblockable ball
+  CollideParticles(firstParticle, victim);
+  EXPECT_EQ(std::make_tuple(CountParticles(), victim->radius), std::make_tuple(1, radius / 1.01f));
 }
 
 TEST_F(Particles, FreezeAndNodeBlinkOnAHit) {
@@ -155,8 +158,10 @@ TEST_F(Particles, BombWaitsForItsOwnerToLetGoThenBurstsIntoForty) {
 TEST_F(Particles, RoundClearKeepsOnlyMasslessParticlesInOrder) {
   const float masses[] = {1, 0, 2, 0, -1}; // the front one goes too
   for (int i = 0; i < 5; i++) shot(kNoOwner, static_cast<float>(i), 0, 0, 0, masses[i]);
+  const particle *oldest = &nth(4); // freed last, so taken again first
   ClearParticles();
   EXPECT_EQ(std::make_tuple(CountParticles(), nth(0).h, nth(1).h), std::make_tuple(2, 3.0f, 1.0f));
+  EXPECT_EQ(&shot(kNoOwner, 0, 0, 0, 0, 1), oldest);
 }
 
 TEST_F(Particles, EmitterCounts) {
@@ -169,6 +174,10 @@ TEST_F(Particles, EmitterCounts) {
   EXPECT_EQ(count([p] { WormParticles(p, 7, 10, 1); }), 7);
   EXPECT_EQ(count([] { NewParticles(-3, 0, 0, 0, 0, 1, 1, 1, 1, nullptr, nullptr, 10); }), 0);
   EXPECT_EQ(count([] { MatrixParticles(nullptr, 10, 1); }), 0);
+  EXPECT_EQ(count([] { TracebackParticles(nullptr, 10); }), 0);
+  EXPECT_EQ(count([] { InterpolatedParticles(2, 4, 0, 0, 0, 0, 0, 0, 0, 1, 1, 1, 0, 0, 9, 0); }),
+            2);
+  EXPECT_EQ(std::make_tuple(nth(0).h, nth(1).h), std::make_tuple(4.f, 0.f)); // one on each point
 }
 
 TEST_F(Particles, ScatterDrawsRadiusThenAngle) {
@@ -184,6 +193,8 @@ TEST_F(Particles, ScatterDrawsRadiusThenAngle) {
     EXPECT_EQ(nth(0).motionless, deviation < 0 ? 1 : 0);
     FlattenedNovaParticles(1, 0, 0, 0, 0, 1, 1, 1, deviation, 0, kNoOwner, 10);
     EXPECT_LT(std::hypot(nth(0).h, nth(0).v), 0.201f); // jitter under 1/400
+    EXPECT_EQ(std::make_tuple(nth(0).motionless, nth(0).oldH, nth(0).oldV),
+              std::make_tuple(deviation < 0 ? 1 : 0, 0.f, 0.f)); // left the middle a step ago
   }
 }
 
@@ -193,8 +204,10 @@ TEST_F(Particles, RingHoldsItsRadiusAndTheGridFacesTheFlight) {
   RingParticles(p, 1000, 1, kBehaviourRing);
   frames(60);
   int anticlockwise = 0;
+  const float pace = std::hypot(nth(0).h - nth(0).oldH, nth(0).v - nth(0).oldV);
   for (const partList *n = firstParticle; n; n = n->tail) {
     EXPECT_NEAR(std::hypot(n->head.h, n->head.v), 1.0f, 0.1f);
+    EXPECT_NEAR(std::hypot(n->head.h - n->head.oldH, n->head.v - n->head.oldV), pace, 1e-4);
     anticlockwise += n->head.oldH * n->head.v > n->head.oldV * n->head.h;
   }
   EXPECT_EQ(anticlockwise, 50);
@@ -206,6 +219,8 @@ TEST_F(Particles, RingHoldsItsRadiusAndTheGridFacesTheFlight) {
   p->trailX = 0.5f; // where it feels no pull
   frames(1);
   EXPECT_EQ(std::make_tuple(nth(0).h, nth(0).v), std::make_tuple(-0.5f, 1.25f)); // offsets (1, 1)
+  placeBall(p, 0, 0, 0, 0), frames(1); // a still owner gives the grid no direction
+  EXPECT_TRUE(std::isfinite(nth(0).h) && std::isfinite(nth(0).v));
   FreeAllParticles(); // a homing point creeps to its centre and lags a hundredth a tick
   float ch = 0, cv = 1;
   NewMassParticles(1, 1, 0.1f, 1, 0, 1, 1, 1, 0, 1, kNoOwner, &ch, &cv, 10);
