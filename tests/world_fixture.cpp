@@ -3,19 +3,17 @@
 
 #include "gl/headless.h"
 
-#include <cstdio>
-#include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
-#include <unistd.h>
+#include <stdlib.h>
 
 void World::SetUp() {
-  char cwd[4096], tmpl[] = "/tmp/tethrix-test-XXXXXX";
-  ASSERT_NE(getcwd(cwd, sizeof cwd), nullptr);
-  oldDir_ = cwd;
+  char tmpl[] = "/tmp/tethrix-test-XXXXXX";
+  oldDir_ = std::filesystem::current_path();
   ASSERT_NE(mkdtemp(tmpl), nullptr);
   dir_ = tmpl;
-  ASSERT_EQ(chdir(dir_.c_str()), 0);
+  std::filesystem::current_path(dir_);
   ResetWorld();
   headlessReset();
   frameReport = nullptr;
@@ -24,9 +22,9 @@ void World::SetUp() {
 
 void World::TearDown() {
   ResetWorld();
-  ASSERT_EQ(chdir(oldDir_.c_str()), 0);
-  std::string cmd = "rm -rf '" + dir_ + "'";
-  if (std::system(cmd.c_str()) != 0) std::fprintf(stderr, "could not remove %s\n", dir_.c_str());
+  std::filesystem::current_path(oldDir_);
+  std::error_code ignored;
+  std::filesystem::remove_all(dir_, ignored);
 }
 
 void World::writeFile(const char *name, const std::string &text) {

