@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Plays the real game under Xvfb: clicks from the title through every screen to
 # Quit with a screenshot of each, checks that the match shows the level where it
-# should, and that the game survives a data folder whose pictures are missing or
-# damaged. The screenshots are kept in ${TMPDIR:-/tmp}/tethrix-e2e-shots.
+# should, and that the game plays on with pictures missing or damaged and a config
+# folder that is a file. The screenshots are kept in ${TMPDIR:-/tmp}/tethrix-e2e-shots.
 set -u
 game=$1; data=$2; here=$(cd "$(dirname "$0")" && pwd)
 work=$(mktemp -d /tmp/tethrix-e2e-XXXXXX)
@@ -15,9 +15,10 @@ xvfb=$!
 sleep 1
 export DISPLAY=$display SDL_AUDIODRIVER=dummy XDG_CONFIG_HOME=$work/config
 fail=0
+bad() { echo "FAIL: $*"; fail=1; }
 
 make_data() { # a copy of the data folder with the test levels and windowed play
-  rm -rf "$work/data" "$work/config"; cp -r "$data" "$work/data"; rm -f "$work/data/prefs.def"
+  rm -rf "$work/data" "$work/config"; cp -r "$data" "$work/data"
   cp "$here/arena.def" "$work/data/level.def"
   printf 'fullscreen 0\n' > "$work/data/prefs.def"
 }
@@ -26,24 +27,20 @@ start_game() { # $1: seconds it may run, $2: name of its output; waits for the w
   TETHRIX_DATA=$work/data timeout -k 2 "$1" "$game" >"$work/$2.txt" 2>"$work/$2.err" &
   game_pid=$!
   win=$(timeout 10 xdotool search --sync --name '^Tethrix$' | head -1)
-  [ -n "$win" ] || { echo "FAIL: no game window"; cat "$work/$2.err"; exit 1; }
+  [ -n "$win" ] || { bad "no game window"; cat "$work/$2.err"; exit 1; }
   xdotool windowfocus "$win" 2>/dev/null
   sleep 1.5
 }
 
 # The point (H, V) of the 640 x 480 menu screen, as a pixel of the 800 x 600 window
 # (one pixel on, as the game truncates the scaled position).
-point() { xdotool mousemove --window "$win" $(( $1 * 5 / 4 + 1 )) $(( $2 * 5 / 4 + 1 )); sleep 0.2; }
+point() { xdotool mousemove --window "$win" $(($1 * 5 / 4 + 1)) $(($2 * 5 / 4 + 1)); sleep 0.2; }
 click() { # a press the game sees for a few frames
   point "$1" "$2"
   xdotool mousedown 1; sleep 0.2; xdotool mouseup 1
   sleep 0.5
 }
 key() { xdotool key "$1"; sleep 0.4; }
-go_and_pause() { # Go!, and hold the match still before its first round ends
-  point 420 467
-  xdotool mousedown 1; sleep 0.1; xdotool mouseup 1; xdotool key p
-}
 shot() { import -window root "$shots/$1.png"; } # $1: screen-N, the screen's name and a number
 
 # 1. Every screen, from the title to Quit.
@@ -53,7 +50,8 @@ start_game 90 out
 shot title-1
 click 310 240; shot levelselect-1          # Play
 key Up                                     # Team Deathmatch: both teams score when both fall
-go_and_pause
+point 420 467                              # Go!, and hold still before the first round ends
+xdotool mousedown 1; sleep 0.1; xdotool mouseup 1; xdotool key p
 sleep 1; shot game-1
 /usr/bin/python3 "$here/check_shots.py" --arena "$shots/game-1.png" || fail=1
 key p
@@ -61,7 +59,7 @@ for i in $(seq 1 30); do                   # the match ends on the leaderboard
   sleep 1; shot leaderboard-1
   /usr/bin/python3 "$here/check_shots.py" --bright "$shots/leaderboard-1.png" && break
 done
-key space; click 420 392; shot levelselect-2 # the next match's level select, on the next map
+key space; click 420 392; shot nextmap-1   # the next match's level select, Next Map
 key Escape; shot title-2
 click 310 385; shot options-1              # Options
 click 330 267; shot playersetup-1          # Setup Player: the first ball
@@ -78,22 +76,23 @@ key Escape
 click 490 240                              # Quit
 wait $game_pid
 status=$?
-[ $status -eq 0 ] || { echo "FAIL: Quit ended the game with status $status"; cat "$work/out.err"; fail=1; }
+[ $status -eq 0 ] || { bad "Quit ended the game with status $status"; cat "$work/out.err"; }
 /usr/bin/python3 "$here/check_shots.py" "$shots"/*.png || fail=1
 
-# 2. Missing and damaged pictures: reported, skipped, and the game keeps running.
+# 2. Missing and damaged pictures, a config folder that is a file: named, and the game plays on.
 make_data
 rm -f "$work/data/node.sgi"
 for f in sprites.sgi Font.sgi wall.sgi; do head -c 700 "$data/$f" > "$work/data/$f"; done
-start_game 8 out2
+touch "$work/not-a-folder"
+XDG_CONFIG_HOME=$work/not-a-folder start_game 8 out2
 click 310 240; click 420 467               # into a match
 wait $game_pid
 status=$?
-[ $status -eq 124 ] || { echo "FAIL: game ended with status $status on damaged pictures"; cat "$work/out2.err"; fail=1; }
-for f in node.sgi sprites.sgi Font.sgi wall.sgi; do
-  grep -q "$f" "$work/out2.err" || { echo "FAIL: nothing reported about $f"; fail=1; }
+[ $status -eq 124 ] || { bad "the game ended with status $status"; cat "$work/out2.err"; }
+for f in node.sgi sprites.sgi Font.sgi wall.sgi not-a-folder/tethrix; do
+  grep -q "$f" "$work/out2.err" || bad "nothing reported about $f"
 done
-grep -q "done displaying a frame" "$work/out2.txt" || { echo "FAIL: no frames with damaged pictures"; fail=1; }
+grep -q "done displaying a frame" "$work/out2.txt" || bad "no frames drawn"
 
 [ $fail -eq 0 ] && echo "e2e: ok"
 exit $fail

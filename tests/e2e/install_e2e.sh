@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Installs the game into a scratch prefix and checks what a desktop needs is
 # there and valid; then, under Xvfb when there is one, plays the installed
-# game with a read-only data folder: its settings go to XDG_CONFIG_HOME, F12
-# writes a picture, and a damaged config folder does not stop it.
+# game with a read-only data folder: its settings go to XDG_CONFIG_HOME and
+# F12 writes a picture.
 set -u
 build=$1; app_id=$2
 work=$(mktemp -d /tmp/tethrix-install-XXXXXX)
@@ -17,12 +17,11 @@ fail=0
 bad() { echo "FAIL: $*"; fail=1; }
 
 prefix=$work/prefix
-cmake --install "$build" --prefix "$prefix" >"$work/install.log" 2>&1 || { cat "$work/install.log"; exit 1; }
+cmake --install "$build" --prefix "$prefix" >"$work/log" 2>&1 || { cat "$work/log"; exit 1; }
 game=$prefix/bin/tethrix
 share=$prefix/share
 
 # 1. The tree.
-[ -x "$game" ] || bad "no bin/tethrix"
 for f in level.def sprites.sgi tethrix.sgi node.sgi wall.sgi Font.sgi Sounds/Welcome.mp3; do
   [ -f "$share/tethrix/$f" ] || bad "share/tethrix/$f missing"
 done
@@ -32,23 +31,21 @@ metainfo=$share/metainfo/$app_id.metainfo.xml
 [ -f "$desktop" ] && desktop-file-validate "$desktop" || bad "tethrix.desktop missing or invalid"
 [ -f "$metainfo" ] && appstreamcli validate --no-net "$metainfo" >"$work/as.log" 2>&1 ||
   { cat "$work/as.log"; bad "$app_id.metainfo.xml missing or invalid"; }
-grep -q "<launchable type=\"desktop-id\">tethrix.desktop</launchable>" "$metainfo" || bad "metainfo does not launch tethrix.desktop"
+grep -q '<launchable type="desktop-id">tethrix.desktop<' "$metainfo" || bad "no launchable"
 grep -q '^Icon=tethrix$' "$desktop" || bad "the launcher names another icon"
 for size in 48 64 128 256; do # each icon is a PNG of its folder's size
   icon=$(identify -format '%m %wx%h' "$share/icons/hicolor/${size}x${size}/apps/tethrix.png")
   [ "$icon" = "PNG ${size}x${size}" ] || bad "icon $size: '$icon'"
 done
 man=$share/man/man6/tethrix.6
-[ -f "$man" ] || bad "no man page"
-[ -z "$(groff -man -ww -z "$man" 2>&1)" ] || bad "the man page has roff warnings"
+[ -f "$man" ] && [ -z "$(groff -man -ww -z "$man" 2>&1)" ] || bad "no man page, or roff warnings"
 
 # 2. The command line, which needs no display.
 version=$(env -u DISPLAY "$game" --version) || bad "--version failed"
-grep -q "<release version=\"${version#tethrix }\"" "$metainfo" || bad "\"$version\" has no release in the metainfo"
+grep -q "<release version=\"${version#tethrix }\"" "$metainfo" || bad "no release for $version"
 env -u DISPLAY "$game" --help | grep -q -- '--windowed' || bad "--help lists no options"
 env -u DISPLAY "$game" --bogus >/dev/null 2>"$work/err.txt"
-status=$?
-[ $status -eq 2 ] && grep -q '^usage:' "$work/err.txt" || bad "--bogus gave status $status, no usage"
+[ $? -eq 2 ] && grep -q '^usage:' "$work/err.txt" || bad "--bogus gave no usage with status 2"
 
 if ! command -v Xvfb >/dev/null || ! command -v xdotool >/dev/null; then
   echo "install: ok (no Xvfb or xdotool: the installed game was not started)"
@@ -73,19 +70,12 @@ xdotool search --sync --onlyvisible --name '^Tethrix$' windowfocus --sync key F1
   bad "could not press F12 in the window"
 sleep 1
 wait $game_pid
-grep -q '^player 0 ' "$work/config/tethrix/prefs.def" 2>/dev/null || bad "no settings under XDG_CONFIG_HOME"
+grep -qs '^player 0 ' "$work/config/tethrix/prefs.def" || bad "no settings in XDG_CONFIG_HOME"
 [ "$(ls -lR --time-style=full-iso "$share/tethrix")" = "$before" ] || bad "the data folder changed"
 shot=$(sed -n 's/^Screenshot saved to //p' "$work/out.txt")
 case $shot in "$work/pictures/tethrix/tethrix-"*.png) ;; *) bad "screenshot path '$shot'";; esac
 picture=$(identify -format '%m %wx%h %k' "$shot") # %k: the number of colours
-[ "${picture% *}" = "PNG 800x600" ] && [ "${picture##* }" -gt 1 ] || bad "the screenshot is '$picture'"
-
-# 4. A config folder that is a file: told, and the game plays on its defaults.
-touch "$work/not-a-folder"
-XDG_CONFIG_HOME=$work/not-a-folder timeout -k 2 3 "$game" --windowed >"$work/out2.txt" 2>"$work/err2.txt"
-status=$?
-[ $status -eq 124 ] || bad "with a damaged config folder the game ended with status $status"
-grep -q "not-a-folder/tethrix" "$work/err2.txt" || bad "the damaged config folder was not named"
+[ "${picture% *}" = "PNG 800x600" ] && [ "${picture##* }" -gt 1 ] || bad "screenshot: '$picture'"
 
 [ $fail -eq 0 ] && echo "install: ok"
 exit $fail
