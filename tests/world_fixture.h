@@ -1,21 +1,47 @@
-// One fixture for every test: the whole world back at its start values.
+// One fixture for every test: the whole world back at its start values, in a scratch folder.
 #pragma once
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <stdlib.h>
 #include <string>
 
 #include "TethrixExtern.h"
+#include "gl/headless.h"
 
 class World : public ::testing::Test {
 protected:
-  void SetUp() override;
-  void TearDown() override;
+  void SetUp() override {
+    char tmpl[] = "/tmp/tethrix-test-XXXXXX";
+    oldDir_ = std::filesystem::current_path();
+    ASSERT_NE(mkdtemp(tmpl), nullptr);
+    dir_ = tmpl;
+    std::filesystem::current_path(dir_);
+    ResetWorld();
+    headlessReset();
+    frameReport = nullptr;
+    gameSrand(1);
+  }
+  void TearDown() override {
+    ResetWorld();
+    std::filesystem::current_path(oldDir_);
+    std::error_code ignored;
+    std::filesystem::remove_all(dir_, ignored);
+  }
   // Files in the test's own scratch folder, its working directory.
-  void writeFile(const char *name, const std::string &text);
-  std::string readFile(const char *name);
+  void writeFile(const char *name, const std::string &text) {
+    std::ofstream(name, std::ios::binary) << text;
+  }
+  std::string readFile(const char *name) {
+    std::stringstream s;
+    s << std::ifstream(name, std::ios::binary).rdbuf();
+    return s.str();
+  }
   // The default roster of start-up.
   void roster() { BuildRoster(); }
   // The roster in a 20 x 20 arena without nodes, stepping half a tick a frame.
@@ -58,9 +84,10 @@ inline float fastestParticle() {
 // True when (h, v) is within tol of (wantH, wantV).
 inline ::testing::AssertionResult isNear(float h, float v, float wantH, float wantV,
                                          float tol = 1e-6f) {
-  if (std::abs(h - wantH) <= tol && std::abs(v - wantV) <= tol) return ::testing::AssertionSuccess();
-  return ::testing::AssertionFailure() << "(" << h << ", " << v << "), not (" << wantH << ", " << wantV
-                                       << ")";
+  if (std::abs(h - wantH) <= tol && std::abs(v - wantV) <= tol)
+    return ::testing::AssertionSuccess();
+  return ::testing::AssertionFailure()
+         << "(" << h << ", " << v << "), not (" << wantH << ", " << wantV << ")";
 }
 // True when the ball's last step is (vh, vv).
 inline ::testing::AssertionResult movesBy(const player *p, float vh, float vv, float tol = 1e-6f) {

@@ -1,11 +1,9 @@
 #!/usr/bin/python3
-"""Checks the screenshots of a walk through the game's screens (800 x 600).
+"""Checks the game's screenshots (800 x 600), each named SCREEN-N.png.
 
-    check_shots.py SHOT...        no shot is blank, and shots of different screens differ
+    check_shots.py SHOT...        no shot is blank; shots of different SCREENs differ
     check_shots.py --arena SHOT   the first level of arena.def is drawn where it belongs
     check_shots.py --bright SHOT  exit 0 when the shot is the light leaderboard
-
-A shot is named SCREEN-N.png; shots of one screen (title-1, title-2) may look alike.
 """
 import itertools
 import os
