@@ -36,21 +36,16 @@ protected:
 
 TEST_F(Reader, OnlyTheCurrentSectionLoadsAndItsNameLineIsNeverAStatement) {
   // The name line reads like a keyword; "fullscreen" has no gate; "player" has one.
-  const char *text = "block 9 9\nnextlevel 0\nblock 1 2\nblock 3 4\nlevel -10 10 7 -7\n"
-                     "deathmatch 3\nfullscreen 0\nnextlevel 1\nSecond\nrace 7\nblock 5 6\n"
-                     "player 2 0 0 0 q w 0.5 7\nSlow\n";
-  read(text);
+  currentLevel = 1;
+  useFullScreen = 1;
+  read("block 9 9\nnextlevel 0\nFirst\nblock 3 4\nlevel -10 10 7 -7\nfullscreen 0\n"
+       "player 2 0 0 0 q w 0.5 7\nSlow\nnextlevel 1\nblock 1 2\nrace 7\nblock 5 6\n");
   EXPECT_STREQ(levelname, "block 1 2");
   EXPECT_STREQ(players[2]->name, "Orange");
   EXPECT_EQ(make_tuple(blockNum, blocks[0].h, blocks[0].type, blocks[0].checkPoint),
-            make_tuple(0, 3.f, kNodeStill, kNoCheckPoint));
-  EXPECT_EQ(make_tuple(numLevels, levelBottom, maxScore), make_tuple(1, -7.f, 3));
-  currentLevel = 1, useFullScreen = 1;
-  read(text);
-  EXPECT_STREQ(levelname, "Second");
-  EXPECT_EQ(make_tuple(blockNum, blocks[0].h, gameType, useFullScreen),
-            make_tuple(0, 5.f, kRace, 0));
-  EXPECT_STREQ(players[2]->name, "Slow");
+            make_tuple(0, 5.f, kNodeStill, kNoCheckPoint));
+  EXPECT_EQ(make_tuple(numLevels, levelBottom, gameType, maxScore, useFullScreen),
+            make_tuple(1, 0.f, kRace, 7, 0));
 }
 
 template <class... T> std::vector<double> values(T... v) { return {static_cast<double>(v)...}; }
@@ -67,51 +62,52 @@ TEST_F(Reader, StatementsFillTheirFieldsInOrder) {
       // Only the fourth line is a statement: comments, blank, unknown and indented lines are not.
       {"# block 1 1\r\n\r\nnonsense 1 2\r\nblock 5 6\r\n blocks 7 8", FIELDS(blockNum, blocks[0].v),
        {0, 6}},
-      {"unstable 1 2 3", FIELDS(blocks[0].type, blocks[0].v1, blocks[0].period),
-       {kNodeUnstable, 2, 3}},
+      {"unstable 1 2 3\nlinmove 1 2 3 4 -1 50",
+       FIELDS(blocks[0].type, blocks[0].h, blocks[0].h1, blocks[0].v1, blocks[0].period,
+              blocks[1].type, blocks[1].v2, blocks[1].position),
+       {kNodeUnstable, 1, 1, 2, 3, kNodeLinMove, 4, -1}},
       {"blinkRelease 4 5 60", FIELDS(blocks[0].type, blocks[0].h1), {kNodeBlinkRelease, 60}},
       // A phase past the period starts switched off for off + period - phase.
-      {"blinkPeriodic 1 1 100 20 110", FIELDS(blocks[0].blink, blocks[0].position), {10, 0}},
-      {"blinkPeriodic 1 1 100 20 100", FIELDS(blocks[0].blink, blocks[0].position), {20, 0}},
-      {"blinkPeriodic 1 1 100 20 30", FIELDS(blocks[0].blink, blocks[0].position), {0, 30}},
-      {"orbiter 0 0 3 2 0 200", FIELDS(blocks[0].type, blocks[0].h2), {kNodeOrbiter, 3}},
+      {"blinkPeriodic 1 1 100 20 110\nblinkPeriodic 1 1 100 20 100\nblinkPeriodic 1 1 100 20 30",
+       FIELDS(blocks[0].blink, blocks[1].blink, blocks[2].blink, blocks[2].position),
+       {10, 20, 0, 30}},
+      // A missing number reads as zero, not as the last line's value.
+      {"orbiter 0 0 3 2 0 200\norbiter 7",
+       FIELDS(blocks[0].type, blocks[0].h2, blocks[1].h1, blocks[1].period),
+       {kNodeOrbiter, 3, 7, 0}},
       // The checkpoint form wins over "sinmove", whose first number fails on "cp".
       {"sinmovecp 1 2 3 4 5 6 7", FIELDS(blocks[0].type, blocks[0].checkPoint, blocks[0].period),
        {kNodeSinMove, 7, 6}},
-      {"linmove 1 2 3 4 -1 50", FIELDS(blocks[0].type, blocks[0].position), {kNodeLinMove, -1}},
       // Checkpoints start neutral only after the domination line.
       {"checkpoint 0 0 2\ndomination 100\ncheckpoint 1 1 4\norbitcp 0 0 1 1 0 10 5",
        FIELDS(blocks[0].checkPoint, blocks[1].checkPoint, blocks[2].checkPoint, numCheckPoints),
        {2, kDominationNeutral, kDominationNeutral, 5}},
-      {"wall 0 5 1 2 0.8", FIELDS(walls[0].h2, walls[0].v1, walls[0].elasticity), {5, 1, 0.8f}},
+      {"wall 0 5 1 2 0.8\nflag 1 2 0",
+       FIELDS(walls[0].h2, walls[0].v1, walls[0].elasticity, flags[0].h, flags[0].vstart),
+       {5, 1, 0.8f, 1, 2}},
       {"flipper 1 3 2 2 0.1 0.7",
        FIELDS(walls[0].isFlipper, walls[0].defaultH2, walls[0].flipSpeed, walls[0].flipAngle),
        {1, 3, 0.1f, 0.7f}},
-      {"start 1 2 3 4\nstart 5 6 0 0",
-       FIELDS(players[0]->vStart, players[0]->vvStart, players[1]->hStart, players[2]->hStart),
-       {2, 4, 5, 0}},
       // The current section's start lines begin again with the first ball.
-      {"start 1 2 0 0\nnextlevel 0\nOwn\nstart 5 6 0 0", FIELDS(players[0]->hStart), {5}},
+      {"start 1 2 0 0\nstart 5 6 3 4\nnextlevel 0\nOwn\nstart 7 8 0 0",
+       FIELDS(players[0]->hStart, players[1]->vStart, players[1]->vvStart, players[2]->hStart),
+       {7, 6, 4, 0}},
       {"tag 100", FIELDS(gameType, it != nullptr), {kTag, 0}},
       {"race 7", FIELDS(gameType, maxScore), {kRace, 7}},
-      // Missing numbers read as zero, not as the last line's values.
-      {"orbiter 1 2 3 4 5 6\norbiter 7", FIELDS(blocks[1].h1, blocks[1].period), {7, 0}},
-      {"scores 1 2 3", FIELDS(gameScores[2], gameScores[3]), {3, 0}},
-      // Numbers read as scanf reads them.
-      {"deathmatch 0x10\nspeed 1.5e0", FIELDS(maxScore, gameSpeed), {16, 1.5}},
-      {"deathmatch 010", FIELDS(maxScore), {8}},
-      {"player 2 0.1 0.2 0.3 q  w 0.6 7\nSpeedy Gonzo", // mass: 0.6 cubed, times 37.037
-       FIELDS(players[2]->key, players[2]->powerUpKey, players[2]->mass, players[2]->sprite),
-       {'q', 'w', 8, 7}},
-      {"player 2 0 0 0 qw 0.6 7\nKeys", FIELDS(players[2]->powerUpKey, players[2]->mass), {'w', 8}},
+      // Numbers read as scanf reads them, and a missing one as zero.
+      {"scores 010 0x10 3\nspeed 1.5e0",
+       FIELDS(gameScores[0], gameScores[1], gameScores[2], gameScores[3], gameSpeed),
+       {8, 16, 3, 0, 1.5}},
+      // Mass: 0.6 cubed, times 37.037. The keys need no blank between them.
+      {"player 2 0.1 0.2 0.3 q  w 0.6 7\nSpeedy Gonzo\nplayer 3 0 0 0 qx 0.6 7\nKeys",
+       FIELDS(players[2]->key, players[2]->powerUpKey, players[2]->mass, players[2]->sprite,
+              players[3]->powerUpKey),
+       {'q', 'w', 8, 7, 'x'}},
       // After a damaged player line a statement is read as one, not eaten as a name.
       {"player 2 1 0 0 q\nsound 2\nplayer 3 0 1 0 q w 0.4 3\nFour",
        FIELDS(soundMode, players[3]->radius), {2, 0.4}},
       // The current section empties the arena; a name line saved on Windows keeps no '\r'.
       {"wall 0 1 0 1 1\nnextlevel 0\nDune\r", FIELDS(wallNum, std::strlen(levelname)), {0, 4}},
-      {"unstable 1 2 3\nlinmove 1 2 3 4 5 6", FIELDS(blocks[0].h, blocks[0].h1, blocks[1].v2),
-       {1, 1, 4}},
-      {"flag 1 2 0", FIELDS(flags[0].h, flags[0].vstart), {1, 2}},
       // The smallest and the largest ball are both allowed.
       {"player 2 0 0 0 q w 0.1 0\nTiny\nplayer 3 0 0 0 q w 6 0\nHuge",
        FIELDS(players[2]->radius, players[3]->radius), {0.1, 6}},
@@ -167,10 +163,12 @@ TEST_F(Reader, OverlongLinesZeroBytesAndHugeNumbersAreSafe) {
             make_tuple(1, 2.f, 1.f, INT_MAX));
 }
 
+// Also in the settings folder, where the preferences are still known by name.
 TEST_F(Reader, BagIsEmptiedBeforeEveryPreferencesReadAndKeepsItsBound) {
-  writeFile("prefs.def", "powerUpAvail 20 9\npowerUpAvail 39 1\npowerUpAvail 300 5\n");
-  ReadPrefs();
-  ReadLevelFile("prefs.def");
+  ASSERT_EQ(mkdir("config", 0755), 0);
+  writeFile("config/prefs.def", "powerUpAvail 20 9\npowerUpAvail 39 1\npowerUpAvail 300 5\n");
+  ReadLevelFile("config/prefs.def");
+  ReadLevelFile("config/prefs.def");
   EXPECT_EQ(make_tuple(powerUpsInList, std::count(powerUpList, powerUpList + 10, 20)),
             make_tuple(10, 9L));
   EXPECT_EQ(powerUpFrequency[39], 1);
@@ -263,9 +261,14 @@ TEST_F(Reader, AFailedPreferencesWriteKeepsTheOldFileAndTheGamePlaysOn) {
   WritePrefsFile(); // told, and the game goes on
   EXPECT_NE(testing::internal::GetCapturedStderr().find("prefs.def"), std::string::npos);
   ASSERT_EQ(rmdir("prefs.def.tmp"), 0);
-  if (access("/dev/full", W_OK) == 0) { // a full disk
+  if (access("/dev/full", W_OK) == 0) { // a full disk, told by the write's own cause
     ASSERT_EQ(symlink("/dev/full", "prefs.def.tmp"), 0);
+    testing::internal::CaptureStderr();
     EXPECT_NE(WritePrefsTo("prefs.def"), 0);
+    const std::string err = testing::internal::GetCapturedStderr();
+    EXPECT_NE(err.find("Cannot write \"prefs.def.tmp\": " + std::string(std::strerror(ENOSPC))),
+              std::string::npos)
+        << err;
   }
   EXPECT_EQ(readFile("prefs.def"), "sound 1\n");
 }
@@ -274,8 +277,7 @@ TEST_F(Reader, AFailedPreferencesWriteKeepsTheOldFileAndTheGamePlaysOn) {
 // the ball or setting keeps what it had, and nothing refused is written back.
 TEST_F(Reader, DamagedLinesAreRefusedAndNeverWrittenBack) {
   struct Case { const char *line; int lineOfFault; } cases[] = {
-      {"player 1 1 0 0\nYellow\n", 1},                      // missing fields
-      {"player 1 1 0 0 q w big 2\nYellow\n", 1},            // not a number
+      {"player 1 1 0 0\nYellow\n", 1},                      // missing or non-numeric fields
       {"player 1 1 0 0 q w -7 2\nYellow\n", 1},             // size
       {"player 1 1 0 0 q w 0.3 999\nYellow\n", 1},          // sprite
       {"player 1 1 0 nan q w 0.3 2\nYellow\n", 1},          // colour
@@ -311,25 +313,4 @@ TEST_F(Reader, DamagedLinesAreRefusedAndNeverWrittenBack) {
       EXPECT_EQ(again, clean) << c.line;
     }
   }
-}
-
-// In the settings folder the preferences are still known by name: re-read, the bag is not doubled.
-TEST_F(Reader, PreferencesInTheSettingsFolderAreKnownByName) {
-  ASSERT_EQ(mkdir("config", 0755), 0);
-  read("powerUpAvail 20 9\n", "config/prefs.def");
-  read("powerUpAvail 20 9\n", "config/prefs.def");
-  EXPECT_EQ(powerUpsInList, 9);
-}
-
-// A write that fails on a full disk is told, naming the file.
-TEST_F(Reader, AFullDiskIsTold) {
-  if (access("/dev/full", W_OK) != 0) GTEST_SKIP() << "no /dev/full";
-  ASSERT_EQ(symlink("/dev/full", "prefs.def.tmp"), 0);
-  testing::internal::CaptureStderr();
-  EXPECT_NE(WritePrefsTo("prefs.def"), 0);
-  const std::string err = testing::internal::GetCapturedStderr();
-  // The write's own cause, not that of the fsync after it.
-  EXPECT_NE(err.find("Cannot write \"prefs.def.tmp\": " + std::string(std::strerror(ENOSPC))),
-            std::string::npos)
-      << err;
 }
