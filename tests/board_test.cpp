@@ -142,7 +142,8 @@ TEST_F(Board, StandingsListActiveBallsAndTiesKeepTheLastOrderShown) {
 }
 
 // Space goes to the level select with scores and awards cleared, Escape to the title; wins stay.
-TEST_F(Board, LeaderBoardKeysLeaveForTheLevelSelectOrTheTitle) {
+// A match that earned no awards is not awarded again on the next frame.
+TEST_F(Board, LeaderBoardAwardsOnceAndItsKeysLeaveForTheLevelSelectOrTheTitle) {
   writeFile("level.def", "nextlevel 0\nArena\nlevel -10 10 10 -10\ndeathmatch 10\n");
   for (auto [key, display, keyboard, score, background] :
        {std::make_tuple('x', LeaderBoard, LeaderBoardKey, 7, 0.9f),
@@ -160,12 +161,8 @@ TEST_F(Board, LeaderBoardKeysLeaveForTheLevelSelectOrTheTitle) {
               std::make_tuple(display, keyboard, score, 2, key != 'x', background))
         << "key " << int{key};
   }
-}
-
-TEST_F(Board, AMatchWithoutAwardsIsNotAwardedAgainOnTheNextFrame) {
   players[0]->collisions = players[5]->collisions = 60; // every search ties or falls short
   LeaderBoard();
-  EXPECT_EQ(awardLines, 0);
   LeaderBoard(); // the cleared statistics would now earn a Golden Chicken
   EXPECT_EQ(awardLines, 0);
 }
