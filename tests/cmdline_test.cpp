@@ -40,6 +40,7 @@ TEST(CommandLine, OwnOptionsAreReadAndGlutsArePassedOn) {
       {{"--data="}, "--data needs a folder"},
       {{"-display"}, "-display needs a value"},
       {{"--windowd"}, "unknown option --windowd"},
+      {{"-w"}, "unknown option -w"},
       {{"level.def"}, "unexpected argument level.def"},
   };
   for (const auto &[args, want] : cases)
