@@ -32,7 +32,7 @@ TEST(CommandLine, OwnOptionsAreReadAndGlutsArePassedOn) {
       {{"--fullscreen", "--windowed"}, "screen 0 data '' glut tethrix"},
       {{"--data", "/d", "-display", ":3", "-iconic"},
        "screen -1 data '/d' glut tethrix -display :3 -iconic"},
-      {{"-display", ":3"}, "screen -1 data '' glut tethrix -display :3"}, // a value last on the line
+      {{"-display", ":3"}, "screen -1 data '' glut tethrix -display :3"}, // a value ends the line
       {{"-geometry", "9x9", "--data=a b", "-h"},
        "screen -1 data 'a b' help glut tethrix -geometry 9x9"},
       {{"--version"}, "screen -1 data '' version glut tethrix"},

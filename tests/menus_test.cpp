@@ -18,7 +18,7 @@ namespace {
 
 // Three levels; the "scores" line before them is read with every level.
 const char kScores[] = "scores 10 10 5 10 5000 5 3000 2000 30 10 10 10\n";
-const char kNoTeamScores[] = "scores 10 0 5 10 5000 5 3000 2000 30 10 10 10\n";
+const char kNoTeamScores[] = "scores 10 0 5 10 5000 5 3000 2000 30 7 10 10\n";
 const char kLevels[] = "nextlevel 0\nZero\nlevel -10 10 5 -5\ndeathmatch 10\nblock 0 0\n"
                        "nextlevel 1\nOne\nlevel -5 5 5 -5\nrace 7\nblock 1 1\n"
                        "nextlevel 2\nTwo\nlevel -5 5 5 -5\nctf 4\nblock 2 2\n";
@@ -156,14 +156,18 @@ TEST_F(Menus, ArrowsCycleLevelsAndGameTypesSkippingThoseWithoutATarget) {
   EXPECT_EQ(gameType, kDeathmatch);
 }
 
+// Without team deathmatch the unstable match moves down to row 8; starting one freezes the nodes
+// where they stand.
 TEST_F(Menus, TheListOffersOnlyTypesWithATargetAndGoStartsTheChosenOne) {
-  writeFile("level.def", string(kNoTeamScores) + kLevels); // capture the flag moves down to row 1
+  writeFile("level.def", string(kNoTeamScores) + kLevels);
   click(310, 240);
-  click(400, 317);
-  EXPECT_EQ(make_tuple(gameType, maxScore), make_tuple(kCaptureTheFlag, 5));
+  click(400, 142);
+  EXPECT_EQ(make_tuple(gameType, maxScore), make_tuple(kUnstableMatch, 7));
+  blocks[0].h = 3, blocks[0].v = -1;
   click(420, 467);
   EXPECT_EQ(make_tuple(w().display, w().keyboard, w().special, string(SoundLastEffectAsked())),
-            make_tuple(Display, Key, SpecialKey, string("CTF")));
+            make_tuple(Display, Key, SpecialKey, string("UnstableDeathmatch")));
+  EXPECT_EQ(make_tuple(blocks[0].h1, blocks[0].v1), make_tuple(3.0f, -1.0f));
 }
 
 // Space and the codes some keyboards send for Enter start a match, 13 does not; Escape resets.
@@ -179,16 +183,6 @@ TEST_F(Menus, LevelSelectKeysStartAMatchOrGoBackToTheTitle) {
   }
   EXPECT_EQ(make_tuple(w().keyboard, w().special, currentLevel, string(levelname)),
             make_tuple(Key, SpecialKey, 0, string("Zero")));
-}
-
-TEST_F(Menus, AnUnstableMatchFreezesTheNodesWhereTheyStand) {
-  click(310, 240);
-  arrow(GLUT_KEY_DOWN);
-  arrow(GLUT_KEY_DOWN);
-  blocks[0].h = 3, blocks[0].v = -1;
-  press(' ');
-  EXPECT_EQ(make_tuple(blocks[0].h1, blocks[0].v1, string(SoundLastEffectAsked())),
-            make_tuple(3.0f, -1.0f, string("UnstableDeathmatch")));
 }
 
 // The preview fits the level's box; one the corner reach cancels, across or down, is shown at
@@ -353,10 +347,7 @@ TEST_F(PowerUpMenu, FrequenciesStepAndWrapWithoutOverflowAndShowZeroOnlyWhenOff)
         make_tuple(2, INT_MIN, right, 600), make_tuple(3, 9, right, 0), make_tuple(3, 0, left, 0),
         make_tuple(3, 4, left, 3), make_tuple(3, INT_MAX, right, 8)}) {
     int &value = line == 2 ? powerUpInfrequency : powerUpFrequency[kPowerNormalGravity];
-    if (line == 2)
-      hoverPowerUpLine(2);
-    else
-      hover(100, 317); // the first row: power-up 1, line 3
+    hover(line == 2 ? 330 : 100, line == 2 ? 267 : 317); // the overall line, or power-up 1's
     value = start;
     arrow(key);
     EXPECT_EQ(value, want) << "line " << line << " from " << start;
@@ -388,9 +379,11 @@ TEST_F(PowerUpMenu, TheSetLineGoesRoundTheSetsWithoutFillingTheBag) {
 TEST_F(Menus, HelpPagesTurnWithinTheFirstAndTheLastAndTheLeadersKeyTogglesTheRope) {
   click(460, 400);
   const unsigned char key = static_cast<unsigned char>(teamLeaders[0]->key);
-  auto turn = [&](int arrowKey) { // the page turns at the end of the frame that sees the arrow
-    arrow(arrowKey);
-    frame();
+  auto turn = [&](int arrowKey, int pages = 1) { // a page turns after the frame that sees the arrow
+    for (int i = 0; i < pages; i++) {
+      arrow(arrowKey);
+      frame();
+    }
   };
   auto demo = [&] {
     return make_tuple(drew(2.5f, 0.25f, 0, GL_QUADS), drew(3.5f, 0, -5, GL_LINES));
@@ -403,14 +396,12 @@ TEST_F(Menus, HelpPagesTurnWithinTheFirstAndTheLastAndTheLeadersKeyTogglesTheRop
   turn(GLUT_KEY_RIGHT);
   EXPECT_TRUE(drew(4.0f, -1.1f, 0, GL_QUADS)); // the wall
   press(key);                                  // off again, from another page
-  for (int i = 0; i < 3; i++)
-    turn(GLUT_KEY_RIGHT);
+  turn(GLUT_KEY_RIGHT, 3);
   const size_t lastPage = headlessVertices().size();
   turn(GLUT_KEY_RIGHT);
   EXPECT_EQ(make_tuple(headlessVertices().size(), std::get<0>(demo())),
             make_tuple(lastPage, false));
-  for (int i = 0; i < 4; i++)
-    turn(GLUT_KEY_LEFT);
+  turn(GLUT_KEY_LEFT, 4);
   EXPECT_EQ(demo(), make_tuple(true, false));
   std::strcpy(players[0]->name, "Changed");
   press(kKeyEscape); // the preferences read again

@@ -10,20 +10,6 @@
 
 namespace fs = std::filesystem;
 
-namespace {
-// The picture as libpng reads it, RGB rows from the top; empty when unreadable.
-std::vector<unsigned char> decodePng(const fs::path &path, int &width, int &height) {
-  png_image image{};
-  image.version = PNG_IMAGE_VERSION;
-  if (!png_image_begin_read_from_file(&image, path.c_str())) return {};
-  image.format = PNG_FORMAT_RGB;
-  std::vector<unsigned char> pixels(PNG_IMAGE_SIZE(image));
-  if (!png_image_finish_read(&image, nullptr, pixels.data(), 0, nullptr)) return {};
-  width = static_cast<int>(image.width), height = static_cast<int>(image.height);
-  return pixels;
-}
-} // namespace
-
 TEST_F(World, F12SavesTheNextFrameBeforeItsSwapTopRowFirstUnderThePicturesFolder) {
   ScopedEnv pictures("XDG_PICTURES_DIR", (fs::current_path() / "pics").c_str());
   for (auto [width, height] : {std::make_pair(0, 5), std::make_pair(5, 0)}) {
@@ -58,9 +44,15 @@ TEST_F(World, F12SavesTheNextFrameBeforeItsSwapTopRowFirstUnderThePicturesFolder
     saved++;
     EXPECT_EQ(name.rfind("tethrix-", 0), 0u) << name;
     EXPECT_NE(out.find("/pics/tethrix/" + name + "\n"), std::string::npos) << out;
-    int gw = 0, gh = 0;
-    EXPECT_TRUE(decodePng(e.path(), gw, gh) == want) << name;
-    EXPECT_EQ(std::make_pair(gw, gh), std::make_pair(w, h)) << name;
+    png_image image{}; // read back as libpng sees it, RGB rows from the top
+    image.version = PNG_IMAGE_VERSION;
+    ASSERT_TRUE(png_image_begin_read_from_file(&image, e.path().c_str())) << name;
+    image.format = PNG_FORMAT_RGB;
+    std::vector<unsigned char> got(PNG_IMAGE_SIZE(image));
+    ASSERT_TRUE(png_image_finish_read(&image, nullptr, got.data(), 0, nullptr)) << name;
+    EXPECT_EQ(std::make_pair(image.width, image.height), std::make_pair(unsigned{w}, unsigned{h}))
+        << name;
+    EXPECT_TRUE(got == want) << name;
   }
   EXPECT_EQ(saved, 2) << out;
 }
