@@ -13,6 +13,7 @@ With no FILE, every src/*.cpp but main.cpp. Standard library only.
 
 import argparse
 import bisect
+import fcntl
 import json
 import os
 import random
@@ -24,6 +25,8 @@ import sys
 import time
 from collections import namedtuple
 from pathlib import Path
+
+_tree_lock = None
 
 ROOT = Path(__file__).resolve().parent.parent
 TEST_TARGET = "tethrix_tests"
@@ -1028,6 +1031,18 @@ def run_plan(plan, garden, build_dir, filters, args, results):
                                                       m.op, how, secs), file=sys.stderr)
 
 
+def lock_tree():
+    """One run at a time in a source tree: a second one (even --list) would read, or put
+    back, the first one's planted fault. The lock goes with the process."""
+    global _tree_lock
+    _tree_lock = open(ROOT / ".mutate.lock", "w")
+    try:
+        fcntl.flock(_tree_lock, fcntl.LOCK_EX | fcntl.LOCK_NB)
+    except OSError:
+        return False
+    return True
+
+
 def main(argv=None):
     args = parse_args(sys.argv[1:] if argv is None else argv)
     files = [Path(f).resolve() for f in args.files]
@@ -1040,6 +1055,10 @@ def main(argv=None):
     os.chdir(ROOT)
     build_dir = (ROOT / (args.build_dir or
                          ("build-mutate-asan" if args.sanitize else "build-mutate"))).resolve()
+    if not lock_tree():
+        print("mutate: another mutate run is planting faults in this tree; its sources are not "
+              "as committed until it ends", file=sys.stderr)
+        return 2
     garden = Garden(build_dir)
     garden.recover()  # before reading any source: one may still hold a mutant
     plan = collect(files, args)
