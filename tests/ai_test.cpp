@@ -220,30 +220,3 @@ TEST_F(Bots, EachPowerUpRuleFiresAtItsMomentAndNotBefore) {
     EXPECT_EQ(tried, c.fires ? Ints{id} : Ints{}) << c.held;
   }
 }
-
-// Bots that fall out before a ball that never presses its key, in one seeded deathmatch.
-static int botsLostBeforeTheIdleBall(unsigned seed) {
-  ResetWorld();
-  BuildRoster();
-  gameSrand(seed);
-  ReadLevelFile(TETHRIX_SOURCE_DIR "/data/level.def");
-  for (int i = 0; i < numPlayers; i++) players[i]->active = 1;
-  players[0]->ai = kHuman;
-  gameType = kDeathmatch;
-  ResetPositions();
-  speedMult = 0.5f;
-  bool lost[kRosterSize] = {};
-  for (int f = 0; f < 1000 && players[0]->alive; f++) {
-    Display();
-    for (int i = 1; i < kRosterSize; i++) lost[i] = lost[i] || !players[i]->alive;
-  }
-  int n = 0;
-  for (bool l : lost) n += l;
-  return n;
-}
-
-TEST_F(Bots, OutliveABallThatNeverPressesAKey) {
-  int lost = 0;
-  for (unsigned seed = 1; seed <= 20; seed++) lost += botsLostBeforeTheIdleBall(seed);
-  EXPECT_LE(lost, 30); // of the 100; balls that never steer lose about 60
-}

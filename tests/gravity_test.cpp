@@ -8,7 +8,6 @@ protected:
   void SetUp() override { World::SetUp(), arena(); }
 };
 
-// A free point (a particle, say) pulled by the field alone.
 TEST_F(Gravity, EachModePullsAFreePointItsOwnWay) {
   suctionPlayer = players[2];
   placeBall(suctionPlayer, 2, 8, 0, 0);

@@ -110,7 +110,6 @@ TEST_F(Messages, DoubleShotgunBurstsOneWordPerShotAndABombLeavesAFollowingDetona
   EXPECT_STREQ(firstMessage->head.text, "Detonator");
 }
 
-// ---- Spawn ---------------------------------------------------------------------------------
 // Nothing spawns in these cases, yet each frame still draws its numbers, so a seeded game
 // stays in step whatever happens.
 TEST_F(World, NothingSpawnsWhenPausedInArcadeOffWithoutNodesOrFromAnEmptyBag) {

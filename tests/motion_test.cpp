@@ -85,7 +85,6 @@ TEST_F(Motion, AttachReachesOnlyStrictlyInsideMaxDistAndCollectsThePowerUp) {
             make_tuple(77, 2, '\0', Follow()));
 }
 
-// In domination a grab takes a checkpoint for the ball's team, whoever held it.
 TEST_F(Motion, DominationGrabCapturesCheckpointsForTheBallsTeam) {
   const int id = node(0, 1);
   struct Case { int game, team, before, after; } cases[] = {

@@ -17,7 +17,6 @@ protected:
   void human(player *p, float h, float v) { placeBall(p, h, v, 0, 0), p->ai = kHuman; }
 };
 
-// ---- Paths and blinking --------------------------------------------------------------------
 TEST_F(Nodes, PathsPassThroughTheirLandmarks) {
   const float pi = 3.14159265f;
   struct Case { int type; float h1, v1, h2, v2, period, position; int frames; float h, v; } cases[] = {
@@ -89,7 +88,6 @@ TEST_F(Nodes, BlinkingNodesHideInTurnAndHiddenOnesStandStill) {
   MoveBlock(-1), MoveBlock(kMaxBlocks); // no such node: nothing is touched
 }
 
-// ---- Lookup --------------------------------------------------------------------------------
 TEST_F(Nodes, NearestBlockIsStrictlyInsideMaxDistPresentAndLowestOnTies) {
   EXPECT_EQ(FindNearestBlock(0, 0), -1); // no nodes, even though slot 0 sits at the origin
   node(kNodeStill, 0, 1); // a reach of 100 to start with
@@ -124,7 +122,6 @@ TEST_F(Nodes, FindNodeMatchesCheckPointWithinHundredUnitsEvenWhenHidden) {
             std::make_tuple(&blocks[2], nullptr, &blocks[0])); // the first node is found too
 }
 
-// ---- Camera -------------------------------------------------------------------------------------
 TEST_F(Nodes, CameraFramesLiveHumansAndTheMatchPuck) {
   human(players[2], 4, -3);
   EXPECT_EQ(std::make_tuple(FindCenter(), humans[0]), std::make_tuple(1, players[2]));

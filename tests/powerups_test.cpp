@@ -55,7 +55,6 @@ TEST_F(PowerUps, CollectingAnnouncesCountsAndUsesOnlyTheAutoOnesAtOnce) {
   }
 }
 
-// What one use leaves on the user and on an opponent.
 TEST_F(PowerUps, EachUseLeavesItsState) {
   struct Case { int id; float player::*timer; float ticks, radius = .3f, mass = 1, other = .3f; }
   cases[] = {

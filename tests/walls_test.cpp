@@ -20,7 +20,6 @@ protected:
   player *ball = nullptr;
 };
 
-// ---- Walls --------------------------------------------------------------------------------
 TEST_F(Walls, BallsClosingOnAWallWithinItsSpanBounceInWallOrder) {
   // Walls: h1, v1, h2, v2, elasticity; an all-zero wall has no length and no effect.
   struct Case { const char *what; float wall[2][5], h, v, vh, vv, wantVH, wantVV; } cases[] = {
@@ -56,7 +55,6 @@ TEST_F(Walls, BallBouncesBeforeItsStepNotAfter) {
   EXPECT_NEAR(ballV(ball), 0.6475f, 1e-6);
 }
 
-// ---- Flippers -------------------------------------------------------------------------------
 // A roped ball stunned under three ticks triggers a flipper on the coarse test alone, which
 // reaches radius x length (0.6 here) to either side of the span.
 TEST_F(Walls, FlipperIsTriggeredByARopedBallWithinTheCoarseBand) {
