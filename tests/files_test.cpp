@@ -67,6 +67,7 @@ TEST_F(Reader, StatementsFillTheirFieldsInOrder) {
               blocks[1].type, blocks[1].v2, blocks[1].position),
        {kNodeUnstable, 1, 1, 2, 3, kNodeLinMove, 4, -1}},
       {"blinkRelease 4 5 60", FIELDS(blocks[0].type, blocks[0].h1), {kNodeBlinkRelease, 60}},
+      {"level -9 8 7 -6", FIELDS(levelLeft, levelRight, levelTop, levelBottom), {-9, 8, 7, -6}},
       // A phase past the period starts switched off for off + period - phase.
       {"blinkPeriodic 1 1 100 20 110\nblinkPeriodic 1 1 100 20 100\nblinkPeriodic 1 1 100 20 30",
        FIELDS(blocks[0].blink, blocks[1].blink, blocks[2].blink, blocks[2].position),
