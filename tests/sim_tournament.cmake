@@ -9,8 +9,7 @@ if(NOT rc EQUAL 0 OR NOT out MATCHES "Endurance Match +2/2" OR NOT out MATCHES "
   message(FATAL_ERROR "two endurance matches should end: ${rc} ${out} ${json}")
 endif()
 execute_process(COMMAND ${SIM} --data ${DATA} --tournament --level 0 --game-type 1000 --matches 1
-                        --frames 30 --seed 7
-                RESULT_VARIABLE rc OUTPUT_VARIABLE out)
+                        --frames 30 --seed 7 RESULT_VARIABLE rc OUTPUT_VARIABLE out)
 if(NOT rc EQUAL 0 OR NOT out MATCHES "0/1" OR NOT out MATCHES "not over after 30 frames: seed 7")
   message(FATAL_ERROR "a match cut off by the cap should be reported: ${rc} ${out}")
 endif()
