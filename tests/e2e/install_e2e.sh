@@ -1,25 +1,18 @@
 #!/usr/bin/env bash
-# Installs the game into a scratch prefix and checks what a desktop needs is
-# there and valid; then, under Xvfb when there is one, plays the installed
-# game with a read-only data folder: its settings go to XDG_CONFIG_HOME and
-# F12 writes a picture.
+# Installs the game into a scratch prefix and checks what a desktop needs is there and valid;
+# then, under Xvfb when there is one, plays the installed game with a read-only data folder:
+# its settings go to XDG_CONFIG_HOME and F12 writes a picture.
 set -u
 build=$1; app_id=$2
 work=$(mktemp -d /tmp/tethrix-install-XXXXXX)
 xvfb=
-cleanup() {
-  [ -n "$xvfb" ] && kill "$xvfb" 2>/dev/null
-  chmod -R u+w "$work" 2>/dev/null
-  rm -rf "$work"
-}
-trap cleanup EXIT
+trap '[ -n "$xvfb" ] && kill "$xvfb" 2>/dev/null; chmod -R u+w "$work"; rm -rf "$work"' EXIT
 fail=0
 bad() { echo "FAIL: $*"; fail=1; }
 
-prefix=$work/prefix
-cmake --install "$build" --prefix "$prefix" >"$work/log" 2>&1 || { cat "$work/log"; exit 1; }
-game=$prefix/bin/tethrix
-share=$prefix/share
+cmake --install "$build" --prefix "$work/prefix" >"$work/log" 2>&1 || { cat "$work/log"; exit 1; }
+game=$work/prefix/bin/tethrix
+share=$work/prefix/share
 
 # 1. The tree.
 for f in level.def sprites.sgi tethrix.sgi node.sgi wall.sgi Font.sgi Sounds/Welcome.mp3; do
@@ -43,38 +36,29 @@ man=$share/man/man6/tethrix.6
 # 2. The command line, which needs no display.
 version=$(env -u DISPLAY "$game" --version) || bad "--version failed"
 grep -q "<release version=\"${version#tethrix }\"" "$metainfo" || bad "no release for $version"
-env -u DISPLAY "$game" --help | grep -q -- '--windowed' || bad "--help lists no options"
-env -u DISPLAY "$game" --bogus >/dev/null 2>"$work/err.txt"
-[ $? -eq 2 ] && grep -q '^usage:' "$work/err.txt" || bad "--bogus gave no usage with status 2"
 
-if ! command -v Xvfb >/dev/null || ! command -v xdotool >/dev/null; then
-  echo "install: ok (no Xvfb or xdotool: the installed game was not started)"
-  exit $fail
-fi
+command -v Xvfb >/dev/null && command -v xdotool >/dev/null ||
+  { echo "install: ok (no Xvfb or xdotool: the installed game was not started)"; exit $fail; }
 
 # 3. The installed game, its data folder read-only.
 Xvfb -displayfd 3 -screen 0 800x600x24 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
 xvfb=$!
 for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
-export DISPLAY=:$(cat "$work/display") SDL_AUDIODRIVER=dummy HOME=$work/home
-unset TETHRIX_DATA XDG_CONFIG_HOME XDG_PICTURES_DIR
-mkdir -p "$HOME"
+export DISPLAY=:$(cat "$work/display") SDL_AUDIODRIVER=dummy HOME=$work/home \
+  XDG_CONFIG_HOME=$work/config XDG_PICTURES_DIR=$work/pictures
+unset TETHRIX_DATA
 chmod -R a-w "$share/tethrix"
 before=$(ls -lR --time-style=full-iso "$share/tethrix")
 
-XDG_CONFIG_HOME=$work/config XDG_PICTURES_DIR=$work/pictures \
-  timeout -k 2 6 "$game" --windowed >"$work/out.txt" 2>"$work/err.txt" &
+timeout -k 2 6 "$game" --windowed >"$work/out.txt" 2>"$work/err.txt" &
 game_pid=$!
 sleep 3
 xdotool search --sync --onlyvisible --name '^Tethrix$' windowfocus --sync key F12 2>/dev/null ||
   bad "could not press F12 in the window"
-sleep 1
 wait $game_pid
 grep -qs '^player 0 ' "$work/config/tethrix/prefs.def" || bad "no settings in XDG_CONFIG_HOME"
 [ "$(ls -lR --time-style=full-iso "$share/tethrix")" = "$before" ] || bad "the data folder changed"
-shot=$(sed -n 's/^Screenshot saved to //p' "$work/out.txt")
-case $shot in "$work/pictures/tethrix/tethrix-"*.png) ;; *) bad "screenshot path '$shot'";; esac
-picture=$(identify -format '%m %wx%h %k' "$shot") # %k: the number of colours
+picture=$(identify -format '%m %wx%h %k' "$work/pictures/tethrix/tethrix-"*.png) # %k: colours
 [ "${picture% *}" = "PNG 800x600" ] && [ "${picture##* }" -gt 1 ] || bad "screenshot: '$picture'"
 
 [ $fail -eq 0 ] && echo "install: ok"
