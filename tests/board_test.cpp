@@ -6,9 +6,7 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstring>
 #include <functional>
-#include <random>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -17,24 +15,10 @@ class Board : public World {
 protected:
   void SetUp() override {
     World::SetUp();
-    fresh(kRosterSize);
-  }
-  // A clean world whose roster has this many balls, named P0, P1, ...
-  void fresh(int balls) {
-    ResetWorld();
-    headlessReset();
     arena();
-    while (numPlayers < balls)
-      AddPlayer(1, 1);
     for (int i = 0; i < numPlayers; i++)
       std::snprintf(players[i]->name, kNameSize, "P%d", i);
   }
-  // The mouse pressed at (h, v) of the menu screen, as the next score bar sees it.
-  void click(int h, int v) {
-    mouseH = h, mouseV = v, buttonDown = 1;
-    DrawScores();
-  }
-  std::vector<std::string> awardLinesNow() { return {awards, awards + awardLines}; }
   std::vector<std::string> standings() {
     char lines[1 + kRosterSize][kAwardLineSize];
     const int n = LeaderBoardStandings(lines, 1 + kRosterSize);
@@ -42,7 +26,6 @@ protected:
   }
 };
 
-// ---- Score bar ---------------------------------------------------------------------------
 // Three balls in play: a click takes a bot out, then brings it back a human, then a bot again.
 // Two in play: the last two stay, a human handed back to the computer.
 TEST_F(Board, LabelClicksGoOutBotHumanOutAndKeepTwoBallsInPlay) {
@@ -53,83 +36,42 @@ TEST_F(Board, LabelClicksGoOutBotHumanOutAndKeepTwoBallsInPlay) {
       {5, 1, human, 2}, {1, 0, human, 1}, {5, 1, bot, 0}};
   for (auto [label, active, ai, present] : steps) {
     players[3]->alive = 0;
-    click(100 * label + 50, 460);
+    mouseH = 100 * label + 50, mouseV = 460, buttonDown = 1; // pressed as the bar is drawn
+    DrawScores();
     const player *p = players[label];
     EXPECT_EQ(std::make_tuple(p->active, p->ai, playerPresent, buttonDown, players[3]->alive),
               std::make_tuple(active, ai, present, 0, 1)) // and the round restarts
         << "click on " << label;
   }
-  players[5]->active = 0; // a lone human is handed back, never taken out
-  players[0]->ai = kHuman;
-  click(50, 460);
-  EXPECT_EQ(std::make_tuple(players[0]->active, players[0]->ai), std::make_tuple(1, bot));
 }
 
-// -1: no label under the mouse.
-TEST_F(Board, LabelButtonsCoverTheirOwnPixelsOnly) {
-  const std::tuple<int, int, int> cases[] = {{19, 460, -1}, {20, 460, 0},   {119, 451, 0},
-                                             {120, 479, 1}, {120, 450, -1}, {120, 480, -1},
-                                             {619, 465, 5}, {620, 465, -1}};
-  for (auto [h, v, label] : cases) {
-    for (int i = 0; i < numPlayers; i++)
-      players[i]->active = 0;
-    click(h, v);
-    for (int i = 0; i < numPlayers; i++)
-      EXPECT_EQ(players[i]->active, i == label) << "(" << h << ", " << v << ") ball " << i;
-    EXPECT_EQ(buttonDown, label < 0 ? 1 : 0) << "a click is consumed only by a label";
-  }
-}
-
-TEST_F(Board, BarsStayFiniteWithoutATargetOrLeaders) {
-  for (int type : {kDomination, kTag, kEndurance, kTeamDeathmatch}) {
+// In every game with a bar, with or without a target or a team leader, nothing drawn is
+// infinite; a human's label with blank keys is two glyphs shorter than a bot's "AI". The first
+// ball's tag bar is its own translucent red.
+TEST_F(Board, LabelsTellHumansFromBotsAndBarsHoldWithoutATargetOrLeaders) {
+  players[0]->key = players[0]->powerUpKey = ' ';
+  for (int type : {kDomination, kEndurance, kTeamDeathmatch, kTag}) {
     for (int target : {0, 1, 100}) {
       gameType = type, maxScore = target;
       teamLeaders[0] = target == 0 ? nullptr : players[0];
       teamLeaders[1] = target == 1 ? nullptr : players[5];
-      headlessClearVertices();
-      DrawScores();
+      std::vector<size_t> glyphs;
+      for (int ai : {kComputer, kHuman}) {
+        players[0]->ai = ai;
+        headlessClearVertices();
+        DrawScores();
+        glyphs.push_back(headlessVertices().size());
+      }
+      EXPECT_EQ(glyphs[0] - glyphs[1], 2u * 4) << type << " to " << target;
       for (const HeadlessVertex &v : headlessVertices())
         ASSERT_TRUE(std::isfinite(v.x) && std::isfinite(v.y)) << type << " to " << target;
       EXPECT_EQ(headlessState().matrixDepth, 0);
     }
   }
-}
-
-// A human's label shows its keys, a bot's says AI: with blank keys the human's is two glyphs
-// shorter. The first ball has a tag bar too, in its own translucent red.
-TEST_F(Board, LabelsTellHumansFromBotsAndEachBallHasItsTagBar) {
-  players[0]->key = players[0]->powerUpKey = ' ';
-  gameType = kTag, maxScore = 10;
-  std::vector<size_t> glyphs;
-  for (int ai : {kComputer, kHuman}) {
-    players[0]->ai = ai;
-    headlessClearVertices();
-    DrawScores();
-    glyphs.push_back(headlessVertices().size());
-  }
-  EXPECT_EQ(glyphs[0] - glyphs[1], 2u * 4);
-  const std::vector<HeadlessVertex> &drawn = headlessVertices();
+  const std::vector<HeadlessVertex> &drawn = headlessVertices(); // tag to 100
   EXPECT_TRUE(std::any_of(drawn.begin(), drawn.end(), [](const HeadlessVertex &v) {
     return v.color[0] == 1 && v.color[1] == 0 && v.color[2] == 0 && v.color[3] == .5f;
   }));
-}
-
-// ---- Leaderboard -----------------------------------------------------------------------------
-TEST_F(Board, MergeSortIsAStableDescendingSortOnScoresInPlay) {
-  std::mt19937 rng(7);
-  for (int trial = 0; trial < 200; trial++) {
-    const int n = static_cast<int>(rng() % numPlayers) + 1, start = static_cast<int>(rng() % n);
-    std::vector<player *> got(players, players + numPlayers);
-    std::shuffle(got.begin(), got.end(), rng);
-    for (player *p : got)
-      p->score = static_cast<int>(rng() % 4), p->active = rng() % 3 != 0;
-    std::vector<player *> want = got;
-    std::stable_sort(want.begin() + start, want.begin() + n, [](player *a, player *b) {
-      return a->score * a->active > b->score * b->active;
-    });
-    sortPlayers(start, n, got.data());
-    ASSERT_EQ(got, want) << "trial " << trial;
-  }
 }
 
 TEST_F(Board, StandingsListActiveBallsAndTiesKeepTheLastOrderShown) {
@@ -167,7 +109,6 @@ TEST_F(Board, LeaderBoardAwardsOnceAndItsKeysLeaveForTheLevelSelectOrTheTitle) {
   EXPECT_EQ(awardLines, 0);
 }
 
-// ---- Awards ------------------------------------------------------------------------------------
 // Each case: the game, what the match left, then a line that must be given or a word no line holds.
 TEST_F(Board, AwardTableEdges) {
   auto kills = [](int killer, int victim, int n) { players[killer]->playerKills[victim] = n; };
@@ -176,14 +117,9 @@ TEST_F(Board, AwardTableEdges) {
     ((players[i++]->*field = values), ...);
   };
   const int dm = kDeathmatch, team = kTeamDeathmatch;
-  const struct {
-    int game;
-    std::function<void()> setup;
-    const char *given, *absent;
-  } cases[] = {
+  const std::tuple<int, std::function<void()>, const char *, const char *> cases[] = {
       {dm, [&] { kills(0, 1, 3); }, "P0 gets the Slaughterer Award (3 kills)", "deaths"},
       {dm, [&] { kills(0, 1, 3), kills(5, 1, 3); }, "", "Slaughter"}, // a tie
-      {kBodyCount, [&] { kills(0, 1, 3); }, "", "Slaughter"},
       {kRace, [&] { kills(0, 1, 3); }, "P1 gets the Kenny Award (3 deaths)", "killed"},
       {kRace,
        [&] { kills(0, 1, 1), kills(0, 3, 1), kills(0, 4, 1), kills(0, 5, 2), kills(5, 0, 2); },
@@ -192,39 +128,29 @@ TEST_F(Board, AwardTableEdges) {
       {dm, [&] { each(&player::attatches, 0, 0, 101); },
        "P2 gets the Broken Keyboard Award (atached 101 times)", ""},
       {dm, [&] { each(&player::powerups, 6, 4); }, "", "Miser"}, // within two
-      {dm, [&] { each(&player::powerups, 6, 3); }, "P0 gets the Miser Award, getting 6 powerups",
-       ""},
       {dm, [&] { each(&player::powerups, 3, 6); }, "P1 gets the Miser Award, getting 6 powerups",
        ""},
       {dm, [&] { each(&player::powerups, 4, 6); }, "", "Miser"}, // caught up within two
       // The chicken search starts from the candidate the searches before left.
       {dm, [&] { each(&player::attatches, 0, 0, 0, 50); },
        "P3 gets the Golden Chicken Award, for fleeing all collisions", ""},
-      {dm, [&] { each(&player::active, 0, 0, 0, 0, 0, 0); },
-       "P0 gets the Golden Chicken Award, for fleeing all collisions", ""},
       {dm, [&] { each(&player::collisions, 30, 0, 0, 0, 0, 10); },
        "P5 gets the Silver Chicken Award for fleeing all but 10 collisions", ""},
-      {dm, [&] { each(&player::collisions, 60, 0, 0, 0, 0, 60); }, "", "Chicken"},
       {team, [&] { kills(0, 1, 4); },
        "P0 gets the Golden Llama Award (killed his teammate P1 4 times)", ""},
       {team, [&] { kills(0, 3, 4); }, "P0 gets the Vendetta Award (killed P3 4 times)", ""},
-      {dm, [&] { kills(0, 1, 4); }, "P0 gets the Vendetta Award (killed P1 4 times)", ""},
       {team, [&] { kills(0, 1, 2), kills(5, 2, 1); }, "P5 was the player of the match", ""},
-      {dm, [&] { kills(0, 1, 2), kills(5, 2, 1); }, "P0 was the player of the match", ""},
-      {dm, [&] { each(&player::collisions, 5, 0, 0, 0, 0, 7); }, "P0 gets the Uselessness award",
-       ""},
   };
-  for (const auto &c : cases) {
-    fresh(kRosterSize);
-    gameType = c.game;
-    c.setup();
-    GenerateAwards();
-    const std::vector<std::string> lines = awardLinesNow();
-    if (*c.given) {
-      EXPECT_NE(std::find(lines.begin(), lines.end(), c.given), lines.end()) << c.given;
-    }
-    for (const std::string &line : lines)
-      EXPECT_TRUE(!*c.absent || line.find(c.absent) == std::string::npos) << line;
+  for (const auto &[game, setup, given, absent] : cases) {
+    gameType = game;
+    setup();
+    GenerateAwards(); // which clears what the case set
+    std::string text;
+    for (int i = 0; i < awardLines; i++)
+      text += std::string(awards[i]) + "\n";
+    EXPECT_TRUE(text.find(given) != std::string::npos &&
+                (!*absent || text.find(absent) == std::string::npos))
+        << given << " / " << absent << " in " << text;
   }
 }
 
@@ -245,10 +171,7 @@ TEST_F(Board, AwardsStayInsideTheRosterAndClearTheMatchStatistics) {
     GenerateAwards();
     EXPECT_LE(awardLines, 13);
     EXPECT_EQ(standings().size(), static_cast<size_t>(1 + std::min(size, kRosterSize)));
-    const std::vector<std::string> lines = awardLinesNow();
-    const std::string top =
-        "P" + std::to_string(size - 1) + " gets the Slaughterer Award (24 kills)";
-    EXPECT_NE(std::find(lines.begin(), lines.end(), top), lines.end()) << size << " balls";
+    EXPECT_EQ(awards[0], "P" + std::to_string(size - 1) + " gets the Slaughterer Award (24 kills)");
     for (int i = 0; i < std::min(size, kRosterSize); i++) {
       const player *p = players[i];
       EXPECT_EQ(std::make_tuple(p->suicides, p->attatches, p->collisions, p->powerups,
