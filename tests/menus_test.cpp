@@ -19,7 +19,7 @@ constexpr float kViewZ = -9.2f; // the window routine puts the menus' plane this
 constexpr int kLeft = GLUT_KEY_LEFT, kRight = GLUT_KEY_RIGHT, kUp = GLUT_KEY_UP;
 constexpr int kDown = GLUT_KEY_DOWN;
 
-bool near(float got, float want) { return std::isnan(want) || std::fabs(got - want) < 1e-4f; }
+static bool near(float a, float b) { return std::isnan(b) || std::fabs(a - b) < 1e-4f; }
 
 class Menus : public World {
 protected:
@@ -278,8 +278,8 @@ TEST_F(Menus, HelpPagesTurnWithinTheFirstAndTheLastAndTheLeadersKeyTogglesTheRop
   EXPECT_EQ(turn(GLUT_KEY_LEFT, 1), make_tuple(true, true, false)); // no page before the first
   EXPECT_EQ(turn(GLUT_KEY_RIGHT, 1), make_tuple(false, false, true));
   press(key); // off again, from another page
-  turn(GLUT_KEY_RIGHT, 4);
-  EXPECT_EQ(turn(GLUT_KEY_LEFT, 4), make_tuple(true, false, false)); // from the last, not past it
+  EXPECT_EQ(turn(GLUT_KEY_RIGHT, 4), make_tuple(false, false, false)); // the last page
+  EXPECT_EQ(turn(GLUT_KEY_LEFT, 4), make_tuple(true, false, false));   // from the last, not past it
   press(kKeyEscape);
   EXPECT_EQ(make_tuple(w().display, w().keyboard), make_tuple(TitleScreen, Key));
 }
