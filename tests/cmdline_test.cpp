@@ -3,25 +3,21 @@
 
 #include <gtest/gtest.h>
 
-#include <sstream>
-
 namespace {
 // The parse in one line: the error, or the settings and what GLUT gets.
 std::string parse(std::vector<std::string> args) {
   std::vector<char *> argv{const_cast<char *>("tethrix")};
   for (std::string &a : args)
     argv.push_back(a.data());
-  argv.push_back(nullptr); // as main's own argv ends
-  const CommandLine c = ParseCommandLine(static_cast<int>(argv.size()) - 1, argv.data());
+  const CommandLine c = ParseCommandLine(static_cast<int>(argv.size()), argv.data());
   if (c.glutArgs.empty() || c.glutArgs.back() != nullptr)
     return "GLUT's argv is not null-terminated";
   if (!c.error.empty()) return c.error;
-  std::ostringstream out;
-  out << "screen " << c.fullScreen << " data '" << c.data << "'" << (c.help ? " help" : "")
-      << (c.version ? " version" : "") << " glut";
+  std::string out = "screen " + std::to_string(c.fullScreen) + " data '" + c.data + "'" +
+                    (c.help ? " help" : "") + (c.version ? " version" : "") + " glut";
   for (size_t i = 0; i + 1 < c.glutArgs.size(); i++)
-    out << " " << c.glutArgs[i];
-  return out.str();
+    out = out + " " + c.glutArgs[i];
+  return out;
 }
 } // namespace
 
@@ -29,13 +25,11 @@ TEST(CommandLine, OwnOptionsAreReadAndGlutsArePassedOn) {
   const std::pair<std::vector<std::string>, const char *> cases[] = {
       {{}, "screen -1 data '' glut tethrix"},
       {{"--windowed", "--fullscreen"}, "screen 1 data '' glut tethrix"}, // the last one wins
-      {{"--fullscreen", "--windowed"}, "screen 0 data '' glut tethrix"},
-      {{"--data", "/d", "-display", ":3", "-iconic"},
-       "screen -1 data '/d' glut tethrix -display :3 -iconic"},
-      {{"-display", ":3"}, "screen -1 data '' glut tethrix -display :3"}, // a value ends the line
+      {{"--fullscreen", "--windowed", "--version"}, "screen 0 data '' version glut tethrix"},
+      {{"--data", "/d", "-iconic", "-display", ":3"}, // a value ends the line
+       "screen -1 data '/d' glut tethrix -iconic -display :3"},
       {{"-geometry", "9x9", "--data=a b", "-h"},
        "screen -1 data 'a b' help glut tethrix -geometry 9x9"},
-      {{"--version"}, "screen -1 data '' version glut tethrix"},
       {{"--data"}, "--data needs a folder"},
       {{"--data="}, "--data needs a folder"},
       {{"-display"}, "-display needs a value"},
@@ -45,5 +39,4 @@ TEST(CommandLine, OwnOptionsAreReadAndGlutsArePassedOn) {
   };
   for (const auto &[args, want] : cases)
     EXPECT_EQ(parse(args), want) << args.size() << " arguments";
-  EXPECT_NE(std::string(TethrixVersion()), "");
 }
