@@ -33,18 +33,6 @@ TEST_F(Gravity, EachModePullsAFreePointItsOwnWay) {
   }
 }
 
-TEST_F(Gravity, SuctionBallFallsNotAtAllAndItsStunEndsTheVacuum) {
-  gravityMode = kGravityVacuum;
-  suctionPlayer = players[0];
-  placeBall(suctionPlayer, 1, 1, 0.1f, 0.1f);
-  for (float stun : {0.0f, 1.0f}) { // still stunned after this step's countdown
-    suctionPlayer->moveDelay = stun;
-    MovePlayer(suctionPlayer);
-    EXPECT_TRUE(movesBy(suctionPlayer, 0.1f, 0.1f));
-    EXPECT_EQ(gravityMode, stun > 0 ? kGravityNormal : kGravityVacuum);
-  }
-}
-
 // Magnetic shields bend paths clockwise by a twentieth of the velocity, unscaled by the
 // step; gravity shields push away by a hundredth over the distance. Both reach under 2 units.
 TEST_F(Gravity, ShieldsNearAPointBendOrPushItAndAddUp) {

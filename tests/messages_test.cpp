@@ -110,30 +110,6 @@ TEST_F(Messages, DoubleShotgunBurstsOneWordPerShotAndABombLeavesAFollowingDetona
   EXPECT_STREQ(firstMessage->head.text, "Detonator");
 }
 
-// Nothing spawns in these cases, yet each frame still draws its numbers, so a seeded game
-// stays in step whatever happens.
-TEST_F(World, NothingSpawnsWhenPausedInArcadeOffWithoutNodesOrFromAnEmptyBag) {
-  speedMult = 0.5f, powerUpList[0] = kPowerNova;
-  struct Case { const char *what; int paused, arcade, infrequency, lastNode, bag, draws; } cases[] = {
-      {"paused", 1, 0, 301, 0, 1, 2}, {"arcade", 0, 1, 301, 0, 1, 2}, {"off", 0, 0, 0, 0, 1, 2},
-      {"no nodes", 0, 0, 1, -1, 1, 3}, {"empty bag", 0, 0, 1, 0, 0, 3}};
-  for (const Case &c : cases) {
-    paused = c.paused, arcadeMode = c.arcade, powerUpInfrequency = c.infrequency;
-    blockNum = c.lastNode, powerUpsInList = c.bag;
-    for (int i = 0; i < 100; i++) PowerUpSpawnStep();
-    EXPECT_EQ(blocks[0].powerUp, kPowerNone) << c.what;
-    gameSrand(9);
-    PowerUpSpawnStep();
-    const int next = gameRand();
-    gameSrand(9);
-    for (int k = 0; k < c.draws; k++) gameRand();
-    EXPECT_EQ(next, gameRand()) << c.what;
-  }
-  powerUpsInList = 1; // a level of one node still gets them
-  for (int i = 0; i < 100; i++) PowerUpSpawnStep();
-  EXPECT_EQ(blocks[0].powerUp, kPowerNova);
-}
-
 // Each frame draws two numbers, then the chance, then the node, then the bag entry.
 TEST_F(World, SpawnDrawsComeInTheirOrderFromTheGameSource) {
   speedMult = 0.5f, blockNum = 3, powerUpInfrequency = 1; // one chance in 2

@@ -216,22 +216,6 @@ TEST_F(Motion, LeavingTheArenaCreditsOnlyAStunnedHitByOneOfTheFirstSix) {
   EXPECT_LT(firstParticle->head.h - firstParticle->head.oldH, 0); // sparks fly back in
 }
 
-TEST_F(Motion, RadiusOutOfRangeKillsWithoutCreditAndRestoresTheDefaultSize) {
-  // The mass follows the cube of the size.
-  struct Case { float radius, mass; bool dies; float massAfter; } cases[] = {
-      {.1f, 1, false, 1}, {6, 1, false, 1}, {.05f, .5f, true, 108}, {7.5f, 1, true, 1 / 15625.f}};
-  for (const Case &c : cases) {
-    placeBall(ball, 0, 0, 0, 0);
-    ball->radius = c.radius, ball->mass = c.mass, ball->sizeChange = 9;
-    ball->moveDelay = 1, ball->lastHit = 2;
-    MovePlayer(ball);
-    EXPECT_EQ(make_tuple(ball->alive, ball->radius, ball->sizeChange),
-              make_tuple(!c.dies, c.dies ? 0.3f : c.radius, c.dies ? 0.f : 9.f)) << c.radius;
-    EXPECT_NEAR(ball->mass, c.massAfter, 1e-3 * c.massAfter) << c.radius;
-  }
-  EXPECT_EQ(make_tuple(players[2]->playerKills[0], ball->suicides), make_tuple(0, 0));
-}
-
 TEST_F(Motion, PuckBouncesBackAtHalfSpeedOnlyInPuckGamesAndNeverFallsOrDies) {
   for (int type : {kAirHockey, kPinata, kDeathmatch}) {
     gameType = type;

@@ -42,23 +42,6 @@ TEST_F(Particles, LifetimeTenAtHalfATickIsDrawnTwentyOneFramesWithoutAnUndefined
   EXPECT_EQ(CountParticles(), 0);
 }
 
-TEST_F(Particles, PauseStopsAndKeepsOnlyMassiveMovingParticles) {
-  using Case = std::tuple<float, int, int, bool, bool>; // mass, motionless, paused: moves, ages
-  for (auto [mass, still, pause, moves, ages] :
-       {Case{0, 0, 1, true, true}, Case{2, 0, 1, false, false}, Case{2, 1, 1, false, true},
-        Case{0, 1, 0, false, true}, Case{2, 0, 0, true, true}}) {
-    FreeAllParticles();
-    paused = pause;
-    NewMassParticles(1, 0, 0.1f, 0, 0, 1, 1, 1, 0, mass, kNoOwner, nullptr, nullptr, 10);
-    particle &q = firstParticle->head;
-    q.motionless = still;
-    frames(2);
-    EXPECT_EQ(std::make_tuple(q.h != 0, q.lifetime < 10, q.a < 1),
-              std::make_tuple(moves, ages, mass == 0))
-        << mass << still << pause;
-  }
-}
-
 // A particle of owner 3 stepping 0.1 along h meets ball 0 on a rope: it knocks the ball by the
 // mass ratio, with the antimatter sign. Only an opponent's particles hit at all.
 TEST_F(Particles, OpponentsParticlesKnockByMassRatio) {
@@ -140,19 +123,6 @@ TEST_F(Particles, FreezeAndNodeBlinkOnAHit) {
     CollideParticles(firstParticle, players[0]);
   }
   EXPECT_EQ(blocks[blockNum + 1].blink, 0.0f);
-}
-
-TEST_F(Particles, BombWaitsForItsOwnerToLetGoThenBurstsIntoForty) {
-  players[2]->powerUpType = kPowerBombInFlight;
-  NewBombParticles(1, 0, 0, 5, 0, 1, 0, 0, 0, 3, 2, nullptr, nullptr, 500);
-  NewBombParticles(1, 0, 0, 5, 0, 1, 0, 0, 0, 3, 40, nullptr, nullptr, 500); // nobody's
-  frames(3);
-  EXPECT_EQ(CountParticles(), 42);
-  players[2]->powerUpType = kPowerNone;
-  frames(2);
-  EXPECT_EQ(CountParticles(), 82);
-  EXPECT_EQ(std::make_tuple(nth(0).player, nth(0).mass, nth(0).lifetime, nth(81).behaviour),
-            std::make_tuple(2, 3.0f, 59.5f, kBehaviourPlain));
 }
 
 TEST_F(Particles, RoundClearKeepsOnlyMasslessParticlesInOrder) {
@@ -250,20 +220,4 @@ TEST_F(Particles, FullMemoryFreesTheNewestAndKeepsWormsJoined) {
   FreeAllParticles(), LimitParticleMemory(0); // and nothing left to free
   EXPECT_EXIT(NewParticles(1, 0, 0, 0, 0, 1, 1, 1, 0, nullptr, nullptr, 10),
               ::testing::ExitedWithCode(70), "Out of memory");
-}
-
-// Free sparks bend round a magnetic shield and are pushed off a gravity shield,
-// but only while a shield is up; a teammate's shield counts, a dead ball's not.
-TEST_F(Particles, FreeParticlesFeelTheBallsShieldsOnlyWhileOneIsUp) {
-  struct Case { float mag, grav; int alive; bool bent; } cases[] = {
-      {0, 0, 1, false}, {.5f, 0, 1, true}, {0, .5f, 1, true}, {5, 5, 0, false}};
-  for (const Case &c : cases) {
-    FreeAllParticles();
-    players[1]->magShield = c.mag, players[1]->gravShield = c.grav, players[1]->alive = c.alive;
-    NewParticles(1, 2.5f, 0.1f, 0.5f, 0.1f, 1, 1, 1, 0, nullptr, nullptr, 100); // passing ball 1
-    particle &q = firstParticle->head;
-    frames(1);
-    const bool bent = std::fabs(q.v - 0.6f) > 1e-6f || std::fabs(q.h - 2.6f) > 1e-6f;
-    EXPECT_EQ(bent, c.bent) << c.mag << " " << c.grav << " " << c.alive;
-  }
 }

@@ -41,20 +41,6 @@ TEST_F(PowerUps, CatalogueLookupsAndTheAutoColumn) {
                                      kPowerSwitcheroo}));
 }
 
-TEST_F(PowerUps, CollectingAnnouncesCountsAndUsesOnlyTheAutoOnesAtOnce) {
-  struct Case { int id, held; float radius = .3f, drunk = 0; int frozen = 0; } cases[] = {
-      {kPowerShield, kPowerShield}, {kPowerShrinkage, 0, .15f}, {kPowerDrunkenMaster, 0, .3f, 250},
-      {77, 77}, {kPowerShrinkage, kPowerShrinkage, .3f, 0, 1}}; // the last waits out the freeze
-  for (const Case &c : cases) {
-    fresh();
-    user->stop = c.frozen;
-    CollectPowerUp(user, c.id);
-    EXPECT_EQ(std::make_tuple(user->powerUpType, user->powerups, CountMessages(), user->radius,
-                              user->drunk),
-              std::make_tuple(c.held, 1, 1, c.radius, c.drunk)) << c.id;
-  }
-}
-
 TEST_F(PowerUps, EachUseLeavesItsState) {
   struct Case { int id; float player::*timer; float ticks, radius = .3f, mass = 1, other = .3f; }
   cases[] = {

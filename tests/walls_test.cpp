@@ -46,15 +46,6 @@ TEST_F(Walls, BallsClosingOnAWallWithinItsSpanBounceInWallOrder) {
   }
 }
 
-TEST_F(Walls, BallBouncesBeforeItsStepNotAfter) {
-  ball->ai = kHuman;
-  addWall(-5, 0, 5, 0, 1);
-  placeBall(ball, 0, 0.35f, 0, -0.1f);
-  DoPlayer(ball);
-  EXPECT_NEAR(ballVV(ball), 0.1f - 0.0025f, 1e-6); // bounced, stepped, then fell
-  EXPECT_NEAR(ballV(ball), 0.6475f, 1e-6);
-}
-
 // A roped ball stunned under three ticks triggers a flipper on the coarse test alone, which
 // reaches radius x length (0.6 here) to either side of the span.
 TEST_F(Walls, FlipperIsTriggeredByARopedBallWithinTheCoarseBand) {
