@@ -33,25 +33,6 @@ protected:
   player *ball = nullptr;
 };
 
-TEST_F(Motion, FreeBallKeepsItsVelocityAndFallsAQuarterAsMuchWithTurbo) {
-  placeBall(ball, 1, 2, 0.1f, 0.2f);
-  ball->anglev = 0.25f;
-  expectFreeFall();
-  EXPECT_EQ(make_tuple(ball->frame, ball->graphicAngle), make_tuple(2, 0.25f));
-  EXPECT_TRUE(isNear(ball->trailX, ball->trailY, 1.1f, 2.2f)); // the inertial spot
-  const float vv = ballVV(ball);
-  ball->turbo = 3;
-  MovePlayer(ball);
-  EXPECT_NEAR(ballVV(ball), vv - 0.000625f, 1e-6);
-  ball->turbo = 0; // a run-out turbo gives full gravity again
-  expectFreeFall();
-  ball->frame = 99; // past the end of the ring: slot 0, older entries kept
-  ball->x[98] = 0, ball->x[99] = 0.25f, ball->x[1] = 7;
-  MovePlayer(ball);
-  EXPECT_EQ(make_tuple(ball->frame, ball->x[0], ball->x[1], ballVH(ball)),
-            make_tuple(100, .5f, 7.f, .25f));
-}
-
 TEST_F(Motion, AttachReachesOnlyStrictlyInsideMaxDistAndCollectsThePowerUp) {
   gravity = 0, maxDist = 3;
   placeBall(ball, 0, 0, 0, 0);
@@ -118,28 +99,6 @@ TEST_F(Motion, RopeKeepsTheCircleSpeedsUpAboutThreePercentAndFlingsOnTheTangent)
   EXPECT_NEAR(dist(id), ball->distance, 1e-3);
   EXPECT_EQ(ball->block, kRopeFree);
   expectFreeFall();
-}
-
-TEST_F(Motion, RopeGoingTautTakesSpeedASlackOneLeavesTheBallInsideAndARigidOnePullsItOut) {
-  const int id = node(0, 0);
-  for (float vv : {0.0f, 0.1f}) { // straight out, and slanting out: left on the circle, no gain
-    tied(id, 2, 2, 0, 0.1f, vv);
-    MovePlayer(ball);
-    EXPECT_NEAR(dist(id), 2.001f, 1e-5) << vv;
-    EXPECT_LT(speed(), std::hypot(0.1f, vv) * 0.9f) << vv;
-  }
-  rigidStrings = 0;
-  for (int gravityOnRope : {0, 1}) { // a 3 % gain, and gravity only where the rules say so
-    alwaysGravity = gravityOnRope;
-    tied(id, 2, 1, 0, 0, 0.1f);
-    MovePlayer(ball);
-    EXPECT_TRUE(movesBy(ball, 0, (0.1f - 0.0025f * gravityOnRope) * 1.03f)) << gravityOnRope;
-    EXPECT_LT(dist(id), 1.1f);
-  }
-  rigidStrings = 1; // a rigid rope pulls the ball out to its length, with no gain that step
-  tied(id, 2, 1, 0, 0, 0.1f);
-  MovePlayer(ball);
-  EXPECT_NEAR(dist(id), ball->distance, 2e-3);
 }
 
 TEST_F(Motion, StunTurnsTheRopeIntoAFreshGrabOnEveryStep) {
