@@ -29,8 +29,8 @@ TEST_F(Bots, RopesOnPastTheClosestApproachUnlessItIsTheNodeJustLeft) {
       {kDeathmatch, 0.5f, 0.1f, -1, true}, {kDeathmatch, 0.5f, 5, -1, false},
       {kDeathmatch, 0.5f, 0.1f, 0, false}, {kDeathmatch, 9.5f, 5, 0, true}, // an edge
       {kEndurance, 0.5f, 0.1f, -1, true},  {kEndurance, 0.5f, 0.1f, 0, false},
-      {kLastGameType + 1, 3.5f, 5, 0, true}, // out of the middle
-      {kRace, 0.5f, 5, 0, true},             // node 0 is the next checkpoint
+      {kLastGameType + 1, 3.5f, 5, 0, true}, {kRace, 0.5f, 5, 0, true}, // out of the middle; next
+      {kDeathmatch, -5, 5, -1, false, 0, 3}, // straight above its goal: on course, it flies on
       {kDeathmatch, 0.5f, 5, 0, false, 0, 9}, {kEndurance, 0.5f, 100, 0, true, 0, 3.3f},
       {kEndurance, 4.5f, 100, 0, true},    {kEndurance, 4.5f, 100, 0, false, 5}, // stunned
   };
