@@ -61,7 +61,7 @@ TEST_F(Score, RoundEndsWithOneBallOrOneTeamLeftAndEveryBallComesBack) {
     lineUp(c.active, c.alive);
     UpdateScore();
     EXPECT_EQ(scores(), c.newRoundScores.empty() ? Ints(6, 0) : c.newRoundScores) << c.type;
-    EXPECT_EQ(players[3]->alive, !c.newRoundScores.empty()) << c.type; // play goes on, or all back
+    EXPECT_EQ(players[3]->alive, !c.newRoundScores.empty()) << c.type; // a new round: all back
   }
   maxScore = 3;
   frames(2);
