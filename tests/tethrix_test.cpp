@@ -119,8 +119,9 @@ TEST_F(Frame, TurboAddsThreeStepsAFrameWhileItLasts) {
     ball->turbo = puck->turbo = c.turbo;
     const int ballFrame = ball->frame, puckFrame = puck->frame;
     Display();
-    EXPECT_EQ(make_tuple(ball->frame - ballFrame, puck->frame - puckFrame, ball->turbo, puck->turbo),
-              make_tuple(c.ballSteps, c.puckSteps, c.ballAfter, c.puckAfter))
+    EXPECT_EQ(
+        make_tuple(ball->frame - ballFrame, puck->frame - puckFrame, ball->turbo, puck->turbo),
+        make_tuple(c.ballSteps, c.puckSteps, c.ballAfter, c.puckAfter))
         << c.turbo;
   }
   gameType = kDeathmatch; // the puck plays only in air hockey and pinata
@@ -135,11 +136,14 @@ TEST_F(Frame, GravityBackgroundAndContrailsRunDown) {
   backRed = 1, backBlue = 0.5f, contrails = 0.5f;
   paused = 1; // no point is scored, which would paint the background afresh
   Display();
-  EXPECT_EQ(make_tuple(gravityResetTime, gravity, gravityMode), make_tuple(0.f, 0.02f, kGravityPlanetary));
-  EXPECT_EQ(make_tuple(backRed, backBlue, contrails), make_tuple(1 - 0.05f, 0.5f * (1 - 0.05f), 0.f));
+  EXPECT_EQ(make_tuple(gravityResetTime, gravity, gravityMode),
+            make_tuple(0.f, 0.02f, kGravityPlanetary));
+  EXPECT_EQ(make_tuple(backRed, backBlue, contrails),
+            make_tuple(1 - 0.05f, 0.5f * (1 - 0.05f), 0.f));
   EXPECT_EQ(headlessVertices().at(0).color[3], 0.1f); // the old picture shows through
   Display();
-  EXPECT_EQ(make_tuple(gravity, gravityMode, contrails), make_tuple(kNormalGravity, kGravityNormal, 0.f));
+  EXPECT_EQ(make_tuple(gravity, gravityMode, contrails),
+            make_tuple(kNormalGravity, kGravityNormal, 0.f));
 }
 
 class RoundReset : public World {
