@@ -10,6 +10,9 @@
 using std::make_tuple;
 
 TEST_F(World, DefaultRosterHasSixBallsWhoseLooksMatchTheirAnnouncerNames) {
+  alwaysGravity = 1, rigidStrings = 0; // a tournament's next match starts on the default rules
+  ResetWorld();
+  EXPECT_EQ(make_tuple(alwaysGravity, rigidStrings), make_tuple(0, 1));
   roster();
   ASSERT_EQ(numPlayers, 6);
   const char *colours[] = {"Red", "Yellow", "Orange", "Purple", "Green", "Blue"};
