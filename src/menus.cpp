@@ -110,7 +110,6 @@ int menuEpoch = 0;
 constexpr int kMenuRowPixels = 25;
 constexpr float kMenuRight = 6.0f; // the right edge of the 4:3 menu area, less a margin
 constexpr float kMenuTextSize = 0.25f;
-constexpr float kGlyphAdvance = 0.6f; // glyph widths per character
 
 } // namespace
 
