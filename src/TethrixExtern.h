@@ -23,6 +23,8 @@ extern wall walls[kMaxWalls];
 extern int wallNum;
 extern flag flags[kNumFlags];
 extern int numCheckPoints;
+extern int flagsPlaced; // bit t: the level read placed team t's flag
+constexpr int kBothFlags = (1 << kNumFlags) - 1;
 extern float levelLeft, levelRight, levelTop, levelBottom;
 extern char levelname[kTextSize];
 extern char defaultLevels[kTextSize];
@@ -260,9 +262,30 @@ void ResetLeaderBoard(); // no awards, and the sort buffer refilled from the ros
 
 // ---- menus ---------------------------------------------------------------------------
 constexpr unsigned char kKeyEscape = 27;
+constexpr unsigned char kKeyTab = 9;
+constexpr unsigned char kKeyReturn = 13;   // Return and keypad Enter, as X sends them
+constexpr unsigned char kKeyLineFeed = 10; // Enter on some other keyboards
+bool IsEnterKey(unsigned char key);
+// The menu screen: 640 x 480 pixels over the centred 4:3 area of the window, which the
+// window routine's view puts 9.2 units high at the menus' plane.
+constexpr int kMenuWidth = 640, kMenuHeight = 480;
+constexpr float kMenuPixelsPerUnit = kMenuHeight / 9.2f;
+float MenuUnitsH(int h); // a menu pixel as view units, origin at the centre, v upward
+float MenuUnitsV(int v);
+float MenuPixelV(float v); // a view height as a menu pixel, counted down from the top
+// The title's buttons, in the order of its table.
+constexpr int kTitleArcade = 0, kTitlePlay = 1, kTitleCredits = 2, kTitleOptions = 3;
+constexpr int kTitleHelp = 4, kTitleQuit = 5, kTitleButtonCount = 6;
+constexpr int kNoTitleFocus = -1;
 void TitleScreen();
+void TitleKey(unsigned char key, int x, int y);     // arrows and Tab move a highlight, Return takes it
+void TitleSpecialKey(int key, int x, int y);
+int TitleFocus();                                    // the button the keyboard lit, or kNoTitleFocus
+int TitleGridStep(int from, int dh, int dv, bool readOn);
+void ShowTitleScreen(); // the title with its own key routines
 void DrawTitle();
 void LevelSelect();
+const char *GameTypeUnplayable(int type); // why the loaded level cannot be played so, or null
 void LevelKeys(unsigned char key, int x, int y);
 void SpecialLevelSelectKey(int key, int x, int y);
 void OpenOptions(); // the title's Options button: remembers what Cancel and Escape go back to
@@ -287,6 +310,7 @@ bool MenuPointerActive(int &lastH, int &lastV); // the mouse moved or pressed si
 int MenuStep(int line, int lines);              // up and down arrows, wrapping
 int MenuRowUnderMouse(int left, int right, int top, int rows); // -1 for none
 void DrawMenuStr(float x, float y, const char *text); // DrawStr, smaller if it would leave the screen
+void DrawCentredStr(float h, float v, float size, const char *text);
 void FinishMenuFrame(); // lighting on, the title band, swap, the latched input cleared
 
 // ---- sound ---------------------------------------------------------------------------
@@ -317,6 +341,8 @@ void ForgetSoundsAsked();
 // ---- readtex / text --------------------------------------------------------------------
 void LoadTextures();
 bool LoadRGBMipmaps(const char *name, int internalFormat);
+bool TextureLoaded(unsigned name); // false until LoadTextures built it from its picture
+constexpr float kGlyphAdvance = 0.6f; // glyphs are a unit square and overlap by 0.4
 void InitCharArray();
 void DrawGLChar(int code);
 void DrawStr(float x, float y, const char *text);

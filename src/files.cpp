@@ -296,6 +296,7 @@ void readFlag(Reader &r, const Fields &v) {
   }
   flags[team].h = flags[team].hstart = v.f[0];
   flags[team].v = flags[team].vstart = v.f[1];
+  flagsPlaced |= 1 << team;
 }
 
 enum Gate { kGateNone, kGateLevel, kGateSet };
@@ -557,6 +558,7 @@ void ReadLevelFile(const char *levelFile) {
   blockNum = -1;
   wallNum = 0;
   numCheckPoints = 0;
+  flagsPlaced = 0;
   numLevels = -1;
   const bool prefs = isNamed(name, "prefs.def");
   const bool sets = isNamed(name, "powerupsets.def");

@@ -60,6 +60,7 @@ int main(int argc, char **argv) {
   oldTime = mtime();
   newTime = mtime();
   InstallCallbacks(TitleScreen);
+  ShowTitleScreen();
   glutMainLoop();
   return 0;
 }

@@ -64,20 +64,49 @@ void quitGame() {
 }
 
 struct TitleButton {
+  const char *name;
   Rect shape;   // where it is drawn
   Rect picture; // its part of the title picture (s, t)
   int targetH, targetV; // centre of its mouse target on the menu screen
+  float red, green, blue; // its colour in the picture, for the plain buttons
   void (*act)();
 };
 
 const TitleButton kTitleButtons[] = {
-    {{-6.0f, -1.8f, -1.40625f, 1.40625f}, {0, 0.35f, 0.35f, 0.65f}, 130, 240, startArcade},
-    {{-1.8f, 1.8f, -1.40625f, 1.40625f}, {0.35f, 0.65f, 0.35f, 0.65f}, 310, 240, openLevelSelect},
-    {{-6.0f, -1.8f, -4.6875f, -1.40625f}, {0, 0.35f, 0, 0.35f}, 130, 385, openCredits},
-    {{-1.8f, 1.8f, -4.6875f, -1.40625f}, {0.35f, 0.65f, 0, 0.35f}, 310, 385, OpenOptions},
-    {{1.8f, 6.0f, -4.6875f, -1.40625f}, {0.65f, 1, 0, 0.35f}, 460, 400, openHelp},
-    {{1.8f, 6.0f, -1.40625f, 1.40625f}, {0.65f, 1, 0.35f, 0.65f}, 490, 240, quitGame},
+    {"Arcade", {-6.0f, -1.8f, -1.40625f, 1.40625f}, {0, 0.35f, 0.35f, 0.65f}, 130, 240, 1, 0.59f, 0.16f, startArcade},
+    {"Play", {-1.8f, 1.8f, -1.40625f, 1.40625f}, {0.35f, 0.65f, 0.35f, 0.65f}, 310, 240, 0.31f, 1, 0.47f, openLevelSelect},
+    {"Credits", {-6.0f, -1.8f, -4.6875f, -1.40625f}, {0, 0.35f, 0, 0.35f}, 130, 385, 0.75f, 0.47f, 1, openCredits},
+    {"Options", {-1.8f, 1.8f, -4.6875f, -1.40625f}, {0.35f, 0.65f, 0, 0.35f}, 310, 385, 0.27f, 0.78f, 1, OpenOptions},
+    {"Help", {1.8f, 6.0f, -4.6875f, -1.40625f}, {0.65f, 1, 0, 0.35f}, 460, 400, 1, 0.9f, 0.35f, openHelp},
+    {"Quit", {1.8f, 6.0f, -1.40625f, 1.40625f}, {0.65f, 1, 0.35f, 0.65f}, 490, 240, 1, 0.27f, 0.31f, quitGame},
 };
+static_assert(sizeof kTitleButtons / sizeof kTitleButtons[0] == kTitleButtonCount, "one row per title button");
+
+// The keyboard walks the buttons as they sit on the picture: two rows of three.
+constexpr int kGridRows = 2, kGridColumns = 3;
+constexpr int kTitleGrid[kGridRows][kGridColumns] = {{kTitleArcade, kTitlePlay, kTitleQuit},
+                                                     {kTitleCredits, kTitleOptions, kTitleHelp}};
+
+// The pill each button is painted as, centred on its mouse target: the glow and
+// the keyboard's ring stay on it rather than on the whole rectangle.
+constexpr float kPillHalfWidth = 0.93f * 60 / kMenuPixelsPerUnit;
+constexpr float kPillHalfHeight = 0.387f;
+constexpr float kRingGap = 0.08f;
+constexpr float kPlainLabelSize = 0.4f;
+
+Rect pillOf(const TitleButton &b, float grow) {
+  const float h = MenuUnitsH(b.targetH), v = MenuUnitsV(b.targetV);
+  return {h - kPillHalfWidth - grow, h + kPillHalfWidth + grow, v - kPillHalfHeight - grow,
+          v + kPillHalfHeight + grow};
+}
+
+// The picture's part under a pill of the button.
+Rect pictureUnder(const TitleButton &b, const Rect &pill) {
+  const Rect &r = b.shape, &p = b.picture;
+  auto s = [&](float h) { return p.left + (h - r.left) / (r.right - r.left) * (p.right - p.left); };
+  auto t = [&](float v) { return p.bottom + (v - r.bottom) / (r.top - r.bottom) * (p.top - p.bottom); };
+  return {s(pill.left), s(pill.right), t(pill.bottom), t(pill.top)};
+}
 
 void drawPicturePart(const Rect &shape, const Rect &picture) {
   glNormal3f(0, 0, 1); // lit the same whatever was drawn last
@@ -110,13 +139,87 @@ int menuEpoch = 0;
 constexpr int kMenuRowPixels = 25;
 constexpr float kMenuRight = 6.0f; // the right edge of the 4:3 menu area, less a margin
 constexpr float kMenuTextSize = 0.25f;
+constexpr float kBandWordV = 3.4f, kBandWordSize = 0.9f; // the heading without its picture
+
+constexpr int kPillCorners = 8; // segments in each rounded end
+
+void pillOutline(const Rect &r, GLenum mode) {
+  const float radius = (r.top - r.bottom) / 2, mid = (r.top + r.bottom) / 2;
+  glBegin(mode);
+  for (int end = 0; end < 2; end++) {
+    const float centre = end == 0 ? r.right - radius : r.left + radius;
+    for (int k = 0; k <= kPillCorners; k++) {
+      const float a = kTwoPi / 2 * (static_cast<float>(k) / kPillCorners + static_cast<float>(end)) - kTwoPi / 4;
+      glVertex3f(centre + radius * std::cos(a), mid + radius * std::sin(a), 0);
+    }
+  }
+  glEnd();
+}
+
+// Without its picture the title still offers every button, drawn plainly.
+void drawPlainButton(const TitleButton &b) {
+  const Rect pill = pillOf(b, 0);
+  glDisable(GL_TEXTURE_2D);
+  glColor3f(0.25f * b.red, 0.25f * b.green, 0.25f * b.blue);
+  pillOutline(pill, GL_POLYGON);
+  glColor3f(b.red, b.green, b.blue);
+  pillOutline(pill, GL_LINE_LOOP);
+  glColor3f(1, 1, 1);
+  DrawCentredStr(MenuUnitsH(b.targetH), MenuUnitsV(b.targetV), kPlainLabelSize, b.name);
+}
+
+bool titlePictureShown = true;
+
+// A lit button brightens its own bright parts: the picture is multiplied onto
+// itself, so the night around it stays as dark as it was.
+void lightButton(const TitleButton &b, float strength) {
+  glEnable(GL_BLEND);
+  glBlendFunc(GL_DST_COLOR, GL_ONE);
+  glColor3f(strength, strength, strength);
+  if (titlePictureShown) {
+    const Rect pill = pillOf(b, kRingGap * 2);
+    drawPicturePart(pill, pictureUnder(b, pill));
+  } else {
+    pillOutline(pillOf(b, 0), GL_POLYGON);
+  }
+  glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+}
+
+void ringButton(const TitleButton &b, float strength) {
+  glDisable(GL_TEXTURE_2D);
+  glEnable(GL_BLEND);
+  glColor4f(1, 1, 1, strength);
+  glLineWidth(3);
+  pillOutline(pillOf(b, kRingGap), GL_LINE_LOOP);
+  glLineWidth(1);
+  if (titlePictureShown) glEnable(GL_TEXTURE_2D);
+}
+
+int titleFocus = kNoTitleFocus; // the button the keyboard moved to
+int titleFocusSeen = 0;
+
+void keepTitleFocusFresh() {
+  if (MenuStateStale(titleFocusSeen)) titleFocus = kNoTitleFocus;
+}
 
 } // namespace
+
+float MenuUnitsH(int h) { return static_cast<float>(h - kMenuWidth / 2) / kMenuPixelsPerUnit; }
+float MenuUnitsV(int v) { return static_cast<float>(kMenuHeight / 2 - v) / kMenuPixelsPerUnit; }
+float MenuPixelV(float v) { return static_cast<float>(kMenuHeight) / 2 - v * kMenuPixelsPerUnit; }
+
+int TitleFocus() {
+  keepTitleFocusFresh();
+  return titleFocus;
+}
 
 void TitleScreen() {
   static float phase = 0;
   static int seen = 0;
+  static int lastH = 0, lastV = 0;
   if (MenuStateStale(seen)) phase = 0;
+  keepTitleFocusFresh();
+  if (MenuPointerActive(lastH, lastV)) titleFocus = kNoTitleFocus; // the mouse takes over
   SoundIdle();
   glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
   glEnable(GL_COLOR_MATERIAL);
@@ -125,25 +228,32 @@ void TitleScreen() {
   glEnable(GL_TEXTURE_2D);
   glBindTexture(GL_TEXTURE_2D, kTexTitle);
   glColor3f(1, 1, 1);
-  drawPicturePart(kPicture, kWholePicture);
+  titlePictureShown = TextureLoaded(kTexTitle);
+  if (titlePictureShown)
+    drawPicturePart(kPicture, kWholePicture);
+  else
+    for (const TitleButton &b : kTitleButtons) drawPlainButton(b);
   phase += kPulseStep;
   if (phase > kTwoPi) phase -= kTwoPi; // a float that only grows would stop the pulse one day
   const float pulse = kPulseMiddle + kPulseSwing * std::cos(phase);
-  for (const TitleButton &b : kTitleButtons) {
+  for (int i = 0; i < kTitleButtonCount; i++) {
+    const TitleButton &b = kTitleButtons[i];
     const bool over = underMouse(b);
     const bool pressed = over && buttonDown;
     if (pressed) {
       buttonDown = 0; // one click, one action
       b.act();
     }
-    if (pressed)
+    if (pressed) {
       glColor3f(1, 0, 0);
-    else if (over)
-      glColor3f(pulse, pulse, pulse);
-    else
-      glColor3f(1, 1, 1);
-    drawPicturePart(b.shape, b.picture);
+      const Rect pill = pillOf(b, kRingGap * 2);
+      if (titlePictureShown) drawPicturePart(pill, pictureUnder(b, pill));
+    } else if (over || i == titleFocus) {
+      lightButton(b, pulse);
+    }
+    if (i == titleFocus) ringButton(b, pulse);
   }
+  glDisable(GL_BLEND);
   SwapFrame();
   buttonDown = 0;
   glEnable(GL_DEPTH_TEST);
@@ -151,11 +261,72 @@ void TitleScreen() {
 }
 
 void DrawTitle() {
+  if (!TextureLoaded(kTexTitle)) {
+    glColor3f(0.6f, 0.75f, 1);
+    DrawCentredStr(0, kBandWordV, kBandWordSize, "TETHRIX");
+    return;
+  }
   glEnable(GL_TEXTURE_2D);
   glBindTexture(GL_TEXTURE_2D, kTexTitle);
   glColor3f(1, 1, 1);
   drawPicturePart(kBand, kBandPicture);
   leavePicture();
+}
+
+// The button beside `from` on the two rows of three; Tab reads on into the next row.
+int TitleGridStep(int from, int dh, int dv, bool readOn) {
+  int row = 0, column = 0;
+  for (int r = 0; r < kGridRows; r++)
+    for (int c = 0; c < kGridColumns; c++)
+      if (kTitleGrid[r][c] == from) row = r, column = c;
+  if (readOn) {
+    const int cell = (row * kGridColumns + column + 1) % kTitleButtonCount;
+    return kTitleGrid[cell / kGridColumns][cell % kGridColumns];
+  }
+  row = (row + dv + kGridRows) % kGridRows;
+  column = (column + dh + kGridColumns) % kGridColumns;
+  return kTitleGrid[row][column];
+}
+
+// Arrows and Tab walk the buttons, Return or Space takes the one lit (Play when
+// none is).
+void TitleKey(unsigned char key, int, int) {
+  keepTitleFocusFresh();
+  if (key == kKeyTab) {
+    titleFocus = titleFocus == kNoTitleFocus ? kTitleArcade : TitleGridStep(titleFocus, 1, 0, true);
+  } else if (IsEnterKey(key) || key == ' ') {
+    const int chosen = titleFocus == kNoTitleFocus ? kTitlePlay : titleFocus;
+    titleFocus = kNoTitleFocus;
+    kTitleButtons[chosen].act();
+  }
+}
+
+void TitleSpecialKey(int key, int, int) {
+  keepTitleFocusFresh();
+  int dh = 0, dv = 0;
+  switch (key) {
+  case GLUT_KEY_LEFT: dh = -1; break;
+  case GLUT_KEY_RIGHT: dh = 1; break;
+  case GLUT_KEY_UP: dv = -1; break;
+  case GLUT_KEY_DOWN: dv = 1; break;
+  default: SpecialKey(key, 0, 0); return; // F12 still takes a picture
+  }
+  titleFocus = titleFocus == kNoTitleFocus ? kTitlePlay : TitleGridStep(titleFocus, dh, dv, false);
+}
+
+void ShowTitleScreen() {
+  glutDisplayFunc(TitleScreen);
+  glutKeyboardFunc(TitleKey);
+  glutSpecialFunc(TitleSpecialKey);
+}
+
+bool IsEnterKey(unsigned char key) { return key == kKeyReturn || key == kKeyLineFeed; }
+
+// Centred on (h, v) in both directions.
+void DrawCentredStr(float h, float v, float size, const char *text) {
+  const size_t n = std::strlen(text);
+  const float width = n > 0 ? size * (kGlyphAdvance * static_cast<float>(n - 1) + 1) : 0;
+  DrawStr2(h - width / 2, v - size / 2, size, text);
 }
 
 char toUpper(char in) { return in >= 'a' && in <= 'z' ? static_cast<char>(in - 'a' + 'A') : in; }

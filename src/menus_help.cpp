@@ -200,10 +200,8 @@ void CreditsView() {
 void HelpKey(unsigned char key, int, int) {
   if (key == kKeyEscape) {
     ReadPrefs();
-    glutDisplayFunc(TitleScreen);
+    ShowTitleScreen();
     ResetAll();
-    glutKeyboardFunc(Key);
-    glutSpecialFunc(SpecialKey);
   }
   if (teamLeaders[0] && key == static_cast<unsigned char>(teamLeaders[0]->key)) attatched = 1 - attatched;
 }

@@ -8,24 +8,88 @@
 
 namespace {
 
-// The preview box, left of the list and below the captions. The level's corner
-// spheres reach one unit past each edge, so they are fitted in too.
-constexpr float kPreviewH = -2.75f, kPreviewV = -0.5f;
-constexpr float kPreviewWidth = 6.5f, kPreviewHeight = 7.0f;
-constexpr float kCornerReach = 2.0f;
+// The page: the heading and the level on the left, the game types on the right.
+constexpr float kPreviewH = -3.1f, kPreviewV = -1.15f;
+constexpr float kPreviewWidth = 5.8f, kPreviewHeight = 6.3f;
+constexpr float kCornerReach = 2.0f; // the level's corner spheres reach past each edge
 
-constexpr float kHalfGlyph = 0.05f; // the captions are placed by their length
-constexpr float kLevelNameV = 4.3f, kCaptionV = 3.9f; // the top of a 4:3 view is 4.6
+constexpr float kLogoLeft = -5.9f, kLogoRight = -0.8f, kLogoBottom = 3.3f;
+constexpr float kLevelNameV = 2.75f, kCaptionV = 2.35f, kTitleSize = 0.32f, kCaptionSize = 0.22f;
 constexpr float kListH = 1.0f, kListScoreH = 4.0f, kListBottomV = -2.0f, kListStep = 0.5f;
+constexpr float kListHeadV = 4.05f, kReasonSize = 0.17f;
+constexpr float kGlyphSize = 0.25f;
 
 // Mouse regions, menu pixels.
-constexpr int kListLeft = 350, kListRight = 600, kListBottomTop = 330, kRowPixels = 25;
-constexpr int kButtonLeft = 350, kButtonRight = 500;
+constexpr int kListLeft = 350, kListRight = 600;
+constexpr int kButtonLeft = 350, kButtonRight = 500, kRowPixels = 25;
 
 constexpr int kArrowTypes = kBlinkMatch - kFirstGameType + 1; // the arrows never reach body count
 
-// Space starts a match, and so do the codes some keyboards send for Enter; 13 does not.
-constexpr unsigned char kStartKeys[] = {' ', 10, 3, 11};
+// Space starts a match, and so does Enter: Return and keypad Enter arrive as 13 here,
+// other keyboards send 10, 3 or 11.
+constexpr unsigned char kStartKeys[] = {' ', kKeyReturn, kKeyLineFeed, 3, 11};
+
+// The title picture's night and the colours of its buttons.
+constexpr float kNight[3] = {0.02f, 0.025f, 0.07f};
+constexpr float kNightGlow[3] = {0.08f, 0.05f, 0.16f};
+constexpr float kChosen[3] = {0.31f, 1, 0.47f};
+constexpr float kCaptionColour[3] = {0.27f, 0.78f, 1};
+constexpr float kGrey[3] = {0.45f, 0.47f, 0.55f};
+constexpr float kWhite[3] = {1, 1, 1};
+constexpr float kPlainBorder = 0.5f; // what the match starts with
+constexpr float kMenuRightEdge = 6.0f;
+constexpr float kBandPictureBottom = 0.66f; // the title picture's top third is its heading
+constexpr float kBandAspect = (1 - kBandPictureBottom) * 768 / 1024;
+
+void colour(const float (&c)[3], float alpha = 1) { glColor4f(c[0], c[1], c[2], alpha); }
+
+// Text leaves depth testing on; these panels lie on the page, over the preview's border.
+void quad(float left, float right, float bottom, float top) {
+  glDisable(GL_DEPTH_TEST);
+  glBegin(GL_QUADS);
+  glVertex3f(left, bottom, 0);
+  glVertex3f(right, bottom, 0);
+  glVertex3f(right, top, 0);
+  glVertex3f(left, top, 0);
+  glEnd();
+  glEnable(GL_DEPTH_TEST);
+}
+
+// Night with a glow at the top, as on the title; the preview's border fades into it.
+void drawBackdrop() {
+  glDisable(GL_DEPTH_TEST);
+  glBegin(GL_QUADS);
+  colour(kNight);
+  glVertex3f(-7, -5, 0);
+  glVertex3f(7, -5, 0);
+  colour(kNightGlow);
+  glVertex3f(7, 5, 0);
+  glVertex3f(-7, 5, 0);
+  glEnd();
+  glEnable(GL_DEPTH_TEST);
+}
+
+void drawLogo() {
+  if (!TextureLoaded(kTexTitle)) return;
+  glDisable(GL_DEPTH_TEST); // the preview's border lies nearer
+  glEnable(GL_TEXTURE_2D);
+  glBindTexture(GL_TEXTURE_2D, kTexTitle);
+  glColor3f(1, 1, 1);
+  const float top = kLogoBottom + (kLogoRight - kLogoLeft) * kBandAspect;
+  glBegin(GL_QUADS);
+  glTexCoord2f(0, kBandPictureBottom);
+  glVertex3f(kLogoLeft, kLogoBottom, 0);
+  glTexCoord2f(1, kBandPictureBottom);
+  glVertex3f(kLogoRight, kLogoBottom, 0);
+  glTexCoord2f(1, 1);
+  glVertex3f(kLogoRight, top, 0);
+  glTexCoord2f(0, 1);
+  glVertex3f(kLogoLeft, top, 0);
+  glEnd();
+  glDisable(GL_TEXTURE_2D);
+  glBindTexture(GL_TEXTURE_2D, kTexSprites);
+  glEnable(GL_DEPTH_TEST);
+}
 
 float previewScale() {
   const float w = levelRight - levelLeft + kCornerReach, h = levelTop - levelBottom + kCornerReach;
@@ -41,52 +105,99 @@ void drawPreview() {
   glScalef(k, k, k);
   glTranslatef(-(levelLeft + levelRight) / 2, -(levelTop + levelBottom) / 2, 0);
   // Nothing moves particles on this screen: hint sparkles would pile up on one node.
+  // The border fades into the page's night, not into grey.
   const int hintsWere = hints;
   hints = 0;
+  borderRed = kNight[0], borderGreen = kNight[1], borderBlue = kNight[2];
   DrawBackground();
+  borderRed = borderGreen = borderBlue = kPlainBorder;
   hints = hintsWere;
   glPopMatrix();
 }
 
-void drawCaption(float v, const char *text) {
-  DrawMenuStr(-kHalfGlyph * static_cast<float>(std::strlen(text)), v, text);
+void drawCaption(float v, float size, const char *text) {
+  DrawStrWithin(kLogoLeft, v, size, kLogoRight - kLogoLeft + 0.6f, text);
 }
 
+// The target a type is played to: the current one's is the match's own.
+int shownTarget(int type) { return type == gameType ? maxScore : gameScores[type - kFirstGameType]; }
+
 void drawCaptions() {
-  glColor3f(0, 0, 0);
-  drawCaption(kLevelNameV, levelname);
-  char caption[kTextSize];
-  std::snprintf(caption, sizeof caption, GameTypeCaption(gameType), maxScore);
-  drawCaption(kCaptionV, caption);
+  glColor3f(1, 1, 1);
+  drawCaption(kLevelNameV, kTitleSize, levelname);
+  char caption[kTextSize * 2];
+  char target[kTextSize];
+  std::snprintf(target, sizeof target, GameTypeCaption(gameType), maxScore);
+  const char *missing = GameTypeUnplayable(gameType);
+  if (missing)
+    std::snprintf(caption, sizeof caption, "%s: not on this level (%s)", GameTypeName(gameType), missing);
+  else
+    std::snprintf(caption, sizeof caption, "%s", target);
+  colour(missing ? kGrey : kCaptionColour);
+  drawCaption(kCaptionV, kCaptionSize, caption);
 }
 
 bool mouseIn(int left, int right, int top, int bottom) {
   return mouseH > left && mouseH < right && mouseV > top && mouseV < bottom;
 }
 
-// Types with a winning score of 0 are not offered; the list grows upward.
+float rowV(int row) { return kListBottomV + kListStep * static_cast<float>(row); }
+
+// A row's click region is the band it is drawn in: half a step either side of its text's middle.
+bool mouseOnRow(int row) {
+  const float middle = rowV(row) + kGlyphSize / 2;
+  const int top = static_cast<int>(MenuPixelV(middle + kListStep / 2));
+  const int bottom = static_cast<int>(MenuPixelV(middle - kListStep / 2));
+  return mouseH > kListLeft && mouseH < kListRight && mouseV >= top && mouseV < bottom;
+}
+
+void drawRowBand(int row, const float (&c)[3], float alpha) {
+  const float middle = rowV(row) + kGlyphSize / 2;
+  glEnable(GL_BLEND);
+  colour(c, alpha);
+  quad(MenuUnitsH(kListLeft), MenuUnitsH(kListRight), middle - kListStep / 2 + 0.03f,
+       middle + kListStep / 2 - 0.03f);
+}
+
+void drawTypeRow(int row, int type) {
+  const bool chosen = type == gameType;
+  const char *missing = GameTypeUnplayable(type);
+  if (chosen) drawRowBand(row, kChosen, 0.25f);
+  else if (mouseOnRow(row)) drawRowBand(row, kCaptionColour, 0.12f);
+  const float v = rowV(row);
+  colour(missing ? kGrey : chosen ? kChosen : kWhite);
+  DrawStr(kListH, v, GameTypeName(type));
+  if (missing) {
+    DrawStrWithin(kListScoreH, v + 0.04f, kReasonSize, kMenuRightEdge - kListScoreH, missing);
+    return;
+  }
+  char score[16];
+  std::snprintf(score, sizeof score, "%i", shownTarget(type));
+  DrawStrWithin(kListScoreH, v, kGlyphSize, kMenuRightEdge - kListScoreH, score);
+}
+
+// Types with a winning score of 0 are not offered; the list grows upward. A type the
+// level cannot be played as is shown, greyed, and cannot be chosen.
 void drawTypeList() {
+  colour(kGrey);
+  DrawStr2(kListH, kListHeadV, kCaptionSize, "Game type");
+  DrawStr2(kListScoreH, kListHeadV, kCaptionSize, "Target");
   int row = 0;
   for (int i = 0; i < kNumGameTypes; i++) {
     if (gameScores[i] == 0) continue;
-    const int top = kListBottomTop - kRowPixels * row;
-    if (buttonDown && mouseIn(kListLeft, kListRight, top, top + kRowPixels)) {
-      gameType = kFirstGameType + i;
+    const int type = kFirstGameType + i;
+    if (buttonDown && mouseOnRow(row) && !GameTypeUnplayable(type) && type != gameType) {
+      gameType = type;
       maxScore = gameScores[i];
     }
-    const float v = kListBottomV + kListStep * static_cast<float>(row);
-    glColor3f(gameType == kFirstGameType + i ? 1.0f : 0.0f, 0, 0);
-    DrawStr(kListH, v, GameTypeName(kFirstGameType + i));
-    char score[16];
-    std::snprintf(score, sizeof score, "%i", gameScores[i]);
-    DrawStr(kListScoreH, v, score);
+    drawTypeRow(row, type);
     row++;
   }
 }
 
 void nextMap() { SpecialLevelSelectKey(GLUT_KEY_RIGHT, 0, 0); }
 void previousMap() { SpecialLevelSelectKey(GLUT_KEY_LEFT, 0, 0); }
-void go() { LevelKeys(' ', 0, 0); }
+void go_() { LevelKeys(' ', 0, 0); }
 
 struct LevelButton {
   const char *label;
@@ -98,15 +209,24 @@ struct LevelButton {
 const LevelButton kLevelButtons[] = {
     {"Next Map", -3.0f, 380, nextMap},
     {"Previous Map", -3.5f, 405, previousMap},
-    {"Go!", -4.5f, 455, go},
+    {"Go!", -4.5f, 455, go_},
 };
 
-// A held button would act every frame: each of these takes the click.
+// A held button would act every frame: each of these takes the click. The pill drawn
+// round each label is its click region.
 void drawButtons() {
-  glColor3f(0, 0, 0);
   for (const LevelButton &b : kLevelButtons) {
+    const bool over = mouseIn(kButtonLeft, kButtonRight, b.top, b.top + kRowPixels);
+    const bool go = b.act == go_;
+    const bool blocked = go && GameTypeUnplayable(gameType);
+    const float left = MenuUnitsH(kButtonLeft), right = MenuUnitsH(kButtonRight);
+    const float top = MenuUnitsV(b.top) - 0.03f, bottom = MenuUnitsV(b.top + kRowPixels) + 0.03f;
+    glEnable(GL_BLEND);
+    colour(blocked ? kGrey : go ? kChosen : kCaptionColour, over ? 0.35f : 0.15f);
+    quad(left, right, bottom, top);
+    colour(blocked ? kGrey : kWhite);
     DrawStr(kListH, b.v, b.label);
-    if (buttonDown && mouseIn(kButtonLeft, kButtonRight, b.top, b.top + kRowPixels)) {
+    if (buttonDown && over) {
       buttonDown = 0;
       b.act();
     }
@@ -156,35 +276,47 @@ void startMatch() {
 } // namespace
 
 void LevelSelect() {
-  borderRed = borderGreen = borderBlue = 0.5f;
+  borderRed = borderGreen = borderBlue = kPlainBorder;
   SoundIdle();
   glDisable(GL_LIGHTING);
   glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+  drawBackdrop();
   drawPreview();
+  drawLogo();
   drawCaptions();
   drawTypeList();
   drawButtons();
+  glDisable(GL_BLEND);
   SwapFrame();
 }
 
-// Choices whose winning score is 0 are skipped; when every choice the key can
-// reach has 0, one full cycle brings it back where it started.
+// Why the loaded level cannot be played as the type, or null when it can.
+const char *GameTypeUnplayable(int type) {
+  switch (type) {
+  case kRace: return numCheckPoints > 0 ? nullptr : "no checkpoints";
+  case kDomination: return numCheckPoints > 0 ? nullptr : "no points to hold";
+  case kCaptureTheFlag: return (flagsPlaced & kBothFlags) == kBothFlags ? nullptr : "no flags";
+  case kAirHockey: return (flagsPlaced & kBothFlags) == kBothFlags ? nullptr : "no goals";
+  default: return nullptr;
+  }
+}
+
+// Choices whose winning score is 0 are skipped, and so are types the level cannot be
+// played as; when every choice the key can reach is, one full cycle brings it back.
 void SpecialLevelSelectKey(int key, int, int) {
   const bool levels = key == GLUT_KEY_LEFT || key == GLUT_KEY_RIGHT;
   const int choices = levels ? (numLevels > 0 ? numLevels + 1 : 1) : kArrowTypes;
   for (int n = 0; n < choices; n++) {
     if (!applyArrow(key)) return;
-    if (maxScore != 0) return;
+    if (maxScore != 0 && (levels || !GameTypeUnplayable(gameType))) return;
   }
 }
 
 void LevelKeys(unsigned char key, int, int) {
   if (key == kKeyEscape) {
-    glutKeyboardFunc(Key);
-    glutDisplayFunc(TitleScreen);
-    glutSpecialFunc(SpecialKey);
+    ShowTitleScreen();
     ResetAll();
-  } else if (isStartKey(key)) {
+  } else if (isStartKey(key) && !GameTypeUnplayable(gameType)) {
     startMatch();
   }
 }

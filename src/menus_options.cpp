@@ -65,10 +65,8 @@ void restoreSettings() {
 }
 
 void backToTitle() {
-  glutDisplayFunc(TitleScreen);
+  ShowTitleScreen();
   ResetAll();
-  glutKeyboardFunc(Key);
-  glutSpecialFunc(SpecialKey);
   saved.valid = false;
 }
 

@@ -326,6 +326,10 @@ bool LoadRGBMipmaps(const char *imageFile, int intFormat) {
   return built;
 }
 
+static unsigned loadedTextures; // bit n: texture name n has its picture
+
+bool TextureLoaded(unsigned name) { return name < 32 && (loadedTextures >> name & 1u) != 0; }
+
 // The pictures of start-up; the font is loaded into kTexFont by the text module.
 void LoadTextures() {
   struct TextureFile {
@@ -340,7 +344,10 @@ void LoadTextures() {
   };
   for (const TextureFile &t : kTextureFiles) {
     glBindTexture(GL_TEXTURE_2D, t.name);
-    LoadRGBMipmaps(t.file, 4);
+    if (LoadRGBMipmaps(t.file, 4))
+      loadedTextures |= 1u << t.name;
+    else
+      loadedTextures &= ~(1u << t.name);
   }
   glBindTexture(GL_TEXTURE_2D, kTexSprites);
 }

@@ -364,7 +364,7 @@ void LeaderBoardKey(unsigned char key, int, int) {
     glutSpecialFunc(SpecialLevelSelectKey);
     forgetAwards();
   } else if (key == kEscape) {
-    glutDisplayFunc(TitleScreen);
+    ShowTitleScreen();
     forgetAwards();
     ResetAll();
   }

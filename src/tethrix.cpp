@@ -28,6 +28,7 @@ int blockNum;
 wall walls[kMaxWalls];
 int wallNum;
 flag flags[kNumFlags];
+int flagsPlaced;
 int numCheckPoints;
 float levelLeft, levelRight, levelTop, levelBottom;
 char levelname[kTextSize];
@@ -78,6 +79,7 @@ float ar;
 float heightRatio;
 int mouseH, mouseV;
 int buttonDown;
+static bool pressUnseen, releaseDue; // a press no frame has drawn yet, and its release
 unsigned char lastKey;
 int lastSpecial, playerSelected, attatched;
 
@@ -114,6 +116,7 @@ static void resetSettings() {
   blockNum = 0;
   wallNum = 0;
   numCheckPoints = 0;
+  flagsPlaced = 0;
   levelLeft = levelRight = levelTop = levelBottom = 0;
   currentLevel = 0;
   numLevels = -1;
@@ -156,6 +159,7 @@ static void resetView() {
   heightRatio = 1.0f;
   mouseH = mouseV = 0;
   buttonDown = 0;
+  pressUnseen = releaseDue = false;
   lastKey = 0;
   lastSpecial = playerSelected = attatched = 0;
 }
@@ -448,10 +452,17 @@ static void stepBalls() {
   if (usesPuck() && puck) CollideParticles(firstParticle, puck);
 }
 
-// Every screen ends its frame here, so F12 works on each of them.
+static void frameSawButton() {
+  pressUnseen = false;
+  if (releaseDue) buttonDown = 0;
+  releaseDue = false;
+}
+
+// Every screen ends its frame here, so F12 works on each of them, and a tap is let go.
 void SwapFrame() {
   TakeRequestedScreenshot();
   glutSwapBuffers();
+  frameSawButton();
 }
 
 void Display() {
@@ -495,8 +506,7 @@ constexpr unsigned char kEscape = 27;
 static void gameWideKey(unsigned char key) {
   switch (key) {
   case kEscape:
-    glutDisplayFunc(TitleScreen);
-    glutKeyboardFunc(nullptr);
+    ShowTitleScreen();
     ResetAll();
     break;
   case '+': spheredetail++; break;
@@ -550,10 +560,22 @@ void PassiveMotion(int px, int py) {
   }
 }
 
+// A tap can go down and come up between two frames, and the screens only look at
+// buttonDown when they draw: a press stays down until one frame has seen it.
 void Buttonfunc(int, int state, int px, int py) {
-  PassiveMotion(px, py);
-  buttonDown = 1 - state;
+  if (state == GLUT_DOWN) {
+    PassiveMotion(px, py);
+    buttonDown = 1;
+    pressUnseen = true;
+    releaseDue = false;
+  } else if (pressUnseen) {
+    releaseDue = true; // the click lands where it went down
+  } else {
+    PassiveMotion(px, py);
+    buttonDown = 0;
+  }
 }
+
 
 // ---- Gravity field --------------------------------------------------------------------
 // A dead or benched ball keeps its last position; pulling toward it would be a ghost vacuum.

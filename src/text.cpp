@@ -9,7 +9,7 @@ constexpr int kCodes = 256;
 constexpr int kFirstPrintable = 32;
 constexpr int kLastGlyph = 127;
 constexpr float kCell = 1.0f / 16.0f;
-constexpr float kAdvance = 0.6f; // glyphs are a unit square and overlap by 0.4
+constexpr float kAdvance = kGlyphAdvance;
 constexpr float kDefaultSize = 0.25f;
 
 float charHOff[kCodes], charVOff[kCodes], charWidth[kCodes], charHeight[kCodes];

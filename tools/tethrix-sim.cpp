@@ -367,7 +367,7 @@ int main(int argc, char **argv) {
   applyRoster(o);
   if (o.dump) DumpWorld(stdout);
   SimInstallCallbacks();
-  if (o.title) glutDisplayFunc(TitleScreen);
+  if (o.title) ShowTitleScreen();
   SimClockInstall();
   double busy = 0;
   for (long f = 0; f < o.frames; f++) {
