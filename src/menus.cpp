@@ -217,7 +217,7 @@ void TitleScreen() {
   static float phase = 0;
   static int seen = 0;
   static int lastH = 0, lastV = 0;
-  if (MenuStateStale(seen)) phase = 0;
+  if (MenuStateStale(seen)) phase = 0, lastH = mouseH, lastV = mouseV;
   keepTitleFocusFresh();
   if (MenuPointerActive(lastH, lastV)) titleFocus = kNoTitleFocus; // the mouse takes over
   SoundIdle();

@@ -90,7 +90,7 @@ TEST_F(Board, LeaderBoardAwardsOnceAndItsKeysLeaveForTheLevelSelectOrTheTitle) {
   for (auto [key, display, keyboard, score, background] :
        {std::make_tuple('x', LeaderBoard, LeaderBoardKey, 7, 0.9f),
         std::make_tuple(' ', LevelSelect, LevelKeys, 0, 0.f),
-        std::make_tuple('\x1b', TitleScreen, LeaderBoardKey, 0, 0.9f)}) {
+        std::make_tuple('\x1b', TitleScreen, TitleKey, 0, 0.9f)}) {
     glutDisplayFunc(LeaderBoard);
     glutKeyboardFunc(LeaderBoardKey);
     players[0]->score = 7, players[0]->wins = 2, players[0]->collisions = 30;

@@ -1,4 +1,5 @@
 // Game keys for the players and the game, and the mouse mapping onto the menu screen.
+#include "inclGL.h"
 #include "world_fixture.h"
 
 #include <tuple>
@@ -88,8 +89,15 @@ TEST_F(Input, MouseLandsOnTheCentredFourByThreeArea) {
     EXPECT_EQ(std::make_tuple(mouseH, mouseV), std::make_tuple(c.mouseH, c.mouseV))
         << c.w << "x" << c.h << " at " << c.px << "," << c.py;
   }
-  Buttonfunc(0, 0, 320, 240); // pressed, and the place is recorded
+  // A tap that comes up before any frame drew stays down, where it went down, for one frame.
+  Buttonfunc(0, GLUT_DOWN, 320, 240);
+  Buttonfunc(0, GLUT_UP, 0, 0);
   EXPECT_EQ(std::make_tuple(buttonDown, mouseH), std::make_tuple(1, 319));
-  Buttonfunc(2, 1, 0, 0); // released, any button
+  SwapFrame();
+  EXPECT_EQ(buttonDown, 0);
+  Buttonfunc(0, GLUT_DOWN, 320, 240); // a press a frame saw, held for two more
+  for (int frame = 0; frame < 3; frame++) SwapFrame();
+  EXPECT_EQ(buttonDown, 1);
+  Buttonfunc(2, GLUT_UP, 0, 0); // comes up at once, any button, and the place is recorded
   EXPECT_EQ(std::make_tuple(buttonDown, mouseH), std::make_tuple(0, 0));
 }

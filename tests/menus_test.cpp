@@ -3,7 +3,9 @@
 #include "world_fixture.h"
 
 #include <climits>
+#include <set>
 #include <tuple>
+#include <utility>
 
 using std::make_tuple;
 using std::string;
@@ -103,14 +105,15 @@ TEST_F(Menus, QuitEndsTheGameWithStatusZero) {
   EXPECT_EXIT(click(490, 240), testing::ExitedWithCode(0), "");
 }
 
-// Arrows and the list skip game types without a target (the unstable match is row 8); a level
-// without width is previewed at full size (its diamond 0.01 in front). Go, space and the Enter
-// codes start a match, 13 does not; Escape resets. With no target at all the arrows go round once.
+// Arrows and the list skip game types without a target, and those the level lacks the flags or
+// checkpoints for (the unstable match is row 8); a level without width is previewed at full size
+// (its diamond 0.01 in front). Go, space and Enter start a match; Escape resets. With no target
+// at all the arrows go round once.
 TEST_F(Menus, LevelSelectSkipsTypesWithoutATargetAndStartsTheChosenOne) {
   click(310, 240);
   const std::tuple<int, int, int, int> steps[] = {
       {kLeft, 2, kCaptureTheFlag, 4}, {kRight, 0, kDeathmatch, 10}, {kDown, 0, kBlinkMatch, 10},
-      {kUp, 0, kDeathmatch, 10},      {kUp, 0, kCaptureTheFlag, 5}, {kDown, 0, kDeathmatch, 10}};
+      {kUp, 0, kDeathmatch, 10},      {kUp, 0, kEndurance, 3000},   {kDown, 0, kDeathmatch, 10}};
   for (auto [key, level, type, target] : steps) {
     arrow(key);
     EXPECT_EQ(make_tuple(currentLevel, gameType, maxScore), make_tuple(level, type, target));
@@ -118,8 +121,7 @@ TEST_F(Menus, LevelSelectSkipsTypesWithoutATargetAndStartsTheChosenOne) {
   levelLeft = 1, levelRight = -1;
   frame();
   EXPECT_TRUE(drew(NAN, NAN, -0.01f, GL_QUADS));
-  click(400, 142);
-  press(13);
+  click(400, 129);
   EXPECT_EQ(make_tuple(w().display, gameType, maxScore),
             make_tuple(LevelSelect, kUnstableMatch, 7));
   blocks[0].h = 3, blocks[0].v = -1;
@@ -127,7 +129,7 @@ TEST_F(Menus, LevelSelectSkipsTypesWithoutATargetAndStartsTheChosenOne) {
   EXPECT_EQ(make_tuple(w().display, w().keyboard, w().special, string(SoundLastEffectAsked())),
             make_tuple(Display, Key, SpecialKey, string("UnstableDeathmatch")));
   EXPECT_EQ(make_tuple(blocks[0].h1, blocks[0].v1), make_tuple(3.0f, -1.0f));
-  for (unsigned char key : {' ', '\n', '\3'}) {
+  for (unsigned char key : {' ', '\r', '\n', '\3'}) {
     glutDisplayFunc(LevelSelect);
     LevelKeys(key, 0, 0);
     EXPECT_EQ(w().display, Display) << "code " << int(key);
@@ -135,7 +137,7 @@ TEST_F(Menus, LevelSelectSkipsTypesWithoutATargetAndStartsTheChosenOne) {
   SpecialLevelSelectKey(GLUT_KEY_LEFT, 0, 0);
   LevelKeys(kKeyEscape, 0, 0);
   EXPECT_EQ(make_tuple(w().display, w().keyboard, w().special, currentLevel, string(levelname)),
-            make_tuple(TitleScreen, Key, SpecialKey, 0, string("Zero")));
+            make_tuple(TitleScreen, TitleKey, TitleSpecialKey, 0, string("Zero")));
   writeFile("level.def", "nextlevel 0\nA\ndeathmatch 0\nnextlevel 1\nB\ndeathmatch 0\n");
   ReadLevelFile(defaultLevels);
   SpecialLevelSelectKey(GLUT_KEY_RIGHT, 0, 0);
@@ -166,7 +168,7 @@ TEST_F(Menus, CancelAndEscapeRestoreEverySettingAndLeaveThePreferencesUntouched)
     ASSERT_EQ(WritePrefsTo("now.def"), 0);
     EXPECT_EQ(readFile("now.def"), before) << (escape ? "Escape" : "Cancel");
     EXPECT_EQ(make_tuple(powerUpSetID, string(powerUpSetName), w().display, w().keyboard),
-              make_tuple(0, string("Custom"), TitleScreen, Key));
+              make_tuple(0, string("Custom"), TitleScreen, TitleKey));
   }
 }
 
@@ -282,5 +284,153 @@ TEST_F(Menus, HelpPagesTurnWithinTheFirstAndTheLastAndTheLeadersKeyTogglesTheRop
   EXPECT_EQ(turn(GLUT_KEY_RIGHT, 4), make_tuple(false, false, false)); // the last page
   EXPECT_EQ(turn(GLUT_KEY_LEFT, 4), make_tuple(true, false, false));   // from the last, not past it
   press(kKeyEscape);
-  EXPECT_EQ(make_tuple(w().display, w().keyboard), make_tuple(TitleScreen, Key));
+  EXPECT_EQ(make_tuple(w().display, w().keyboard), make_tuple(TitleScreen, TitleKey));
+}
+
+// The window pixel a vertex of the menus' plane lands on, through the window routine's frustum.
+static std::pair<int, int> windowPixel(float x, float y, float z, int width, int height) {
+  const double *f = headlessState().frustum; // left, right, bottom, top, near, far
+  const double ndcX = (f[4] * x / -z - (f[1] + f[0]) / 2) / ((f[1] - f[0]) / 2);
+  const double ndcY = (f[4] * y / -z - (f[3] + f[2]) / 2) / ((f[3] - f[2]) / 2);
+  return {static_cast<int>((ndcX + 1) / 2 * width), static_cast<int>((1 - ndcY) / 2 * height)};
+}
+
+// A tap (down and up before the next frame) on the middle of each game type's row as drawn picks
+// that row, at every window shape; one on the title's Play opens the level select.
+TEST_F(Menus, ATapOnTheMiddleOfEachDrawnRowPicksItAtEveryWindowSize) {
+  writeFile("level.def", "scores 10 3 5 10 5000 5 3000 2000 30 7 10 10\nnextlevel 0\nFull\n"
+                         "level -10 10 5 -5\ndeathmatch 10\nflag -5 0 0\nflag 5 0 1\n"
+                         "checkpoint 0 0 1\ncheckpoint 1 1 2\n");
+  ReadLevelFile(defaultLevels);
+  for (auto [width, height] : {std::pair{800, 600}, {1280, 1024}, {800, 480}, {1000, 600}, {600, 800}}) {
+    Reshape(width, height);
+    glutDisplayFunc(TitleScreen);
+    const auto play = windowPixel(MenuUnitsH(310), MenuUnitsV(240), kViewZ, width, height);
+    w().mouse(GLUT_LEFT_BUTTON, GLUT_DOWN, play.first, play.second);
+    w().mouse(GLUT_LEFT_BUTTON, GLUT_UP, play.first, play.second);
+    frame();
+    ASSERT_EQ(w().display, LevelSelect) << width << "x" << height;
+    frame();
+    std::vector<float> rows; // the bottom of each name's first glyph, the list's rows
+    int lastBegin = -1;
+    for (const HeadlessVertex &v : headlessVertices())
+      if (std::exchange(lastBegin, v.begin) != v.begin && v.primitive == GL_QUADS && near(v.x, 1.0f) &&
+          v.y > -2.2f && v.y < 3.8f &&
+          std::find_if(rows.begin(), rows.end(), [&](float r) { return near(r, v.y); }) == rows.end())
+        rows.push_back(v.y);
+    std::sort(rows.begin(), rows.end());
+    ASSERT_EQ(rows.size(), 12u);
+    for (int pick : {3, 0, 11, 5, 1, 10, 7}) { // never the one already chosen
+      const auto at = windowPixel(1.5f, rows[pick] + 0.125f, kViewZ, width, height);
+      w().mouse(GLUT_LEFT_BUTTON, GLUT_DOWN, at.first, at.second);
+      w().mouse(GLUT_LEFT_BUTTON, GLUT_UP, at.first, at.second);
+      frame();
+      EXPECT_EQ(gameType, kFirstGameType + pick) << width << "x" << height << " row " << pick;
+    }
+    LevelKeys(kKeyEscape, 0, 0);
+  }
+}
+
+// Arrows walk the two rows of three (wrapping), Tab reads on, Return or Space takes the lit
+// button (Play when none is) and F12 still asks for a picture; moving the mouse drops the ring.
+TEST_F(Menus, TheTitleKeyboardLightsAButtonAndTakesIt) {
+  glutDisplayFunc(TitleScreen);
+  ShowTitleScreen();
+  auto ringDrawn = [&] {
+    for (const HeadlessVertex &v : headlessVertices())
+      if (v.primitive == GL_LINE_LOOP && v.color[0] == 1 && v.color[1] == 1 && v.color[2] == 1)
+        return true;
+    return false;
+  };
+  const std::tuple<int, unsigned char, int> steps[] = {
+      {kDown, 0, kTitleOptions}, {kLeft, 0, kTitleCredits}, {kLeft, 0, kTitleHelp},
+      {kUp, 0, kTitleQuit},      {kRight, 0, kTitleArcade}, {0, '\t', kTitlePlay},
+      {0, '\t', kTitleQuit},     {0, '\t', kTitleCredits},  {kUp, 0, kTitleArcade}};
+  arrow(kRight); // the first press lights Play
+  EXPECT_EQ(make_tuple(TitleFocus(), ringDrawn()), make_tuple(kTitlePlay, true));
+  for (auto [special, key, want] : steps) {
+    if (special)
+      arrow(special);
+    else
+      press(key);
+    EXPECT_EQ(make_tuple(TitleFocus(), ringDrawn()), make_tuple(want, true)) << special << key;
+  }
+  w().passiveMotion(10, 10);
+  frame();
+  EXPECT_EQ(make_tuple(TitleFocus(), ringDrawn()), make_tuple(kNoTitleFocus, false));
+  for (auto [arrows, key, screen] : {make_tuple(2, '\r', Options), make_tuple(0, ' ', LevelSelect),
+                                     make_tuple(3, ' ', HelpView)}) {
+    ShowTitleScreen();
+    for (int k : {kRight, kDown, kRight}) // Play, Options, Help
+      if (arrows-- > 0) arrow(k);
+    press(static_cast<unsigned char>(key));
+    EXPECT_EQ(w().display, screen) << int{key};
+  }
+  ShowTitleScreen();
+  arrow(GLUT_KEY_F12);
+  EXPECT_EQ(w().display, TitleScreen);
+}
+
+// Lighting a button touches only its pill, never the night around it; without the picture every
+// button is still drawn as a pill with its name, and still answers.
+TEST_F(Menus, ALitTitleButtonStaysOnItsPillAndThePictureIsNotNeeded) {
+  std::filesystem::copy_file(TETHRIX_SOURCE_DIR "/data/tethrix.sgi", "tethrix.sgi");
+  LoadTextures();
+  glutDisplayFunc(TitleScreen);
+  for (auto [h, v] : {std::pair{130, 240}, {310, 385}, {460, 400}}) {
+    hover(h, v);
+    for (const HeadlessVertex &q : headlessVertices())
+      if (q.primitive == GL_QUADS && !(std::fabs(q.x) == 6 && std::fabs(q.y) == 4.5f)) { // the picture
+        EXPECT_TRUE(std::fabs(q.x - MenuUnitsH(h)) < 1.3f && std::fabs(q.y - MenuUnitsV(v)) < 0.6f)
+            << "(" << q.x << ", " << q.y << ") for the button at " << h << "," << v;
+      }
+  }
+  std::filesystem::remove("tethrix.sgi");
+  LoadTextures();
+  hover(10, 10);
+  std::set<int> pills;
+  for (const HeadlessVertex &q : headlessVertices())
+    if (q.primitive == GL_POLYGON) pills.insert(q.begin);
+  EXPECT_EQ(pills.size(), 6u);
+  click(460, 400);
+  EXPECT_EQ(w().display, HelpView);
+}
+
+// The characters of the glyphs drawn with their bottom at height y, left to right.
+static string textAt(float y) {
+  std::vector<std::pair<float, char>> glyphs;
+  int lastBegin = -1;
+  for (const HeadlessVertex &v : headlessVertices()) {
+    if (std::exchange(lastBegin, v.begin) == v.begin || v.primitive != GL_QUADS || !near(v.y, y))
+      continue;
+    const int column = static_cast<int>(std::lround(v.s * 16));
+    const int row = 15 - static_cast<int>(std::lround(v.t * 16));
+    glyphs.push_back({v.x, static_cast<char>(32 + row * 16 + column)});
+  }
+  std::sort(glyphs.begin(), glyphs.end());
+  string text;
+  for (auto [x, c] : glyphs) text += c;
+  return text;
+}
+
+// The level's own target is the one the list shows for its type, and the match plays to it; a
+// type the level cannot be played as says why, and neither Go nor Enter starts it.
+TEST_F(Menus, TheListShowsTheTargetTheMatchUsesAndAnUnplayableTypeCannotStart) {
+  writeFile("level.def", "scores 10 3 5 10 5000 5 3000 2000 30 7 10 10\n"
+                         "nextlevel 0\nLoop\nlevel -10 10 5 -5\nrace 12\ncheckpoint 0 0 1\n"
+                         "nextlevel 1\nBare\nlevel -10 10 5 -5\nrace 12\nblock 0 0\n");
+  click(310, 240);
+  frame();
+  const float raceRow = -2.0f + 0.5f * (kRace - kFirstGameType);
+  EXPECT_EQ(make_tuple(gameType, maxScore, textAt(raceRow)), make_tuple(kRace, 12, string("Race12")));
+  EXPECT_EQ(textAt(2.35f), "Race:Touch12checkpoints"); // the caption
+  arrow(kRight);
+  EXPECT_EQ(make_tuple(textAt(raceRow), textAt(raceRow + 0.04f)), make_tuple(string("Race"), string("nocheckpoints")));
+  EXPECT_EQ(textAt(2.35f), "Race:notonthislevel(nocheckpoints)");
+  press('\r');
+  click(420, 467); // Go!
+  EXPECT_EQ(w().display, LevelSelect);
+  click(400, static_cast<int>(MenuPixelV(raceRow + 0.125f)));
+  arrow(kUp);
+  EXPECT_EQ(gameType, kEndurance) << "no checkpoints or goals: no race, domination or hockey";
 }
