@@ -94,6 +94,7 @@ void Reshape(int width, int height);
 void vis(int visible);
 double mtime();
 void SetClock(double (*clock)()); // tools drive the game on a virtual clock
+void SetSleeper(void (*sleep)(double seconds)); // how the frame wait rests; null: really
 void Key(unsigned char key, int x, int y);
 void SpecialKey(int key, int x, int y);
 void PassiveMotion(int x, int y);

@@ -309,11 +309,11 @@ void UseSlam(player *p) {
   setVelocity(p, {0, -kSlamSpeed});
 }
 
-// Nobody to run down: spent without effect, rather than a chase that never runs out.
+// The shield comes with every chase. With nobody to run down there is no chase: one
+// left waiting would never run out, and would start on whoever a later charge aims at.
 void UseChase(player *p) {
-  if (!aimAtOpponent(p)) return;
-  p->chase = kChaseTicks;
   p->shield = kChaseTicks;
+  p->chase = aimAtOpponent(p) ? kChaseTicks : 0;
 }
 
 // Just behind the target on the user's own line of flight, touching it, still moving with

@@ -291,11 +291,16 @@ static double frameDue() {
 // moves when read: it is never slept on.
 constexpr double kSpinSeconds = 0.0005;
 
+static void realSleep(double seconds) { std::this_thread::sleep_for(std::chrono::duration<double>(seconds)); }
+static void (*sleeper)(double) = realSleep;
+
+void SetSleeper(void (*sleep)(double)) { sleeper = sleep ? sleep : realSleep; }
+
 static void restUntilFrameDue() {
   if (clockSource != realClock) return;
   const double now = std::chrono::duration<double>(sinceStart()).count();
   const double left = frameDue() - now - kSpinSeconds;
-  if (left > 0) std::this_thread::sleep_for(std::chrono::duration<double>(left));
+  if (left > 0) sleeper(left);
 }
 
 void ResetFrameRegulator() {

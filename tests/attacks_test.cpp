@@ -94,7 +94,8 @@ TEST_F(Attacks, StrikesMoveTheUser) {
 }
 
 // The nearest opponent within about 31.6 units, the first in the roster of equals; an old
-// target stands when nobody is in reach; with no opponent alive the chase is spent.
+// target stands when nobody is in reach; with no opponent alive there is no chase, but the
+// shield still goes up.
 TEST_F(Attacks, ChaseRunsDownTheNearestOpponentUntilItDiesOrLeaves) {
   struct Case { int gameType; float h[6]; int oldTarget, target; } cases[] = {
       {kDeathmatch, {-5, -3, -1, 1, 3, 5}, -1, 1}, {kDeathmatch, {-5, -7, -3, 1, 3, -3}, -1, 1},
@@ -107,9 +108,8 @@ TEST_F(Attacks, ChaseRunsDownTheNearestOpponentUntilItDiesOrLeaves) {
       placeBall(players[i], c.h[i], 0, 0, 0), players[i]->alive = c.target >= 0;
     user->target = c.oldTarget >= 0 ? players[c.oldTarget] : nullptr;
     use(kPowerChase);
-    const float ticks = c.target >= 0 ? 50 : 0;
     EXPECT_EQ(std::make_tuple(user->target, user->chase, user->shield),
-              std::make_tuple(c.target >= 0 ? players[c.target] : nullptr, ticks, ticks))
+              std::make_tuple(c.target >= 0 ? players[c.target] : nullptr, c.target >= 0 ? 50.f : 0.f, 50.f))
         << c.h[1];
   }
   for (int player::*gone : {&player::alive, &player::active}) {
