@@ -1,9 +1,11 @@
 #!/usr/bin/python3
-"""Checks the game's screenshots (800 x 600), each named SCREEN-N.png.
+"""Checks the game's screenshots, each named SCREEN-N.png.
 
-    check_shots.py SHOT...        no shot is blank; shots of different SCREENs differ
-    check_shots.py --arena SHOT   the first level of arena.def is drawn where it belongs
-    check_shots.py --bright SHOT  exit 0 when the shot is the light leaderboard
+    check_shots.py SHOT...             no shot is blank; shots of different SCREENs differ
+    check_shots.py --arena SHOT        the first level of arena.def is drawn where it belongs (800 x 600)
+    check_shots.py --bright SHOT       exit 0 when the shot is the light leaderboard
+    check_shots.py --chosen SHOT X Y   exit 0 when the level select's row at pixel (X, Y) is the chosen one
+    check_shots.py --buttons SHOT      the title without its picture still shows its six buttons (800 x 600)
 """
 import itertools
 import os
@@ -16,8 +18,25 @@ BRIGHT = 150          # the leaderboard is cleared to a light tint
 UNIT = 300 / 4.6      # pixels per arena unit at zoom 1 in a 600-pixel-high window
 
 
-def load(path):
-    return Image.open(path).convert("RGB").crop((0, 0, 800, 600))
+def load(path, whole=False):
+    img = Image.open(path).convert("RGB")
+    return img if whole else img.crop((0, 0, 800, 600))
+
+
+def chosen(path, x, y):
+    """The chosen row lies on a green band; the others on the night or a blue hover band."""
+    r, g, b = (sum(c) / 25 for c in zip(*load(path, True).crop((x - 2, y - 2, x + 3, y + 3)).getdata()))
+    return g > r + 20 and g > b + 12
+
+
+def buttons(path):
+    img = load(path).convert("L")
+    faults = []
+    for h, v in [(130, 240), (310, 240), (490, 240), (130, 385), (310, 385), (460, 400)]:
+        x, y = h * 5 // 4, v * 5 // 4
+        if max(img.crop((x - 60, y - 15, x + 60, y + 15)).getdata()) < 150:
+            faults.append(f"no button label at menu point ({h}, {v})")
+    return faults
 
 
 def screens(paths):
@@ -45,9 +64,12 @@ def arena(path):
 
 
 def main(args):
-    if args[0] == "--bright":
+    if args[0] in ("--bright", "--leaderboard"):
         return 0 if ImageStat.Stat(load(args[1]).convert("L")).mean[0] > BRIGHT else 1
-    faults = arena(args[1]) if args[0] == "--arena" else screens(args)
+    if args[0] == "--chosen":
+        return 0 if chosen(args[1], int(args[2]), int(args[3])) else 1
+    faults = (arena(args[1]) if args[0] == "--arena" else buttons(args[1]) if args[0] == "--buttons"
+              else screens(args))
     print("".join(f"FAIL: {f}\n" for f in faults), end="")
     return 1 if faults else 0
 

@@ -1,23 +1,34 @@
 #!/usr/bin/env bash
-# Plays the real game under Xvfb from the title to Quit, a screenshot of each screen kept in
-# ${TMPDIR:-/tmp}/tethrix-e2e-shots; then with pictures damaged and a config folder that is a file.
+# Plays the real game under Xvfb: at 800 x 600 windowed from the title to Quit, and at 1280 x 1024
+# full screen through the level select, with a screenshot of each screen; then with pictures
+# damaged and a config folder that is a file. Each run has its own Xvfb (on a display it reports
+# free) and its own scratch folder; E2E_SHOTS=DIR keeps the screenshots there.
 set -u
 game=$1; data=$2; here=$(cd "$(dirname "$0")" && pwd)
-work=$(mktemp -d /tmp/tethrix-e2e-XXXXXX)
-shots=${TMPDIR:-/tmp}/tethrix-e2e-shots
+work=$(mktemp -d "${TMPDIR:-/tmp}/tethrix-e2e-XXXXXX")
+shots=$work/shots
+xvfb=
 trap 'kill $xvfb 2>/dev/null; rm -rf "$work"' EXIT
-
-export DISPLAY=:$(( 50 + RANDOM % 400 )) SDL_AUDIODRIVER=dummy XDG_CONFIG_HOME=$work/config
-Xvfb "$DISPLAY" -screen 0 800x600x24 -nolisten tcp >/dev/null 2>&1 &
-xvfb=$!
-sleep 1
+export SDL_AUDIODRIVER=dummy XDG_CONFIG_HOME=$work/config
+mkdir -p "$shots"
 fail=0
 bad() { echo "FAIL: $*"; fail=1; }
 
-make_data() { # a copy of the data folder with the test levels and windowed play
+start_x() { # $1: WxH; a fresh Xvfb on a display it chose itself
+  [ -n "$xvfb" ] && { kill "$xvfb" 2>/dev/null; wait "$xvfb" 2>/dev/null; }
+  rm -f "$work/display"
+  Xvfb -displayfd 3 -screen 0 "$1x24" -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
+  xvfb=$!
+  for _ in $(seq 1 50); do [ -s "$work/display" ] && break; sleep 0.1; done
+  [ -s "$work/display" ] || { bad "Xvfb did not start"; exit 1; }
+  export DISPLAY=:$(cat "$work/display")
+  width=${1%x*}; height=${1#*x}
+}
+
+make_data() { # $1: fullscreen 0 or 1; a copy of the data folder with the test levels
   rm -rf "$work/data" "$work/config"; cp -r "$data" "$work/data"
   cp "$here/arena.def" "$work/data/level.def"
-  printf 'fullscreen 0\n' > "$work/data/prefs.def"
+  printf 'fullscreen %s\n' "${1:-0}" > "$work/data/prefs.def"
 }
 
 start_game() { # $1: seconds it may run, $2: name of its output; waits for the window
@@ -29,32 +40,57 @@ start_game() { # $1: seconds it may run, $2: name of its output; waits for the w
   sleep 1.5
 }
 
-# The point (H, V) of the 640 x 480 menu screen as a pixel of the 800 x 600 window, one on.
-point() { xdotool mousemove --window "$win" $(($1 * 5 / 4 + 1)) $(($2 * 5 / 4 + 1)); sleep 0.2; }
-click() { # a press the game sees for a few frames
+# The point (H, V) of the 640 x 480 menu screen as a pixel of the window, where the menu is the
+# largest 4:3 area centred in it.
+pixel() {
+  awk -v h="$1" -v v="$2" -v w="$width" -v ht="$height" 'BEGIN {
+    s = w / 640 < ht / 480 ? w / 640 : ht / 480
+    printf "%d %d", (w - 640 * s) / 2 + h * s + 0.5, (ht - 480 * s) / 2 + v * s + 0.5 }'
+}
+point() { xdotool mousemove $(pixel "$1" "$2"); sleep 0.2; }
+click() { # a 10 ms tap, as a touchpad gives: down and up between two frames
   point "$1" "$2"
-  xdotool mousedown 1; sleep 0.2; xdotool mouseup 1
+  xdotool mousedown 1 sleep 0.01 mouseup 1
   sleep 0.5
 }
 key() { xdotool key "$1"; sleep 0.4; }
 shot() { import -window root "$shots/$1.png"; } # $1: screen-N, the screen's name and a number
 
-# 1. Every screen, from the title to Quit.
-rm -rf "$shots"; mkdir -p "$shots"
-make_data
-start_game 90 out
+# Every game type's row, clicked in its middle as drawn (0.5 units a row from -2, text 0.25
+# high, 480 / 9.2 menu pixels a unit), comes up chosen; Team Deathmatch is left chosen.
+walk_rows() { # $1: a name for the shots
+  for row in 3 0 11 5 8 2 10 4 7 9 6 1; do
+    local v; v=$(awk -v r="$row" 'BEGIN { printf "%d", 240 - (-2 + 0.5 * r + 0.125) * 480 / 9.2 }')
+    click 420 "$v"; shot "rows-$1"
+    read -r x y <<<"$(pixel 356 "$v")"
+    /usr/bin/python3 "$here/check_shots.py" --chosen "$shots/rows-$1.png" "$x" "$y" ||
+      bad "$1: a tap on row $row did not choose it"
+  done
+  rm -f "$shots/rows-$1.png"
+}
+
+wait_leaderboard() { # $1: the shot's name
+  for _ in $(seq 1 40); do
+    sleep 1; shot "$1"
+    /usr/bin/python3 "$here/check_shots.py" --leaderboard "$shots/$1.png" && return 0
+  done
+  bad "$1: no leaderboard"
+}
+
+# 1. Every screen, from the title to Quit, at 800 x 600 in a window.
+start_x 800x600
+make_data 0
+start_game 120 out
 shot title-1
+key Right; key Down; shot title-3          # the keyboard lights Play, then Options
+key Escape
 click 310 240; shot levelselect-1          # Play
-key Up                                     # Team Deathmatch: both teams score when both fall
-point 420 467                              # Go!, and hold still before the first round ends
-xdotool mousedown 1; sleep 0.1; xdotool mouseup 1; xdotool key p
-sleep 1; shot game-1
+walk_rows window
+key Return                                 # Team Deathmatch: both teams score when both fall
+xdotool key p; sleep 1; shot game-1
 /usr/bin/python3 "$here/check_shots.py" --arena "$shots/game-1.png" || fail=1
 key p
-for i in $(seq 1 30); do                   # the match ends on the leaderboard
-  sleep 1; shot leaderboard-1
-  /usr/bin/python3 "$here/check_shots.py" --bright "$shots/leaderboard-1.png" && break
-done
+wait_leaderboard leaderboard-1
 key space; click 420 392; shot nextmap-1   # the next match's level select, Next Map
 key Escape; shot title-2
 click 310 385; shot options-1              # Options, left without saving
@@ -63,15 +99,37 @@ click 460 400; shot help-1                 # Help
 key Escape
 click 490 240                              # Quit
 wait $game_pid || { bad "Quit ended the game with status $?"; cat "$work/out.err"; }
+
+# 2. The same choices at 1280 x 1024 full screen, started with Return.
+start_x 1280x1024
+make_data 1
+start_game 120 full
+shot title-full-1
+click 310 240; shot levelselect-full-1
+walk_rows full
+key Return
+wait_leaderboard leaderboard-full-1
+kill $game_pid 2>/dev/null; wait $game_pid 2>/dev/null
 /usr/bin/python3 "$here/check_shots.py" "$shots"/*.png || fail=1
 
-# 2. Missing and damaged pictures, a config folder that is a file: named, and the game plays on.
-make_data
+# 3. Without its picture the title still shows its buttons, named, and they work.
+start_x 800x600
+make_data 0
+rm -f "$work/data/tethrix.sgi"
+start_game 20 out3
+shot title-nopicture-1
+/usr/bin/python3 "$here/check_shots.py" --buttons "$shots/title-nopicture-1.png" || fail=1
+grep -q tethrix.sgi "$work/out3.err" || bad "nothing reported about tethrix.sgi"
+click 490 240                              # Quit
+wait $game_pid || bad "Quit without the title picture ended with status $?"
+
+# 4. Missing and damaged pictures, a config folder that is a file: named, and the game plays on.
+make_data 0
 rm -f "$work/data/node.sgi"
 for f in sprites.sgi Font.sgi wall.sgi; do head -c 700 "$data/$f" > "$work/data/$f"; done
 touch "$work/not-a-folder"
 XDG_CONFIG_HOME=$work/not-a-folder start_game 8 out2
-click 310 240; click 420 467               # into a match
+click 310 240; key Return                  # into a match
 wait $game_pid
 [ $? -eq 124 ] || { bad "the game did not play on until stopped"; cat "$work/out2.err"; }
 for f in node.sgi sprites.sgi Font.sgi wall.sgi not-a-folder/tethrix; do
@@ -79,5 +137,6 @@ for f in node.sgi sprites.sgi Font.sgi wall.sgi not-a-folder/tethrix; do
 done
 grep -q "done displaying a frame" "$work/out2.txt" || bad "no frames drawn"
 
+if [ -n "${E2E_SHOTS:-}" ]; then mkdir -p "$E2E_SHOTS" && cp "$shots"/*.png "$E2E_SHOTS"/; fi
 [ $fail -eq 0 ] && echo "e2e: ok"
 exit $fail
