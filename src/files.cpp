@@ -521,7 +521,7 @@ void noticeLevelListProblems(const char *name) {
   if (CheckLevelList(name, problems) && !problems.empty())
     std::fprintf(stderr,
                  "%s: the level list has %zu problem%s; list them with: "
-                 "tethrix-sim --check-levels %s\n",
+                 "tethrix --check-levels %s\n",
                  name, problems.size(), problems.size() == 1 ? "" : "s", name);
 }
 

@@ -122,7 +122,7 @@ TEST_F(LevelCheck, TheGameTellsOfProblemsOncePerFile) {
   ReadLevelFile("level.def");
   ReadLevelFile("level.def");
   const std::string err = testing::internal::GetCapturedStderr();
-  EXPECT_NE(err.find("level.def: the level list has 1 problem; list them with: tethrix-sim "
+  EXPECT_NE(err.find("level.def: the level list has 1 problem; list them with: tethrix "
                      "--check-levels level.def"), std::string::npos) << err;
   EXPECT_EQ(err.find("check-levels"), err.rfind("check-levels")) << "told twice: " << err;
 }
