@@ -279,6 +279,7 @@ char toUpper(char in);
 int imin(int a, int b);
 // Why key cannot become p's attach key (or its power-up key); false when it can.
 bool KeyRefused(const player *p, unsigned char key, bool powerUpKey, char *why, size_t whySize);
+bool KeyClash(char *why, size_t whySize); // two of the six balls, or a ball and the game, on one key
 int OverallFrequencyShown(int infrequency); // the power-up options' 0 (off) to 10 (most often)
 // Shared by the menu screens.
 void ResetMenus();              // every screen's remembered line, page and scroll start afresh

@@ -600,7 +600,11 @@ void UseDefaultPowerUpBag() {
 // With no file to read (no settings folder, or none written yet) the bag in use
 // stays: emptied, a session without settings would have no power-ups left.
 void ReadPrefs() {
-  if (PrefsFileExists()) ReadLevelFile(prefsFile);
+  if (!PrefsFileExists()) return;
+  ReadLevelFile(prefsFile);
+  char clash[kTextSize];
+  if (KeyClash(clash, sizeof clash) && warned.insert(std::string(prefsFile) + ": " + clash).second)
+    std::fprintf(stderr, "%s: %s; change one under Options\n", prefsFile, clash);
 }
 
 namespace {

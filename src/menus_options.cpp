@@ -95,6 +95,7 @@ enum OptionLine {
 
 constexpr int kOptionsMouseLeft = 260, kOptionsMouseRight = 400, kOptionsMouseTop = 180;
 constexpr float kOptionsH = -1.0f, kOptionsTopV = 1.0f, kLineStep = 0.5f;
+constexpr float kWarningR = 1.0f, kWarningG = 0.4f, kWarningB = 0.3f; // refusals and clashes
 
 const char *const kSoundLabels[] = {"Sound: None", "Sound: No announcer or powerup sounds",
                                     "Sound: No announcer sounds", "Sound: No powerup sounds",
@@ -151,6 +152,10 @@ void drawOptionLines(int current) {
     glColor3f(grey, grey, grey);
     optionText(n, text, sizeof text);
     DrawMenuStr(kOptionsH, kOptionsTopV - kLineStep * static_cast<float>(n), text);
+  }
+  if (KeyClash(text, sizeof text)) { // under the last line, in the refusals' red
+    glColor3f(kWarningR, kWarningG, kWarningB);
+    DrawMenuStr(kOptionsH, kOptionsTopV - kLineStep * static_cast<float>(kOptionLines), text);
   }
 }
 
@@ -272,7 +277,7 @@ void drawSetupLines(const player *p, int current, const char *refusal) {
     DrawMenuStr(kValueH, v, text);
   }
   if (refusal[0]) {
-    glColor3f(1, 0.4f, 0.3f);
+    glColor3f(kWarningR, kWarningG, kWarningB);
     DrawMenuStr(kLabelH, kRefusalV, refusal);
   }
 }
@@ -390,5 +395,41 @@ bool KeyRefused(const player *p, unsigned char key, bool powerUpKey, char *why, 
       return true;
     }
   }
+  return false;
+}
+
+namespace {
+
+// Which of a ball's two keys `k` is: 0 the rope key, 1 the power-up key.
+char ballKey(const player *p, int k) { return k == 0 ? p->key : p->powerUpKey; }
+const char *keyLabel(int k) { return k == 0 ? "key" : "powerup key"; }
+
+} // namespace
+
+// Any of the six balls may be brought into play, so a key two of them share,
+// or one the game takes for itself, is worth a word before the match.
+bool KeyClash(char *why, size_t whySize) {
+  const int balls = imin(numPlayers, kRosterSize);
+  for (int i = 0; i < balls; i++)
+    for (int k = 0; k < 2; k++) {
+      const unsigned char key = static_cast<unsigned char>(ballKey(players[i], k));
+      if (!printable(key)) continue; // cannot be pressed, so clashes with nothing
+      const char shown = toUpper(static_cast<char>(key));
+      if (isGameKey(key)) {
+        std::snprintf(why, whySize, "%s's %s %c is a game key (p pause, r restart, + and - detail)",
+                      players[i]->name, keyLabel(k), shown);
+        return true;
+      }
+      for (int j = i; j < balls; j++)
+        for (int l = j == i ? k + 1 : 0; l < 2; l++) {
+          if (static_cast<unsigned char>(ballKey(players[j], l)) != key) continue;
+          if (j == i)
+            std::snprintf(why, whySize, "%s uses %c for both its keys", players[i]->name, shown);
+          else
+            std::snprintf(why, whySize, "%s and %s share the key %c: one press works both",
+                          players[i]->name, players[j]->name, shown);
+          return true;
+        }
+    }
   return false;
 }

@@ -285,3 +285,21 @@ TEST_F(Reader, DamagedLinesAreRefusedAndNeverWrittenBack) {
     EXPECT_EQ(readFile("prefs.def"), clean) << line;
   }
 }
+
+// The shipped prefs.def a first run copies gives the six balls keys of their own, and
+// otherwise the very settings a first run without it would write.
+TEST_F(Reader, ShippedPreferencesDifferFromAFirstRunOnlyInDistinctKeys) {
+  roster();
+  UseDefaultPowerUpBag();
+  ASSERT_EQ(WritePrefsTo("first.def"), 0);
+  char builtIn[kRosterSize][2];
+  for (int i = 0; i < kRosterSize; i++)
+    builtIn[i][0] = players[i]->key, builtIn[i][1] = players[i]->powerUpKey;
+  ReadLevelFile(TETHRIX_SOURCE_DIR "/data/prefs.def");
+  char clash[kTextSize] = "";
+  EXPECT_FALSE(KeyClash(clash, sizeof clash)) << clash;
+  for (int i = 0; i < kRosterSize; i++)
+    players[i]->key = builtIn[i][0], players[i]->powerUpKey = builtIn[i][1];
+  ASSERT_EQ(WritePrefsTo("shipped.def"), 0);
+  EXPECT_EQ(readFile("shipped.def"), readFile("first.def"));
+}
