@@ -29,6 +29,7 @@ struct Fields {
   char s[kTextSize];
   int converted; // values the line gave before its first mismatch
   int used;      // characters of the line those values took
+  int outOfRange; // 1-based number of the first value beyond its type (or not finite); 0 if none
 };
 
 // State of one ReadLevelFile call.
@@ -46,10 +47,12 @@ struct Reader {
 // The level list is read several times at start-up; each fault is told once.
 std::set<std::string> warned;
 
-void warn(const Reader &r, const char *what) {
-  std::string line = std::string(r.file) + ":" + std::to_string(r.lineNo) + ": " + what;
+void warn(const Reader &r, int lineNo, const char *what) {
+  std::string line = std::string(r.file) + ":" + std::to_string(lineNo) + ": " + what;
   if (warned.insert(line).second) std::fprintf(stderr, "%s\n", line.c_str());
 }
+
+void warn(const Reader &r, const char *what) { warn(r, r.lineNo, what); }
 
 bool isBlank(char ch) { return ch == ' ' || ch == '\t' || ch == '\n' || ch == '\v' || ch == '\f' || ch == '\r'; }
 
@@ -77,12 +80,16 @@ int scanPattern(const char *line, const char *pattern, Fields &out) {
     }
     if (n == kMaxConversions) return n; // no pattern asks for more
     char *end = nullptr;
+    bool inRange = true;
+    errno = 0;
     switch (*++q) {
     case 'f':
       out.f[n] = std::strtof(skipBlanks(p), &end);
+      inRange = std::isfinite(out.f[n]);
       break;
     case 'i': {
       const long value = std::strtol(skipBlanks(p), &end, 0);
+      inRange = errno != ERANGE && value >= INT_MIN && value <= INT_MAX;
       out.i[n] = static_cast<int>(std::clamp<long>(value, INT_MIN, INT_MAX));
       break;
     }
@@ -106,6 +113,7 @@ int scanPattern(const char *line, const char *pattern, Fields &out) {
       return n;
     }
     if (end == skipBlanks(p) && *q != 'c') return n; // nothing converted
+    if (!inRange && out.outOfRange == 0) out.outOfRange = n + 1;
     p = end;
     out.used = static_cast<int>(p - line);
     n++;
@@ -218,23 +226,30 @@ const char *playerLineFault(const Fields &v, int converted) {
 
 bool looksLikeStatement(const char *line);
 
-// A refused line leaves the ball as it was. A whole line's name line is still
-// its name; after a damaged one, a line that reads as a statement is kept.
+// Reads the name line after a "player" line. A line that reads as a statement
+// is never a name: it is put back to be read as one, and false returned.
+bool readNameLine(Reader &r, char *name) {
+  const long at = std::ftell(r.in);
+  const int lineNo = r.lineNo;
+  name[0] = '\0';
+  if (!readLine(r, name)) return true; // the file ends with an empty name
+  if (!looksLikeStatement(name)) return true;
+  if (at >= 0 && std::fseek(r.in, at, SEEK_SET) == 0) r.lineNo = lineNo;
+  return false;
+}
+
+// A refused line leaves the ball as it was, and so does one without a name line.
 void readPlayer(Reader &r, const Fields &v) {
-  const char *fault = playerLineFault(v, v.converted);
-  if (fault) {
-    warn(r, (std::string(fault) + "; line ignored").c_str());
-    const long at = std::ftell(r.in);
-    const int lineNo = r.lineNo;
-    char next[kLineSize + 1] = "";
-    const bool whole = v.converted >= kPlayerFields;
-    if (readLine(r, next) && !whole && looksLikeStatement(next) && at >= 0 &&
-        std::fseek(r.in, at, SEEK_SET) == 0)
-      r.lineNo = lineNo;
+  const int playerLine = r.lineNo;
+  char name[kLineSize + 1];
+  const bool named = readNameLine(r, name);
+  if (const char *fault = playerLineFault(v, v.converted)) {
+    warn(r, playerLine, (std::string(fault) + "; line ignored").c_str());
     return;
   }
-  char name[kLineSize + 1] = "";
-  if (!readLine(r, name)) name[0] = '\0'; // the name line is never a statement
+  if (!named)
+    warn(r, playerLine, "\"player\" line without its name line (the next line reads as a "
+                        "statement); the ball keeps its name");
   player *p = players[v.i[0]];
   p->r = v.f[1];
   p->g = v.f[2];
@@ -244,7 +259,7 @@ void readPlayer(Reader &r, const Fields &v) {
   p->radius = p->defaultSize = v.f[6];
   p->mass = v.f[6] * v.f[6] * v.f[6] * kMassPerCubicRadius;
   p->sprite = v.i[7];
-  copyText(p->name, sizeof p->name, name);
+  if (named) copyText(p->name, sizeof p->name, name);
 }
 
 void setInRange(Reader &r, int &setting, int value, int lo, int hi, const char *what) {
@@ -368,7 +383,7 @@ const Keyword kKeywords[] = {
     {"speed %f", kGateLevel,
      [](Reader &r, const Fields &v) {
        // A speed of 0 would hold the frame-rate cap's busy wait for ever.
-       if (v.f[0] > 0 && std::isfinite(v.f[0]))
+       if (v.f[0] > 0)
          gameSpeed = v.f[0];
        else
          warn(r, "\"speed\" must be above 0; line ignored");
@@ -496,7 +511,16 @@ void readStatement(Reader &r, const char *line) {
   for (const Keyword &k : kKeywords) {
     v.converted = scanPattern(line, k.pattern, v);
     if (v.converted < 1) continue;
-    if (gateOpen(r, k.gate)) k.apply(r, v);
+    if (!gateOpen(r, k.gate)) return;
+    if (v.outOfRange == 0) {
+      k.apply(r, v);
+      return;
+    }
+    // A number too large for its field was once cut down to fit, and written back so.
+    const std::string keyword(k.pattern, std::strcspn(k.pattern, " "));
+    warn(r, ("\"" + keyword + "\" value " + std::to_string(v.outOfRange) +
+             " is out of range (too large, or not a number); line ignored")
+                .c_str());
     return;
   }
 }
@@ -539,6 +563,7 @@ bool MatchStatement(const char *line, StatementMatch &m) {
     m.pattern = k.pattern;
     m.converted = n;
     m.used = v.used;
+    m.outOfRange = v.outOfRange;
     for (const char *q = k.pattern; *q; q++) m.wanted += *q == '%';
     for (int i = 0; i < kMaxConversions && i < StatementMatch::kValues; i++) {
       m.f[i] = v.f[i];

@@ -1,6 +1,7 @@
 // The options screen and the player setup: settings edited in place, saved on OK, dropped on Cancel.
 #include "TethrixExtern.h"
 #include "inclGL.h"
+#include "levelcheck.h"
 
 #include <cstdio>
 #include <cstring>
@@ -220,8 +221,9 @@ struct NameEdit {
 };
 
 // Typing replaces the name from its first character. Only printable characters
-// go in: a line break would split the name's line in the preferences file.
-void editName(player *p, NameEdit &edit, unsigned char key) {
+// go in: a line break would split the name's line in the preferences file, and
+// a name that reads as a statement would be read back as one.
+void editName(player *p, NameEdit &edit, unsigned char key, char *refusal, size_t size) {
   if (key == kBackspace || key == kDelete) {
     if (edit.charInName > 0) edit.charInName--;
     p->name[edit.charInName] = '\0';
@@ -230,6 +232,10 @@ void editName(player *p, NameEdit &edit, unsigned char key) {
   if (!printable(key) || edit.charInName >= kNameSize - 1) return; // the NUL needs the last byte
   p->name[edit.charInName++] = static_cast<char>(key);
   p->name[edit.charInName] = '\0';
+  StatementMatch m;
+  if (!MatchStatement(p->name, m)) return;
+  p->name[--edit.charInName] = '\0';
+  std::snprintf(refusal, size, "A name can't read as a settings line");
 }
 
 // A size is stored in single precision and compared in double, so 1.5 + 0.1 wraps.
@@ -319,7 +325,7 @@ void actOnSetupLine(player *p, SetupScreen &s) {
     if (lastKey != 0) assignKey(p, s.currentOption == kSetupPowerUpKey, lastKey, s.refusal, sizeof s.refusal);
     break;
   case kSetupName:
-    if (lastKey != 0) editName(p, s.edit, lastKey);
+    if (lastKey != 0) editName(p, s.edit, lastKey, s.refusal, sizeof s.refusal);
     break;
   case kSetupSize:
     if (step != 0) stepSize(p, step);

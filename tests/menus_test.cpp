@@ -177,7 +177,9 @@ TEST_F(Menus, PlayerSetupLinesEditTheBallAndOkWritesThePreferences) {
   chooseOption(3);
   player *p = players[0];
   const std::pair<string, string> names[] = {
-      {string(70, 'x'), string(63, 'x')}, {"\b", ""}, {"a\nb\rc", "abc"}, {"ab\177c", "ac"}};
+      {string(70, 'x'), string(63, 'x')}, {"\b", ""}, {"a\nb\rc", "abc"},
+      {"team 2!", "team !"}, // read back, "team 2" would be a statement, not a name
+      {"ab\177c", "ac"}};
   for (const auto &[keys, name] : names) {
     hoverSetup(2);
     hoverSetup(3); // becoming highlighted starts the name again
