@@ -335,6 +335,7 @@ bool MakeFolders(const std::string &path, int mode, std::string &why);
 // Settings and user folder in dir; false: why, and nothing will be saved.
 bool UseSettingsFolder(const std::string &dir, std::string &why);
 std::string UserCopyOf(const char *name); // the user's own copy of a data file, or name
+bool CopyFileWhole(const std::string &from, const std::string &to);
 bool WritePng(const char *path, int width, int height, const unsigned char *rgbTopDown);
 std::string SaveScreenshot();   // the back buffer; the file written, or "" when none was
 void RequestScreenshot();       // F12: the next frame is saved

@@ -549,6 +549,70 @@ void noticeLevelListProblems(const char *name) {
                  name, problems.size(), problems.size() == 1 ? "" : "s", name);
 }
 
+// A file is not understood when it holds a zero byte (no text file does) or
+// when none of its lines, though it has some, reads as a statement.
+const char *notUnderstood(FILE *in) {
+  const char *why = nullptr;
+  for (int ch; !why && (ch = std::fgetc(in)) != EOF;)
+    if (ch == '\0') why = "it holds binary bytes";
+  std::rewind(in);
+  Reader scan{};
+  scan.in = in;
+  scan.warnedLong = true; // the real read tells of long lines
+  bool text = false, statement = false;
+  for (char line[kLineSize + 1]; !why && !statement && readLine(scan, line);) {
+    text = text || (*skipBlanks(line) && line[0] != '#');
+    statement = looksLikeStatement(line);
+  }
+  std::rewind(in);
+  return why ? why : text && !statement ? "no line of it is a setting" : nullptr;
+}
+
+// Preferences the game cannot make sense of are copied aside, once, before the
+// game writes its own settings over them. True when they were not understood.
+bool keptAside(const char *name, FILE *in) {
+  const char *why = notUnderstood(in);
+  if (!why) return false;
+  if (!warned.insert(std::string("aside ") + name).second) return true;
+  const std::string aside = std::string(name) + ".bad";
+  if (CopyFileWhole(name, aside))
+    std::fprintf(stderr, "%s: not understood (%s); kept as \"%s\", and the game's settings are "
+                 "used instead\n", name, why, aside.c_str());
+  else
+    std::fprintf(stderr, "%s: not understood (%s), and it cannot be copied to \"%s\": %s\n",
+                 name, why, aside.c_str(), std::strerror(errno));
+  return true;
+}
+
+// Why a level list of the player's own cannot stand in for the data folder's,
+// or "" when it can: it must open and hold at least one level.
+std::string ownListFault(const std::string &own) {
+  FILE *in = std::fopen(own.c_str(), "r");
+  if (!in) return std::string("cannot be read: ") + std::strerror(errno);
+  Reader scan{};
+  scan.in = in;
+  scan.warnedLong = true;
+  Fields v;
+  bool level = false;
+  for (char line[kLineSize + 1]; !level && readLine(scan, line);)
+    level = scanPattern(line, "nextlevel %i", v) >= 1 && v.outOfRange == 0;
+  std::fclose(in);
+  return level ? "" : "has no level in it (no \"nextlevel\" line)";
+}
+
+// The player's own copy of a data file, unless it is a level list with no
+// level to play: then the data folder's, and the player is told once.
+std::string fileToRead(const char *name) {
+  std::string own = UserCopyOf(name);
+  if (own == name || isNamed(name, "prefs.def") || isNamed(name, "powerupsets.def")) return own;
+  const std::string fault = ownListFault(own);
+  if (fault.empty()) return own;
+  if (warned.insert("own " + own).second)
+    std::fprintf(stderr, "%s: %s; playing the data folder's %s instead\n", own.c_str(),
+                 fault.c_str(), name);
+  return name;
+}
+
 } // namespace
 
 int ReaderPatternCount() { return static_cast<int>(sizeof kKeywords / sizeof kKeywords[0]); }
@@ -577,7 +641,7 @@ bool MatchStatement(const char *line, StatementMatch &m) {
 void ForgetReaderWarnings() { warned.clear(); }
 
 void ReadLevelFile(const char *levelFile) {
-  const std::string own = UserCopyOf(levelFile);
+  const std::string own = fileToRead(levelFile);
   const char *name = own.c_str();
   blockNum = -1;
   wallNum = 0;
@@ -597,8 +661,10 @@ void ReadLevelFile(const char *levelFile) {
       std::exit(1);
     }
   } else {
+    const bool strange = prefs && keptAside(name, r.in);
     char line[kLineSize + 1];
     while (readLine(r, line)) readStatement(r, line);
+    if (strange && powerUpsInList == 0) UseDefaultPowerUpBag(); // as a first run would
     std::fclose(r.in);
     if (!prefs && !sets) noticeLevelListProblems(name);
   }

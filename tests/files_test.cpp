@@ -304,7 +304,6 @@ TEST_F(Reader, APlayerLineWithoutItsNameLineLeavesTheNextStatementToBeRead) {
 // The shipped prefs.def a first run copies gives the six balls keys of their own, and
 // otherwise the very settings a first run without it would write.
 TEST_F(Reader, ShippedPreferencesDifferFromAFirstRunOnlyInDistinctKeys) {
-  roster();
   UseDefaultPowerUpBag();
   ASSERT_EQ(WritePrefsTo("first.def"), 0);
   char builtIn[kRosterSize][2];
@@ -317,4 +316,26 @@ TEST_F(Reader, ShippedPreferencesDifferFromAFirstRunOnlyInDistinctKeys) {
     players[i]->key = builtIn[i][0], players[i]->powerUpKey = builtIn[i][1];
   ASSERT_EQ(WritePrefsTo("shipped.def"), 0);
   EXPECT_EQ(readFile("shipped.def"), readFile("first.def"));
+}
+
+// Preferences the game cannot make sense of are kept aside, whole, before its own settings
+// (with a first run's bag) are written over them; an empty file or one of comments is read.
+TEST_F(Reader, PreferencesNotUnderstoodAreKeptAsideBeforeTheyAreWrittenOver) {
+  std::string noise;
+  for (unsigned x = 1, i = 0; i < 600; i++) noise += static_cast<char>((x = x * 1103515245u + 12345u) >> 16);
+  const std::pair<std::string, const char *> cases[] = {
+      {noise, "not understood"},
+      {"hello\nworld\n", "not understood (no line of it is a setting)"},
+      {std::string("sound 2\n\0\n", 10), "not understood (it holds binary bytes)"},
+      {"# only a comment\n\n", nullptr},
+      {"", nullptr}};
+  for (const auto &[text, told] : cases) {
+    std::remove("prefs.def.bad");
+    ForgetReaderWarnings();
+    const std::string err = readCapturingErrors(text, "prefs.def");
+    EXPECT_EQ(err.find(told ? told : "not understood") != std::string::npos, told != nullptr) << err;
+    EXPECT_EQ(powerUpsInList > 0, told != nullptr) << "a first run's bag, not an empty one";
+    WritePrefsFile();
+    EXPECT_EQ(readFile("prefs.def.bad"), told ? text : "") << err;
+  }
 }
