@@ -576,8 +576,8 @@ bool keptAside(const char *name, FILE *in) {
   if (!warned.insert(std::string("aside ") + name).second) return true;
   const std::string aside = std::string(name) + ".bad";
   if (CopyFileWhole(name, aside))
-    std::fprintf(stderr, "%s: not understood (%s); kept as \"%s\", and the game's settings are "
-                 "used instead\n", name, why, aside.c_str());
+    std::fprintf(stderr, "%s: not understood (%s); kept as \"%s\", and a first run's settings "
+                 "are used instead\n", name, why, aside.c_str());
   else
     std::fprintf(stderr, "%s: not understood (%s), and it cannot be copied to \"%s\": %s\n",
                  name, why, aside.c_str(), std::strerror(errno));
@@ -612,6 +612,8 @@ std::string fileToRead(const char *name) {
                  fault.c_str(), name);
   return name;
 }
+
+void startAfresh(const char *name);
 
 } // namespace
 
@@ -664,8 +666,8 @@ void ReadLevelFile(const char *levelFile) {
     const bool strange = prefs && keptAside(name, r.in);
     char line[kLineSize + 1];
     while (readLine(r, line)) readStatement(r, line);
-    if (strange && powerUpsInList == 0) UseDefaultPowerUpBag(); // as a first run would
     std::fclose(r.in);
+    if (strange) startAfresh(name);
     if (!prefs && !sets) noticeLevelListProblems(name);
   }
   if (sets && r.setCount < powerUpSetID) {
@@ -675,6 +677,26 @@ void ReadLevelFile(const char *levelFile) {
 }
 
 bool PrefsFileExists() { return prefsFile[0] && access(prefsFile, F_OK) == 0; }
+
+namespace {
+
+bool sameFile(const char *a, const char *b) {
+  struct stat sa, sb;
+  return stat(a, &sa) == 0 && stat(b, &sb) == 0 && sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+}
+
+// After preferences that were not understood, the settings a first run gets:
+// the data folder's prefs.def when there is another one, else a full bag.
+void startAfresh(const char *name) {
+  constexpr const char *kShipped = "./prefs.def"; // the data folder's, not the player's copy
+  if (access(kShipped, R_OK) == 0 && !sameFile(name, kShipped)) {
+    ReadLevelFile(kShipped);
+    return;
+  }
+  if (powerUpsInList == 0) UseDefaultPowerUpBag();
+}
+
+} // namespace
 
 // A first run has no preferences yet: every catalogued power-up gets an equal
 // share of the bag, so matches have power-ups until the player tunes them.

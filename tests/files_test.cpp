@@ -318,8 +318,8 @@ TEST_F(Reader, ShippedPreferencesDifferFromAFirstRunOnlyInDistinctKeys) {
   EXPECT_EQ(readFile("shipped.def"), readFile("first.def"));
 }
 
-// Preferences the game cannot make sense of are kept aside, whole, before its own settings
-// (with a first run's bag) are written over them; an empty file or one of comments is read.
+// Preferences the game cannot make sense of are kept aside, whole, before a first run's
+// settings are written over them; an empty file or one of comments is simply read.
 TEST_F(Reader, PreferencesNotUnderstoodAreKeptAsideBeforeTheyAreWrittenOver) {
   std::string noise;
   for (unsigned x = 1, i = 0; i < 600; i++) noise += static_cast<char>((x = x * 1103515245u + 12345u) >> 16);
@@ -338,4 +338,12 @@ TEST_F(Reader, PreferencesNotUnderstoodAreKeptAsideBeforeTheyAreWrittenOver) {
     WritePrefsFile();
     EXPECT_EQ(readFile("prefs.def.bad"), told ? text : "") << err;
   }
+  // A settings folder's file starts again from the data folder's, as a first run does.
+  std::filesystem::create_directory("own");
+  writeFile("own/prefs.def", "hello\n");
+  writeFile("prefs.def", "sound 1\n");
+  testing::internal::CaptureStderr();
+  ReadLevelFile("own/prefs.def");
+  testing::internal::GetCapturedStderr();
+  EXPECT_EQ(make_tuple(soundMode, readFile("own/prefs.def.bad")), make_tuple(1, std::string("hello\n")));
 }
