@@ -406,9 +406,10 @@ bool KeyRefused(const player *p, unsigned char key, bool powerUpKey, char *why, 
 
 namespace {
 
-// Which of a ball's two keys `k` is: 0 the rope key, 1 the power-up key.
-char ballKey(const player *p, int k) { return k == 0 ? p->key : p->powerUpKey; }
-const char *keyLabel(int k) { return k == 0 ? "key" : "powerup key"; }
+enum BallKey { kRopeKey, kPowerUpKey, kKeysPerBall };
+
+char ballKey(const player *p, int k) { return k == kRopeKey ? p->key : p->powerUpKey; }
+const char *keyLabel(int k) { return k == kRopeKey ? "key" : "powerup key"; }
 
 } // namespace
 
@@ -417,7 +418,7 @@ const char *keyLabel(int k) { return k == 0 ? "key" : "powerup key"; }
 bool KeyClash(char *why, size_t whySize) {
   const int balls = imin(numPlayers, kRosterSize);
   for (int i = 0; i < balls; i++)
-    for (int k = 0; k < 2; k++) {
+    for (int k = kRopeKey; k < kKeysPerBall; k++) {
       const unsigned char key = static_cast<unsigned char>(ballKey(players[i], k));
       if (!printable(key)) continue; // cannot be pressed, so clashes with nothing
       const char shown = toUpper(static_cast<char>(key));
@@ -427,7 +428,7 @@ bool KeyClash(char *why, size_t whySize) {
         return true;
       }
       for (int j = i; j < balls; j++)
-        for (int l = j == i ? k + 1 : 0; l < 2; l++) {
+        for (int l = j == i ? k + 1 : kRopeKey; l < kKeysPerBall; l++) {
           if (static_cast<unsigned char>(ballKey(players[j], l)) != key) continue;
           if (j == i)
             std::snprintf(why, whySize, "%s uses %c for both its keys", players[i]->name, shown);
