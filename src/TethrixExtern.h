@@ -303,6 +303,7 @@ char toUpper(char in);
 int imin(int a, int b);
 // Why key cannot become p's attach key (or its power-up key); false when it can.
 bool KeyRefused(const player *p, unsigned char key, bool powerUpKey, char *why, size_t whySize);
+bool KeyClash(char *why, size_t whySize); // two of the six balls, or a ball and the game, on one key
 int OverallFrequencyShown(int infrequency); // the power-up options' 0 (off) to 10 (most often)
 // Shared by the menu screens.
 void ResetMenus();              // every screen's remembered line, page and scroll start afresh
@@ -361,6 +362,7 @@ bool MakeFolders(const std::string &path, int mode, std::string &why);
 // Settings and user folder in dir; false: why, and nothing will be saved.
 bool UseSettingsFolder(const std::string &dir, std::string &why);
 std::string UserCopyOf(const char *name); // the user's own copy of a data file, or name
+bool CopyFileWhole(const std::string &from, const std::string &to);
 bool WritePng(const char *path, int width, int height, const unsigned char *rgbTopDown);
 std::string SaveScreenshot();   // the back buffer; the file written, or "" when none was
 void RequestScreenshot();       // F12: the next frame is saved

@@ -14,6 +14,9 @@ const char *CommandLineUsage() {
          "  --windowed       play in an 800 x 600 window this time\n"
          "  --fullscreen     play full screen this time\n"
          "  --data DIR       the data folder (as TETHRIX_DATA=DIR)\n"
+         "  --check-levels FILE  list every line of a level list the game would skip or\n"
+         "                   misread, and each level's missing flags, checkpoints and starts;\n"
+         "                   opens no window (status 1 when anything is listed)\n"
          "  --version        print the version\n"
          "  --help           this text\n"
          "The window system's -display NAME, -geometry WxH+X+Y, -iconic, -direct,\n"
@@ -54,6 +57,10 @@ CommandLine ParseCommandLine(int argc, char **argv) {
     } else if (std::strncmp(arg, "--data=", 7) == 0 || std::strcmp(arg, "--data") == 0) {
       c.data = arg[6] == '=' ? arg + 7 : next ? argv[++i] : "";
       if (c.data.empty()) c.error = "--data needs a folder";
+    } else if (std::strncmp(arg, "--check-levels=", 15) == 0 ||
+               std::strcmp(arg, "--check-levels") == 0) {
+      c.checkLevels = arg[14] == '=' ? arg + 15 : next ? argv[++i] : "";
+      if (c.checkLevels.empty()) c.error = "--check-levels needs a file";
     } else if (const GlutOption *o = glutOption(arg)) {
       c.glutArgs.push_back(argv[i]);
       if (o->value && !next)

@@ -9,6 +9,7 @@ struct CommandLine {
   bool version = false;
   int fullScreen = -1;          // 1 --fullscreen, 0 --windowed, -1 as the settings say
   std::string data;             // --data DIR
+  std::string checkLevels;      // --check-levels FILE: list its problems, open no window
   std::vector<char *> glutArgs; // the program name and GLUT's own options, null-terminated
   std::string error;            // why the line cannot be used; empty when it can
 };

@@ -29,6 +29,7 @@ struct Fields {
   char s[kTextSize];
   int converted; // values the line gave before its first mismatch
   int used;      // characters of the line those values took
+  int outOfRange; // 1-based number of the first value beyond its type (or not finite); 0 if none
 };
 
 // State of one ReadLevelFile call.
@@ -46,10 +47,12 @@ struct Reader {
 // The level list is read several times at start-up; each fault is told once.
 std::set<std::string> warned;
 
-void warn(const Reader &r, const char *what) {
-  std::string line = std::string(r.file) + ":" + std::to_string(r.lineNo) + ": " + what;
+void warn(const Reader &r, int lineNo, const char *what) {
+  std::string line = std::string(r.file) + ":" + std::to_string(lineNo) + ": " + what;
   if (warned.insert(line).second) std::fprintf(stderr, "%s\n", line.c_str());
 }
+
+void warn(const Reader &r, const char *what) { warn(r, r.lineNo, what); }
 
 bool isBlank(char ch) { return ch == ' ' || ch == '\t' || ch == '\n' || ch == '\v' || ch == '\f' || ch == '\r'; }
 
@@ -77,12 +80,16 @@ int scanPattern(const char *line, const char *pattern, Fields &out) {
     }
     if (n == kMaxConversions) return n; // no pattern asks for more
     char *end = nullptr;
+    bool inRange = true;
+    errno = 0;
     switch (*++q) {
     case 'f':
       out.f[n] = std::strtof(skipBlanks(p), &end);
+      inRange = std::isfinite(out.f[n]);
       break;
     case 'i': {
       const long value = std::strtol(skipBlanks(p), &end, 0);
+      inRange = errno != ERANGE && value >= INT_MIN && value <= INT_MAX;
       out.i[n] = static_cast<int>(std::clamp<long>(value, INT_MIN, INT_MAX));
       break;
     }
@@ -106,6 +113,7 @@ int scanPattern(const char *line, const char *pattern, Fields &out) {
       return n;
     }
     if (end == skipBlanks(p) && *q != 'c') return n; // nothing converted
+    if (!inRange && out.outOfRange == 0) out.outOfRange = n + 1;
     p = end;
     out.used = static_cast<int>(p - line);
     n++;
@@ -218,23 +226,30 @@ const char *playerLineFault(const Fields &v, int converted) {
 
 bool looksLikeStatement(const char *line);
 
-// A refused line leaves the ball as it was. A whole line's name line is still
-// its name; after a damaged one, a line that reads as a statement is kept.
+// Reads the name line after a "player" line. A line that reads as a statement
+// is never a name: it is put back to be read as one, and false returned.
+bool readNameLine(Reader &r, char *name) {
+  const long at = std::ftell(r.in);
+  const int lineNo = r.lineNo;
+  name[0] = '\0';
+  if (!readLine(r, name)) return true; // the file ends with an empty name
+  if (!looksLikeStatement(name)) return true;
+  if (at >= 0 && std::fseek(r.in, at, SEEK_SET) == 0) r.lineNo = lineNo;
+  return false;
+}
+
+// A refused line leaves the ball as it was, and so does one without a name line.
 void readPlayer(Reader &r, const Fields &v) {
-  const char *fault = playerLineFault(v, v.converted);
-  if (fault) {
-    warn(r, (std::string(fault) + "; line ignored").c_str());
-    const long at = std::ftell(r.in);
-    const int lineNo = r.lineNo;
-    char next[kLineSize + 1] = "";
-    const bool whole = v.converted >= kPlayerFields;
-    if (readLine(r, next) && !whole && looksLikeStatement(next) && at >= 0 &&
-        std::fseek(r.in, at, SEEK_SET) == 0)
-      r.lineNo = lineNo;
+  const int playerLine = r.lineNo;
+  char name[kLineSize + 1];
+  const bool named = readNameLine(r, name);
+  if (const char *fault = playerLineFault(v, v.converted)) {
+    warn(r, playerLine, (std::string(fault) + "; line ignored").c_str());
     return;
   }
-  char name[kLineSize + 1] = "";
-  if (!readLine(r, name)) name[0] = '\0'; // the name line is never a statement
+  if (!named)
+    warn(r, playerLine, "\"player\" line without its name line (the next line reads as a "
+                        "statement); the ball keeps its name");
   player *p = players[v.i[0]];
   p->r = v.f[1];
   p->g = v.f[2];
@@ -244,7 +259,7 @@ void readPlayer(Reader &r, const Fields &v) {
   p->radius = p->defaultSize = v.f[6];
   p->mass = v.f[6] * v.f[6] * v.f[6] * kMassPerCubicRadius;
   p->sprite = v.i[7];
-  copyText(p->name, sizeof p->name, name);
+  if (named) copyText(p->name, sizeof p->name, name);
 }
 
 void setInRange(Reader &r, int &setting, int value, int lo, int hi, const char *what) {
@@ -369,7 +384,7 @@ const Keyword kKeywords[] = {
     {"speed %f", kGateLevel,
      [](Reader &r, const Fields &v) {
        // A speed of 0 would hold the frame-rate cap's busy wait for ever.
-       if (v.f[0] > 0 && std::isfinite(v.f[0]))
+       if (v.f[0] > 0)
          gameSpeed = v.f[0];
        else
          warn(r, "\"speed\" must be above 0; line ignored");
@@ -497,7 +512,16 @@ void readStatement(Reader &r, const char *line) {
   for (const Keyword &k : kKeywords) {
     v.converted = scanPattern(line, k.pattern, v);
     if (v.converted < 1) continue;
-    if (gateOpen(r, k.gate)) k.apply(r, v);
+    if (!gateOpen(r, k.gate)) return;
+    if (v.outOfRange == 0) {
+      k.apply(r, v);
+      return;
+    }
+    // A number too large for its field was once cut down to fit, and written back so.
+    const std::string keyword(k.pattern, std::strcspn(k.pattern, " "));
+    warn(r, ("\"" + keyword + "\" value " + std::to_string(v.outOfRange) +
+             " is out of range (too large, or not a number); line ignored")
+                .c_str());
     return;
   }
 }
@@ -522,9 +546,75 @@ void noticeLevelListProblems(const char *name) {
   if (CheckLevelList(name, problems) && !problems.empty())
     std::fprintf(stderr,
                  "%s: the level list has %zu problem%s; list them with: "
-                 "tethrix-sim --check-levels %s\n",
+                 "tethrix --check-levels %s\n",
                  name, problems.size(), problems.size() == 1 ? "" : "s", name);
 }
+
+// A file is not understood when it holds a zero byte (no text file does) or
+// when none of its lines, though it has some, reads as a statement.
+const char *notUnderstood(FILE *in) {
+  const char *why = nullptr;
+  for (int ch; !why && (ch = std::fgetc(in)) != EOF;)
+    if (ch == '\0') why = "it holds binary bytes";
+  std::rewind(in);
+  Reader scan{};
+  scan.in = in;
+  scan.warnedLong = true; // the real read tells of long lines
+  bool text = false, statement = false;
+  for (char line[kLineSize + 1]; !why && !statement && readLine(scan, line);) {
+    text = text || (*skipBlanks(line) && line[0] != '#');
+    statement = looksLikeStatement(line);
+  }
+  std::rewind(in);
+  return why ? why : text && !statement ? "no line of it is a setting" : nullptr;
+}
+
+// Preferences the game cannot make sense of are copied aside, once, before the
+// game writes its own settings over them. True when they were not understood.
+bool keptAside(const char *name, FILE *in) {
+  const char *why = notUnderstood(in);
+  if (!why) return false;
+  if (!warned.insert(std::string("aside ") + name).second) return true;
+  const std::string aside = std::string(name) + ".bad";
+  if (CopyFileWhole(name, aside))
+    std::fprintf(stderr, "%s: not understood (%s); kept as \"%s\", and a first run's settings "
+                 "are used instead\n", name, why, aside.c_str());
+  else
+    std::fprintf(stderr, "%s: not understood (%s), and it cannot be copied to \"%s\": %s\n",
+                 name, why, aside.c_str(), std::strerror(errno));
+  return true;
+}
+
+// Why a level list of the player's own cannot stand in for the data folder's,
+// or "" when it can: it must open and hold at least one level.
+std::string ownListFault(const std::string &own) {
+  FILE *in = std::fopen(own.c_str(), "r");
+  if (!in) return std::string("cannot be read: ") + std::strerror(errno);
+  Reader scan{};
+  scan.in = in;
+  scan.warnedLong = true;
+  Fields v;
+  bool level = false;
+  for (char line[kLineSize + 1]; !level && readLine(scan, line);)
+    level = scanPattern(line, "nextlevel %i", v) >= 1 && v.outOfRange == 0;
+  std::fclose(in);
+  return level ? "" : "has no level in it (no \"nextlevel\" line)";
+}
+
+// The player's own copy of a data file, unless it is a level list with no
+// level to play: then the data folder's, and the player is told once.
+std::string fileToRead(const char *name) {
+  std::string own = UserCopyOf(name);
+  if (own == name || isNamed(name, "prefs.def") || isNamed(name, "powerupsets.def")) return own;
+  const std::string fault = ownListFault(own);
+  if (fault.empty()) return own;
+  if (warned.insert("own " + own).second)
+    std::fprintf(stderr, "%s: %s; playing the data folder's %s instead\n", own.c_str(),
+                 fault.c_str(), name);
+  return name;
+}
+
+void startAfresh(const char *name);
 
 } // namespace
 
@@ -540,6 +630,7 @@ bool MatchStatement(const char *line, StatementMatch &m) {
     m.pattern = k.pattern;
     m.converted = n;
     m.used = v.used;
+    m.outOfRange = v.outOfRange;
     for (const char *q = k.pattern; *q; q++) m.wanted += *q == '%';
     for (int i = 0; i < kMaxConversions && i < StatementMatch::kValues; i++) {
       m.f[i] = v.f[i];
@@ -553,7 +644,7 @@ bool MatchStatement(const char *line, StatementMatch &m) {
 void ForgetReaderWarnings() { warned.clear(); }
 
 void ReadLevelFile(const char *levelFile) {
-  const std::string own = UserCopyOf(levelFile);
+  const std::string own = fileToRead(levelFile);
   const char *name = own.c_str();
   blockNum = -1;
   wallNum = 0;
@@ -574,9 +665,11 @@ void ReadLevelFile(const char *levelFile) {
       std::exit(1);
     }
   } else {
+    const bool strange = prefs && keptAside(name, r.in);
     char line[kLineSize + 1];
     while (readLine(r, line)) readStatement(r, line);
     std::fclose(r.in);
+    if (strange) startAfresh(name);
     if (!prefs && !sets) noticeLevelListProblems(name);
   }
   if (sets && r.setCount < powerUpSetID) {
@@ -586,6 +679,26 @@ void ReadLevelFile(const char *levelFile) {
 }
 
 bool PrefsFileExists() { return prefsFile[0] && access(prefsFile, F_OK) == 0; }
+
+namespace {
+
+bool sameFile(const char *a, const char *b) {
+  struct stat sa, sb;
+  return stat(a, &sa) == 0 && stat(b, &sb) == 0 && sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+}
+
+// After preferences that were not understood, the settings a first run gets:
+// the data folder's prefs.def when there is another one, else a full bag.
+void startAfresh(const char *name) {
+  constexpr const char *kShipped = "./prefs.def"; // the data folder's, not the player's copy
+  if (access(kShipped, R_OK) == 0 && !sameFile(name, kShipped)) {
+    ReadLevelFile(kShipped);
+    return;
+  }
+  if (powerUpsInList == 0) UseDefaultPowerUpBag();
+}
+
+} // namespace
 
 // A first run has no preferences yet: every catalogued power-up gets an equal
 // share of the bag, so matches have power-ups until the player tunes them.
@@ -602,7 +715,11 @@ void UseDefaultPowerUpBag() {
 // With no file to read (no settings folder, or none written yet) the bag in use
 // stays: emptied, a session without settings would have no power-ups left.
 void ReadPrefs() {
-  if (PrefsFileExists()) ReadLevelFile(prefsFile);
+  if (!PrefsFileExists()) return;
+  ReadLevelFile(prefsFile);
+  char clash[kTextSize];
+  if (KeyClash(clash, sizeof clash) && warned.insert(std::string(prefsFile) + ": " + clash).second)
+    std::fprintf(stderr, "%s: %s; change one under Options\n", prefsFile, clash);
 }
 
 namespace {

@@ -194,12 +194,11 @@ bool Checker::valuesAreWhole(int no, const char *text, const StatementMatch &m,
                    std::to_string(m.converted) + " in \"" + text + "\"; the rest become 0");
     return false;
   }
-  const std::string kinds = conversionsOf(m.pattern);
-  for (int k = 0; k < m.converted && k < StatementMatch::kValues; k++)
-    if (kinds[k] == 'f' && !std::isfinite(m.f[k])) {
-      report(no, "\"" + word + "\" value " + std::to_string(k + 1) + " is not a finite number");
-      return false;
-    }
+  if (m.outOfRange > 0) {
+    report(no, "\"" + word + "\" value " + std::to_string(m.outOfRange) +
+                   " is out of range (too large, or not a finite number); the line is ignored");
+    return false;
+  }
   const char *rest = text + m.used;
   while (*rest && std::isspace(static_cast<unsigned char>(*rest)))
     rest++;
@@ -222,15 +221,16 @@ void Checker::line(int no, const char *text, bool tooLong) {
                      "\" reads as a statement, and is taken as one while another level is played");
     return;
   }
-  if (playerNameNext_) {
-    playerNameNext_ = false;
-    return;
-  }
-  const bool maybeName = playerNameMaybe_;
-  playerNameMaybe_ = false;
-  if (!*text || text[0] == '#') return;
+  const bool wantsName = playerNameNext_, maybeName = playerNameMaybe_;
+  playerNameNext_ = playerNameMaybe_ = false;
   StatementMatch m;
-  if (!MatchStatement(text, m)) {
+  const bool readsAsStatement = MatchStatement(text, m);
+  if (wantsName && !readsAsStatement) return;
+  if (wantsName)
+    report(no, "the \"player\" line before has no name line: this line reads as a statement and "
+               "is read as one; the ball keeps its name");
+  if (!*text || text[0] == '#') return;
+  if (!readsAsStatement) {
     if (!maybeName) unknown(no, text);
     return;
   }

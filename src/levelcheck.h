@@ -12,6 +12,7 @@ struct StatementMatch {
   int converted = 0;             // values converted before the first mismatch
   int wanted = 0;                // values the pattern asks for
   int used = 0;                  // characters of the line those values took
+  int outOfRange = 0;            // 1-based number of the first value too large or not finite
   float f[kValues] = {};
   int i[kValues] = {};
 };

@@ -2,6 +2,7 @@
 #include "TethrixExtern.h"
 #include "cmdline.h"
 #include "inclGL.h"
+#include "levelcheck.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -28,6 +29,7 @@ int main(int argc, char **argv) {
   }
   if (options.help) return std::fputs(CommandLineUsage(), stdout) < 0;
   if (options.version) return std::printf("tethrix %s\n", TethrixVersion()) < 0;
+  if (!options.checkLevels.empty()) return PrintLevelCheck(options.checkLevels.c_str(), stdout);
   if (!options.data.empty()) setenv("TETHRIX_DATA", options.data.c_str(), 1); // the same choice
   char dataDir[4096] = "";
   if (!FindDataFolder(argv[0], dataDir, sizeof dataDir)) {

@@ -1,6 +1,7 @@
 // The options screen and the player setup: settings edited in place, saved on OK, dropped on Cancel.
 #include "TethrixExtern.h"
 #include "inclGL.h"
+#include "levelcheck.h"
 
 #include <cstdio>
 #include <cstring>
@@ -93,6 +94,7 @@ enum OptionLine {
 
 constexpr int kOptionsMouseLeft = 260, kOptionsMouseRight = 400, kOptionsMouseTop = 180;
 constexpr float kOptionsH = -1.0f, kOptionsTopV = 1.0f, kLineStep = 0.5f;
+constexpr float kWarningR = 1.0f, kWarningG = 0.4f, kWarningB = 0.3f; // refusals and clashes
 
 const char *const kSoundLabels[] = {"Sound: None", "Sound: No announcer or powerup sounds",
                                     "Sound: No announcer sounds", "Sound: No powerup sounds",
@@ -149,6 +151,10 @@ void drawOptionLines(int current) {
     glColor3f(grey, grey, grey);
     optionText(n, text, sizeof text);
     DrawMenuStr(kOptionsH, kOptionsTopV - kLineStep * static_cast<float>(n), text);
+  }
+  if (KeyClash(text, sizeof text)) { // under the last line, in the refusals' red
+    glColor3f(kWarningR, kWarningG, kWarningB);
+    DrawMenuStr(kOptionsH, kOptionsTopV - kLineStep * static_cast<float>(kOptionLines), text);
   }
 }
 
@@ -213,8 +219,9 @@ struct NameEdit {
 };
 
 // Typing replaces the name from its first character. Only printable characters
-// go in: a line break would split the name's line in the preferences file.
-void editName(player *p, NameEdit &edit, unsigned char key) {
+// go in: a line break would split the name's line in the preferences file, and
+// a name that reads as a statement would be read back as one.
+void editName(player *p, NameEdit &edit, unsigned char key, char *refusal, size_t size) {
   if (key == kBackspace || key == kDelete) {
     if (edit.charInName > 0) edit.charInName--;
     p->name[edit.charInName] = '\0';
@@ -223,6 +230,10 @@ void editName(player *p, NameEdit &edit, unsigned char key) {
   if (!printable(key) || edit.charInName >= kNameSize - 1) return; // the NUL needs the last byte
   p->name[edit.charInName++] = static_cast<char>(key);
   p->name[edit.charInName] = '\0';
+  StatementMatch m;
+  if (!MatchStatement(p->name, m)) return;
+  p->name[--edit.charInName] = '\0';
+  std::snprintf(refusal, size, "A name can't read as a settings line");
 }
 
 // A size is stored in single precision and compared in double, so 1.5 + 0.1 wraps.
@@ -270,7 +281,7 @@ void drawSetupLines(const player *p, int current, const char *refusal) {
     DrawMenuStr(kValueH, v, text);
   }
   if (refusal[0]) {
-    glColor3f(1, 0.4f, 0.3f);
+    glColor3f(kWarningR, kWarningG, kWarningB);
     DrawMenuStr(kLabelH, kRefusalV, refusal);
   }
 }
@@ -312,7 +323,7 @@ void actOnSetupLine(player *p, SetupScreen &s) {
     if (lastKey != 0) assignKey(p, s.currentOption == kSetupPowerUpKey, lastKey, s.refusal, sizeof s.refusal);
     break;
   case kSetupName:
-    if (lastKey != 0) editName(p, s.edit, lastKey);
+    if (lastKey != 0) editName(p, s.edit, lastKey, s.refusal, sizeof s.refusal);
     break;
   case kSetupSize:
     if (step != 0) stepSize(p, step);
@@ -388,5 +399,42 @@ bool KeyRefused(const player *p, unsigned char key, bool powerUpKey, char *why, 
       return true;
     }
   }
+  return false;
+}
+
+namespace {
+
+enum BallKey { kRopeKey, kPowerUpKey, kKeysPerBall };
+
+char ballKey(const player *p, int k) { return k == kRopeKey ? p->key : p->powerUpKey; }
+const char *keyLabel(int k) { return k == kRopeKey ? "key" : "powerup key"; }
+
+} // namespace
+
+// Any of the six balls may be brought into play, so a key two of them share,
+// or one the game takes for itself, is worth a word before the match.
+bool KeyClash(char *why, size_t whySize) {
+  const int balls = imin(numPlayers, kRosterSize);
+  for (int i = 0; i < balls; i++)
+    for (int k = kRopeKey; k < kKeysPerBall; k++) {
+      const unsigned char key = static_cast<unsigned char>(ballKey(players[i], k));
+      if (!printable(key)) continue; // cannot be pressed, so clashes with nothing
+      const char shown = toUpper(static_cast<char>(key));
+      if (isGameKey(key)) {
+        std::snprintf(why, whySize, "%s's %s %c is a game key (p pause, r restart, + and - detail)",
+                      players[i]->name, keyLabel(k), shown);
+        return true;
+      }
+      for (int j = i; j < balls; j++)
+        for (int l = j == i ? k + 1 : kRopeKey; l < kKeysPerBall; l++) {
+          if (static_cast<unsigned char>(ballKey(players[j], l)) != key) continue;
+          if (j == i)
+            std::snprintf(why, whySize, "%s uses %c for both its keys", players[i]->name, shown);
+          else
+            std::snprintf(why, whySize, "%s and %s share the key %c: one press works both",
+                          players[i]->name, players[j]->name, shown);
+          return true;
+        }
+    }
   return false;
 }

@@ -88,14 +88,12 @@ Mix_Chunk *getSound(const char *name) {
   const std::string path = std::string("Sounds/") + name + ".mp3";
   SDL_RWops *file = SDL_RWFromFile(path.c_str(), "rb");
   if (!file) {
-    std::printf("Cannot load sound %s: %s\n", path.c_str(), std::strerror(errno));
-    std::fflush(stdout);
+    std::fprintf(stderr, "Cannot load sound %s: %s\n", path.c_str(), std::strerror(errno));
     return nullptr;
   }
   Mix_Chunk *chunk = Mix_LoadWAV_RW(file, 1);
   if (!chunk) {
-    std::printf("Cannot load sound %s: %s\n", path.c_str(), Mix_GetError());
-    std::fflush(stdout);
+    std::fprintf(stderr, "Cannot load sound %s: %s\n", path.c_str(), Mix_GetError());
     return nullptr;
   }
   loadedSounds[name] = chunk;
@@ -110,8 +108,7 @@ int startEffect(Mix_Chunk *chunk) {
     channel = Mix_PlayChannel(-1, chunk, 0);
   }
   if (channel < 0) {
-    std::printf("Sound could not start: %s\n", Mix_GetError());
-    std::fflush(stdout);
+    std::fprintf(stderr, "Sound could not start: %s\n", Mix_GetError());
   }
   return channel;
 }
@@ -206,8 +203,7 @@ void LoadSound(const char *) {
   if (!exitHook) exitHook = std::atexit(ShutdownSound) == 0;
   audioOpen = openMixer();
   if (!audioOpen) {
-    std::printf("No audio device (%s); playing silent\n", SDL_GetError());
-    std::fflush(stdout);
+    std::fprintf(stderr, "No audio device (%s); playing silent\n", SDL_GetError());
   }
 }
 

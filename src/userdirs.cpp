@@ -40,7 +40,10 @@ bool isFolder(const std::string &path) {
   return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
-bool copyFile(const std::string &from, const std::string &to) {
+} // namespace
+
+// Whole or not at all: the copy is made beside its place and renamed into it.
+bool CopyFileWhole(const std::string &from, const std::string &to) {
   FILE *in = std::fopen(from.c_str(), "rb");
   if (!in) return false;
   const std::string tmp = to + ".tmp";
@@ -56,8 +59,6 @@ bool copyFile(const std::string &from, const std::string &to) {
   if (!ok) std::remove(tmp.c_str());
   return ok;
 }
-
-} // namespace
 
 std::string SettingsFolder() {
   const std::string base = xdgFolder("XDG_CONFIG_HOME", ".config");
@@ -114,7 +115,7 @@ static bool useFolder(const std::string &dir, std::string &why) {
       why = "\"" + prefs + "\" is not a file the game can read and write";
       return false;
     }
-  } else if (access("prefs.def", R_OK) == 0 && !copyFile("prefs.def", prefs)) {
+  } else if (access("prefs.def", R_OK) == 0 && !CopyFileWhole("prefs.def", prefs)) {
     std::fprintf(stderr, "tethrix: cannot copy the data folder's prefs.def to \"%s\"\n",
                  prefs.c_str());
   }

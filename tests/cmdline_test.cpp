@@ -14,7 +14,8 @@ std::string parse(std::vector<std::string> args) {
     return "GLUT's argv is not null-terminated";
   if (!c.error.empty()) return c.error;
   std::string out = "screen " + std::to_string(c.fullScreen) + " data '" + c.data + "'" +
-                    (c.help ? " help" : "") + (c.version ? " version" : "") + " glut";
+                    (c.help ? " help" : "") + (c.version ? " version" : "") +
+                    (c.checkLevels.empty() ? "" : " check '" + c.checkLevels + "'") + " glut";
   for (size_t i = 0; i + 1 < c.glutArgs.size(); i++)
     out = out + " " + c.glutArgs[i];
   return out;
@@ -30,6 +31,10 @@ TEST(CommandLine, OwnOptionsAreReadAndGlutsArePassedOn) {
        "screen -1 data '/d' glut tethrix -iconic -display :3"},
       {{"-geometry", "9x9", "--data=a b", "-h"},
        "screen -1 data 'a b' help glut tethrix -geometry 9x9"},
+      {{"--check-levels", "a.def", "--windowed"}, "screen 0 data '' check 'a.def' glut tethrix"},
+      {{"--check-levels=-x.def"}, "screen -1 data '' check '-x.def' glut tethrix"},
+      {{"--check-levels"}, "--check-levels needs a file"},
+      {{"--check-levels="}, "--check-levels needs a file"},
       {{"--data"}, "--data needs a folder"},
       {{"--data="}, "--data needs a folder"},
       {{"-display"}, "-display needs a value"},

@@ -145,11 +145,11 @@ TEST_F(Reader, MovingNodesWithoutAPeriodStandStillAndAreToldOnce) {
 TEST_F(Reader, OverlongLinesZeroBytesAndHugeNumbersAreSafe) {
   const std::string zero("block 1 1\0", 10);
   read("nextlevel 0\n" + std::string(300, 'x') + "block 3 3\nblock 2 2\n" + zero +
-       std::string(300, ' ') + "block 9 9\ndeathmatch 99999999999\n");
+       std::string(300, ' ') + "block 9 9\ndeathmatch 7\ndeathmatch 99999999999\n");
   EXPECT_EQ(std::strlen(levelname), static_cast<size_t>(kTextSize - 1));
-  // Neither the tail of the long line nor the text past the zero byte is a statement.
-  EXPECT_EQ(make_tuple(blockNum, blocks[0].h, blocks[1].h, maxScore),
-            make_tuple(1, 2.f, 1.f, INT_MAX));
+  // Neither the tail of the long line nor the text past the zero byte is a statement, and a
+  // number too large for its field is refused, not cut down to fit.
+  EXPECT_EQ(make_tuple(blockNum, blocks[0].h, blocks[1].h, maxScore), make_tuple(1, 2.f, 1.f, 7));
 }
 
 // Also in the settings folder, where the preferences are still known by name.
@@ -198,7 +198,7 @@ TEST_F(Reader, MissingPreferencesAreNotAnErrorButAMissingLevelListEndsTheGame) {
 TEST_F(Reader, PreferencesWrittenThenReadBackGiveTheSameSettingsAndEmptyTheArena) {
   player *p = players[1];
   p->r = 0.25f, p->key = 'k', p->powerUpKey = 'l', p->defaultSize = 0.45f, p->sprite = 9;
-  std::strcpy(p->name, "block 1 2");
+  std::strcpy(p->name, "#1 block 1 2"); // not a statement, so the name
   useFullScreen = 0, gameSpeed = 1.5f, powerUpInfrequency = 120, soundMode = 2;
   powerUpFrequency[20] = 9, powerUpFrequency[39] = 1;
   WritePrefsFile();
@@ -257,22 +257,24 @@ TEST_F(Reader, AFailedPreferencesWriteKeepsTheOldFileAndTheGamePlaysOn) {
 // A damaged preferences file: each bad line is told once with its line number,
 // the ball or setting keeps what it had, and nothing refused is written back.
 TEST_F(Reader, DamagedLinesAreRefusedAndNeverWrittenBack) {
-  const char *damaged[] = {
-      "player 1 1 0 0\nYellow\n",             // missing or non-numeric fields
-      "player 1 1 0 0 q w -7 2\nYellow\n",    // size
-      "player 1 1 0 0 q w 0.3 999\nYellow\n", // sprite
-      "player 1 1 0 nan q w 0.3 2\nYellow\n", // colour
-      "player 1 1 -1 0 q w 0.3 2\nYellow\n",
-      "player 6 1 0 0 q w 0.3 2\nYellow\n",    // index
-      "player 1 1 0 0 \x01 w 0.3 2\nYellow\n", // unprintable key
-      "sound 9\nfullscreen 3\n",               // sound, then screen
-      "speed 0\n",                             // would stall the frame cap
-      "speed inf\n",
-      "powerUpAvail 5 -3\n",
-      "powerUpAvail 101 4\n",                    // a bomb in flight is held, never spawned
-      "player 1 1 0 0 q w 0.3 999\nblock 1 2\n", // its name line reads as a statement
+  const std::pair<const char *, const char *> damaged[] = {
+      {"player 1 1 0 0\nYellow\n", "damaged"}, // missing or non-numeric fields
+      {"player 1 1 0 0 q w -7 2\nYellow\n", "size"},
+      {"player 1 1 0 0 q w 0.3 999\nYellow\n", "sprite"},
+      {"player 1 1 0 nan q w 0.3 2\nYellow\n", "out of range"},
+      {"player 1 1 -1 0 q w 0.3 2\nYellow\n", "colour"},
+      {"player 6 1 0 0 q w 0.3 2\nYellow\n", "index"},
+      {"player 1 1 0 0 \x01 w 0.3 2\nYellow\n", "printable"},
+      {"sound 9\nfullscreen 3\n", "\"sound\" must be"},
+      {"speed 0\n", "must be above 0"}, // would stall the frame cap
+      {"speed inf\n", "out of range"},
+      {"speed 1e400\n", "out of range"},
+      {"powerUpFreq 99999999999999999999999\n", "out of range"}, // once cut to 2147483647
+      {"powerUpAvail 8 2147483648\n", "out of range"},
+      {"powerUpAvail 5 -3\n", "below 0"},
+      {"powerUpAvail 101 4\n", "held-only"}, // a bomb in flight is held, never spawned
   };
-  for (const char *line : damaged) {
+  for (const auto &[line, reason] : damaged) {
     ResetWorld();
     roster();
     std::strcpy(players[1]->name, "Keep");
@@ -280,8 +282,68 @@ TEST_F(Reader, DamagedLinesAreRefusedAndNeverWrittenBack) {
     const std::string clean = readFile("prefs.def");
     std::string err = readCapturingErrors(line, "prefs.def");
     EXPECT_NE(err.find("prefs.def:1:"), std::string::npos) << line << err;
-    EXPECT_EQ(blockNum, -1) << line;
+    EXPECT_NE(err.find(reason), std::string::npos) << line << err;
     WritePrefsFile();
     EXPECT_EQ(readFile("prefs.def"), clean) << line;
   }
+}
+
+// A line that reads as a statement is never a ball's name: after a "player" line, whole or
+// refused, it is read as what it is, and a whole line's ball keeps its name.
+TEST_F(Reader, APlayerLineWithoutItsNameLineLeavesTheNextStatementToBeRead) {
+  const std::string err = readCapturingErrors(
+      "player 1 1 0 0 q w 0.3 2\nsound 2\nplayer 2 1 0 0 e r 0.3 999\nfullscreen 0\n"
+      "player 3 0 0 1 t y 0.3 4\n", "prefs.def");
+  EXPECT_EQ(make_tuple(std::string(players[1]->name), players[1]->key, soundMode, useFullScreen,
+                       std::string(players[3]->name), players[3]->key),
+            make_tuple(std::string("Yellow"), 'q', 2, 0, std::string(""), 't'));
+  EXPECT_TRUE(warned(err, {"prefs.def:1: \"player\" line without its name", "prefs.def:3:"}))
+      << err;
+}
+
+// The shipped prefs.def a first run copies gives the six balls keys of their own, and
+// otherwise the very settings a first run without it would write.
+TEST_F(Reader, ShippedPreferencesDifferFromAFirstRunOnlyInDistinctKeys) {
+  UseDefaultPowerUpBag();
+  ASSERT_EQ(WritePrefsTo("first.def"), 0);
+  char builtIn[kRosterSize][2];
+  for (int i = 0; i < kRosterSize; i++)
+    builtIn[i][0] = players[i]->key, builtIn[i][1] = players[i]->powerUpKey;
+  ReadLevelFile(TETHRIX_SOURCE_DIR "/data/prefs.def");
+  char clash[kTextSize] = "";
+  EXPECT_FALSE(KeyClash(clash, sizeof clash)) << clash;
+  for (int i = 0; i < kRosterSize; i++)
+    players[i]->key = builtIn[i][0], players[i]->powerUpKey = builtIn[i][1];
+  ASSERT_EQ(WritePrefsTo("shipped.def"), 0);
+  EXPECT_EQ(readFile("shipped.def"), readFile("first.def"));
+}
+
+// Preferences the game cannot make sense of are kept aside, whole, before a first run's
+// settings are written over them; an empty file or one of comments is simply read.
+TEST_F(Reader, PreferencesNotUnderstoodAreKeptAsideBeforeTheyAreWrittenOver) {
+  std::string noise;
+  for (unsigned x = 1, i = 0; i < 600; i++) noise += static_cast<char>((x = x * 1103515245u + 12345u) >> 16);
+  const std::pair<std::string, const char *> cases[] = {
+      {noise, "not understood"},
+      {"hello\nworld\n", "not understood (no line of it is a setting)"},
+      {std::string("sound 2\n\0\n", 10), "not understood (it holds binary bytes)"},
+      {"# only a comment\n\n", nullptr},
+      {"", nullptr}};
+  for (const auto &[text, told] : cases) {
+    std::remove("prefs.def.bad");
+    ForgetReaderWarnings();
+    const std::string err = readCapturingErrors(text, "prefs.def");
+    EXPECT_EQ(err.find(told ? told : "not understood") != std::string::npos, told != nullptr) << err;
+    EXPECT_EQ(powerUpsInList > 0, told != nullptr) << "a first run's bag, not an empty one";
+    WritePrefsFile();
+    EXPECT_EQ(readFile("prefs.def.bad"), told ? text : "") << err;
+  }
+  // A settings folder's file starts again from the data folder's, as a first run does.
+  std::filesystem::create_directory("own");
+  writeFile("own/prefs.def", "hello\n");
+  writeFile("prefs.def", "sound 1\n");
+  testing::internal::CaptureStderr();
+  ReadLevelFile("own/prefs.def");
+  testing::internal::GetCapturedStderr();
+  EXPECT_EQ(make_tuple(soundMode, readFile("own/prefs.def.bad")), make_tuple(1, std::string("hello\n")));
 }

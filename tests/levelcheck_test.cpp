@@ -42,7 +42,7 @@ protected:
 // Besides the shipped levels: comments, a player's name line, set lines, left beyond top.
 TEST_F(LevelCheck, ACleanListReportsNothing) {
   expectProblems("# a comment\n\nscores 10 10 5 10 5000 5 3000 2000 30 10 10 10\n" +
-                     cleanLevel("player 0 1 0 0 a b 0.3 1\nblock 1 2\npowerupset Only\n"
+                     cleanLevel("player 0 1 0 0 a b 0.3 1\nAce\npowerupset Only\n"
                                 "powerUpFreq 0\npowerUpAvail 20 0\nnextlevel 1\nLow\n"
                                 "level 2 20 -0.5 -20\nbodyCount 1\nblock 5 -5\nstart 3 -1 0 0\n"
                                 "start 4 -2 0 0\nstart 5 -3 0 0\nstart 6 -4 0 0\nstart 7 -5 0 0\n"
@@ -58,6 +58,7 @@ TEST_F(LevelCheck, EachLineProblemIsReportedOnItsLine) {
       {" block 1 2", "first column"},
       {"checkpoint 1 2 1.5", "\".5\" after the values of \"checkpoint\""},
       {"block nan 1", "not a finite number"},
+      {"deathmatch 99999999999", "out of range"},
       {"flag 1 1 2", "team 2 is neither 0 nor 1"},
       {"orbiter 0 0 1 1 0 0", "period other than 0"},
       {"linmove 0 0 1 1 0 -10", "period above 0"},
@@ -81,6 +82,7 @@ TEST_F(LevelCheck, EachLevelProblemIsReportedOnTheLineThatCausesIt) {
   for (int i = 0; i <= kMaxWalls; i++) walls += "wall 0 1 0 0 1\n";
   const struct { std::string text; std::vector<Expected> want; } cases[] = {
       {cleanLevel(walls), {{12 + kMaxWalls, "more than 200 walls"}}},
+      {cleanLevel("player 0 1 0 0 a b 0.3 1\nmaxdist 5\n"), {{13, "no name line"}}},
       {arenaLevel("deathmatch 10\nstart 20 0 0 0\n"),
        {{5, "start outside the arena"}, {11, "more than six"}}},
       {"nextlevel 0\nNone\nlevel -10 10 7 -7\ndeathmatch 10\n", {{1, "0 \"start\" lines"}}},
@@ -122,7 +124,7 @@ TEST_F(LevelCheck, TheGameTellsOfProblemsOncePerFile) {
   ReadLevelFile("level.def");
   ReadLevelFile("level.def");
   const std::string err = testing::internal::GetCapturedStderr();
-  EXPECT_NE(err.find("level.def: the level list has 1 problem; list them with: tethrix-sim "
+  EXPECT_NE(err.find("level.def: the level list has 1 problem; list them with: tethrix "
                      "--check-levels level.def"), std::string::npos) << err;
   EXPECT_EQ(err.find("check-levels"), err.rfind("check-levels")) << "told twice: " << err;
 }

@@ -179,7 +179,9 @@ TEST_F(Menus, PlayerSetupLinesEditTheBallAndOkWritesThePreferences) {
   chooseOption(3);
   player *p = players[0];
   const std::pair<string, string> names[] = {
-      {string(70, 'x'), string(63, 'x')}, {"\b", ""}, {"a\nb\rc", "abc"}, {"ab\177c", "ac"}};
+      {string(70, 'x'), string(63, 'x')}, {"\b", ""}, {"a\nb\rc", "abc"},
+      {"team 2!", "team !"}, // read back, "team 2" would be a statement, not a name
+      {"ab\177c", "ac"}};
   for (const auto &[keys, name] : names) {
     hoverSetup(2);
     hoverSetup(3); // becoming highlighted starts the name again
@@ -222,6 +224,39 @@ TEST_F(Menus, PlayerSetupLinesEditTheBallAndOkWritesThePreferences) {
     playerSelected = ball;
     frame();
     EXPECT_EQ(w().display, Options) << ball;
+  }
+}
+
+// A key two balls share, or one the game keeps, is told on loading the preferences, naming the
+// file, and in red under the options lines.
+TEST_F(Menus, KeyClashesAreToldOnLoadingAndInRedOnTheOptions) {
+  const char distinct[] = "zae4bgi801" "69";
+  const std::tuple<int, char, char, const char *> cases[] = {
+      {3, 'i', 'a', "prefs.def: Red and Purple share the key A: one press works both"},
+      {1, 'p', '4', "prefs.def: Yellow's key P is a game key"},
+      {4, '1', '1', "prefs.def: Green uses 1 for both its keys"},
+      {5, '6', '9', nullptr}};
+  for (auto [ball, key, powerUpKey, told] : cases) {
+    for (int i = 0; i < kRosterSize; i++)
+      players[i]->key = distinct[2 * i], players[i]->powerUpKey = distinct[2 * i + 1];
+    players[ball]->key = key, players[ball]->powerUpKey = powerUpKey;
+    ASSERT_EQ(WritePrefsTo("prefs.def"), 0);
+    players[ball]->key = players[ball]->powerUpKey = 'x'; // the file must set them again
+    ForgetReaderWarnings();
+    testing::internal::CaptureStderr();
+    ReadPrefs();
+    const string err = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(err.find(told ? told : "prefs.def:") != string::npos, told != nullptr) << err;
+    openOptions();
+    frame();
+    const auto &drawn = headlessVertices();
+    EXPECT_EQ(std::any_of(drawn.begin(), drawn.end(),
+                          [](const HeadlessVertex &v) {
+                            return v.color[0] == 1 && near(v.color[1], 0.4f) && near(v.color[2], 0.3f);
+                          }),
+              told != nullptr)
+        << ball;
+    press(kKeyEscape);
   }
 }
 

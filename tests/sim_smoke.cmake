@@ -4,6 +4,10 @@ execute_process(COMMAND ${SIM} --data ${DATA} --level 1 --dump-world --frames 50
 if(NOT rc EQUAL 0 OR NOT out MATCHES "\"levelname\":\"Pendulum Hall\"")
   message(FATAL_ERROR "--level 1 did not load Pendulum Hall: ${rc} ${out}")
 endif()
+# Replays keep the built-in keys whatever the data folder's prefs.def gives a first run.
+if(NOT out MATCHES "\"name\":\"Yellow\",\"sound\":\"Yellow\",\"key\":\"b\"")
+  message(FATAL_ERROR "the sim took its keys from ${DATA}/prefs.def: ${out}")
+endif()
 # Each refusal tells why: a bad option, an unreadable data folder, a click outside the menu
 # screen, a level the list lacks, a data folder named by TETHRIX_DATA without its level list.
 file(WRITE ${OUT}/bad.keys "3 click 640 10\n")

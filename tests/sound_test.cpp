@@ -42,13 +42,16 @@ protected:
     });
     return spoken;
   }
-  // f prints one line, naming what went wrong.
+  // f prints one line on standard error, naming what went wrong, and nothing
+  // among the frame lines of standard output.
   template <class F> void expectOneLineNaming(const std::string &what, F f) {
     testing::internal::CaptureStdout();
+    testing::internal::CaptureStderr();
     f();
-    const std::string out = testing::internal::GetCapturedStdout();
-    EXPECT_EQ(std::count(out.begin(), out.end(), '\n'), 1) << out;
-    EXPECT_NE(out.find(what), std::string::npos) << out;
+    const std::string err = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+    EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
+    EXPECT_NE(err.find(what), std::string::npos) << err;
   }
 };
 

@@ -54,6 +54,26 @@ TEST_F(World, AFirstRunMakesAPrivateFolderStartingFromTheDataFoldersPreferences)
   EXPECT_NE(readFile(prefsFile).find("sound 2\n"), std::string::npos);
 }
 
+// A level list of the player's own with no level in it is named, and the data folder's is
+// played instead of an empty arena.
+TEST_F(World, AnOwnLevelListWithoutALevelIsToldAndTheDataFoldersIsPlayed) {
+  writeFile("level.def", "nextlevel 0\nData\nlevel -10 10 7 -7\ndeathmatch 10\n");
+  std::filesystem::create_directory("own");
+  std::snprintf(userFolder, sizeof userFolder, "%s", "own");
+  roster();
+  const std::string owns[] = {"", "# my levels\nblock 1 1\n", std::string("\x7f\x01\0\xff\n", 5)};
+  for (const std::string &own : owns) {
+    writeFile("own/level.def", own);
+    ForgetReaderWarnings();
+    testing::internal::CaptureStderr();
+    ReadLevelFile(defaultLevels);
+    const std::string err = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(std::make_tuple(std::string(levelname), numLevels, gameType, maxScore),
+              std::make_tuple(std::string("Data"), 0, kDeathmatch, 10));
+    EXPECT_NE(err.find("own/level.def: has no level in it"), std::string::npos) << err;
+  }
+}
+
 TEST_F(World, ADamagedSettingsFolderIsNamedAndTheGamePlaysOnItsDefaults) {
   writeFile("level.def", "nextlevel 0\nOnly\nblock 0 0\n");
   writeFile("file", "");

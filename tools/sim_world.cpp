@@ -111,8 +111,12 @@ void intList(FILE *out, const char *key, const int *v, int n) {
 
 } // namespace
 
+// The sim plays on the built-in settings, as a first run with nowhere to keep
+// any: the data folder's prefs.def only seeds a player's own, and a replay
+// must not change with it.
 void SimStartup(unsigned seed, int level) {
   ResetWorld();
+  prefsFile[0] = '\0';
   frameReport = nullptr;
   gameSrand(seed);
   cosmeticSrand(seed ^ 0x5eedu);

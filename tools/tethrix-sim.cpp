@@ -23,7 +23,9 @@ namespace {
 
 const char kUsage[] =
     "usage: tethrix-sim [options]\n"
-    "  --data DIR       data folder (level.def, prefs.def); default: found as the game finds it\n"
+    "  --data DIR       data folder (level.def, powerupsets.def); default: found as the game\n"
+    "                   finds it. Its prefs.def is not read: the sim plays the built-in keys\n"
+    "                   and settings, so a replay does not depend on it\n"
     "  --level N        level to load (sets currentLevel before the first read)\n"
     "  --seed S         seed of the gameplay random source (default 1)\n"
     "  --frames N       game frames to run (default 0)\n"

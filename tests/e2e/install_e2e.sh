@@ -15,10 +15,10 @@ game=$work/prefix/bin/tethrix
 share=$work/prefix/share
 
 # 1. The tree.
-for f in level.def sprites.sgi tethrix.sgi node.sgi wall.sgi Font.sgi Sounds/Welcome.mp3; do
+for f in level.def prefs.def sprites.sgi tethrix.sgi node.sgi wall.sgi Font.sgi Sounds/Welcome.mp3; do
   [ -f "$share/tethrix/$f" ] || bad "share/tethrix/$f missing"
 done
-[ -z "$(find "$share/tethrix" -name 'prefs.def*')" ] || bad "a prefs.def was installed"
+[ -z "$(find "$share/tethrix" -name 'prefs.def?*')" ] || bad "a leftover of prefs.def was installed"
 desktop=$share/applications/tethrix.desktop
 metainfo=$share/metainfo/$app_id.metainfo.xml
 [ -f "$desktop" ] && desktop-file-validate "$desktop" || bad "tethrix.desktop missing or invalid"
@@ -56,7 +56,8 @@ sleep 3
 xdotool search --sync --onlyvisible --name '^Tethrix$' windowfocus --sync key F12 2>/dev/null ||
   bad "could not press F12 in the window"
 wait $game_pid
-grep -qs '^player 0 ' "$work/config/tethrix/prefs.def" || bad "no settings in XDG_CONFIG_HOME"
+grep -qs '^player 1 .* e 4 ' "$work/config/tethrix/prefs.def" ||
+  bad "no settings in XDG_CONFIG_HOME, or not the shipped keys"
 [ "$(ls -lR --time-style=full-iso "$share/tethrix")" = "$before" ] || bad "the data folder changed"
 picture=$(identify -format '%m %wx%h %k' "$work/pictures/tethrix/tethrix-"*.png) # %k: colours
 [ "${picture% *}" = "PNG 800x600" ] && [ "${picture##* }" -gt 1 ] || bad "screenshot: '$picture'"

@@ -16,6 +16,7 @@ char scratch[] = "/tmp/tethrix-fuzz-XXXXXX";
 void removeScratch() {
   for (const char *name : kFiles)
     unlink(name);
+  unlink("prefs.def.bad"); // where preferences the game cannot read are kept
   rmdir(scratch);
 }
 
