@@ -53,7 +53,7 @@ sleep 1; shot game-1
 key p
 for i in $(seq 1 30); do                   # the match ends on the leaderboard
   sleep 1; shot leaderboard-1
-  /usr/bin/python3 "$here/check_shots.py" --bright "$shots/leaderboard-1.png" && break
+  /usr/bin/python3 "$here/check_shots.py" --leaderboard "$shots/leaderboard-1.png" && break
 done
 key space; click 420 392; shot nextmap-1   # the next match's level select, Next Map
 key Escape; shot title-2
