@@ -328,7 +328,8 @@ void DrawGLChar(int code);
 void DrawStr(float x, float y, const char *text);
 void DrawStr2(float x, float y, float size, const char *text);
 void DrawStrWithin(float x, float y, float size, float width, const char *text); // shrunk to fit
-void DrawStrCentred(float middle, float y, float size, float width, const char *text); // and centred
+// As DrawStrWithin, centred on `middle`.
+void DrawStrCentred(float middle, float y, float size, float width, const char *text);
 
 // ---- userdirs, screenshot: the player's own folders, F12 --------------------------------
 constexpr int kPathSize = 4096;

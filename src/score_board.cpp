@@ -92,7 +92,7 @@ const player *leaderOf(const player *p) {
   return p->team >= 0 && p->team < kMaxTeams ? teamLeaders[p->team] : nullptr;
 }
 
-// The team's mark, in white over its colour, with its centre at (h, v).
+// The team's mark in the current colour, centred on (h, v).
 void drawMarkAt(int team, float h, float v) {
   glDisable(GL_DEPTH_TEST);
   glPushMatrix();
@@ -153,7 +153,7 @@ void labelText(const player *p, char *text, size_t size) {
 
 void drawLabels() {
   char text[kScoreTextSize];
-  for (int i = 0; i < numPlayers && i < kRosterSize; i++) { // only six panels fit the bar
+  for (int i = 0; i < numPlayers; i++) {
     player *p = players[i];
     labelText(p, text, sizeof text);
     glColor3f(1, 1, 1);
@@ -164,6 +164,7 @@ void drawLabels() {
         clickLabel(p);
       }
     }
+    if (i >= kRosterSize) continue; // only six panels fit the bar
     float left = kLabelStep * static_cast<float>(i) + kLabelLeft, width = kLabelStep - kLabelGap;
     if (isTeamGame() && leaderOf(p)) {
       drawMarkAt(p->team, left + kMarkRoom / 2, kLabelV + kLabelSize / 2);
@@ -404,7 +405,7 @@ void drawPanel() {
 }
 
 // Each ball's line in a light shade of its own colour; one point or win is not "1 wins".
-// Returns the height below the last line.
+// Returns where a line after them would go.
 float drawStandings() {
   char text[kAwardLineSize];
   int k = 0;

@@ -104,8 +104,9 @@ TEST_F(Board, ScoreBarStaysInItsAreaAndSaysWhatTheBarsMean) {
                       l.top <= lines[b].bottom || lines[b].top <= l.bottom)
               << what << ": " << l.text << " / " << lines[b].text;
       }
-      const std::string own = "3/" + std::to_string(target), theirs = std::to_string(target) + "/" + std::to_string(target);
-      EXPECT_EQ(drawnText(own) && drawnText(theirs), type == kDomination) << what;
+      const std::string to = "/" + std::to_string(target);
+      EXPECT_EQ(drawnText("3" + to) && drawnText(std::to_string(target) + to), type == kDomination)
+          << what;
       EXPECT_FALSE(drawnText("Paused"));
     }
   paused = 1;
@@ -160,7 +161,9 @@ TEST_F(Board, LeaderBoardFitsBelowTheBandAndReadsCorrectly) {
   players[5]->score = 1; // ahead of the ball on 0 with one win
   GenerateAwards();
   for (int i = 0; i < 13; i++)
-    std::snprintf(awards[i], kAwardLineSize, "%s gets the Silver Chicken Award for fleeing all but %i collisions", players[3]->name, i);
+    std::snprintf(awards[i], kAwardLineSize,
+                  "%s gets the Silver Chicken Award for fleeing all but %i collisions",
+                  players[3]->name, i);
   awardLines = 13;
   headlessClearVertices();
   LeaderBoard();

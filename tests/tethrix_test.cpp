@@ -126,7 +126,8 @@ TEST_F(Frame, BallsAtTheLevelsEdgesAreDrawnAboveTheScoreBar) {
     for (int i = 0; i < numPlayers; i++) players[i]->active = 0;
     placeBall(players[0], 9, c.bottom, 0, 0);
     placeBall(players[1], -9, c.top, 0, 0);
-    for (int i : {0, 1}) players[i]->sprite = 0, players[i]->ai = c.human && i == 0 ? kHuman : kComputer;
+    for (int i : {0, 1})
+      players[i]->sprite = 0, players[i]->ai = c.human && i == 0 ? kHuman : kComputer;
     for (int frame = 0; frame < 200; frame++) {
       headlessClearVertices();
       Display();
@@ -135,7 +136,8 @@ TEST_F(Frame, BallsAtTheLevelsEdgesAreDrawnAboveTheScoreBar) {
     std::vector<float> low, high; // each ball's lowest and highest drawn point
     for (const HeadlessSphere &s : headlessSpheres())
       for (int i : {0, 1})
-        if (s.color[0] == players[i]->r && s.color[1] == players[i]->g && s.color[2] == players[i]->b)
+        if (s.color[0] == players[i]->r && s.color[1] == players[i]->g &&
+            s.color[2] == players[i]->b)
           (i == 0 ? low : high).push_back(i == 0 ? s.y - float(s.radius) : s.y + float(s.radius));
     ASSERT_EQ(make_tuple(low.size(), high.size()), make_tuple(1u, 1u)) << c.what;
     EXPECT_GT(low[0], -halfHeight + 2 * 0.08f * halfHeight) << c.what;
