@@ -71,6 +71,11 @@ extern float screenScale;
 extern float quantisedScale;
 extern float actualScale;
 extern float ar;
+// The arena is framed in the window above the score bar's strip. Arena units at zoom 1.
+constexpr float kViewHalfHeight = 4.6f; // a 4:3 window: the eye 9.2 away, near plane 2 high 1
+constexpr float kScoreBarShare = 0.08f; // the strip's part of the window's height
+constexpr float kHalfViewV = 3.9f; // half the framed height: a ball's room short of the strip
+float ArenaLift(); // how far the arena is raised so the framed height sits above the strip
 extern float heightRatio;
 extern int mouseH, mouseV;
 extern int buttonDown;
@@ -130,6 +135,7 @@ void StepFlipper(wall *w);
 void CollidePlayers(player *p1, player *p2);
 void DrawPlayer(player *p);
 int faceColumn(const player *p); // the sprite sheet column that shows the ball's state
+void DrawTeamMark(int team, float radius); // the team's outline round the origin
 void SpecialPlayer(player *p);
 void ProcessPowerUp(player *p);
 void CollectPowerUp(player *p, int id); // what grabbing a node that carries id does
@@ -350,6 +356,8 @@ void DrawGLChar(int code);
 void DrawStr(float x, float y, const char *text);
 void DrawStr2(float x, float y, float size, const char *text);
 void DrawStrWithin(float x, float y, float size, float width, const char *text); // shrunk to fit
+// As DrawStrWithin, centred on `middle`.
+void DrawStrCentred(float middle, float y, float size, float width, const char *text);
 
 // ---- userdirs, screenshot: the player's own folders, F12 --------------------------------
 constexpr int kPathSize = 4096;

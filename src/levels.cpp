@@ -68,12 +68,14 @@ namespace {
 
 constexpr float kLevelView = 12.0f;  // units across when framing the whole level
 constexpr float kPlayersView = 8.0f; // units across when framing the human balls
+// What is framed must fit the height above the score bar, not the whole window's.
+constexpr float kFramedAspect = kLevelView / (2 * kHalfViewV);
 
-// Centres the view on a box and zooms out until a 4:3 view of `view` units shows it.
+// Centres the view on a box and zooms out until a view of `view` units across shows it.
 void frameBox(float minH, float maxH, float minV, float maxV, float view) {
   screenH = (minH + maxH) / 2;
   screenV = (minV + maxV) / 2;
-  float span = (maxV - minV) * 4 / 3;
+  float span = (maxV - minV) * kFramedAspect;
   if (maxH - minH >= span) span = maxH - minH;
   screenScale = span > view ? view / span : 1;
 }

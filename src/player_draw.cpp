@@ -146,7 +146,32 @@ void drawGlows(player *p) {
   }
 }
 
+// Outside the shield's glow, so the mark still shows on a shielded ball.
+constexpr float kTeamMarkScale = 1.6f;
+
+void drawTeamMarkOf(const player *p) {
+  if (!isTeamGame() || p == puck || p->team < 0 || p->team >= kMaxTeams) return;
+  const player *leader = teamLeaders[p->team];
+  if (!leader) return;
+  glDisable(GL_LIGHTING);
+  glColor3f(leader->r, leader->g, leader->b);
+  glPushMatrix();
+  glTranslatef(p->x[curSlot(p)], p->y[curSlot(p)], 0);
+  DrawTeamMark(p->team, kTeamMarkScale * p->radius);
+  glPopMatrix();
+}
+
 } // namespace
+
+// Teams share a face and may share a hue for a colour-blind player: each team
+// also has its own outline, a ring, a diamond, a triangle and so on.
+void DrawTeamMark(int team, float radius) {
+  constexpr int kSides[kMaxTeams] = {24, 4, 3, 6, 5, 8, 7};
+  const int sides = kSides[((team % kMaxTeams) + kMaxTeams) % kMaxTeams];
+  glBegin(GL_LINE_LOOP);
+  for (int j = 0; j < sides; j++) polar(2 * kPi * j / sides, radius);
+  glEnd();
+}
 
 int faceColumn(const player *p) {
   if (p->moveDelay > 0) return kFaceStunned;
@@ -179,5 +204,6 @@ void DrawPlayer(player *p) {
   p->sprite = ownSprite;
   drawGlows(p);
   glPopMatrix();
+  drawTeamMarkOf(p); // upright: a diamond must not turn into a square as the ball swings
   glEnable(GL_LIGHTING);
 }

@@ -2,7 +2,9 @@
 #include "TethrixExtern.h"
 #include "inclGL.h"
 
+#include <algorithm>
 #include <cctype>
+#include <cmath>
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
@@ -18,8 +20,9 @@ constexpr int kScoreTextSize = 100;
 constexpr const char *kEscapeLine = "Press ESC to return to menu.";
 constexpr float kOverlaySize = 10.0f;
 constexpr float kOverlayMiddle = 5.0f;
-constexpr float kHalfGlyph = 0.05f; // half a DrawStr advance: centres a line on its length
-constexpr float kStatusV = 9.5f, kTitleV = 9.0f, kLevelNameV = 9.5f;
+constexpr float kTitleV = 9.0f, kLevelNameV = 9.5f;
+constexpr float kStatusV = 9.78f, kStatusSize = 0.2f; // a row of its own above the level name
+constexpr float kTopMargin = 0.1f;                    // the top lines keep off the window's sides
 constexpr float kStripLeft = 0.5f, kStripRight = 9.5f, kStripTop = 0.8f;
 constexpr float kLabelStep = 1.5f, kLabelLeft = 0.5f, kLabelV = 0.4f;
 constexpr float kLabelSize = 0.25f, kLabelGap = 0.05f; // DrawStr's size; room between labels
@@ -33,6 +36,11 @@ constexpr float kBarEnd = 9.5f, kBarScale = 9.0f; // bars grow leftward from her
 constexpr float kBarMargin = 0.1f;                // the black bar's overhang
 constexpr float kRowHeight = 1.0f / 15.0f;        // endurance and tag rows
 constexpr float kDominationRow = 0.2f, kDominationInset = 0.05f;
+constexpr float kRowTextSize = 0.18f, kRowTextV = 0.02f; // a team's numbers inside its row
+constexpr float kMarkRadius = 0.09f, kMarkRoom = 0.25f;  // a team's mark left of its text
+constexpr float kPauseMiddle = 5.0f, kPauseV = 7.0f, kPauseHintV = 6.5f;
+constexpr float kPauseSize = 0.5f, kPauseHintSize = 0.25f;
+constexpr float kPauseLeft = 3.0f, kPauseRight = 7.0f, kPauseBottom = 6.3f, kPauseTop = 7.7f;
 
 const char *const kGravityStatus[] = {"Normal Gravity * %.1f (%i)", "Planetary Gravity * %.1f (%i)",
                                       "Whirlwind Gravity * %.1f (%i)",
@@ -68,10 +76,6 @@ void rect(float h0, float v0, float h1, float v1) {
   glEnd();
 }
 
-void drawCentred(float middle, float v, const char *text) {
-  DrawStr(middle - kHalfGlyph * static_cast<float>(std::strlen(text)), v, text);
-}
-
 void drawStatusLine() {
   char text[kScoreTextSize];
   std::snprintf(text, sizeof text, "%s", kEscapeLine);
@@ -81,27 +85,27 @@ void drawStatusLine() {
     std::snprintf(text, sizeof text, kGravityStatus[gravityMode], strength,
                   static_cast<int>(gravityResetTime));
   glColor3f(1, 1, 1);
-  DrawStr(0, kStatusV, text);
+  DrawStrWithin(0, kStatusV, kStatusSize, kOverlaySize, text);
 }
 
+const player *leaderOf(const player *p) {
+  return p->team >= 0 && p->team < kMaxTeams ? teamLeaders[p->team] : nullptr;
+}
+
+// The team's mark in the current colour, centred on (h, v).
+void drawMarkAt(int team, float h, float v) {
+  glDisable(GL_DEPTH_TEST);
+  glPushMatrix();
+  glTranslatef(h, v, 0);
+  DrawTeamMark(team, kMarkRadius);
+  glPopMatrix();
+}
+
+// In team games each ball's panel takes its team's colour, so the teams read as blocks.
 void drawStrip() {
-  if (isTeamGame()) {
-    const player *red = teamLeaders[0], *blue = teamLeaders[1];
-    if (!red || !blue) return;
-    glDisable(GL_DEPTH_TEST);
-    glBegin(GL_POLYGON);
-    glColor3f(red->r / 2, red->g / 2, red->b / 2);
-    glVertex2f(kStripLeft, 0);
-    glColor3f(blue->r / 2, blue->g / 2, blue->b / 2);
-    glVertex2f(kStripRight, 0);
-    glVertex2f(kStripRight, kStripTop);
-    glColor3f(red->r / 2, red->g / 2, red->b / 2);
-    glVertex2f(kStripLeft, kStripTop);
-    glEnd();
-    return;
-  }
-  for (int i = 0; i < numPlayers; i++) {
+  for (int i = 0; i < numPlayers && i < kRosterSize; i++) {
     const player *p = players[i];
+    if (isTeamGame() && leaderOf(p)) p = leaderOf(p);
     const float left = kLabelStep * static_cast<float>(i) + kLabelLeft;
     glColor3f(p->r / 2, p->g / 2, p->b / 2);
     rect(left, 0, left + kLabelStep, kStripTop);
@@ -160,9 +164,13 @@ void drawLabels() {
         clickLabel(p);
       }
     }
-    // Long names would run into the next ball's label.
-    DrawStrWithin(kLabelStep * static_cast<float>(i) + kLabelLeft, kLabelV, kLabelSize,
-                  kLabelStep - kLabelGap, text);
+    if (i >= kRosterSize) continue; // only six panels fit the bar
+    float left = kLabelStep * static_cast<float>(i) + kLabelLeft, width = kLabelStep - kLabelGap;
+    if (isTeamGame() && leaderOf(p)) {
+      drawMarkAt(p->team, left + kMarkRoom / 2, kLabelV + kLabelSize / 2);
+      left += kMarkRoom, width -= kMarkRoom;
+    }
+    DrawStrWithin(left, kLabelV, kLabelSize, width, text); // long names stay in their panel
   }
 }
 
@@ -171,7 +179,7 @@ void drawScoreNumbers() {
   glColor3f(1, 1, 1);
   if (!isTeamGame()) {
     if (gameType == kEndurance || gameType == kTag) return; // their bars show the race
-    for (int i = 0; i < numPlayers; i++) {
+    for (int i = 0; i < numPlayers && i < kRosterSize; i++) {
       if (!players[i]->active) continue;
       std::snprintf(text, sizeof text, "%i", players[i]->score);
       DrawStr(kLabelStep * static_cast<float>(i) + kScoreOffset, 0, text);
@@ -179,10 +187,19 @@ void drawScoreNumbers() {
     return;
   }
   if (gameType == kDomination || !teamLeaders[0] || !teamLeaders[1]) return;
-  std::snprintf(text, sizeof text, "%i", teamLeaders[0]->score);
-  DrawStr(kRedScoreH, 0, text);
-  std::snprintf(text, sizeof text, "%i", teamLeaders[1]->score);
-  DrawStr(kBlueScoreH, 0, text);
+  const float scoreH[2] = {kRedScoreH, kBlueScoreH};
+  for (int t = 0; t < 2; t++) {
+    drawMarkAt(t, scoreH[t] + kMarkRoom / 2, kLabelSize / 2);
+    std::snprintf(text, sizeof text, "%i", teamLeaders[t]->score);
+    DrawStr(scoreH[t] + kMarkRoom, 0, text);
+  }
+}
+
+// Bars never leave the strip, whatever share they are asked to show.
+void barRect(float h0, float v0, float h1, float v1) {
+  if (!std::isfinite(h0) || !std::isfinite(h1)) return;
+  rect(std::clamp(h0, kStripLeft, kStripRight), std::clamp(v0, 0.0f, kStripTop),
+       std::clamp(h1, kStripLeft, kStripRight), std::clamp(v1, 0.0f, kStripTop));
 }
 
 // The share of the target still to win; a target of 0 or less is already won.
@@ -202,20 +219,29 @@ void drawDominationBars() {
     const int nodes = NumNodes(leader);
     const float g = nodes != 0 ? f / static_cast<float>(nodes) : f;
     glColor4f(0, 0, 0, kTranslucent);
-    rect(kBarEnd - kBarMargin - kBarScale * f, kRowV[t], kBarEnd + kBarMargin,
-         kRowV[t] + kDominationRow);
+    barRect(kBarEnd - kBarMargin - kBarScale * f, kRowV[t], kBarEnd + kBarMargin,
+            kRowV[t] + kDominationRow);
     glColor4f(t == 0 ? 1 : 0, 0, t == 0 ? 0 : 1, kTranslucent);
-    rect(kBarEnd - kBarScale * g, kRowV[t] + kDominationInset, kBarEnd,
-         kRowV[t] + kDominationRow - kDominationInset);
+    barRect(kBarEnd - kBarScale * g, kRowV[t] + kDominationInset, kBarEnd,
+            kRowV[t] + kDominationRow - kDominationInset);
+  }
+  // The bars show how near; the numbers say how much, each by its team's mark.
+  char text[kScoreTextSize];
+  for (int t = 0; t < 2; t++) {
+    if (!teamLeaders[t]) continue;
+    glColor3f(1, 1, 1);
+    drawMarkAt(t, kStripLeft + kMarkRoom / 2, kRowV[t] + kDominationRow / 2);
+    std::snprintf(text, sizeof text, "%i/%i", teamLeaders[t]->score, maxScore);
+    DrawStr2(kStripLeft + kMarkRoom, kRowV[t] + kRowTextV, kRowTextSize, text);
   }
 }
 
 void drawBarRow(int row, const player *p, float colourShare, float blackShare) {
   const float h = kRowHeight, v = h * static_cast<float>(row);
   glColor4f(0, 0, 0, kTranslucent);
-  rect(kBarEnd - kBarScale * blackShare - h / 5, v, kBarEnd + h / 5, v + h);
+  barRect(kBarEnd - kBarScale * blackShare - h / 5, v, kBarEnd + h / 5, v + h);
   glColor4f(p->r, p->g, p->b, kTranslucent);
-  rect(kBarEnd - kBarScale * colourShare, v + 0.1f * h, kBarEnd, v + 0.9f * h);
+  barRect(kBarEnd - kBarScale * colourShare, v + 0.1f * h, kBarEnd, v + 0.9f * h);
 }
 
 void drawEnduranceBars() {
@@ -252,16 +278,38 @@ void drawTitles() {
   else
     std::snprintf(text, sizeof text, "%s to:%i", GameType(), maxScore);
   glColor3f(1, 1, 1);
-  drawCentred(kOverlayMiddle, kTitleV, text);
+  const float width = kOverlaySize - 2 * kTopMargin;
+  DrawStrCentred(kOverlayMiddle, kTitleV, kLabelSize, width, text);
   std::snprintf(text, sizeof text, "%.*s", kScoreTextSize - 1, levelname); // cut to the line buffer
-  drawCentred(kOverlayMiddle, kLevelNameV, text);
+  DrawStrCentred(kOverlayMiddle, kLevelNameV, kLabelSize, width, text);
+}
+
+// The arena stands still behind it; say so, and how to go on.
+void drawPauseNote() {
+  glColor4f(0, 0, 0, kTranslucent);
+  rect(kPauseLeft, kPauseBottom, kPauseRight, kPauseTop);
+  glColor3f(1, 1, 1);
+  DrawStrCentred(kPauseMiddle, kPauseV, kPauseSize, 0, "Paused");
+  DrawStrCentred(kPauseMiddle, kPauseHintV, kPauseHintSize, 0, "Press P to play on");
 }
 
 // ---- Leaderboard -------------------------------------------------------------------------
 constexpr int kTeamSize = 3; // roster positions 0-2 and 3-5 are the teams the awards know
-constexpr float kTitleLineV = 4.0f, kFirstStandingV = 3.0f, kLineStep = 0.5f;
-constexpr float kAwardH = -4.0f, kFirstAwardV = -1.0f;
 constexpr unsigned char kSpace = ' ', kEscape = 27;
+constexpr const char *kLeaderBoardKeys = "Space: next match    Escape: title";
+
+// Menu view units: the title band fills the top down to 1.5, the screen's half-height is 4.6.
+// The panel below holds a title, six standings, thirteen awards and the keys without overlap.
+constexpr float kPanelLeft = -5.9f, kPanelRight = 5.9f, kPanelTop = 1.35f, kPanelBottom = -4.5f;
+constexpr float kPanelInset = 0.2f, kPanelWidth = kPanelRight - kPanelLeft - 2 * kPanelInset;
+constexpr float kWinnerV = 0.85f, kWinnerSize = 0.4f;
+constexpr float kFirstStandingV = 0.45f, kStandingStep = 0.3f, kStandingSize = 0.25f;
+constexpr float kAwardGap = 0.05f, kAwardStep = 0.22f, kAwardSize = 0.19f; // under the standings
+constexpr float kKeysV = -4.45f, kKeysSize = 0.22f;
+constexpr int kShownAwards = 13; // as many as the awards can give
+constexpr float kNight[3] = {0.03f, 0.04f, 0.11f}, kPanelShade[4] = {0.08f, 0.1f, 0.25f, 0.7f};
+constexpr float kPanelEdge[3] = {0.45f, 0.85f, 1.0f}, kGold[3] = {1.0f, 0.82f, 0.3f};
+constexpr float kAwardInk[3] = {0.8f, 0.88f, 1.0f}, kKeysInk[3] = {0.5f, 1.0f, 0.6f};
 
 // Filled once with the roster and re-sorted in place, so equal scores keep
 // the order of the last leaderboard shown.
@@ -308,6 +356,7 @@ void DrawScores() {
   if (gameType == kEndurance) drawEnduranceBars();
   if (gameType == kTag) drawTagBars();
   drawTitles();
+  if (paused) drawPauseNote();
   endOverlay();
 }
 
@@ -334,21 +383,73 @@ int LeaderBoardStandings(char lines[][kAwardLineSize], int maxLines) {
   return n;
 }
 
+namespace {
+
+const char *plural(int n) { return n == 1 ? "" : "s"; }
+void ink(const float rgb[3]) { glColor3f(rgb[0], rgb[1], rgb[2]); }
+
+void drawPanel() {
+  glDisable(GL_LIGHTING);
+  glDisable(GL_TEXTURE_2D);
+  glDisable(GL_DEPTH_TEST);
+  glEnable(GL_BLEND);
+  glColor4f(kPanelShade[0], kPanelShade[1], kPanelShade[2], kPanelShade[3]);
+  rect(kPanelLeft, kPanelBottom, kPanelRight, kPanelTop);
+  ink(kPanelEdge);
+  glBegin(GL_LINE_LOOP);
+  glVertex2f(kPanelLeft, kPanelBottom);
+  glVertex2f(kPanelRight, kPanelBottom);
+  glVertex2f(kPanelRight, kPanelTop);
+  glVertex2f(kPanelLeft, kPanelTop);
+  glEnd();
+}
+
+// Each ball's line in a light shade of its own colour; one point or win is not "1 wins".
+// Returns where a line after them would go.
+float drawStandings() {
+  char text[kAwardLineSize];
+  int k = 0;
+  for (int i = 0; i < sortedCount && i < kRosterSize; i++) {
+    const player *p = sortedPlayers[i];
+    if (!p->active) continue;
+    std::snprintf(text, sizeof text, "%s:%i point%s; %i win%s", p->name, p->score,
+                  plural(p->score), p->wins, plural(p->wins));
+    glColor3f((1 + p->r) / 2, (1 + p->g) / 2, (1 + p->b) / 2);
+    DrawStrCentred(0, kFirstStandingV - kStandingStep * static_cast<float>(k++), kStandingSize,
+                   kPanelWidth, text);
+  }
+  return kFirstStandingV - kStandingStep * static_cast<float>(k);
+}
+
+} // namespace
+
+// Drawn as the menus are: the title band over the night sky, the results on a panel below.
 void LeaderBoard() {
   SoundIdle();
+  glClearColor(kNight[0], kNight[1], kNight[2], 1); // the reset on leaving puts black back
   glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-  glColor3f(0, 0, 0);
-  char lines[1 + kRosterSize][kAwardLineSize];
-  const int n = LeaderBoardStandings(lines, 1 + kRosterSize);
-  for (int k = 0; k < n; k++)
-    drawCentred(0, k == 0 ? kTitleLineV : kFirstStandingV - kLineStep * static_cast<float>(k),
-                lines[k]);
-  if (awardLines == 0 && !awardsComputed) {
-    glClearColor(backgroundColor[0], backgroundColor[1], backgroundColor[2], 1);
-    GenerateAwards();
+  fillSortBuffer();
+  sortPlayers(0, sortedCount, sortedPlayers);
+  if (awardLines == 0 && !awardsComputed) GenerateAwards();
+  glEnable(GL_LIGHTING);
+  DrawTitle();
+  drawPanel();
+  const float left = kPanelLeft + kPanelInset;
+  float below = kFirstStandingV;
+  if (sortedCount > 0) {
+    char text[kAwardLineSize];
+    std::snprintf(text, sizeof text, "%s Wins!", sortedPlayers[0]->name);
+    ink(kGold);
+    DrawStrCentred(0, kWinnerV, kWinnerSize, kPanelWidth, text);
+    below = drawStandings();
   }
-  for (int i = 0; i < awardLines && i < kAwardLines; i++)
-    DrawStr(kAwardH, kFirstAwardV - kLineStep * static_cast<float>(i), awards[i]);
+  ink(kAwardInk);
+  for (int i = 0; i < awardLines && i < kShownAwards; i++)
+    DrawStrWithin(left, below - kAwardGap - kAwardStep * static_cast<float>(i), kAwardSize,
+                  kPanelWidth, awards[i]);
+  ink(kKeysInk);
+  DrawStrCentred(0, kKeysV, kKeysSize, kPanelWidth, kLeaderBoardKeys);
+  glEnable(GL_LIGHTING);
   SwapFrame();
 }
 

@@ -393,7 +393,13 @@ static void clearScreen() {
 }
 
 constexpr float kHalfViewH = 6.25f; // half the view at zoom 1, with a margin
-constexpr float kHalfViewV = 4.25f;
+
+// A window taller than 4:3 shows more above and below, and its strip is taller too.
+float ArenaLift() {
+  const float wide = 4.0f / 3.0f;
+  const float halfHeight = ar > 0 && ar < wide ? kViewHalfHeight * wide / ar : kViewHalfHeight;
+  return kScoreBarShare * halfHeight;
+}
 
 void FrameCamera() {
   FindCenter();
@@ -480,6 +486,7 @@ void Display() {
   FrameCamera();
   if (frameReport) std::fprintf(frameReport, "done displaying a frame\n");
   glPushMatrix();
+  glTranslatef(0, ArenaLift(), 0); // balls at the bottom edge stay clear of the score bar
   glPushMatrix();
   glScalef(actualScale, actualScale, actualScale);
   glTranslatef(-actualScreenH, -actualScreenV, 0);

@@ -85,10 +85,21 @@ void DrawStr2(float x, float y, float size, const char *text) {
 
 void DrawStr(float x, float y, const char *text) { DrawStr2(x, y, kDefaultSize, text); }
 
+// How wide a line is at a glyph size of 1: the last glyph is a whole square.
+static float lineGlyphs(const char *text) {
+  const size_t n = std::strlen(text);
+  return n > 0 ? kAdvance * static_cast<float>(n - 1) + 1 : 0;
+}
+
 // A line that would run past `width` is drawn smaller, never over its neighbour.
 void DrawStrWithin(float x, float y, float size, float width, const char *text) {
-  const size_t n = std::strlen(text);
-  const float glyphs = n > 0 ? kAdvance * static_cast<float>(n - 1) + 1 : 0;
+  const float glyphs = lineGlyphs(text);
   if (width > 0 && glyphs * size > width) size = width / glyphs;
   DrawStr2(x, y, size, text);
+}
+
+void DrawStrCentred(float middle, float y, float size, float width, const char *text) {
+  float shown = lineGlyphs(text) * size;
+  if (width > 0 && shown > width) shown = width;
+  DrawStrWithin(middle - shown / 2, y, size, width, text);
 }

@@ -1,6 +1,7 @@
 // The score bar's buttons, the leaderboard's order and keys, and the end-of-match awards.
 #include "world_fixture.h"
 
+#include "drawn_text.h"
 #include "gl/headless.h"
 #include "inclGL.h"
 
@@ -74,6 +75,72 @@ TEST_F(Board, LabelsTellHumansFromBotsAndBarsHoldWithoutATargetOrLeaders) {
   }));
 }
 
+// Every game type, long names and a long level name, any target: the bar's shapes stay in its
+// strip, its text in the window, and no two lines of text overlap. Domination says each team's
+// score and target; a pause says how to go on, and only while paused.
+TEST_F(Board, ScoreBarStaysInItsAreaAndSaysWhatTheBarsMean) {
+  std::snprintf(levelname, kTextSize, "%s", std::string(120, 'L').c_str());
+  players[2]->score = 3, players[2]->active = 0;
+  for (int type = kFirstGameType; type <= kLastGameType; type++)
+    for (int target : {0, 1, 10}) {
+      gameType = type, maxScore = target;
+      teamLeaders[0]->score = 3, teamLeaders[1]->score = target;
+      for (int i = 0; i < numPlayers; i++)
+        std::snprintf(players[i]->name, kNameSize, "%s", std::string(i == 1 ? 63 : 2, 'N').c_str());
+      headlessClearVertices();
+      DrawScores();
+      const std::string what = std::to_string(type) + " to " + std::to_string(target);
+      for (const HeadlessVertex &v : headlessVertices()) {
+        if (v.primitive == GL_QUADS) continue; // text, checked below
+        ASSERT_TRUE(v.x >= .5f && v.x <= 9.5f && v.y >= 0 && v.y <= .8f)
+            << what << " at " << v.x << ", " << v.y;
+      }
+      const std::vector<DrawnLine> lines = drawnLines();
+      for (size_t a = 0; a < lines.size(); a++) {
+        const DrawnLine &l = lines[a];
+        ASSERT_TRUE(l.left >= 0 && l.right <= 10 && l.bottom >= 0 && l.top <= 10) << what << l.text;
+        for (size_t b = a + 1; b < lines.size(); b++)
+          ASSERT_TRUE(l.right <= lines[b].left || lines[b].right <= l.left ||
+                      l.top <= lines[b].bottom || lines[b].top <= l.bottom)
+              << what << ": " << l.text << " / " << lines[b].text;
+      }
+      const std::string to = "/" + std::to_string(target);
+      EXPECT_EQ(drawnText("3" + to) && drawnText(std::to_string(target) + to), type == kDomination)
+          << what;
+      EXPECT_FALSE(drawnText("Paused"));
+    }
+  paused = 1;
+  headlessClearVertices();
+  DrawScores();
+  EXPECT_TRUE(drawnText("Paused") && drawnText("Press P to play on"));
+}
+
+// In team games each label shows its ball's team: the team's mark beside it and its colour
+// behind it. Other games draw no marks.
+TEST_F(Board, TeamGameLabelsShowEachBallsTeam) {
+  players[1]->team = 1, players[4]->team = 0; // a line-up other than the roster's halves
+  for (int type : {kDeathmatch, kTeamDeathmatch, kDomination}) {
+    gameType = type;
+    headlessClearVertices();
+    DrawScores();
+    std::vector<int> marks(kRosterSize, -1); // the sides of the outline in each label's panel
+    const std::vector<HeadlessVertex> &drawn = headlessVertices();
+    for (size_t k = 0; k < drawn.size(); k++) {
+      const HeadlessVertex &v = drawn[k];
+      const int i = static_cast<int>((v.x - .5f) / 1.5f);
+      if (v.primitive == GL_LINE_LOOP && v.y >= .4f && i >= 0 && i < kRosterSize)
+        marks[i] += marks[i] == -1 ? 2 : 1;
+      if (v.primitive == GL_POLYGON && k + 2 < drawn.size() && v.y == 0 && drawn[k + 2].y == .8f) {
+        const int panel = static_cast<int>(((v.x + drawn[k + 2].x) / 2 - .5f) / 1.5f);
+        const player *shade = isTeamGame() ? teamLeaders[players[panel]->team] : players[panel];
+        EXPECT_EQ(v.color[0], shade->r / 2) << type << " panel " << panel;
+      }
+    }
+    for (int i = 0; i < kRosterSize; i++)
+      EXPECT_EQ(marks[i], !isTeamGame() ? -1 : players[i]->team == 0 ? 24 : 4) << type << " " << i;
+  }
+}
+
 TEST_F(Board, StandingsListActiveBallsAndTiesKeepTheLastOrderShown) {
   players[0]->score = 2, players[5]->score = 4, players[1]->score = 9, players[5]->wins = 3;
   std::vector<std::string> want = {"P5 Wins!", "P5:4 points; 3 wins", "P0:2 points; 0 wins"};
@@ -81,6 +148,40 @@ TEST_F(Board, StandingsListActiveBallsAndTiesKeepTheLastOrderShown) {
   players[0]->score = 4; // a tie now: P5 stays ahead though P0 comes first in the roster
   want[2] = "P0:4 points; 0 wins";
   EXPECT_EQ(standings(), want);
+}
+
+// The leaderboard fits six standings and thirteen long awards under the title band, inside the
+// screen, without overlap; one point or win reads in the singular; its keys are named.
+TEST_F(Board, LeaderBoardFitsBelowTheBandAndReadsCorrectly) {
+  for (int i = 0; i < numPlayers; i++) {
+    std::snprintf(players[i]->name, kNameSize, "%s", std::string(i == 3 ? 63 : 2, 'N').c_str());
+    players[i]->active = 1, players[i]->score = 6 - i, players[i]->wins = i;
+  }
+  std::snprintf(players[5]->name, kNameSize, "P5");
+  players[5]->score = 1; // ahead of the ball on 0 with one win
+  GenerateAwards();
+  for (int i = 0; i < 13; i++)
+    std::snprintf(awards[i], kAwardLineSize,
+                  "%s gets the Silver Chicken Award for fleeing all but %i collisions",
+                  players[3]->name, i);
+  awardLines = 13;
+  headlessClearVertices();
+  LeaderBoard();
+  const std::vector<DrawnLine> lines = drawnLines();
+  EXPECT_EQ(lines.size(), 1u + 6 + 13 + 1);
+  for (size_t a = 0; a < lines.size(); a++) {
+    const DrawnLine &l = lines[a];
+    EXPECT_TRUE(l.left >= -6.1f && l.right <= 6.1f && l.bottom >= -4.6f && l.top <= 1.5f) << l.text;
+    for (size_t b = a + 1; b < lines.size(); b++)
+      EXPECT_TRUE(l.right <= lines[b].left || lines[b].right <= l.left ||
+                  l.top <= lines[b].bottom || lines[b].top <= l.bottom)
+          << l.text << " / " << lines[b].text;
+  }
+  for (const char *text : {"NN:5 points; 1 win", "P5:1 point; 5 wins", "NN:2 points; 4 wins",
+                           "Space: next match    Escape: title"})
+    EXPECT_TRUE(drawnText(text)) << text;
+  const float *clear = headlessState().clearColor; // a night sky, as on the title
+  EXPECT_LT(clear[0] + clear[1] + clear[2], 0.5f);
 }
 
 // Space goes to the level select with scores and awards cleared, Escape to the title; wins stay.

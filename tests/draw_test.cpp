@@ -108,6 +108,29 @@ TEST_F(Draw, ABallShowsItsFaceTintShieldAndRopeAndTicksItsClocks) {
             make_tuple(1.f, 8.f / 16, 5, 3, 0));
 }
 
+// In team games each ball carries its team's outline in the team's colour, upright round it:
+// a ring for one team, a diamond for the other. No other game, and never the puck, has one.
+TEST_F(Draw, TeamBallsCarryTheirTeamsMark) {
+  players[5]->radius = 0.5f;
+  placeBall(puck, 0, 0, 0, 0);
+  const std::tuple<int, player *, size_t> cases[] = {
+      {kTeamDeathmatch, players[0], 24}, {kDomination, players[5], 4},
+      {kDeathmatch, players[0], 0},      {kAirHockey, puck, 0}};
+  for (const auto &[type, p, sides] : cases) {
+    gameType = type;
+    p->graphicAngle = 1;
+    placeBall(p, 2, 3, 0, 0);
+    headlessClearVertices();
+    DrawPlayer(p);
+    const std::vector<HeadlessVertex> mark = drawn(GL_LINE_LOOP);
+    ASSERT_EQ(mark.size(), sides) << type;
+    if (sides == 0) continue;
+    const player *leader = teamLeaders[p->team];
+    EXPECT_EQ(rgba(mark[0]), Rgba(leader->r, leader->g, leader->b, 1));
+    EXPECT_TRUE(isNear(mark[0].x, mark[0].y, 2, 3 + 1.6f * p->radius, 1e-5f)); // upright
+  }
+}
+
 TEST_F(Draw, BallNearTheEdgeDrawsABoltFromTheCornerBeforeTheEdge) {
   // (8.2, -8.2) is within 2 of both edges and 1.5 of neither: a corner still.
   const std::tuple<float, float, Points> cases[] = {

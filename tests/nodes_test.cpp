@@ -125,8 +125,9 @@ TEST_F(Nodes, CameraFramesUpToTenLiveHumansAndTheMatchPuck) {
   players[1]->ai = kHuman; // a dead human is not framed, nor is a bot
   placeBall(players[3], 50, 50, 0, 0);
   EXPECT_EQ(FindCenter(), 2);
-  // Height 9 * 4/3 beats width 6.
-  EXPECT_EQ(std::make_tuple(screenH, screenV, screenScale), std::make_tuple(1.f, 1.5f, 8.f / 12));
+  // Height 9 beats width 6: the framed height above the score bar is 7.8 for 12 across.
+  EXPECT_EQ(std::make_tuple(screenH, screenV), std::make_tuple(1.f, 1.5f));
+  EXPECT_FLOAT_EQ(screenScale, 8.f * 7.8f / (9 * 12));
   placeBall(puck, 14, -3, 0, 0), FindCenter();
   EXPECT_FLOAT_EQ(screenH, 1); // the puck counts only where it is played
   gameType = kPinata;
@@ -160,14 +161,14 @@ TEST_F(Nodes, ZoomOutFollowsAtOnceZoomInLagsAndNeverPassesOne) {
 TEST_F(Nodes, SettledViewFramesLiveHumansOrTheLevelButNeverShowsBeyondIt) {
   struct Case { const char *what; float left, right, bottom, top; bool human;
                 float ballH, ballV, h, v, scale; } cases[] = {
-      {"whole level", -10, 10, -7.5f, 7.5f, false, 0, 0, 0, 0, 0.6f},
+      {"whole level", -10, 10, -7.5f, 7.5f, false, 0, 0, 0, 0, 7.8f / 15},
       {"wide level", -10, 30, 0, 6, false, 0, 0, 10, 3, 12.0f / 40},
-      {"tall level", 0, 6, -15, 15, false, 0, 0, 3, 0, 0.3f}, // height * 4/3 decides
+      {"tall level", 0, 6, -15, 15, false, 0, 0, 3, 0, 7.8f / 30}, // the height decides
       {"zoomed in on a wide level", -30, 30, -10, 10, true, -29, 0, -30 + 6.25f, 0, 1},
-      {"human in a corner", -10, 10, -7.5f, 7.5f, true, 9, 7, 10 - 6.25f, 7.5f - 4.25f, 1},
-      {"other corner", -10, 10, -7.5f, 7.5f, true, -9, -7, -10 + 6.25f, -7.5f + 4.25f, 1},
+      {"human in a corner", -10, 10, -7.5f, 7.5f, true, 9, 7, 10 - 6.25f, 7.5f - 3.9f, 1},
+      {"other corner", -10, 10, -7.5f, 7.5f, true, -9, -7, -10 + 6.25f, -7.5f + 3.9f, 1},
       {"narrow level", -5, 5, -7.5f, 7.5f, true, 4, 3, 0, 3, 1},
-      {"small level", -5, 5, -4, 4, true, 4, 3, 0, 0, 1},
+      {"small level", -5, 5, -3.5f, 3.5f, true, 4, 3, 0, 0, 1},
   };
   for (const Case &c : cases) {
     levelLeft = c.left, levelRight = c.right, levelBottom = c.bottom, levelTop = c.top;

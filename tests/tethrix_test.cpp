@@ -118,6 +118,40 @@ protected:
   void SetUp() override { World::SetUp(), arena(), placeBall(players[0], 0, 0, 0, 0); }
 };
 
+// However the level is framed, a ball at its bottom edge is drawn clear of the score bar's
+// strip, in a 4:3 window and a taller one; when all the level is shown, a ball at its top
+// edge is inside the window too.
+TEST_F(Frame, BallsAtTheLevelsEdgesAreDrawnAboveTheScoreBar) {
+  struct Case { const char *what; float bottom, top; bool human; float aspect; } cases[] = {
+      {"a human at the bottom of a tall level", -7.5f, 7.5f, true, 4.f / 3},
+      {"the whole level, no human", -7.5f, 7.5f, false, 4.f / 3},
+      {"a level lower than the view", -3.5f, 3.5f, true, 4.f / 3},
+      {"a tall window", -7.5f, 7.5f, true, 1}};
+  paused = 1; // the balls stay put while the camera settles
+  for (const Case &c : cases) {
+    levelBottom = c.bottom, levelTop = c.top, ar = c.aspect;
+    for (int i = 0; i < numPlayers; i++) players[i]->active = 0;
+    placeBall(players[0], 9, c.bottom, 0, 0);
+    placeBall(players[1], -9, c.top, 0, 0);
+    for (int i : {0, 1})
+      players[i]->sprite = 0, players[i]->ai = c.human && i == 0 ? kHuman : kComputer;
+    for (int frame = 0; frame < 200; frame++) {
+      headlessClearVertices();
+      Display();
+    }
+    const float halfHeight = ar < 4.f / 3 ? 4.6f * 4 / 3 / ar : 4.6f;
+    std::vector<float> low, high; // each ball's lowest and highest drawn point
+    for (const HeadlessSphere &s : headlessSpheres())
+      for (int i : {0, 1})
+        if (s.color[0] == players[i]->r && s.color[1] == players[i]->g &&
+            s.color[2] == players[i]->b)
+          (i == 0 ? low : high).push_back(i == 0 ? s.y - float(s.radius) : s.y + float(s.radius));
+    ASSERT_EQ(make_tuple(low.size(), high.size()), make_tuple(1u, 1u)) << c.what;
+    EXPECT_GT(low[0], -halfHeight + 2 * 0.08f * halfHeight) << c.what;
+    EXPECT_TRUE((c.human && c.top - c.bottom > 7.8f) || high[0] < halfHeight) << c.what;
+  }
+}
+
 // While turbo lasts a ball takes three more steps a frame; the puck's runs down a whole unit.
 TEST_F(Frame, TurboAddsThreeStepsAFrameWhileItLasts) {
   player *ball = players[0];

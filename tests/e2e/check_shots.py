@@ -3,7 +3,7 @@
 
     check_shots.py SHOT...             no shot is blank; shots of different SCREENs differ
     check_shots.py --arena SHOT        the first level of arena.def is drawn where it belongs (800 x 600)
-    check_shots.py --bright SHOT       exit 0 when the shot is the light leaderboard
+    check_shots.py --leaderboard SHOT  exit 0 when the shot is the leaderboard, at any window size
     check_shots.py --chosen SHOT X Y   exit 0 when the level select's row at pixel (X, Y) is the chosen one
     check_shots.py --buttons SHOT      the title without its picture still shows its six buttons (800 x 600)
 """
@@ -14,8 +14,12 @@ from PIL import Image, ImageChops, ImageStat
 
 MIN_DETAIL = 5.0      # grey-level spread of a screen that shows something
 MIN_DIFFERENCE = 1.0  # mean grey-level change between two different screens
-BRIGHT = 150          # the leaderboard is cleared to a light tint
 UNIT = 300 / 4.6      # pixels per arena unit at zoom 1 in a 600-pixel-high window
+LIFT = 0.08 * 300     # the arena is raised clear of the score bar, the bottom 8% of the window
+PANEL = (17, 21, 53)  # the leaderboard's night-blue panel under the title band
+PANEL_TOLERANCE = 12  # per channel
+BAND = (0, 0, 800, 190)      # the title band: the picture's detail
+PANEL_AREA = (60, 240, 740, 570)  # mostly panel: its text is thin
 
 
 def load(path, whole=False):
@@ -54,7 +58,7 @@ def arena(path):
     img = load(path)
 
     def brightness(h, v, r):  # the brightest pixel within r of the arena point (h, v)
-        x, y = round(400 + h * UNIT), round(300 - v * UNIT)
+        x, y = round(400 + h * UNIT), round(300 - LIFT - v * UNIT)
         return max(img.crop((x - r, y - r, x + r + 1, y + r + 1)).convert("L").getdata())
     faults = [f"no node drawn at {n}" for n in [(-4, 2), (4, 2), (0, -2), (0, 2.5)]
               if brightness(*n, 3) < 60]
@@ -63,9 +67,26 @@ def arena(path):
     return faults
 
 
+def menu_area(path):
+    """The centred 4:3 area the menus are drawn in, as 800 x 600."""
+    img = load(path, True)
+    w, h = img.size
+    s = min(w / 800, h / 600)
+    left, top = (w - 800 * s) / 2, (h - 600 * s) / 2
+    return img.crop((round(left), round(top), round(left + 800 * s), round(top + 600 * s))).resize((800, 600))
+
+
+def leaderboard(path):
+    """The title band over a panel of the leaderboard's own blue: no game or other menu has both."""
+    img = menu_area(path)
+    band = ImageStat.Stat(img.crop(BAND).convert("L")).stddev[0]
+    panel = ImageStat.Stat(img.crop(PANEL_AREA)).median
+    return band > MIN_DETAIL and all(abs(c - w) <= PANEL_TOLERANCE for c, w in zip(panel, PANEL))
+
+
 def main(args):
-    if args[0] in ("--bright", "--leaderboard"):
-        return 0 if ImageStat.Stat(load(args[1]).convert("L")).mean[0] > BRIGHT else 1
+    if args[0] == "--leaderboard":
+        return 0 if leaderboard(args[1]) else 1
     if args[0] == "--chosen":
         return 0 if chosen(args[1], int(args[2]), int(args[3])) else 1
     faults = (arena(args[1]) if args[0] == "--arena" else buttons(args[1]) if args[0] == "--buttons"
