@@ -12,7 +12,7 @@ MAX ?= 40
 TIMEOUT ?= 60
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 
-.PHONY: all deps build run test test-unit asan-build test-asan soak bench fuzz mutate clean
+.PHONY: all deps build run test test-unit asan-build test-asan soak bench fuzz mutate golden clean
 
 all: build
 
@@ -78,6 +78,12 @@ fuzz: deps
 mutate: deps
 	python3 tools/mutate.py --build-dir $(MUTATE_BUILD) --seed $(SEED) --max $(MAX) \
 	  --timeout $(TIMEOUT) --jobs $(JOBS) $(if $(FILTER),--filter '$(FILTER)') $(if $(JSON),--json $(JSON)) $(FILES)
+
+# Records how every shipped level plays now, for the sim_golden test; only for a change that
+# means to alter play.
+golden: build
+	cmake -DSIM=$(BUILD)/tethrix-sim -DDATA=data -DKEYS=tests/fixtures/match.keys \
+	  -DGOLDEN=tests/fixtures/golden.sha256 -DOUT=$(BUILD)/golden -DUPDATE=ON -P tests/sim_golden.cmake
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD) $(MUTATE_BUILD)

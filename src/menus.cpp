@@ -204,7 +204,7 @@ void keepTitleFocusFresh() {
 
 } // namespace
 
-float MenuUnitsH(int h) { return static_cast<float>(h - kMenuWidth / 2) / kMenuPixelsPerUnit; }
+float MenuUnitsH(int h) { return static_cast<float>(h - kMenuWidth / 2) * kMenuPixelsPerUnit; }
 float MenuUnitsV(int v) { return static_cast<float>(kMenuHeight / 2 - v) / kMenuPixelsPerUnit; }
 float MenuPixelV(float v) { return static_cast<float>(kMenuHeight) / 2 - v * kMenuPixelsPerUnit; }
 
