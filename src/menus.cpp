@@ -65,20 +65,18 @@ void quitGame() {
 
 struct TitleButton {
   const char *name;
-  Rect shape;   // where it is drawn
-  Rect picture; // its part of the title picture (s, t)
-  int targetH, targetV; // centre of its mouse target on the menu screen
+  int targetH, targetV; // centre of its mouse target on the menu screen, and of its pill
   float red, green, blue; // its colour in the picture, for the plain buttons
   void (*act)();
 };
 
 const TitleButton kTitleButtons[] = {
-    {"Arcade", {-6.0f, -1.8f, -1.40625f, 1.40625f}, {0, 0.35f, 0.35f, 0.65f}, 130, 240, 1, 0.59f, 0.16f, startArcade},
-    {"Play", {-1.8f, 1.8f, -1.40625f, 1.40625f}, {0.35f, 0.65f, 0.35f, 0.65f}, 310, 240, 0.31f, 1, 0.47f, openLevelSelect},
-    {"Credits", {-6.0f, -1.8f, -4.6875f, -1.40625f}, {0, 0.35f, 0, 0.35f}, 130, 385, 0.75f, 0.47f, 1, openCredits},
-    {"Options", {-1.8f, 1.8f, -4.6875f, -1.40625f}, {0.35f, 0.65f, 0, 0.35f}, 310, 385, 0.27f, 0.78f, 1, OpenOptions},
-    {"Help", {1.8f, 6.0f, -4.6875f, -1.40625f}, {0.65f, 1, 0, 0.35f}, 460, 400, 1, 0.9f, 0.35f, openHelp},
-    {"Quit", {1.8f, 6.0f, -1.40625f, 1.40625f}, {0.65f, 1, 0.35f, 0.65f}, 490, 240, 1, 0.27f, 0.31f, quitGame},
+    {"Arcade", 130, 240, 1, 0.59f, 0.16f, startArcade},
+    {"Play", 310, 240, 0.31f, 1, 0.47f, openLevelSelect},
+    {"Credits", 130, 385, 0.75f, 0.47f, 1, openCredits},
+    {"Options", 310, 385, 0.27f, 0.78f, 1, OpenOptions},
+    {"Help", 460, 400, 1, 0.9f, 0.35f, openHelp},
+    {"Quit", 490, 240, 1, 0.27f, 0.31f, quitGame},
 };
 static_assert(sizeof kTitleButtons / sizeof kTitleButtons[0] == kTitleButtonCount, "one row per title button");
 
@@ -100,9 +98,9 @@ Rect pillOf(const TitleButton &b, float grow) {
           v + kPillHalfHeight + grow};
 }
 
-// The picture's part under a pill of the button.
-Rect pictureUnder(const TitleButton &b, const Rect &pill) {
-  const Rect &r = b.shape, &p = b.picture;
+// The part of the picture under a pill, so that what is drawn there lines up with it.
+Rect pictureUnder(const Rect &pill) {
+  const Rect &r = kPicture, &p = kWholePicture;
   auto s = [&](float h) { return p.left + (h - r.left) / (r.right - r.left) * (p.right - p.left); };
   auto t = [&](float v) { return p.bottom + (v - r.bottom) / (r.top - r.bottom) * (p.top - p.bottom); };
   return {s(pill.left), s(pill.right), t(pill.bottom), t(pill.top)};
@@ -178,7 +176,7 @@ void lightButton(const TitleButton &b, float strength) {
   glColor3f(strength, strength, strength);
   if (titlePictureShown) {
     const Rect pill = pillOf(b, kRingGap * 2);
-    drawPicturePart(pill, pictureUnder(b, pill));
+    drawPicturePart(pill, pictureUnder(pill));
   } else {
     pillOutline(pillOf(b, 0), GL_POLYGON);
   }
@@ -204,7 +202,7 @@ void keepTitleFocusFresh() {
 
 } // namespace
 
-float MenuUnitsH(int h) { return static_cast<float>(h - kMenuWidth / 2) * kMenuPixelsPerUnit; }
+float MenuUnitsH(int h) { return static_cast<float>(h - kMenuWidth / 2) / kMenuPixelsPerUnit; }
 float MenuUnitsV(int v) { return static_cast<float>(kMenuHeight / 2 - v) / kMenuPixelsPerUnit; }
 float MenuPixelV(float v) { return static_cast<float>(kMenuHeight) / 2 - v * kMenuPixelsPerUnit; }
 
@@ -247,7 +245,7 @@ void TitleScreen() {
     if (pressed) {
       glColor3f(1, 0, 0);
       const Rect pill = pillOf(b, kRingGap * 2);
-      if (titlePictureShown) drawPicturePart(pill, pictureUnder(b, pill));
+      if (titlePictureShown) drawPicturePart(pill, pictureUnder(pill));
     } else if (over || i == titleFocus) {
       lightButton(b, pulse);
     }

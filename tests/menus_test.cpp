@@ -409,16 +409,26 @@ TEST_F(Menus, TheTitleKeyboardLightsAButtonAndTakesIt) {
 // Lighting a button touches only its pill, never the night around it; without the picture every
 // button is still drawn as a pill with its name, and still answers.
 TEST_F(Menus, ALitTitleButtonStaysOnItsPillAndThePictureIsNotNeeded) {
+  // The menu screen is 9.2 units high at the menus' plane, centred on the view.
+  EXPECT_TRUE(isNear(MenuUnitsH(130), MenuUnitsV(400), -3.6417f, -3.0667f, 1e-3f));
+  EXPECT_NEAR(MenuPixelV(-3.0667f), 400, 0.01);
   std::filesystem::copy_file(TETHRIX_SOURCE_DIR "/data/tethrix.sgi", "tethrix.sgi");
   LoadTextures();
   glutDisplayFunc(TitleScreen);
   for (auto [h, v] : {std::pair{130, 240}, {310, 385}, {460, 400}}) {
     hover(h, v);
-    for (const HeadlessVertex &q : headlessVertices())
-      if (q.primitive == GL_QUADS && !(std::fabs(q.x) == 6 && std::fabs(q.y) == 4.5f)) { // the picture
-        EXPECT_TRUE(std::fabs(q.x - MenuUnitsH(h)) < 1.3f && std::fabs(q.y - MenuUnitsV(v)) < 0.6f)
-            << "(" << q.x << ", " << q.y << ") for the button at " << h << "," << v;
-      }
+    float sumH = 0, sumV = 0;
+    int corners = 0;
+    for (const HeadlessVertex &q : headlessVertices()) {
+      const bool picture = std::fabs(q.x) == 6 && std::fabs(q.y) == 4.5f;
+      // Every quad shows the picture where it lies, so the lit part lines up with the rest.
+      EXPECT_TRUE(near(q.s, (q.x + 6) / 12) && near(q.t, (q.y + 4.5f) / 9)) << q.x << ", " << q.y;
+      if (q.primitive != GL_QUADS || picture) continue;
+      EXPECT_TRUE(std::fabs(q.x - MenuUnitsH(h)) < 1.3f && std::fabs(q.y - MenuUnitsV(v)) < 0.6f)
+          << "(" << q.x << ", " << q.y << ") for the button at " << h << "," << v;
+      sumH += q.x, sumV += q.y, corners++;
+    }
+    EXPECT_TRUE(corners == 4 && isNear(sumH / 4, sumV / 4, MenuUnitsH(h), MenuUnitsV(v), 1e-4f));
   }
   std::filesystem::remove("tethrix.sgi");
   LoadTextures();
