@@ -403,7 +403,10 @@ TEST_F(Menus, TheTitleKeyboardLightsAButtonAndTakesIt) {
   }
   ShowTitleScreen();
   arrow(GLUT_KEY_F12);
+  press('x'); // only Return, Space and Tab mean anything here
   EXPECT_EQ(w().display, TitleScreen);
+  press('\n');
+  EXPECT_EQ(w().display, LevelSelect);
 }
 
 // Lighting a button touches only its pill, never the night around it; without the picture every
@@ -430,8 +433,17 @@ TEST_F(Menus, ALitTitleButtonStaysOnItsPillAndThePictureIsNotNeeded) {
     }
     EXPECT_TRUE(corners == 4 && isNear(sumH / 4, sumV / 4, MenuUnitsH(h), MenuUnitsV(v), 1e-4f));
   }
+  auto bandQuads = [] {
+    headlessClearVertices();
+    DrawTitle();
+    int quads = 0;
+    for (const HeadlessVertex &q : headlessVertices()) quads += q.primitive == GL_QUADS && q.y == 4.5f;
+    return quads;
+  };
+  EXPECT_EQ(bandQuads(), 2); // the picture's top third
   std::filesystem::remove("tethrix.sgi");
   LoadTextures();
+  EXPECT_EQ(bandQuads(), 0); // the word instead, no taller than the band
   hover(10, 10);
   std::set<int> pills;
   for (const HeadlessVertex &q : headlessVertices())
