@@ -145,6 +145,11 @@ TEST_F(Menus, LevelSelectSkipsTypesWithoutATargetAndStartsTheChosenOne) {
   std::fill(std::begin(gameScores), std::end(gameScores), 0);
   SpecialLevelSelectKey(GLUT_KEY_UP, 0, 0);
   EXPECT_EQ(gameType, kDeathmatch);
+  writeFile("level.def", "nextlevel 0\nA\ndeathmatch 0\nnextlevel 1\nB\ndeathmatch 5\n"
+                         "nextlevel 2\nC\ndeathmatch 0\n");
+  ReadLevelFile(defaultLevels);
+  SpecialLevelSelectKey(GLUT_KEY_LEFT, 0, 0); // past C, without a target, to B
+  EXPECT_EQ(make_tuple(currentLevel, maxScore), make_tuple(1, 5));
 }
 
 // Cancel and Escape (even on OK) put back the screen mode, the sound and the power-up set, and
