@@ -11,6 +11,8 @@ SEED ?= 1
 MAX ?= 40
 TIMEOUT ?= 60
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
+# ON: a warning fails the build, as in CI.
+WERROR ?= OFF
 
 .PHONY: all deps build run test test-unit asan-build test-asan soak bench fuzz mutate golden clean
 
@@ -20,7 +22,7 @@ deps:
 	@bash tools/install-deps.sh
 
 build: deps
-	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTETHRIX_WERROR=$(WERROR)
 	cmake --build $(BUILD) -j $(JOBS)
 
 run: build
@@ -34,6 +36,7 @@ test-unit: build
 # Everything built again with AddressSanitizer and UndefinedBehaviorSanitizer.
 asan-build: build
 	cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DTETHRIX_SANITIZE=ON -DTETHRIX_GAME=OFF \
+	  -DTETHRIX_WERROR=$(WERROR) \
 	  -DTETHRIX_OTHER_SIM=$(abspath $(BUILD))/tethrix-sim
 	cmake --build $(ASAN_BUILD) -j $(JOBS)
 
@@ -62,7 +65,8 @@ bench: build
 # tools/fuzz/corpus (only read); new inputs and any crash stay in FUZZ_BUILD.
 fuzz: deps
 	cmake -S . -B $(FUZZ_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
-	  -DTETHRIX_FUZZ=ON -DTETHRIX_GAME=OFF -DTETHRIX_TESTS=OFF -DTETHRIX_BENCH=OFF
+	  -DTETHRIX_FUZZ=ON -DTETHRIX_GAME=OFF -DTETHRIX_TESTS=OFF -DTETHRIX_BENCH=OFF \
+	  -DTETHRIX_WERROR=$(WERROR)
 	cmake --build $(FUZZ_BUILD) -j $(JOBS) --target $(addprefix fuzz_,$(FUZZ_TARGETS))
 	@out=$(abspath $(FUZZ_BUILD)); for t in $(FUZZ_TARGETS); do \
 	  mkdir -p $$out/corpus/$$t $$out/crashes/$$t || exit 1; \

@@ -257,6 +257,7 @@ int numPlayersActive();
 float ShareToWin(int score); // of maxScore; 0 when there is no target to win
 void LeaderBoard();
 void LeaderBoardKey(unsigned char key, int x, int y);
+void LeaderBoardAction(int action); // accept: the next match's level select; back: the title
 constexpr int kAwardLines = 32;     // lines of the awards table
 constexpr int kAwardLineSize = 256; // characters of one award line
 extern char awards[kAwardLines][kAwardLineSize];
@@ -289,22 +290,25 @@ void TitleKey(unsigned char key, int x, int y);     // arrows and Tab move a hig
 void TitleSpecialKey(int key, int x, int y);
 int TitleFocus();                                    // the button the keyboard lit, or kNoTitleFocus
 int TitleGridStep(int from, int dh, int dv, bool readOn);
-void ShowTitleScreen(); // the title with its own key routines
+void TitleAction(int action);
 void DrawTitle();
 void LevelSelect();
 const char *GameTypeUnplayable(int type); // why the loaded level cannot be played so, or null
 void LevelKeys(unsigned char key, int x, int y);
 void SpecialLevelSelectKey(int key, int x, int y);
+void LevelSelectAction(int action);
 void OpenOptions(); // the title's Options button: remembers what Cancel and Escape go back to
 void Options();
 void PlayerOptions();
 void OptionsKey(unsigned char key, int x, int y);
 void OptionsSpecialKey(int key, int x, int y);
+void OptionsAction(int action); // the options and their pages: back cancels, the rest is latched
 void PowerUpOptions();
 void HelpView();
 void CreditsView();
 void HelpKey(unsigned char key, int x, int y);
 void HelpSpecial(int key, int x, int y);
+void HelpAction(int action); // help and credits
 char toUpper(char in);
 int imin(int a, int b);
 // Why key cannot become p's attach key (or its power-up key); false when it can.
@@ -320,6 +324,46 @@ int MenuRowUnderMouse(int left, int right, int top, int rows); // -1 for none
 void DrawMenuStr(float x, float y, const char *text); // DrawStr, smaller if it would leave the screen
 void DrawCentredStr(float h, float v, float size, const char *text);
 void FinishMenuFrame(); // lighting on, the title band, swap, the latched input cleared
+
+// ---- screens: the routines that make each screen, installed in one place ---------------------
+constexpr int kScreenTitle = 0;
+constexpr int kScreenMatch = 1;       // from the level select, with the match's F12
+constexpr int kScreenArcade = 2;      // from the title's Arcade button: the title's arrows stay
+constexpr int kScreenLevelSelect = 3;
+constexpr int kScreenOptions = 4;     // from the title, with the options' key routines
+constexpr int kScreenOptionsBack = 5; // back from a page of the options: its keys stay
+constexpr int kScreenPlayerSetup = 6;
+constexpr int kScreenPowerUps = 7;
+constexpr int kScreenHelp = 8;
+constexpr int kScreenCredits = 9;
+constexpr int kScreenLeaderBoard = 10; // the match's F12 stays
+constexpr int kScreenCount = 11;
+struct Screen {
+  int id;
+  const char *name; // its display routine's, as the sim's trace prints it
+  void (*display)();
+  void (*keyboard)(unsigned char key, int x, int y); // null: the routine installed before stays
+  void (*special)(int key, int x, int y);            // null: likewise
+  void (*menuAction)(int action); // installed with the keyboard routine; null for play
+};
+const Screen &ScreenRow(int screen);
+void InstallScreen(const Screen &s); // the only place the display and key routines change
+void ShowScreen(int screen);
+void BackToTitle();                  // the title, and the world reset for a fresh match
+const char *ScreenDisplayName(void (*display)()); // null for a routine no screen has
+
+// ---- actions: what the keys do, for any input device to call -------------------------------
+void RopeAction(player *p);    // a free ball asks for a rope, a tethered one lets go
+void PowerUpAction(player *p); // fires what the ball holds
+bool IsGameKey(unsigned char key);     // pause, restart, detail, leave: never a ball's
+void GameKeyAction(unsigned char key); // what the game's own key does in play; nothing for others
+constexpr int kMenuNoAction = -1;
+constexpr int kMenuActionUp = 0, kMenuActionDown = 1, kMenuActionLeft = 2, kMenuActionRight = 3;
+constexpr int kMenuActionAccept = 4, kMenuActionBack = 5;
+void MenuAction(int action);        // the shown menu acts on it
+int MenuArrowAction(int key);       // an arrow key's action, kMenuNoAction for other keys
+int MenuActionArrow(int action);    // the arrow key of a move, 0 for accept and back
+void LatchMenuAction(int action);   // for the screens that read lastSpecial and lastKey each frame
 
 // ---- sound ---------------------------------------------------------------------------
 // soundMode: which sounds play. Effects are what PlaySoundFile starts; of the announcer's

@@ -62,7 +62,7 @@ int main(int argc, char **argv) {
   oldTime = mtime();
   newTime = mtime();
   InstallCallbacks(TitleScreen);
-  ShowTitleScreen();
+  ShowScreen(kScreenTitle);
   glutMainLoop();
   return 0;
 }

@@ -25,17 +25,14 @@ constexpr int kTargetRadiusSquared = 60 * 60; // menu pixels: the targets are ci
 
 void startArcade() {
   ReadLevelFile(defaultLevels);
-  glutKeyboardFunc(Key);
-  glutDisplayFunc(Display);
+  ShowScreen(kScreenArcade);
   arcadeMode = 1;
   gameType = kDeathmatch;
 }
 
 void openLevelSelect() {
   ReadLevelFile(defaultLevels);
-  glutDisplayFunc(LevelSelect);
-  glutSpecialFunc(SpecialLevelSelectKey);
-  glutKeyboardFunc(LevelKeys);
+  ShowScreen(kScreenLevelSelect);
   arcadeMode = 0;
 }
 
@@ -46,16 +43,10 @@ void openCredits() {
   if (numLevels < 0) ReadLevelFile(defaultLevels);
   currentLevel = numLevels + 1;
   ReadLevelFile(defaultLevels);
-  glutDisplayFunc(CreditsView);
-  glutKeyboardFunc(HelpKey);
-  glutSpecialFunc(HelpSpecial);
+  ShowScreen(kScreenCredits);
 }
 
-void openHelp() {
-  glutDisplayFunc(HelpView);
-  glutKeyboardFunc(HelpKey);
-  glutSpecialFunc(HelpSpecial);
-}
+void openHelp() { ShowScreen(kScreenHelp); }
 
 void quitGame() {
   glutSetCursor(GLUT_CURSOR_LEFT_ARROW);
@@ -286,36 +277,43 @@ int TitleGridStep(int from, int dh, int dv, bool readOn) {
   return kTitleGrid[row][column];
 }
 
-// Arrows and Tab walk the buttons, Return or Space takes the one lit (Play when
-// none is).
-void TitleKey(unsigned char key, int, int) {
+// The moves walk the buttons, accepting takes the one lit (Play when none is);
+// the title has nothing to go back to.
+void TitleAction(int action) {
   keepTitleFocusFresh();
-  if (key == kKeyTab) {
-    titleFocus = titleFocus == kNoTitleFocus ? kTitleArcade : TitleGridStep(titleFocus, 1, 0, true);
-  } else if (IsEnterKey(key) || key == ' ') {
+  int dh = 0, dv = 0;
+  switch (action) {
+  case kMenuActionAccept: {
     const int chosen = titleFocus == kNoTitleFocus ? kTitlePlay : titleFocus;
     titleFocus = kNoTitleFocus;
     kTitleButtons[chosen].act();
+    return;
   }
-}
-
-void TitleSpecialKey(int key, int, int) {
-  keepTitleFocusFresh();
-  int dh = 0, dv = 0;
-  switch (key) {
-  case GLUT_KEY_LEFT: dh = -1; break;
-  case GLUT_KEY_RIGHT: dh = 1; break;
-  case GLUT_KEY_UP: dv = -1; break;
-  case GLUT_KEY_DOWN: dv = 1; break;
-  default: SpecialKey(key, 0, 0); return; // F12 still takes a picture
+  case kMenuActionLeft: dh = -1; break;
+  case kMenuActionRight: dh = 1; break;
+  case kMenuActionUp: dv = -1; break;
+  case kMenuActionDown: dv = 1; break;
+  default: return;
   }
   titleFocus = titleFocus == kNoTitleFocus ? kTitlePlay : TitleGridStep(titleFocus, dh, dv, false);
 }
 
-void ShowTitleScreen() {
-  glutDisplayFunc(TitleScreen);
-  glutKeyboardFunc(TitleKey);
-  glutSpecialFunc(TitleSpecialKey);
+// Tab reads on through the buttons; Return or Space accepts.
+void TitleKey(unsigned char key, int, int) {
+  keepTitleFocusFresh();
+  if (key == kKeyTab)
+    titleFocus = titleFocus == kNoTitleFocus ? kTitleArcade : TitleGridStep(titleFocus, 1, 0, true);
+  else if (IsEnterKey(key) || key == ' ')
+    TitleAction(kMenuActionAccept);
+}
+
+void TitleSpecialKey(int key, int, int) {
+  keepTitleFocusFresh();
+  const int action = MenuArrowAction(key);
+  if (action == kMenuNoAction)
+    SpecialKey(key, 0, 0); // F12 still takes a picture
+  else
+    TitleAction(action);
 }
 
 bool IsEnterKey(unsigned char key) { return key == kKeyReturn || key == kKeyLineFeed; }

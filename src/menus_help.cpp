@@ -197,13 +197,25 @@ void CreditsView() {
   finishHelpFrame();
 }
 
-void HelpKey(unsigned char key, int, int) {
-  if (key == kKeyEscape) {
+// Back leaves for the title; the rest is latched, and the pages read left and right.
+void HelpAction(int action) {
+  if (action == kMenuActionBack) {
     ReadPrefs();
-    ShowTitleScreen();
-    ResetAll();
+    BackToTitle();
+  } else {
+    LatchMenuAction(action);
   }
+}
+
+void HelpKey(unsigned char key, int, int) {
+  if (key == kKeyEscape) HelpAction(kMenuActionBack);
   if (teamLeaders[0] && key == static_cast<unsigned char>(teamLeaders[0]->key)) attatched = 1 - attatched;
 }
 
-void HelpSpecial(int key, int, int) { lastSpecial = key; }
+void HelpSpecial(int key, int, int) {
+  const int action = MenuArrowAction(key);
+  if (action == kMenuNoAction)
+    lastSpecial = key;
+  else
+    HelpAction(action);
+}

@@ -195,9 +195,9 @@ void drawTypeList() {
   }
 }
 
-void nextMap() { SpecialLevelSelectKey(GLUT_KEY_RIGHT, 0, 0); }
-void previousMap() { SpecialLevelSelectKey(GLUT_KEY_LEFT, 0, 0); }
-void go_() { LevelKeys(' ', 0, 0); }
+void nextMap() { LevelSelectAction(kMenuActionRight); }
+void previousMap() { LevelSelectAction(kMenuActionLeft); }
+void go_() { LevelSelectAction(kMenuActionAccept); }
 
 struct LevelButton {
   const char *label;
@@ -267,10 +267,19 @@ bool isStartKey(unsigned char key) {
 void startMatch() {
   if (gameType == kUnstableMatch) PrepareUnstableMatch();
   PlaySoundFile(GameTypeStartSound(gameType));
-  glutKeyboardFunc(Key);
-  glutDisplayFunc(Display);
-  glutSpecialFunc(SpecialKey);
+  ShowScreen(kScreenMatch);
   ResetPositions();
+}
+
+// Choices whose winning score is 0 are skipped, and so are types the level cannot be
+// played as; when every choice the arrow can reach is, one full cycle brings it back.
+void stepChoice(int arrow) {
+  const bool levels = arrow == GLUT_KEY_LEFT || arrow == GLUT_KEY_RIGHT;
+  const int choices = levels ? (numLevels > 0 ? numLevels + 1 : 1) : kArrowTypes;
+  for (int n = 0; n < choices; n++) {
+    if (!applyArrow(arrow)) return;
+    if (maxScore != 0 && (levels || !GameTypeUnplayable(gameType))) return;
+  }
 }
 
 } // namespace
@@ -301,22 +310,27 @@ const char *GameTypeUnplayable(int type) {
   }
 }
 
-// Choices whose winning score is 0 are skipped, and so are types the level cannot be
-// played as; when every choice the key can reach is, one full cycle brings it back.
-void SpecialLevelSelectKey(int key, int, int) {
-  const bool levels = key == GLUT_KEY_LEFT || key == GLUT_KEY_RIGHT;
-  const int choices = levels ? (numLevels > 0 ? numLevels + 1 : 1) : kArrowTypes;
-  for (int n = 0; n < choices; n++) {
-    if (!applyArrow(key)) return;
-    if (maxScore != 0 && (levels || !GameTypeUnplayable(gameType))) return;
+// Left and right step the level, up and down the game type; a type the level
+// cannot be played as does not start.
+void LevelSelectAction(int action) {
+  switch (action) {
+  case kMenuActionAccept:
+    if (!GameTypeUnplayable(gameType)) startMatch();
+    break;
+  case kMenuActionBack: BackToTitle(); break;
+  default: stepChoice(MenuActionArrow(action)); break;
   }
 }
 
+// Other special keys, F12 among them, do nothing here.
+void SpecialLevelSelectKey(int key, int, int) {
+  const int action = MenuArrowAction(key);
+  if (action != kMenuNoAction) LevelSelectAction(action);
+}
+
 void LevelKeys(unsigned char key, int, int) {
-  if (key == kKeyEscape) {
-    ShowTitleScreen();
-    ResetAll();
-  } else if (isStartKey(key) && !GameTypeUnplayable(gameType)) {
-    startMatch();
-  }
+  if (key == kKeyEscape)
+    LevelSelectAction(kMenuActionBack);
+  else if (isStartKey(key))
+    LevelSelectAction(kMenuActionAccept);
 }

@@ -66,8 +66,7 @@ void restoreSettings() {
 }
 
 void backToTitle() {
-  ShowTitleScreen();
-  ResetAll();
+  BackToTitle();
   saved.valid = false;
 }
 
@@ -128,7 +127,7 @@ void chooseOption(int line) {
     if (line - kOptionFirstPlayer >= numPlayers) return;
     playerSelected = line - kOptionFirstPlayer;
     setupOpened = true;
-    glutDisplayFunc(PlayerOptions);
+    ShowScreen(kScreenPlayerSetup);
     return;
   }
   switch (line) {
@@ -138,7 +137,7 @@ void chooseOption(int line) {
     backToTitle();
     break;
   case kOptionCancel: cancelOptions(); break;
-  case kOptionPowerUps: glutDisplayFunc(PowerUpOptions); break;
+  case kOptionPowerUps: ShowScreen(kScreenPowerUps); break;
   case kOptionScreenMode: useFullScreen = useFullScreen == 0 ? 1 : 0; break;
   default: soundMode = isSoundMode(soundMode + 1) ? soundMode + 1 : kSoundModeNone; break;
   }
@@ -162,19 +161,32 @@ void drawOptionLines(int current) {
 
 void OpenOptions() {
   saveSettings();
-  glutDisplayFunc(Options);
-  glutSpecialFunc(OptionsSpecialKey);
-  glutKeyboardFunc(OptionsKey);
+  ShowScreen(kScreenOptions);
 }
 
+// Back cancels; the rest is latched for the next frame of whichever page is shown.
+void OptionsAction(int action) {
+  if (action == kMenuActionBack)
+    cancelOptions();
+  else
+    LatchMenuAction(action);
+}
+
+// A typed key is latched as it is: the setup page takes it as a ball's key or a letter of a name.
 void OptionsKey(unsigned char key, int, int) {
   if (key == kKeyEscape)
-    cancelOptions();
+    OptionsAction(kMenuActionBack);
   else
     lastKey = key;
 }
 
-void OptionsSpecialKey(int key, int, int) { lastSpecial = key; }
+void OptionsSpecialKey(int key, int, int) {
+  const int action = MenuArrowAction(key);
+  if (action == kMenuNoAction)
+    lastSpecial = key; // latched, though no page reads it
+  else
+    OptionsAction(action);
+}
 
 void Options() {
   static int currentOption = 0, lastH = -1, lastV = -1, seen = 0;
@@ -316,7 +328,7 @@ void actOnSetupLine(player *p, SetupScreen &s) {
   const int step = lastSpecial == GLUT_KEY_RIGHT ? 1 : lastSpecial == GLUT_KEY_LEFT ? -1 : 0;
   switch (s.currentOption) {
   case kSetupOK:
-    if (lastKey != 0 || step != 0) glutDisplayFunc(Options);
+    if (lastKey != 0 || step != 0) ShowScreen(kScreenOptionsBack);
     break;
   case kSetupKey:
   case kSetupPowerUpKey:
@@ -341,7 +353,7 @@ void PlayerOptions() {
   static int seen = 0;
   if (MenuStateStale(seen)) screen = SetupScreen{0, -1, -1, {0}, ""};
   if (playerSelected < 0 || playerSelected >= imin(numPlayers, kRosterSize)) {
-    glutDisplayFunc(Options); // no such ball to set up
+    ShowScreen(kScreenOptionsBack); // no such ball to set up
     return;
   }
   player *p = players[playerSelected];
@@ -363,18 +375,6 @@ void PlayerOptions() {
 }
 
 // ---- Keys that cannot be a ball's ------------------------------------------------------------------
-namespace {
-
-const unsigned char kGameKeys[] = {'p', 'r', '+', '-', kKeyEscape};
-
-bool isGameKey(unsigned char key) {
-  for (unsigned char k : kGameKeys)
-    if (key == k) return true;
-  return false;
-}
-
-} // namespace
-
 // Two balls on one key cannot both be played, a game key would pause or restart
 // as well, and a blank or control key cannot be read back from the preferences.
 bool KeyRefused(const player *p, unsigned char key, bool powerUpKey, char *why, size_t whySize) {
@@ -383,7 +383,7 @@ bool KeyRefused(const player *p, unsigned char key, bool powerUpKey, char *why, 
     std::snprintf(why, whySize, "That key can't be saved: choose a letter, digit or sign");
     return true;
   }
-  if (isGameKey(key)) {
+  if (IsGameKey(key)) {
     std::snprintf(why, whySize, "%c is a game key (p pause, r restart, + and - detail)", shown);
     return true;
   }
@@ -420,7 +420,7 @@ bool KeyClash(char *why, size_t whySize) {
       const unsigned char key = static_cast<unsigned char>(ballKey(players[i], k));
       if (!printable(key)) continue; // cannot be pressed, so clashes with nothing
       const char shown = toUpper(static_cast<char>(key));
-      if (isGameKey(key)) {
+      if (IsGameKey(key)) {
         std::snprintf(why, whySize, "%s's %s %c is a game key (p pause, r restart, + and - detail)",
                       players[i]->name, keyLabel(k), shown);
         return true;

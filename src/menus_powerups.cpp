@@ -103,7 +103,7 @@ void shade(bool selected) {
 void drawTopLines(int current, bool act, int step) {
   shade(current == kLineOK);
   DrawStr(kOKH, kOKV, "OK");
-  if (current == kLineOK && act) glutDisplayFunc(Options);
+  if (current == kLineOK && act) ShowScreen(kScreenOptionsBack);
   if (current == kLineSet && act) nextSet();
   shade(current == kLineSet);
   DrawStr(kLabelH, kSetV, "Powerup set: ");

@@ -93,8 +93,7 @@ int tripled(int target) {
 void endMatch(player *p) {
   p->wins++;
   maxScore = tripled(maxScore);
-  glutDisplayFunc(LeaderBoard);
-  glutKeyboardFunc(LeaderBoardKey);
+  ShowScreen(kScreenLeaderBoard);
   if (isTeamGame()) PlaySoundFileAnnouncer(teamLine(p));
   PlaySoundFileAnnouncer(p->sound);
   PlaySoundFileAnnouncer("HasWonTheMatch");

@@ -295,7 +295,7 @@ void drawPauseNote() {
 
 // ---- Leaderboard -------------------------------------------------------------------------
 constexpr int kTeamSize = 3; // roster positions 0-2 and 3-5 are the teams the awards know
-constexpr unsigned char kSpace = ' ', kEscape = 27;
+constexpr unsigned char kSpace = ' ';
 constexpr const char *kLeaderBoardKeys = "Space: next match    Escape: title";
 
 // Menu view units: the title band fills the top down to 1.5, the screen's half-height is 4.6.
@@ -453,22 +453,26 @@ void LeaderBoard() {
   SwapFrame();
 }
 
-void LeaderBoardKey(unsigned char key, int, int) {
-  if (key == kSpace) {
+void LeaderBoardAction(int action) {
+  if (action == kMenuActionAccept) {
     ResetAll();
     for (int i = 0; i < numPlayers; i++)
       players[i]->score = 0;
     backgroundColor[0] = backgroundColor[1] = backgroundColor[2] = 0;
     borderRed = borderGreen = borderBlue = 0.5f;
-    glutDisplayFunc(LevelSelect);
-    glutKeyboardFunc(LevelKeys);
-    glutSpecialFunc(SpecialLevelSelectKey);
+    ShowScreen(kScreenLevelSelect);
     forgetAwards();
-  } else if (key == kEscape) {
-    ShowTitleScreen();
+  } else if (action == kMenuActionBack) {
     forgetAwards();
-    ResetAll();
+    BackToTitle();
   }
+}
+
+void LeaderBoardKey(unsigned char key, int, int) {
+  if (key == kSpace)
+    LeaderBoardAction(kMenuActionAccept);
+  else if (key == kKeyEscape)
+    LeaderBoardAction(kMenuActionBack);
 }
 
 void ResetLeaderBoard() {

@@ -219,12 +219,12 @@ void StartupReads(bool writePrefs) {
   ResetPositions();
 }
 
-// The window callbacks of start-up, with the given first screen.
+// The window callbacks of start-up: the match's key routines under the given first screen.
 void InstallCallbacks(void (*firstScreen)()) {
   glutReshapeFunc(Reshape);
-  glutKeyboardFunc(Key);
-  glutSpecialFunc(SpecialKey);
-  glutDisplayFunc(firstScreen);
+  Screen first = ScreenRow(kScreenMatch);
+  first.display = firstScreen;
+  InstallScreen(first);
   glutMouseFunc(Buttonfunc);
   glutMotionFunc(PassiveMotion);
   glutPassiveMotionFunc(PassiveMotion);
@@ -513,22 +513,6 @@ void Display() {
 }
 
 // ---- Input ----------------------------------------------------------------------------
-constexpr unsigned char kEscape = 27;
-
-static void gameWideKey(unsigned char key) {
-  switch (key) {
-  case kEscape:
-    ShowTitleScreen();
-    ResetAll();
-    break;
-  case '+': spheredetail++; break;
-  case '-': spheredetail--; break;
-  case 'p': paused = !paused; break;
-  case 'r': ResetPositions(); break;
-  default: break;
-  }
-}
-
 // The rope key's release; bots let go the same way.
 void LetGo(player *p) {
   ReleaseHeldNode(p);
@@ -536,19 +520,14 @@ void LetGo(player *p) {
 }
 
 void Key(unsigned char key, int, int) {
-  gameWideKey(key);
+  GameKeyAction(key);
   for (int i = 0; i < numPlayers; i++) {
     player *p = players[i];
     if (key == static_cast<unsigned char>(p->key)) {
       if (p->ai != kHuman) return; // a bot earlier in the roster swallows the key
-      if (p->block == kRopeFree) {
-        p->attatches++;
-        p->block = kRopeRequested;
-      } else {
-        LetGo(p);
-      }
+      RopeAction(p);
     }
-    if (key == static_cast<unsigned char>(p->powerUpKey) && p->ai == kHuman) ProcessPowerUp(p);
+    if (key == static_cast<unsigned char>(p->powerUpKey) && p->ai == kHuman) PowerUpAction(p);
   }
   glutPostRedisplay();
 }

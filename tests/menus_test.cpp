@@ -375,7 +375,7 @@ TEST_F(Menus, ATapOnTheMiddleOfEachDrawnRowPicksItAtEveryWindowSize) {
 // button (Play when none is) and F12 still asks for a picture; moving the mouse drops the ring.
 TEST_F(Menus, TheTitleKeyboardLightsAButtonAndTakesIt) {
   glutDisplayFunc(TitleScreen);
-  ShowTitleScreen();
+  ShowScreen(kScreenTitle);
   auto ringDrawn = [&] {
     for (const HeadlessVertex &v : headlessVertices())
       if (v.primitive == GL_LINE_LOOP && v.color[0] == 1 && v.color[1] == 1 && v.color[2] == 1)
@@ -400,13 +400,13 @@ TEST_F(Menus, TheTitleKeyboardLightsAButtonAndTakesIt) {
   EXPECT_EQ(make_tuple(TitleFocus(), ringDrawn()), make_tuple(kNoTitleFocus, false));
   for (auto [arrows, key, screen] : {make_tuple(2, '\r', Options), make_tuple(0, ' ', LevelSelect),
                                      make_tuple(3, ' ', HelpView)}) {
-    ShowTitleScreen();
+    ShowScreen(kScreenTitle);
     for (int k : {kRight, kDown, kRight}) // Play, Options, Help
       if (arrows-- > 0) arrow(k);
     press(static_cast<unsigned char>(key));
     EXPECT_EQ(w().display, screen) << int{key};
   }
-  ShowTitleScreen();
+  ShowScreen(kScreenTitle);
   arrow(GLUT_KEY_F12);
   press('x'); // only Return, Space and Tab mean anything here
   EXPECT_EQ(w().display, TitleScreen);

@@ -133,22 +133,9 @@ void SimInstallCallbacks() {
 }
 
 const char *ScreenName(void (*display)()) {
-  static const struct {
-    void (*routine)();
-    const char *name;
-  } kScreens[] = {{Display, "Display"},
-                  {LeaderBoard, "LeaderBoard"},
-                  {TitleScreen, "TitleScreen"},
-                  {LevelSelect, "LevelSelect"},
-                  {Options, "Options"},
-                  {PlayerOptions, "PlayerOptions"},
-                  {PowerUpOptions, "PowerUpOptions"},
-                  {HelpView, "HelpView"},
-                  {CreditsView, "CreditsView"}};
   if (!display) return "none";
-  for (const auto &s : kScreens)
-    if (s.routine == display) return s.name;
-  return "unknown";
+  const char *name = ScreenDisplayName(display);
+  return name ? name : "unknown";
 }
 
 void SimClockInstall() {

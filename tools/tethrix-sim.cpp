@@ -369,7 +369,7 @@ int main(int argc, char **argv) {
   applyRoster(o);
   if (o.dump) DumpWorld(stdout);
   SimInstallCallbacks();
-  if (o.title) ShowTitleScreen();
+  if (o.title) ShowScreen(kScreenTitle);
   SimClockInstall();
   double busy = 0;
   for (long f = 0; f < o.frames; f++) {

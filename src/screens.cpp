@@ -1,0 +1,67 @@
+// The screens: the routines that make each one, installed in one place.
+#include "TethrixExtern.h"
+#include "inclGL.h"
+
+namespace {
+
+// A null key routine leaves the one installed before: the options' pages read the
+// options' latched keys, arcade play keeps the title's arrows (F12 still reaches
+// SpecialKey through them), and the leaderboard keeps the match's F12.
+constexpr Screen kScreens[] = {
+    {kScreenTitle, "TitleScreen", TitleScreen, TitleKey, TitleSpecialKey, TitleAction},
+    {kScreenMatch, "Display", Display, Key, SpecialKey, nullptr},
+    {kScreenArcade, "Display", Display, Key, nullptr, nullptr},
+    {kScreenLevelSelect, "LevelSelect", LevelSelect, LevelKeys, SpecialLevelSelectKey, LevelSelectAction},
+    {kScreenOptions, "Options", Options, OptionsKey, OptionsSpecialKey, OptionsAction},
+    {kScreenOptionsBack, "Options", Options, nullptr, nullptr, nullptr},
+    {kScreenPlayerSetup, "PlayerOptions", PlayerOptions, nullptr, nullptr, nullptr},
+    {kScreenPowerUps, "PowerUpOptions", PowerUpOptions, nullptr, nullptr, nullptr},
+    {kScreenHelp, "HelpView", HelpView, HelpKey, HelpSpecial, HelpAction},
+    {kScreenCredits, "CreditsView", CreditsView, HelpKey, HelpSpecial, HelpAction},
+    {kScreenLeaderBoard, "LeaderBoard", LeaderBoard, LeaderBoardKey, nullptr, LeaderBoardAction},
+};
+static_assert(sizeof kScreens / sizeof kScreens[0] == kScreenCount, "one row per screen");
+
+constexpr bool rowsInOrder() {
+  for (int i = 0; i < kScreenCount; i++)
+    if (kScreens[i].id != i) return false;
+  return true;
+}
+static_assert(rowsInOrder(), "each screen's row at its own index");
+
+// The menu actions go with the key routine they were installed with.
+void (*shownMenuAction)(int action) = nullptr;
+
+} // namespace
+
+const Screen &ScreenRow(int screen) { return kScreens[screen]; }
+
+void InstallScreen(const Screen &s) {
+  glutDisplayFunc(s.display);
+  if (s.keyboard) {
+    glutKeyboardFunc(s.keyboard);
+    shownMenuAction = s.menuAction;
+  }
+  if (s.special) glutSpecialFunc(s.special);
+}
+
+void ShowScreen(int screen) {
+  if (screen < 0 || screen >= kScreenCount) return;
+  InstallScreen(kScreens[screen]);
+}
+
+// Every way out to the title starts the next match afresh.
+void BackToTitle() {
+  ShowScreen(kScreenTitle);
+  ResetAll();
+}
+
+void MenuAction(int action) {
+  if (shownMenuAction) shownMenuAction(action);
+}
+
+const char *ScreenDisplayName(void (*display)()) {
+  for (const Screen &s : kScreens)
+    if (s.display == display) return s.name;
+  return nullptr;
+}
