@@ -13,7 +13,6 @@ constexpr int kMaxWalls = 200;         // wall table
 constexpr int kNumFlags = 2;           // one flag per team
 constexpr int kPowerUpListSize = 2048; // spawn bag
 constexpr int kPowerUpIDs = 256;       // powerUpFrequency slots
-constexpr int kNumPowerUps = 44;       // IDs 0..43 are catalogued
 constexpr int kNumGameTypes = 12;
 constexpr int kRingSize = 100;         // Verlet position history
 constexpr int kNameSize = 64;
@@ -146,9 +145,23 @@ enum PowerUpID {
   kPowerBlinkStrike,
   kPowerMagneticShield,
   kPowerGravityShield,
-  kPowerTwiddle = 43,
+  kPowerTwiddle,
+  kNumPowerUps, // count sentinel: the catalogue has a row for every ID below it
   kPowerShotgunSecond = 100, // held only: the second barrel is loaded
   kPowerBombInFlight = 101,  // held only: a bomb waits for detonation
+};
+static_assert(kPowerTwiddle == 43, "power-up IDs are the numbers stored in prefs and set files");
+
+// When a bot that holds a power-up uses it outright (its other uses are situational).
+enum class BotUse {
+  kUnset,       // no row may keep this: a new power-up must choose
+  kKeep,        // never outright; held until replaced or used by a situational rule
+  kAtOnce,      // as soon as it is held
+  kWhenCharged, // once the supernova charge is spent
+  kBelowMiddle, // while below the centre line
+  kAboveMiddle, // while above the centre line
+  kNearMiddle,  // while near the centre
+  kMostly,      // unless the gameplay draw refuses
 };
 
 // ---- Records ---------------------------------------------------------------

@@ -184,6 +184,7 @@ const char *powerUpDescription(int id);
 const char *powerUpLabel(int id);
 const char *powerUpSound(int id);
 int powerUpIsAuto(int id); // 1 for those used the moment they are collected
+BotUse powerUpBotUse(int id); // kKeep for an uncatalogued ID
 const char *GameType();
 const char *GameTypeName(int num);
 int GameTypeAI();

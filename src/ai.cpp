@@ -110,23 +110,20 @@ void useWhileStunned(player *p) {
 }
 
 // The Twiddle's draw is made only when one is held, so holding nothing keeps the sequence.
+// A detonator has no catalogue row: the bomb in flight is always set off.
 bool worthUsingNow(const player *p) {
+  if (p->powerUpType == kPowerBombInFlight) return true;
   const Ball b = ballOf(p);
-  switch (p->powerUpType) {
-  case kPowerSupernova: return p->supernovaCharge == 0;
-  case kPowerReversedGravity: case kPowerReducedGravity: return b.y < 0;
-  case kPowerPlanetaryGravity: case kPowerWhirlwindGravity:
-    return b.x * b.x + b.y * b.y < kPlanetaryReach2;
-  case kPowerIncreasedGravity: return b.y > 0;
-  case kPowerTurboBoost: case kPowerTimeStop: case kPowerVacuumCleaner: case kPowerTapeworm:
-  case kPowerUnblockable: case kPowerParticleBeam: case kPowerDrunkenMaster:
-  case kPowerParticleShield: case kPowerHomingMissile: case kPowerMatrixShield:
-  case kPowerRingShield: case kPowerFreezeRay: case kPowerMagneticShield:
-  case kPowerGravityShield: case kPowerBombInFlight:
-    return true;
-  case kPowerTwiddle: return gameRand() % kTwiddleRefusal != 0;
-  default: return false;
+  switch (powerUpBotUse(p->powerUpType)) {
+  case BotUse::kAtOnce: return true;
+  case BotUse::kWhenCharged: return p->supernovaCharge == 0;
+  case BotUse::kBelowMiddle: return b.y < 0;
+  case BotUse::kAboveMiddle: return b.y > 0;
+  case BotUse::kNearMiddle: return b.x * b.x + b.y * b.y < kPlanetaryReach2;
+  case BotUse::kMostly: return gameRand() % kTwiddleRefusal != 0;
+  case BotUse::kKeep: case BotUse::kUnset: return false;
   }
+  return false;
 }
 
 void useInTag(player *p) {

@@ -27,58 +27,67 @@ struct PowerUpEntry {
   const char *sound; // the announcer's line at collection
   const char *description;
   bool autoUse;
+  BotUse botUse; // when a bot holding it uses it outright
 };
 constexpr bool kAuto = true;   // used the moment it is collected
 constexpr bool kOnKey = false; // held until its owner uses it
 
 // clang-format off
-static const PowerUpEntry kCatalogue[kNumPowerUps] = {
-  {"None", "", "", "None", kOnKey},
-  {"Normal Gravity", "Normal Gravity", "NormalGravity", "Removes all alternate gravities", kOnKey},
-  {"Planetary G", "Planetary Gravity", "PlanetaryGravity", "Makes gravity about the middle", kOnKey},
-  {"Whirlwind G", "Whirlwind Gravity", "WhirlwindGravity", "Makes gravity spin", kOnKey},
-  {"Reversed G", "Reverse Gravity", "ReverseGravity", "Reverses the direction of gravity", kOnKey},
-  {"Increased G", "Increased Gravity", "IncreasedGravity", "Makes gravity stronger", kOnKey},
-  {"Reduced G", "Reduced Gravity", "ReducedGravity", "Makes gravity weaker", kOnKey},
-  {"Bungie Rope", "Bungie Rope", "BungieRope", "Gives you a springy rope", kOnKey},
-  {"Shield", "Shield", "Shield", "Makes you immune to stuns & particles", kOnKey},
-  {"Turbo Boost", "Turbo Boost", "TurboBoost", "Makes you move and recover faster", kOnKey},
-  {"All Opps Shrunk", "All Opponents Shrunk", "AllOpponentsShrunk", "Makes your enemies smaller & lighter", kOnKey},
-  {"Growth Spurt", "Growth Spurt", "GrowthSpurt", "Makes you bigger & heavier", kOnKey},
-  {"Shrinkage", "Shrinkage", "Shrinkage", "(AUTO) Makes you smaller & lighter", kAuto},
-  {"Time Stop", "Time Stop", "TimeStop", "Stops time while you line up a shot", kOnKey},
-  {"Vacuum Cleaner", "Giant Vacuum Cleaner", "GiantVacuumCleaner", "Makes you the center of gravity", kOnKey},
-  {"Temporal Dilate", "Temporal Dilation", "TemporalDilation", "(AUTO) Slows you down", kAuto},
-  {"Untouchable", "Untouchable", "Untouchable", "Makes you impossible to hit", kOnKey},
-  {"Phase Out", "Phase Out", "PhaseOut", "Makes you vanish for a couple of seconds", kOnKey},
-  {"Tapeworm", "Tapeworm", "Tapeworm", "A worm follows you, and shrinks anyone it hits", kOnKey},
-  {"Unblockable", "Unblockable", "Unblockable", "Nothing can stand in your way.", kOnKey},
-  {"Nova", "Nova", "Nova", "A ring of particles to knock others away", kOnKey},
-  {"Supernova", "Supernova", "Supernova", "A more powerful nova, with a time delay", kOnKey},
-  {"Antimatter", "Antimatter", "Antimatter", "A nova with negative mass - it sucks", kOnKey},
-  {"Particle Beam", "Particle Beam", "ParticleBeam", "Makes a continuous beam of particles", kOnKey},
-  {"Drunken Master", "Drunken Master", "Drunk", "(AUTO) Makes you harder to control", kAuto},
-  {"Particle Shield", "Particle Shield", "PartShield", "Particles follow you around.", kOnKey},
-  {"Switcheroo", "Switcheroo", "Switcheroo", "(AUTO) Swaps places with an opponent", kAuto},
-  {"Shotgun", "Double Shotgun", "Shotgun", "Two shots, quite a lot of recoil", kOnKey},
-  {"Reverse", "Reverse", "Reverse", "Reverses your direction instantly", kOnKey},
-  {"Homing Missile", "Homing Missile", "Missile", "Launches a homing bomb at each opponent", kOnKey},
-  {"Time Warp", "Time Warp", "TimeWarp", "Sends you back in time", kOnKey},
-  {"Chain Charge", "Chain Charge", "ChainCharge", "Charge opponents until you fail to kill one", kOnKey},
-  {"Slam", "Slam", "Slam", "Lets you get the drop on someone", kOnKey},
-  {"Nova Bomb", "Nova Bomb", "NovaBomb", "Launch it, then detonate remotely", kOnKey},
-  {"Omega One", "Omega One", "OmegaOne", "Nobody knows what the Omega One does", kOnKey},
-  {"Antimatter Bomb", "Antimatter Bomb", "AntimatterBomb", "Sucks your opponents in - at a safe distance", kOnKey},
-  {"Matrix Shield", "Matrix Shield", "MatrixShield", "A solid shield of particles to ward opponents off", kOnKey},
-  {"Ring Shield", "Ring Shield", "RingShield", "A spinning ring makes a good hazard", kOnKey},
-  {"Freeze Ray", "Freeze Ray", "FreezeRay", "A beam that halts anyone caught in it, making them easy prey", kOnKey},
-  {"Chase", "Chase", "Chase", "Run down your nearest opponent, while invulnerable", kOnKey},
-  {"Blink Strike", "Blink Strike", "BlinkStrike", "Teleport into position to attack your opponent", kOnKey},
-  {"Magnetic Shield", "Mag Shield", "MagneticShield", "A shield that twists particles and opponents away from you", kOnKey},
-  {"Gravity Shield", "Gravity Shield", "GravityShield", "A shield that repels hostile advances", kOnKey},
-  {"Twiddle", "Twiddle", "Twiddle", "Makes all players attach or unattach", kOnKey},
+constexpr PowerUpEntry kCatalogue[] = {
+  {"None", "", "", "None", kOnKey, BotUse::kKeep},
+  {"Normal Gravity", "Normal Gravity", "NormalGravity", "Removes all alternate gravities", kOnKey, BotUse::kKeep},
+  {"Planetary G", "Planetary Gravity", "PlanetaryGravity", "Makes gravity about the middle", kOnKey, BotUse::kNearMiddle},
+  {"Whirlwind G", "Whirlwind Gravity", "WhirlwindGravity", "Makes gravity spin", kOnKey, BotUse::kNearMiddle},
+  {"Reversed G", "Reverse Gravity", "ReverseGravity", "Reverses the direction of gravity", kOnKey, BotUse::kBelowMiddle},
+  {"Increased G", "Increased Gravity", "IncreasedGravity", "Makes gravity stronger", kOnKey, BotUse::kAboveMiddle},
+  {"Reduced G", "Reduced Gravity", "ReducedGravity", "Makes gravity weaker", kOnKey, BotUse::kBelowMiddle},
+  {"Bungie Rope", "Bungie Rope", "BungieRope", "Gives you a springy rope", kOnKey, BotUse::kKeep},
+  {"Shield", "Shield", "Shield", "Makes you immune to stuns & particles", kOnKey, BotUse::kKeep},
+  {"Turbo Boost", "Turbo Boost", "TurboBoost", "Makes you move and recover faster", kOnKey, BotUse::kAtOnce},
+  {"All Opps Shrunk", "All Opponents Shrunk", "AllOpponentsShrunk", "Makes your enemies smaller & lighter", kOnKey, BotUse::kKeep},
+  {"Growth Spurt", "Growth Spurt", "GrowthSpurt", "Makes you bigger & heavier", kOnKey, BotUse::kKeep},
+  {"Shrinkage", "Shrinkage", "Shrinkage", "(AUTO) Makes you smaller & lighter", kAuto, BotUse::kKeep},
+  {"Time Stop", "Time Stop", "TimeStop", "Stops time while you line up a shot", kOnKey, BotUse::kAtOnce},
+  {"Vacuum Cleaner", "Giant Vacuum Cleaner", "GiantVacuumCleaner", "Makes you the center of gravity", kOnKey, BotUse::kAtOnce},
+  {"Temporal Dilate", "Temporal Dilation", "TemporalDilation", "(AUTO) Slows you down", kAuto, BotUse::kKeep},
+  {"Untouchable", "Untouchable", "Untouchable", "Makes you impossible to hit", kOnKey, BotUse::kKeep},
+  {"Phase Out", "Phase Out", "PhaseOut", "Makes you vanish for a couple of seconds", kOnKey, BotUse::kKeep},
+  {"Tapeworm", "Tapeworm", "Tapeworm", "A worm follows you, and shrinks anyone it hits", kOnKey, BotUse::kAtOnce},
+  {"Unblockable", "Unblockable", "Unblockable", "Nothing can stand in your way.", kOnKey, BotUse::kAtOnce},
+  {"Nova", "Nova", "Nova", "A ring of particles to knock others away", kOnKey, BotUse::kKeep},
+  {"Supernova", "Supernova", "Supernova", "A more powerful nova, with a time delay", kOnKey, BotUse::kWhenCharged},
+  {"Antimatter", "Antimatter", "Antimatter", "A nova with negative mass - it sucks", kOnKey, BotUse::kKeep},
+  {"Particle Beam", "Particle Beam", "ParticleBeam", "Makes a continuous beam of particles", kOnKey, BotUse::kAtOnce},
+  {"Drunken Master", "Drunken Master", "Drunk", "(AUTO) Makes you harder to control", kAuto, BotUse::kAtOnce},
+  {"Particle Shield", "Particle Shield", "PartShield", "Particles follow you around.", kOnKey, BotUse::kAtOnce},
+  {"Switcheroo", "Switcheroo", "Switcheroo", "(AUTO) Swaps places with an opponent", kAuto, BotUse::kKeep},
+  {"Shotgun", "Double Shotgun", "Shotgun", "Two shots, quite a lot of recoil", kOnKey, BotUse::kKeep},
+  {"Reverse", "Reverse", "Reverse", "Reverses your direction instantly", kOnKey, BotUse::kKeep},
+  {"Homing Missile", "Homing Missile", "Missile", "Launches a homing bomb at each opponent", kOnKey, BotUse::kAtOnce},
+  {"Time Warp", "Time Warp", "TimeWarp", "Sends you back in time", kOnKey, BotUse::kKeep},
+  {"Chain Charge", "Chain Charge", "ChainCharge", "Charge opponents until you fail to kill one", kOnKey, BotUse::kKeep},
+  {"Slam", "Slam", "Slam", "Lets you get the drop on someone", kOnKey, BotUse::kKeep},
+  {"Nova Bomb", "Nova Bomb", "NovaBomb", "Launch it, then detonate remotely", kOnKey, BotUse::kKeep},
+  {"Omega One", "Omega One", "OmegaOne", "Nobody knows what the Omega One does", kOnKey, BotUse::kKeep},
+  {"Antimatter Bomb", "Antimatter Bomb", "AntimatterBomb", "Sucks your opponents in - at a safe distance", kOnKey, BotUse::kKeep},
+  {"Matrix Shield", "Matrix Shield", "MatrixShield", "A solid shield of particles to ward opponents off", kOnKey, BotUse::kAtOnce},
+  {"Ring Shield", "Ring Shield", "RingShield", "A spinning ring makes a good hazard", kOnKey, BotUse::kAtOnce},
+  {"Freeze Ray", "Freeze Ray", "FreezeRay", "A beam that halts anyone caught in it, making them easy prey", kOnKey, BotUse::kAtOnce},
+  {"Chase", "Chase", "Chase", "Run down your nearest opponent, while invulnerable", kOnKey, BotUse::kKeep},
+  {"Blink Strike", "Blink Strike", "BlinkStrike", "Teleport into position to attack your opponent", kOnKey, BotUse::kKeep},
+  {"Magnetic Shield", "Mag Shield", "MagneticShield", "A shield that twists particles and opponents away from you", kOnKey, BotUse::kAtOnce},
+  {"Gravity Shield", "Gravity Shield", "GravityShield", "A shield that repels hostile advances", kOnKey, BotUse::kAtOnce},
+  {"Twiddle", "Twiddle", "Twiddle", "Makes all players attach or unattach", kOnKey, BotUse::kMostly},
 };
 // clang-format on
+static_assert(sizeof kCatalogue / sizeof kCatalogue[0] == kNumPowerUps, "one catalogue row per ID");
+
+constexpr bool everyPowerUpHasABotRule() {
+  for (const PowerUpEntry &e : kCatalogue)
+    if (e.botUse == BotUse::kUnset) return false;
+  return true;
+}
+static_assert(everyPowerUpHasABotRule(), "a catalogue row lacks its bot use rule");
 
 static bool catalogued(int id) { return id >= 0 && id < kNumPowerUps; }
 
@@ -90,6 +99,7 @@ const char *powerUpDescription(int id) {
 const char *powerUpLabel(int id) { return catalogued(id) ? kCatalogue[id].label : ""; }
 const char *powerUpSound(int id) { return catalogued(id) ? kCatalogue[id].sound : ""; }
 int powerUpIsAuto(int id) { return catalogued(id) && kCatalogue[id].autoUse ? 1 : 0; }
+BotUse powerUpBotUse(int id) { return catalogued(id) ? kCatalogue[id].botUse : BotUse::kKeep; }
 
 // ---- Game types ------------------------------------------------------------------
 struct GameTypeEntry {
