@@ -63,14 +63,6 @@ bool outsideArena(float h, float v) {
 bool twoFlagTeam(int team) { return team == 0 || team == 1; }
 
 // ---- Power-up rules ---------------------------------------------------------------------
-bool shotgunHitsAnyone() {
-  switch (gameType) {
-  case kDeathmatch: case kBodyCount: case kRace: case kTag: case kPinata: case kEndurance:
-    return true;
-  default: return false;
-  }
-}
-
 bool barrelLinedUp(const player *p, const Ball &b, const Ball &c) {
   const float angleTo = std::atan2(c.x - b.x, c.y - b.y);
   const float s = std::sqrt(b.vx * b.vx + b.vy * b.vy);
@@ -90,7 +82,7 @@ void aimShotgun(player *p) {
   for (int i = 0; i < numPlayers; i++) {
     const player *q = players[i];
     if (q == p || !q->alive || !q->active) continue;
-    if (!shotgunHitsAnyone() && q->team == p->team) continue;
+    if (!GameHas(kTraitBotsShootTeammates) && q->team == p->team) continue;
     const Ball c = ballOf(q);
     if (c.y == b.y || b.vy == 0) continue;
     if (barrelLinedUp(p, b, c)) use(p);
@@ -127,7 +119,7 @@ bool worthUsingNow(const player *p) {
 }
 
 void useInTag(player *p) {
-  if (gameType != kTag || p != it) return;
+  if (!GameHas(kTraitIt) || p != it) return;
   if (holds(p, {kPowerChainCharge, kPowerChase, kPowerAntimatter, kPowerVacuumCleaner,
                 kPowerBlinkStrike, kPowerOmegaOne}))
     use(p);
@@ -289,7 +281,7 @@ bool nearEdge(const Ball &b) {
 }
 
 bool nearestIsNextCheckPoint(const player *p, const Ball &b) {
-  if (gameType != kRace || numCheckPoints <= 0) return false;
+  if (!GameHas(kTraitCheckPointRace) || numCheckPoints <= 0) return false;
   const int n = FindNearestBlock(b.x, b.y);
   return n >= 0 && blocks[n].checkPoint == nextCheckPoint(p);
 }
@@ -345,7 +337,7 @@ void Retarget(player *p) {
   for (int i = 0; i < numPlayers; i++) {
     player *q = players[i];
     if (q == p || !q->alive || !q->active) continue;
-    if (gameType != kDeathmatch && q->team == p->team) continue;
+    if (!GameHas(kTraitBotsHuntTeammates) && q->team == p->team) continue;
     if (q->score > best) {
       p->target = q;
       best = q->score;
@@ -353,6 +345,7 @@ void Retarget(player *p) {
   }
 }
 
+// The one place where the bots play each type its own way.
 bool BotGoal(player *p, float *temph, float *tempv) {
   const Ball b = ballOf(p);
   switch (gameType) {

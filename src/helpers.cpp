@@ -105,34 +105,58 @@ BotUse powerUpBotUse(int id) { return catalogued(id) ? kCatalogue[id].botUse : B
 struct GameTypeEntry {
   const char *name;       // display name
   const char *levelKey;   // the level-file line that selects it; %i is the target
+  int keyRank;            // the reader tries level keys in this order, and suggests the first on a tie
   const char *startSound; // played as the match starts
-  int team;               // 1 when played in two teams
   int strategy;           // what the bots aim for
   int defaultTarget;      // start value of its gameScores entry
   const char *caption;    // the level select's line; %i is the target where it has one
+  unsigned traits;        // GameTrait bits
+  const char *teamPoint;  // the announcer's words after a scoring team's name; null: none
+  const char *shortfall;  // why a level without its checkpoints or flags cannot be played so
+  const char *objective;  // what the tournament counts besides kills; null: nothing
 };
 
-static const GameTypeEntry kGameTypes[kNumGameTypes] = {
-    {"Deathmatch", "deathmatch %i", "DeathMatch", 0, kStrategyObjective, 10,
-     "Deathmatch: win %i rounds"},
-    {"Team Deathmatch", "team %i", "DeathMatch", 1, kStrategyObjective, 10,
-     "Team Deathmatch: win %i rounds"},
-    {"Capture the Flag", "ctf %i", "CTF", 1, kStrategyObjective, 5,
-     "Capture the Flag: Capture %i flags"},
-    {"Race", "race %i", "Race", 0, kStrategyObjective, 10, "Race: Touch %i checkpoints"},
-    {"Domination", "domination %i", "Domination", 1, kStrategyObjective, 5000, "Domination"},
-    {"Air Hockey", "hockey %i", "AirHockey", 1, kStrategyObjective, 5, "Air Hockey: %i goals"},
-    {"Endurance Match", "endurance %i", "EnduranceMatch", 0, kStrategySurvive, 3000,
-     "Endurance Match"},
-    {"Tag", "tag %i", "Tag", 0, kStrategyObjective, 2000, "Tag"},
-    {"Pinata", "pinata %i", "Pinata", 0, kStrategyObjective, 30, "Pinata Bash: hit puck %i times"},
-    {"Unstable Deathmatch", "unstableMatch %i", "UnstableDeathmatch", 0, kStrategySurvive, 10,
-     "Unstable Match: win %i rounds"},
-    {"Blink Deathmatch", "blinkMatch %i", "BlinkDeathmatch", 0, kStrategySurvive, 10,
-     "Blink Match: win %i round"},
-    {"Body Count", "bodyCount %i", "BodyCount", 0, kStrategyObjective, 10,
-     "Body Count: kill %i players"},
+constexpr unsigned kHuntsAnyone = kTraitBotsHuntTeammates | kTraitBotsShootTeammates;
+
+// clang-format off
+constexpr GameTypeEntry kGameTypes[] = {
+  {"Deathmatch", "deathmatch %i", 3, "DeathMatch", kStrategyObjective, 10,
+   "Deathmatch: win %i rounds",
+   kTraitLastBallRounds | kHuntsAnyone | kTraitNoSurvivorAwards, nullptr, nullptr, nullptr},
+  {"Team Deathmatch", "team %i", 4, "DeathMatch", kStrategyObjective, 10,
+   "Team Deathmatch: win %i rounds",
+   kTraitTeams, "HasWonTheRound", nullptr, nullptr},
+  {"Capture the Flag", "ctf %i", 0, "CTF", kStrategyObjective, 5,
+   "Capture the Flag: Capture %i flags",
+   kTraitTeams | kTraitFlags | kTraitFlagCarry, "HasCTF", "no flags", "captures"},
+  {"Race", "race %i", 5, "Race", kStrategyObjective, 10, "Race: Touch %i checkpoints",
+   kTraitCheckPointNodes | kTraitCheckPointRace | kTraitBotsShootTeammates,
+   nullptr, "no checkpoints", "checkpoints"},
+  {"Domination", "domination %i", 6, "Domination", kStrategyObjective, 5000, "Domination",
+   kTraitTeams | kTraitCheckPointNodes | kTraitHeldPoints | kTraitFrameScoring,
+   nullptr, "no points to hold", "captures"},
+  {"Air Hockey", "hockey %i", 7, "AirHockey", kStrategyObjective, 5, "Air Hockey: %i goals",
+   kTraitTeams | kTraitFlags | kTraitPuck, "HasScored", "no goals", "goals"},
+  {"Endurance Match", "endurance %i", 2, "EnduranceMatch", kStrategySurvive, 3000,
+   "Endurance Match",
+   kTraitFrameScoring | kTraitAliveScores | kTraitBotsShootTeammates, nullptr, nullptr, nullptr},
+  {"Tag", "tag %i", 1, "Tag", kStrategyObjective, 2000, "Tag",
+   kTraitFrameScoring | kTraitIt | kTraitBotsShootTeammates, nullptr, nullptr, "tag passes"},
+  {"Pinata", "pinata %i", 8, "Pinata", kStrategyObjective, 30, "Pinata Bash: hit puck %i times",
+   kTraitPuck | kTraitPuckHitScores | kTraitBotsShootTeammates, nullptr, nullptr, "puck hits"},
+  {"Unstable Deathmatch", "unstableMatch %i", 9, "UnstableDeathmatch", kStrategySurvive, 10,
+   "Unstable Match: win %i rounds",
+   kTraitLastBallRounds | kTraitUnstableNodes, nullptr, nullptr, nullptr},
+  {"Blink Deathmatch", "blinkMatch %i", 10, "BlinkDeathmatch", kStrategySurvive, 10,
+   "Blink Match: win %i round",
+   kTraitLastBallRounds | kTraitBlinkNodes, nullptr, nullptr, nullptr},
+  {"Body Count", "bodyCount %i", 11, "BodyCount", kStrategyObjective, 10,
+   "Body Count: kill %i players",
+   kTraitKillScores | kTraitOffArrows | kTraitBotsShootTeammates, nullptr, nullptr, nullptr},
 };
+// clang-format on
+static_assert(sizeof kGameTypes / sizeof kGameTypes[0] == kNumGameTypes, "one row per game type");
+static_assert(kLastGameType - kFirstGameType + 1 == kNumGameTypes, "game types are consecutive");
 
 static bool knownGameType(int num) { return num >= kFirstGameType && num <= kLastGameType; }
 static const GameTypeEntry *gameTypeEntry(int num) {
@@ -148,13 +172,19 @@ int GameTypeAI() {
   const GameTypeEntry *e = gameTypeEntry(gameType);
   return e ? e->strategy : kStrategyMiddle;
 }
-int isTeamGame() {
-  const GameTypeEntry *e = gameTypeEntry(gameType);
-  return e ? e->team : 0;
+bool GameTypeHas(int num, unsigned trait) {
+  const GameTypeEntry *e = gameTypeEntry(num);
+  return e && (e->traits & trait) != 0;
 }
+bool GameHas(unsigned trait) { return GameTypeHas(gameType, trait); }
+int isTeamGame() { return GameHas(kTraitTeams) ? 1 : 0; }
 const char *GameTypeLevelKey(int num) {
   const GameTypeEntry *e = gameTypeEntry(num);
   return e ? e->levelKey : "";
+}
+int GameTypeKeyRank(int num) {
+  const GameTypeEntry *e = gameTypeEntry(num);
+  return e ? e->keyRank : -1;
 }
 // Any number the table lacks is announced as a deathmatch.
 const char *GameTypeStartSound(int num) {
@@ -168,6 +198,18 @@ int GameTypeDefaultTarget(int num) {
 const char *GameTypeCaption(int num) {
   const GameTypeEntry *e = gameTypeEntry(num);
   return e ? e->caption : "Invalid Game Type";
+}
+const char *GameTypeTeamPoint(int num) {
+  const GameTypeEntry *e = gameTypeEntry(num);
+  return e ? e->teamPoint : nullptr;
+}
+const char *GameTypeShortfall(int num) {
+  const GameTypeEntry *e = gameTypeEntry(num);
+  return e ? e->shortfall : nullptr;
+}
+const char *GameTypeObjective(int num) {
+  const GameTypeEntry *e = gameTypeEntry(num);
+  return e ? e->objective : nullptr;
 }
 
 // ---- Node lookup ---------------------------------------------------------------------
