@@ -13,7 +13,6 @@ constexpr int kMaxWalls = 200;         // wall table
 constexpr int kNumFlags = 2;           // one flag per team
 constexpr int kPowerUpListSize = 2048; // spawn bag
 constexpr int kPowerUpIDs = 256;       // powerUpFrequency slots
-constexpr int kNumPowerUps = 44;       // IDs 0..43 are catalogued
 constexpr int kNumGameTypes = 12;
 constexpr int kRingSize = 100;         // Verlet position history
 constexpr int kNameSize = 64;
@@ -48,6 +47,29 @@ constexpr int kBlinkMatch = 1010;
 constexpr int kBodyCount = 1011;
 constexpr int kFirstGameType = kDeathmatch;
 constexpr int kLastGameType = kBodyCount;
+
+// What a game type has, as bits of its table row; code asks these, never the type's number.
+enum GameTrait : unsigned {
+  kTraitTeams = 1u << 0,               // two teams, each scored by its leader
+  kTraitLastBallRounds = 1u << 1,      // a round ends with one ball standing
+  kTraitPuck = 1u << 2,                // a puck is stepped, collided and framed
+  kTraitFlags = 1u << 3,               // both teams' flags stand in the arena
+  kTraitFlagCarry = 1u << 4,           // a flag is carried home
+  kTraitFrameScoring = 1u << 5,        // points accrue frame by frame: the bars show the race
+  kTraitCheckPointNodes = 1u << 6,     // numbered checkpoint nodes are in play
+  kTraitCheckPointRace = 1u << 7,      // checkpoints are touched in order
+  kTraitHeldPoints = 1u << 8,          // checkpoints are captured and held
+  kTraitIt = 1u << 9,                  // one ball is it, and a collision passes it on
+  kTraitAliveScores = 1u << 10,        // staying alive scores
+  kTraitKillScores = 1u << 11,         // every kill scores
+  kTraitPuckHitScores = 1u << 12,      // hitting the puck scores
+  kTraitUnstableNodes = 1u << 13,      // every node moves as an unstable one
+  kTraitBlinkNodes = 1u << 14,         // a node let go of is gone until the round ends
+  kTraitOffArrows = 1u << 15,          // the level select's arrows never reach it
+  kTraitBotsHuntTeammates = 1u << 16,  // bots hunt balls of their own team number
+  kTraitBotsShootTeammates = 1u << 17, // bots fire the shotgun at their own team number
+  kTraitNoSurvivorAwards = 1u << 18,   // the leaderboard skips the survival awards
+};
 
 // ---- Bot strategies --------------------------------------------------------
 constexpr int kStrategyMiddle = 1001;
@@ -146,9 +168,23 @@ enum PowerUpID {
   kPowerBlinkStrike,
   kPowerMagneticShield,
   kPowerGravityShield,
-  kPowerTwiddle = 43,
+  kPowerTwiddle,
+  kNumPowerUps, // count sentinel: the catalogue has a row for every ID below it
   kPowerShotgunSecond = 100, // held only: the second barrel is loaded
   kPowerBombInFlight = 101,  // held only: a bomb waits for detonation
+};
+static_assert(kPowerTwiddle == 43, "power-up IDs are the numbers stored in prefs and set files");
+
+// When a bot that holds a power-up uses it outright (its other uses are situational).
+enum class BotUse {
+  kUnset,       // no row may keep this: a new power-up must choose
+  kKeep,        // never outright; held until replaced or used by a situational rule
+  kAtOnce,      // as soon as it is held
+  kWhenCharged, // once the supernova charge is spent
+  kBelowMiddle, // while below the centre line
+  kAboveMiddle, // while above the centre line
+  kNearMiddle,  // while near the centre
+  kMostly,      // unless the gameplay draw refuses
 };
 
 // ---- Records ---------------------------------------------------------------

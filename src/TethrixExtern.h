@@ -184,11 +184,18 @@ const char *powerUpDescription(int id);
 const char *powerUpLabel(int id);
 const char *powerUpSound(int id);
 int powerUpIsAuto(int id); // 1 for those used the moment they are collected
+BotUse powerUpBotUse(int id); // kKeep for an uncatalogued ID
 const char *GameType();
 const char *GameTypeName(int num);
 int GameTypeAI();
 int isTeamGame();
+bool GameTypeHas(int num, unsigned trait); // any of the GameTrait bits; false for a number the table lacks
+bool GameHas(unsigned trait);              // of the current gameType
 const char *GameTypeLevelKey(int num);   // "" for a number the table lacks
+int GameTypeKeyRank(int num);            // the reader's order of level keys; -1 for a number the table lacks
+const char *GameTypeTeamPoint(int num);  // announcer line after a scoring team's name, or null
+const char *GameTypeShortfall(int num);  // what a level lacks when it has no checkpoints or flags, or null
+const char *GameTypeObjective(int num);  // what the tournament counts besides kills, or null
 const char *GameTypeStartSound(int num);
 int GameTypeDefaultTarget(int num);      // 0 for a number the table lacks
 const char *GameTypeCaption(int num);    // a format: %i is the target where there is one

@@ -63,14 +63,6 @@ bool outsideArena(float h, float v) {
 bool twoFlagTeam(int team) { return team == 0 || team == 1; }
 
 // ---- Power-up rules ---------------------------------------------------------------------
-bool shotgunHitsAnyone() {
-  switch (gameType) {
-  case kDeathmatch: case kBodyCount: case kRace: case kTag: case kPinata: case kEndurance:
-    return true;
-  default: return false;
-  }
-}
-
 bool barrelLinedUp(const player *p, const Ball &b, const Ball &c) {
   const float angleTo = std::atan2(c.x - b.x, c.y - b.y);
   const float s = std::sqrt(b.vx * b.vx + b.vy * b.vy);
@@ -90,7 +82,7 @@ void aimShotgun(player *p) {
   for (int i = 0; i < numPlayers; i++) {
     const player *q = players[i];
     if (q == p || !q->alive || !q->active) continue;
-    if (!shotgunHitsAnyone() && q->team == p->team) continue;
+    if (!GameHas(kTraitBotsShootTeammates) && q->team == p->team) continue;
     const Ball c = ballOf(q);
     if (c.y == b.y || b.vy == 0) continue;
     if (barrelLinedUp(p, b, c)) use(p);
@@ -110,27 +102,24 @@ void useWhileStunned(player *p) {
 }
 
 // The Twiddle's draw is made only when one is held, so holding nothing keeps the sequence.
+// A detonator has no catalogue row: the bomb in flight is always set off.
 bool worthUsingNow(const player *p) {
+  if (p->powerUpType == kPowerBombInFlight) return true;
   const Ball b = ballOf(p);
-  switch (p->powerUpType) {
-  case kPowerSupernova: return p->supernovaCharge == 0;
-  case kPowerReversedGravity: case kPowerReducedGravity: return b.y < 0;
-  case kPowerPlanetaryGravity: case kPowerWhirlwindGravity:
-    return b.x * b.x + b.y * b.y < kPlanetaryReach2;
-  case kPowerIncreasedGravity: return b.y > 0;
-  case kPowerTurboBoost: case kPowerTimeStop: case kPowerVacuumCleaner: case kPowerTapeworm:
-  case kPowerUnblockable: case kPowerParticleBeam: case kPowerDrunkenMaster:
-  case kPowerParticleShield: case kPowerHomingMissile: case kPowerMatrixShield:
-  case kPowerRingShield: case kPowerFreezeRay: case kPowerMagneticShield:
-  case kPowerGravityShield: case kPowerBombInFlight:
-    return true;
-  case kPowerTwiddle: return gameRand() % kTwiddleRefusal != 0;
-  default: return false;
+  switch (powerUpBotUse(p->powerUpType)) {
+  case BotUse::kAtOnce: return true;
+  case BotUse::kWhenCharged: return p->supernovaCharge == 0;
+  case BotUse::kBelowMiddle: return b.y < 0;
+  case BotUse::kAboveMiddle: return b.y > 0;
+  case BotUse::kNearMiddle: return b.x * b.x + b.y * b.y < kPlanetaryReach2;
+  case BotUse::kMostly: return gameRand() % kTwiddleRefusal != 0;
+  case BotUse::kKeep: case BotUse::kUnset: return false;
   }
+  return false;
 }
 
 void useInTag(player *p) {
-  if (gameType != kTag || p != it) return;
+  if (!GameHas(kTraitIt) || p != it) return;
   if (holds(p, {kPowerChainCharge, kPowerChase, kPowerAntimatter, kPowerVacuumCleaner,
                 kPowerBlinkStrike, kPowerOmegaOne}))
     use(p);
@@ -292,7 +281,7 @@ bool nearEdge(const Ball &b) {
 }
 
 bool nearestIsNextCheckPoint(const player *p, const Ball &b) {
-  if (gameType != kRace || numCheckPoints <= 0) return false;
+  if (!GameHas(kTraitCheckPointRace) || numCheckPoints <= 0) return false;
   const int n = FindNearestBlock(b.x, b.y);
   return n >= 0 && blocks[n].checkPoint == nextCheckPoint(p);
 }
@@ -348,7 +337,7 @@ void Retarget(player *p) {
   for (int i = 0; i < numPlayers; i++) {
     player *q = players[i];
     if (q == p || !q->alive || !q->active) continue;
-    if (gameType != kDeathmatch && q->team == p->team) continue;
+    if (!GameHas(kTraitBotsHuntTeammates) && q->team == p->team) continue;
     if (q->score > best) {
       p->target = q;
       best = q->score;
@@ -356,6 +345,7 @@ void Retarget(player *p) {
   }
 }
 
+// The one place where the bots play each type its own way.
 bool BotGoal(player *p, float *temph, float *tempv) {
   const Ball b = ballOf(p);
   switch (gameType) {

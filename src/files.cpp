@@ -18,7 +18,7 @@
 
 namespace {
 
-constexpr int kMaxConversions = 12;
+constexpr int kMaxConversions = StatementMatch::kValues;
 
 // Values of one matched line. Everything starts at 0 so a short line never
 // reads what the previous line left behind.
@@ -187,7 +187,7 @@ void setPath(block *b, const Fields &v) {
 
 void setCheckPoint(block *b, int n) {
   if (n > numCheckPoints) numCheckPoints = n;
-  b->checkPoint = gameType == kDomination ? kDominationNeutral : n;
+  b->checkPoint = GameHas(kTraitHeldPoints) ? kDominationNeutral : n;
 }
 
 void startSection(Reader &r, int n) {
@@ -322,6 +322,7 @@ struct Keyword {
   const char *pattern;
   Gate gate;
   Handler apply;
+  int gameType = 0; // a game-type line: the type it selects, in place of apply
 };
 
 void blinkPeriodic(Reader &r, const Fields &v) {
@@ -369,10 +370,19 @@ void pathCheckPoint(Reader &r, const Fields &v, int type) {
 void gameTypeLine(int type, const Fields &v) {
   gameType = type;
   maxScore = v.i[0];
+  if (GameTypeHas(type, kTraitIt)) it = nullptr; // a tag level starts with nobody it
 }
 
+// One value for each game type, in table order.
+std::string scoresPattern() {
+  std::string p = "scores";
+  for (int i = 0; i < kNumGameTypes; i++) p += " %i";
+  return p;
+}
+const std::string kScoresPattern = scoresPattern();
+
 // In matching order: the first pattern that converts a value takes the line.
-const Keyword kKeywords[] = {
+const Keyword kFirstKeywords[] = {
     {"nextlevel %i", kGateNone, [](Reader &r, const Fields &v) { startSection(r, v.i[0]); }},
     {"block %f %f", kGateLevel,
      [](Reader &r, const Fields &v) {
@@ -463,7 +473,7 @@ const Keyword kKeywords[] = {
      [](Reader &r, const Fields &v) { pathCheckPoint(r, v, kNodeLinMove); }},
     {"flag %f %f %i", kGateLevel, readFlag},
     {"start %f %f %f %f", kGateLevel, readStart},
-    {"scores %i %i %i %i %i %i %i %i %i %i %i %i", kGateLevel,
+    {kScoresPattern.c_str(), kGateLevel,
      [](Reader &, const Fields &v) { std::memcpy(gameScores, v.i, sizeof gameScores); }},
     {"player %i %f %f %f %c %c %f %i", kGateLevel, readPlayer},
     {"powerUpFreq %i", kGateSet, [](Reader &, const Fields &v) { powerUpInfrequency = v.i[0]; }},
@@ -475,28 +485,28 @@ const Keyword kKeywords[] = {
      }},
     {"powerUpAvail %i %i", kGateSet,
      [](Reader &r, const Fields &v) { addToBag(r, v.i[0], v.i[1]); }},
-    {"ctf %i", kGateLevel, [](Reader &, const Fields &v) { gameTypeLine(kCaptureTheFlag, v); }},
-    {"tag %i", kGateLevel,
-     [](Reader &, const Fields &v) {
-       gameTypeLine(kTag, v);
-       it = nullptr;
-     }},
-    {"endurance %i", kGateLevel, [](Reader &, const Fields &v) { gameTypeLine(kEndurance, v); }},
-    {"deathmatch %i", kGateLevel, [](Reader &, const Fields &v) { gameTypeLine(kDeathmatch, v); }},
-    {"team %i", kGateLevel, [](Reader &, const Fields &v) { gameTypeLine(kTeamDeathmatch, v); }},
-    {"race %i", kGateLevel, [](Reader &, const Fields &v) { gameTypeLine(kRace, v); }},
-    {"domination %i", kGateLevel, [](Reader &, const Fields &v) { gameTypeLine(kDomination, v); }},
-    {"hockey %i", kGateLevel, [](Reader &, const Fields &v) { gameTypeLine(kAirHockey, v); }},
-    {"pinata %i", kGateLevel, [](Reader &, const Fields &v) { gameTypeLine(kPinata, v); }},
-    {"unstableMatch %i", kGateLevel,
-     [](Reader &, const Fields &v) { gameTypeLine(kUnstableMatch, v); }},
-    {"blinkMatch %i", kGateLevel, [](Reader &, const Fields &v) { gameTypeLine(kBlinkMatch, v); }},
-    {"bodyCount %i", kGateLevel, [](Reader &, const Fields &v) { gameTypeLine(kBodyCount, v); }},
+};
+
+// Read after the game-type lines.
+const Keyword kLastKeywords[] = {
     {"powerupset %s", kGateNone,
      [](Reader &r, const Fields &v) {
        if (++r.setCount == powerUpSetID) copyText(powerUpSetName, sizeof powerUpSetName, v.s);
      }},
 };
+
+// The game-type lines come from the type table, in the order of its key rank.
+std::vector<Keyword> allKeywords() {
+  std::vector<Keyword> all(std::begin(kFirstKeywords), std::end(kFirstKeywords));
+  std::vector<int> types;
+  for (int t = kFirstGameType; t <= kLastGameType; t++) types.push_back(t);
+  std::stable_sort(types.begin(), types.end(),
+                   [](int a, int b) { return GameTypeKeyRank(a) < GameTypeKeyRank(b); });
+  for (int t : types) all.push_back({GameTypeLevelKey(t), kGateLevel, nullptr, t});
+  all.insert(all.end(), std::begin(kLastKeywords), std::end(kLastKeywords));
+  return all;
+}
+const std::vector<Keyword> kKeywords = allKeywords();
 
 bool gateOpen(const Reader &r, Gate gate) {
   switch (gate) {
@@ -514,7 +524,10 @@ void readStatement(Reader &r, const char *line) {
     if (v.converted < 1) continue;
     if (!gateOpen(r, k.gate)) return;
     if (v.outOfRange == 0) {
-      k.apply(r, v);
+      if (k.gameType != 0)
+        gameTypeLine(k.gameType, v);
+      else
+        k.apply(r, v);
       return;
     }
     // A number too large for its field was once cut down to fit, and written back so.
@@ -618,7 +631,7 @@ void startAfresh(const char *name);
 
 } // namespace
 
-int ReaderPatternCount() { return static_cast<int>(sizeof kKeywords / sizeof kKeywords[0]); }
+int ReaderPatternCount() { return static_cast<int>(kKeywords.size()); }
 const char *ReaderPattern(int k) { return kKeywords[k].pattern; }
 
 bool MatchStatement(const char *line, StatementMatch &m) {

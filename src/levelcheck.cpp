@@ -349,7 +349,7 @@ void Checker::statement(int no, const StatementMatch &m, const std::string &word
 
 void Checker::checkGameType(const Level &l) {
   const char *type = GameTypeName(l.gameType);
-  if (l.gameType == kCaptureTheFlag || l.gameType == kAirHockey) {
+  if (GameTypeHas(l.gameType, kTraitFlags)) {
     for (int t = 0; t < kNumFlags; t++)
       if (!l.flag[t])
         reportLevel(l, std::string(type) + " needs the flags of both teams; flag " +
@@ -360,14 +360,14 @@ void Checker::checkGameType(const Level &l) {
   }
   // Each round of an unstable match puts every node back on (h1, v1): a still
   // node never had them set, and a blinking one keeps its off time there.
-  if (l.gameType == kUnstableMatch)
+  if (GameTypeHas(l.gameType, kTraitUnstableNodes))
     for (const Node &n : l.nodes)
       if (n.kind == kNodeStill || n.kind == kNodeBlinkPeriodic || n.kind == kNodeBlinkRelease)
         report(n.line,
                std::string(
                    "in Unstable Deathmatch each round moves this node to a home its line never ") +
                    "sets (whatever the node table held before); use \"unstable\"");
-  if ((l.gameType == kAirHockey || l.gameType == kPinata) && l.hasRect && !l.rect.holds(0, 0))
+  if (GameTypeHas(l.gameType, kTraitPuck) && l.hasRect && !l.rect.holds(0, 0))
     reportLevel(l, std::string(type) + ": the puck starts at (0, 0), which is outside the arena");
   std::vector<int> numbers;
   for (const Node &n : l.nodes)
@@ -376,13 +376,13 @@ void Checker::checkGameType(const Level &l) {
       if (n.beforeTypeLine && l.typeLine)
         report(n.line, "checkpoint before the level's game-type line: whether it starts neutral "
                        "depends on the game played before; put the game-type line first");
-      if (l.gameType == kRace && n.checkPoint < 1)
+      if (GameTypeHas(l.gameType, kTraitCheckPointRace) && n.checkPoint < 1)
         report(n.line, "Race checkpoint " + std::to_string(n.checkPoint) +
                            " is never touched: they run from 1");
     }
-  if (l.gameType == kDomination && numbers.empty())
+  if (GameTypeHas(l.gameType, kTraitHeldPoints) && numbers.empty())
     reportLevel(l, "Domination without checkpoint nodes: there is nothing to hold");
-  if (l.gameType != kRace) return;
+  if (!GameTypeHas(l.gameType, kTraitCheckPointRace)) return;
   const int last = numbers.empty() ? 0 : *std::max_element(numbers.begin(), numbers.end());
   if (last < 1) reportLevel(l, "Race without checkpoints");
   // The race stops at the first number missing, so that one is told; a huge

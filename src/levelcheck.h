@@ -1,13 +1,15 @@
 // The level checker: what in a level list the game would skip or get wrong.
 #pragma once
 
+#include "Tethrix.h"
+
 #include <cstdio>
 #include <string>
 #include <vector>
 
 // What the line reader makes of one line (files.cpp).
 struct StatementMatch {
-  static constexpr int kValues = 12;
+  static constexpr int kValues = kNumGameTypes > 8 ? kNumGameTypes : 8; // "scores", or "player"
   const char *pattern = nullptr; // the pattern that takes the line
   int converted = 0;             // values converted before the first mismatch
   int wanted = 0;                // values the pattern asks for

@@ -53,7 +53,7 @@ void MoveBlock(int blockID) {
       b.blink = b.h1;
       b.position = 0;
     }
-  } else if (b.type == kNodeUnstable || gameType == kUnstableMatch) {
+  } else if (b.type == kNodeUnstable || GameHas(kTraitUnstableNodes)) {
     moveUnstable(b);
   } else if (b.type == kNodeOrbiter) {
     moveOrbiter(b);
@@ -104,7 +104,7 @@ int FindCenter() {
   if (alive == 0) {
     frameBox(levelLeft, levelRight, levelBottom, levelTop, kLevelView);
   } else {
-    if ((gameType == kAirHockey || gameType == kPinata) && puck) widen(puck);
+    if (GameHas(kTraitPuck) && puck) widen(puck);
     frameBox(minH, maxH, minV, maxV, kPlayersView);
   }
   return humansNum;

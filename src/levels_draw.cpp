@@ -147,9 +147,9 @@ void nodeColour(const block &b) {
     glColor4f(0.5f, 0.5f, 0.5f, static_cast<float>(1 / std::sqrt(std::sqrt(b.blink))));
   } else if (b.checkPoint == kDominationNeutral) {
     glColor3f(1, 1, 1);
-  } else if (b.checkPoint == kNoCheckPoint || (gameType != kDomination && gameType != kRace)) {
+  } else if (b.checkPoint == kNoCheckPoint || !GameHas(kTraitCheckPointNodes)) {
     glColor3f(0.5f, 0.5f, 0.5f);
-  } else if (gameType == kDomination) {
+  } else if (GameHas(kTraitHeldPoints)) {
     const player *owner =
         b.checkPoint >= 0 && b.checkPoint < numPlayers ? players[b.checkPoint] : nullptr;
     if (owner)

@@ -23,7 +23,6 @@ constexpr float kGlyphSize = 0.25f;
 constexpr int kListLeft = 350, kListRight = 600;
 constexpr int kButtonLeft = 350, kButtonRight = 500, kRowPixels = 25;
 
-constexpr int kArrowTypes = kBlinkMatch - kFirstGameType + 1; // the arrows never reach body count
 
 // Space starts a match, and so does Enter: Return and keypad Enter arrive as 13 here,
 // other keyboards send 10, 3 or 11.
@@ -241,9 +240,17 @@ void stepLevel(int step) {
   ReadLevelFile(defaultLevels);
 }
 
+// The arrows run from the first type to the last one they reach.
+int lastArrowType() {
+  int last = kLastGameType;
+  while (last > kFirstGameType && GameTypeHas(last, kTraitOffArrows)) last--;
+  return last;
+}
+
 void stepGameType(int step) {
   gameType += step;
-  if (gameType > kBlinkMatch || gameType < kFirstGameType) gameType = step > 0 ? kFirstGameType : kBlinkMatch;
+  const int last = lastArrowType();
+  if (gameType > last || gameType < kFirstGameType) gameType = step > 0 ? kFirstGameType : last;
   maxScore = gameScores[gameType - kFirstGameType];
 }
 
@@ -265,7 +272,7 @@ bool isStartKey(unsigned char key) {
 }
 
 void startMatch() {
-  if (gameType == kUnstableMatch) PrepareUnstableMatch();
+  if (GameHas(kTraitUnstableNodes)) PrepareUnstableMatch();
   PlaySoundFile(GameTypeStartSound(gameType));
   ShowScreen(kScreenMatch);
   ResetPositions();
@@ -275,7 +282,7 @@ void startMatch() {
 // played as; when every choice the arrow can reach is, one full cycle brings it back.
 void stepChoice(int arrow) {
   const bool levels = arrow == GLUT_KEY_LEFT || arrow == GLUT_KEY_RIGHT;
-  const int choices = levels ? (numLevels > 0 ? numLevels + 1 : 1) : kArrowTypes;
+  const int choices = levels ? (numLevels > 0 ? numLevels + 1 : 1) : lastArrowType() - kFirstGameType + 1;
   for (int n = 0; n < choices; n++) {
     if (!applyArrow(arrow)) return;
     if (maxScore != 0 && (levels || !GameTypeUnplayable(gameType))) return;
@@ -301,13 +308,10 @@ void LevelSelect() {
 
 // Why the loaded level cannot be played as the type, or null when it can.
 const char *GameTypeUnplayable(int type) {
-  switch (type) {
-  case kRace: return numCheckPoints > 0 ? nullptr : "no checkpoints";
-  case kDomination: return numCheckPoints > 0 ? nullptr : "no points to hold";
-  case kCaptureTheFlag: return (flagsPlaced & kBothFlags) == kBothFlags ? nullptr : "no flags";
-  case kAirHockey: return (flagsPlaced & kBothFlags) == kBothFlags ? nullptr : "no goals";
-  default: return nullptr;
-  }
+  if (GameTypeHas(type, kTraitCheckPointNodes) && numCheckPoints <= 0) return GameTypeShortfall(type);
+  if (GameTypeHas(type, kTraitFlags) && (flagsPlaced & kBothFlags) != kBothFlags)
+    return GameTypeShortfall(type);
+  return nullptr;
 }
 
 // Left and right step the level, up and down the game type; a type the level

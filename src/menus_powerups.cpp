@@ -8,11 +8,11 @@ namespace {
 
 // Lines: OK, the set, the overall frequency, then power-up n on line n + 2.
 constexpr int kLineOK = 0, kLineSet = 1, kLineOverall = 2;
-constexpr int kFirstPowerUp = kPowerNormalGravity, kLastPowerUp = kPowerTwiddle;
+constexpr int kFirstPowerUp = kPowerNormalGravity, kLastPowerUp = kNumPowerUps - 1;
 constexpr int kPowerUpLineOffset = 2;
 constexpr int kLines = kLastPowerUp + kPowerUpLineOffset + 1;
 constexpr int kRowsShown = 6;
-constexpr int kLastScrollPoint = 44; // past it "More..." starts again from the first power-up
+constexpr int kLastScrollPoint = kNumPowerUps; // past it "More..." starts again from the first power-up
 
 // The overall frequency is stored as the mean ticks between spawns, in steps of 60.
 constexpr int kInfrequencyStep = 60, kInfrequencyWrap = 660, kRarest = 600;

@@ -131,7 +131,6 @@ float speedOf(const player *p) {
 }
 
 bool isPuck(const player *p) { return p == puck; }
-bool puckGame() { return gameType == kAirHockey || gameType == kPinata; }
 
 void burst(player *p, float hv, float vv, float deviation, float *hCenter, float *vCenter) {
   const int n = spheredetail * spheredetail;
@@ -151,7 +150,7 @@ void creditDeath(player *p) {
       p->lastHit < numPlayers) {
     player *hitter = players[p->lastHit];
     if (p->playerID >= 0 && p->playerID < kRosterSize) hitter->playerKills[p->playerID]++;
-    if (gameType == kBodyCount) AddPoint(hitter);
+    if (GameHas(kTraitKillScores)) AddPoint(hitter);
   } else {
     p->suicides++;
   }
@@ -235,7 +234,7 @@ void attach(player *p) {
   }
   block &b = blocks[p->block];
   const int owner = p->team * kDominationOwnerStep;
-  if (gameType == kDomination && b.checkPoint >= 0 && b.checkPoint != owner) {
+  if (GameHas(kTraitHeldPoints) && b.checkPoint >= 0 && b.checkPoint != owner) {
     burst(p, 0, 0, kCaptureDeviation, &b.h, &b.v);
     b.checkPoint = owner;
   }
@@ -265,8 +264,9 @@ void holdOnRope(player *p, block &b) {
     v += vv * e;
   }
   p->anglev = sweptAngle(p, b);
-  if (gameType == kUnstableMatch || b.type == kNodeUnstable) {
-    const float m = gameType == kUnstableMatch ? kUnstableMatchNodeMass : b.period;
+  const bool allUnstable = GameHas(kTraitUnstableNodes);
+  if (allUnstable || b.type == kNodeUnstable) {
+    const float m = allUnstable ? kUnstableMatchNodeMass : b.period;
     b.h2 += p->mass * (h0 - h) / (p->mass + m);
     b.v2 += p->mass * (v0 - v) / (p->mass + m);
   }
@@ -304,7 +304,7 @@ void ResetDoPlayer() { slowSync = 0; }
 void ReleaseHeldNode(const player *p) {
   if (p->block < 0 || p->block > blockNum || p->block >= kMaxBlocks) return;
   block &b = blocks[p->block];
-  if (gameType == kBlinkMatch)
+  if (GameHas(kTraitBlinkNodes))
     b.blink = -1;
   else if (b.type == kNodeBlinkRelease)
     b.blink = b.h1;
@@ -325,7 +325,7 @@ void MovePlayer(player *p) {
   p->frame++;
   p->graphicAngle += p->anglev;
   if (isPuck(p)) {
-    if (puckGame()) bouncePuck(p, vh, vv);
+    if (GameHas(kTraitPuck)) bouncePuck(p, vh, vv);
   } else {
     checkEdges(p, vh, vv);
     checkRadius(p, vh, vv);

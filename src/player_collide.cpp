@@ -113,11 +113,11 @@ void sparks(const player *a, const player *b, Vec u) {
 }
 
 void gameTypeRules(player *a, player *b) {
-  if (gameType == kPinata) {
+  if (GameHas(kTraitPuckHitScores)) {
     if (a == puck) AddPoint(b);
     if (b == puck) AddPoint(a);
   }
-  if (gameType == kTag && (a == it || b == it)) {
+  if (GameHas(kTraitIt) && (a == it || b == it)) {
     it = a == it ? b : a;
     PlaySoundFileAnnouncer(it->sound);
     PlaySoundFileAnnouncer("IsNowIt");

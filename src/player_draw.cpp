@@ -175,7 +175,7 @@ void DrawTeamMark(int team, float radius) {
 
 int faceColumn(const player *p) {
   if (p->moveDelay > 0) return kFaceStunned;
-  if (gameType == kTag && it == p) return kFaceIt;
+  if (GameHas(kTraitIt) && it == p) return kFaceIt;
   if (p->radius < 0.8f * p->defaultSize) return kFaceShrunk;
   if (p->radius > 1.2f * p->defaultSize) return kFaceGrown;
   if (p->drunk > 0) return kFaceDrunk;

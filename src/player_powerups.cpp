@@ -260,7 +260,7 @@ void driftToNormalSize(player *p) {
 // The carried flag is put on its carrier by the scoring step, after the carrier has
 // moved: the sparks show only in steps that leave the carrier's h where it was.
 void trailFlagSparks(player *p) {
-  if (gameType != kCaptureTheFlag || p->team < 0 || p->team >= kNumFlags) return;
+  if (!GameHas(kTraitFlagCarry) || p->team < 0 || p->team >= kNumFlags) return;
   const int other = kNumFlags - 1 - p->team;
   flag &f = flags[other];
   const player *leader = teamLeaders[other];

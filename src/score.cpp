@@ -49,22 +49,10 @@ player *leaderOf(int team) { return team >= 0 && team < kMaxTeams ? teamLeaders[
 
 const char *teamLine(const player *p) { return p->team == kRedTeam ? "RedTeam" : "BlueTeam"; }
 
-bool lastBallStandingGame() {
-  return gameType == kDeathmatch || gameType == kUnstableMatch || gameType == kBlinkMatch;
-}
-
-// What a team game's announcer says after the team's name; null where it says nothing.
-const char *teamPointLine() {
-  switch (gameType) {
-  case kTeamDeathmatch: return "HasWonTheRound";
-  case kCaptureTheFlag: return "HasCTF";
-  case kAirHockey: return "HasScored";
-  default: return nullptr;
-  }
-}
+bool lastBallStandingGame() { return GameHas(kTraitLastBallRounds); }
 
 void announceRound(player *p) {
-  const char *teamPoint = teamPointLine();
+  const char *teamPoint = GameTypeTeamPoint(gameType);
   if (lastBallStandingGame()) {
     if (p != champion) {
       champion = p;
@@ -143,7 +131,6 @@ bool lastBallStanding() {
 
 // A team without an active ball counts as wiped out on every frame.
 bool teamWipedOut() {
-  if (gameType != kTeamDeathmatch) return false;
   bool over = false;
   if (!teamAlive(kRedTeam)) {
     AddPoint(leaderOf(kBlueTeam));
@@ -288,8 +275,12 @@ void scoreRace() {
   }
 }
 
+// The one place where scoring differs by type.
 void scoreByType() {
   switch (gameType) {
+  case kTeamDeathmatch:
+    if (teamWipedOut()) ResetPositions();
+    break;
   case kCaptureTheFlag: scoreCaptureTheFlag(); break;
   case kAirHockey:
     respawnTheDead();
@@ -308,9 +299,7 @@ void scoreByType() {
 } // namespace
 
 void UpdateScore() {
-  bool roundOver = lastBallStanding();
-  if (teamWipedOut()) roundOver = true;
-  if (roundOver) ResetPositions();
+  if (lastBallStanding()) ResetPositions();
   scoreByType();
 }
 

@@ -178,7 +178,7 @@ void drawScoreNumbers() {
   char text[kScoreTextSize];
   glColor3f(1, 1, 1);
   if (!isTeamGame()) {
-    if (gameType == kEndurance || gameType == kTag) return; // their bars show the race
+    if (GameHas(kTraitFrameScoring)) return; // their bars show the race
     for (int i = 0; i < numPlayers && i < kRosterSize; i++) {
       if (!players[i]->active) continue;
       std::snprintf(text, sizeof text, "%i", players[i]->score);
@@ -186,7 +186,7 @@ void drawScoreNumbers() {
     }
     return;
   }
-  if (gameType == kDomination || !teamLeaders[0] || !teamLeaders[1]) return;
+  if (GameHas(kTraitFrameScoring) || !teamLeaders[0] || !teamLeaders[1]) return;
   const float scoreH[2] = {kRedScoreH, kBlueScoreH};
   for (int t = 0; t < 2; t++) {
     drawMarkAt(t, scoreH[t] + kMarkRoom / 2, kLabelSize / 2);
@@ -273,7 +273,7 @@ void drawTitles() {
   char text[kScoreTextSize];
   if (arcadeMode)
     std::snprintf(text, sizeof text, "ARCADE MODE");
-  else if (gameType == kEndurance || gameType == kDomination || gameType == kTag)
+  else if (GameHas(kTraitFrameScoring))
     std::snprintf(text, sizeof text, "%s", GameType());
   else
     std::snprintf(text, sizeof text, "%s to:%i", GameType(), maxScore);
@@ -352,9 +352,9 @@ void DrawScores() {
   drawStrip();
   drawLabels();
   drawScoreNumbers();
-  if (gameType == kDomination) drawDominationBars();
-  if (gameType == kEndurance) drawEnduranceBars();
-  if (gameType == kTag) drawTagBars();
+  if (GameHas(kTraitHeldPoints)) drawDominationBars();
+  if (GameHas(kTraitAliveScores)) drawEnduranceBars();
+  if (GameHas(kTraitIt)) drawTagBars();
   drawTitles();
   if (paused) drawPauseNote();
   endOverlay();
@@ -699,8 +699,8 @@ void GenerateAwards() {
   awardsComputed = true;
   if (numPlayers <= 0) return;
   Search s;
-  if (gameType != kBodyCount) slaughtererAward(s);
-  if (gameType != kDeathmatch) kennyAndSurvivorAwards(s);
+  if (!GameHas(kTraitKillScores)) slaughtererAward(s);
+  if (!GameHas(kTraitNoSurvivorAwards)) kennyAndSurvivorAwards(s);
   meritAwards(s);
   habitAwards(s);
   collisionAwards(s);

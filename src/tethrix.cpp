@@ -420,7 +420,7 @@ void FrameCamera() {
   if (levelRight - levelLeft < 2 * kHalfViewH && levelTop - levelBottom < 2 * kHalfViewV) actualScale = 1;
 }
 
-static bool usesPuck() { return gameType == kAirHockey || gameType == kPinata; }
+static bool usesPuck() { return GameHas(kTraitPuck); }
 
 static void stepPuck() {
   if (!usesPuck() || !puck) return;
@@ -493,7 +493,7 @@ void Display() {
   glDisable(GL_LIGHTING);
   DrawBackground();
   DrawParticles(firstParticle);
-  if (gameType == kCaptureTheFlag || gameType == kAirHockey) {
+  if (GameHas(kTraitFlags)) {
     DrawFlag(0);
     DrawFlag(1);
   }
@@ -650,7 +650,7 @@ static void restoreNodes() {
   for (int i = 0; i <= blockNum && i < kMaxBlocks; i++) {
     block &b = blocks[i];
     if (b.blink < 0 || (b.blink > kReturnBlink && b.type != kNodeBlinkPeriodic)) b.blink = kReturnBlink;
-    if (b.type == kNodeUnstable || gameType == kUnstableMatch) {
+    if (b.type == kNodeUnstable || GameHas(kTraitUnstableNodes)) {
       // A blinking node's h1 is its blink-out time, not a place to go back to.
       if (b.type != kNodeBlinkPeriodic && b.type != kNodeBlinkRelease) {
         b.h = b.h1;

@@ -203,3 +203,15 @@ TEST_F(Bots, EachPowerUpRuleFiresAtItsMomentAndNotBefore) {
     EXPECT_EQ(tried, c.fires ? Ints{id} : Ints{}) << c.held;
   }
 }
+
+// A power-up added without a bot rule would never be used by any bot.
+TEST_F(Bots, EveryCataloguedPowerUpHasAUseRuleAndOthersAreKept) {
+  for (int id = 0; id < kNumPowerUps; id++)
+    EXPECT_NE(powerUpBotUse(id), BotUse::kUnset) << powerUpName(id);
+  for (int id : {-1, int{kNumPowerUps}, int{kPowerShotgunSecond}, int{kPowerBombInFlight}})
+    EXPECT_EQ(powerUpBotUse(id), BotUse::kKeep) << id;
+  // The detonator has no row but is still set off at once.
+  bot->powerUpType = kPowerBombInFlight;
+  DoAI(bot);
+  EXPECT_EQ(tried, Ints{kPowerBombInFlight});
+}

@@ -5,6 +5,7 @@
 #include "levelcheck.h"
 
 #include <algorithm>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -159,4 +160,38 @@ TEST_F(LevelCheck, EveryShippedPowerUpSetLoadsByItsNumber) {
     EXPECT_GT(powerUpInfrequency, 0);
     EXPECT_GE(*std::min_element(powerUpFrequency + 1, powerUpFrequency + kNumPowerUps), 0);
   }
+}
+
+// Every game type's key is read, once, at its rank; the scores line takes one value per
+// type; no pattern asks more values than a match can hold.
+TEST_F(LevelCheck, TheReaderTakesEveryTypeKeyAndTheScoresLineFromTheTable) {
+  std::vector<int> ranksInReaderOrder;
+  for (int k = 0; k < ReaderPatternCount(); k++)
+    for (int type = kFirstGameType; type <= kLastGameType; type++)
+      if (std::string(ReaderPattern(k)) == GameTypeLevelKey(type))
+        ranksInReaderOrder.push_back(GameTypeKeyRank(type));
+  std::vector<int> expected(kNumGameTypes);
+  for (int i = 0; i < kNumGameTypes; i++) expected[i] = i;
+  EXPECT_EQ(ranksInReaderOrder, expected); // each key once, ranks 0 to n-1, tried in rank order
+  StatementMatch m;
+  std::string scores = "scores";
+  for (int i = 1; i <= kNumGameTypes; i++) scores += " " + std::to_string(i);
+  ASSERT_TRUE(MatchStatement(scores.c_str(), m));
+  EXPECT_EQ(m.wanted, kNumGameTypes);
+  EXPECT_EQ(m.i[kNumGameTypes - 1], kNumGameTypes);
+  for (int k = 0; k < ReaderPatternCount(); k++)
+    EXPECT_LE(std::count(ReaderPattern(k), ReaderPattern(k) + std::strlen(ReaderPattern(k)), '%'),
+              StatementMatch::kValues) << ReaderPattern(k);
+}
+
+// A type that needs checkpoints or flags says what is missing, and only such a type does.
+TEST_F(LevelCheck, ATypeNeedingCheckPointsOrFlagsNamesItsShortfall) {
+  for (int type = kFirstGameType; type <= kLastGameType; type++) {
+    const bool needs = GameTypeHas(type, kTraitCheckPointNodes | kTraitFlags);
+    EXPECT_EQ(GameTypeShortfall(type) != nullptr, needs) << GameTypeName(type);
+    EXPECT_EQ(GameTypeTeamPoint(type) != nullptr && !GameTypeHas(type, kTraitTeams), false)
+        << GameTypeName(type) << ": a team point line needs teams";
+  }
+  EXPECT_FALSE(GameTypeHas(kLastGameType + 1, ~0u));
+  EXPECT_EQ(GameTypeShortfall(kFirstGameType - 1), nullptr);
 }

@@ -20,19 +20,6 @@ using nlohmann::json;
 constexpr double kFramesPerMinute = 40 * 60; // at the game's own frame rate
 constexpr long kDefaultFrameCap = 30000;
 
-// What a game type counts besides kills, where it counts something.
-const char *objectiveName(int type) {
-  switch (type) {
-  case kCaptureTheFlag: return "captures";
-  case kRace: return "checkpoints";
-  case kDomination: return "captures";
-  case kAirHockey: return "goals";
-  case kPinata: return "puck hits";
-  case kTag: return "tag passes";
-  default: return nullptr;
-  }
-}
-
 struct Tally {
   int level = 0;
   std::string levelName;
@@ -68,7 +55,7 @@ void startMatch(int level, int type, int target, unsigned seed, int powerUpFrequ
   playerPresent = 0;
   gameType = type;
   maxScore = target != 0 ? target : gameScores[type - kFirstGameType];
-  if (type == kUnstableMatch) PrepareUnstableMatch();
+  if (GameTypeHas(type, kTraitUnstableNodes)) PrepareUnstableMatch();
   ResetPositions();
   SimInstallCallbacks();
   SimClockInstall();
@@ -113,9 +100,9 @@ void addMatchStatistics(Tally &t, long captures) {
     t.collected += p->powerups;
   }
   t.used += BotPowerUpUses();
-  if (gameType == kDomination || gameType == kTag)
+  if (GameHas(kTraitHeldPoints) || GameHas(kTraitIt))
     t.objective += captures; // counted frame by frame as the match ran
-  else if (objectiveName(gameType))
+  else if (GameTypeObjective(gameType))
     t.objective += objectiveCount();
 }
 
@@ -137,8 +124,8 @@ long playMatch(Tally &t, unsigned seed, const TournamentOptions &o, long cap) {
   while (f < cap && !ended) {
     SimFrame();
     f++;
-    if (gameType == kDomination) captures += countCaptures(owners);
-    if (gameType == kTag && it != lastIt) {
+    if (GameHas(kTraitHeldPoints)) captures += countCaptures(owners);
+    if (GameHas(kTraitIt) && it != lastIt) {
       if (it != nullptr && lastIt != nullptr) captures++; // "it" passed from one ball to another
       lastIt = it;
     }
@@ -184,7 +171,7 @@ void printTable(FILE *out, const std::vector<Tally> &tallies, long cap) {
                    "ended", "frames", "winners", "kills", "suicides", "collisions", "collected",
                    "used", "objective", "frames/s", "1st death");
     }
-    const char *what = objectiveName(t.type);
+    const char *what = GameTypeObjective(t.type);
     const std::string objective = what ? std::to_string(t.objective) + " " + what : "-";
     const std::string ended = std::to_string(t.ended) + "/" + std::to_string(t.matches);
     std::fprintf(out, "  %-20s %5s %7s  %-34s %6ld %8ld %10ld %9ld %5ld  %-16s %8.0f %9ld\n",
@@ -208,7 +195,7 @@ json tallyJson(const Tally &t) {
             {"framesPerSecond", framesPerSecond(t)}, {"meanFramesToFirstDeath", meanFirstDeath(t)},
             {"cutOffSeeds", t.cutOff}};
   if (t.ended) j["meanFramesToEnd"] = static_cast<double>(t.framesToEnd) / t.ended;
-  if (objectiveName(t.type)) j["objective"] = objectiveName(t.type);
+  if (GameTypeObjective(t.type)) j["objective"] = GameTypeObjective(t.type);
   return j;
 }
 

@@ -65,7 +65,7 @@ const char kUsage[] =
     "  --help           this text\n";
 
 constexpr long kBenchFrames = 5000; // enough for a steady rate without --frames
-constexpr int kMostEvenFrequency = kPowerUpListSize / (kNumPowerUps - 1); // all 43 still fit the bag
+constexpr int kMostEvenFrequency = kPowerUpListSize / (kNumPowerUps - 1); // every one still fits the bag
 
 struct Options {
   std::string data;
@@ -229,7 +229,8 @@ InputEvent parseEvent(const char *line, const std::string &where, long &frame) {
     int ball, id;
     if (std::sscanf(line + used, "%d %d %c", &ball, &id, &rest) != 2 || ball < 0 ||
         ball >= kRosterSize || id < 0 || id >= kNumPowerUps)
-      fail(where + ": expected give P ID with 0 <= P < 6 and 0 <= ID < 44");
+      fail(where + ": expected give P ID with 0 <= P < " + std::to_string(kRosterSize) +
+           " and 0 <= ID < " + std::to_string(kNumPowerUps));
     return {InputEvent::kGive, id, ball, 0};
   }
   InputEvent e{};
