@@ -334,17 +334,16 @@ void FinishMenuFrame(); // lighting on, the title band, swap, the latched input 
 
 // ---- screens: the routines that make each screen, installed in one place ---------------------
 constexpr int kScreenTitle = 0;
-constexpr int kScreenMatch = 1;       // from the level select, with the match's F12
-constexpr int kScreenArcade = 2;      // from the title's Arcade button: the title's arrows stay
-constexpr int kScreenLevelSelect = 3;
-constexpr int kScreenOptions = 4;     // from the title, with the options' key routines
-constexpr int kScreenOptionsBack = 5; // back from a page of the options: its keys stay
-constexpr int kScreenPlayerSetup = 6;
-constexpr int kScreenPowerUps = 7;
-constexpr int kScreenHelp = 8;
-constexpr int kScreenCredits = 9;
-constexpr int kScreenLeaderBoard = 10; // the match's F12 stays
-constexpr int kScreenCount = 11;
+constexpr int kScreenMatch = 1;       // from the level select or Arcade, with the match's F12
+constexpr int kScreenLevelSelect = 2;
+constexpr int kScreenOptions = 3;     // from the title, with the options' key routines
+constexpr int kScreenOptionsBack = 4; // back from a page of the options: its keys stay
+constexpr int kScreenPlayerSetup = 5;
+constexpr int kScreenPowerUps = 6;
+constexpr int kScreenHelp = 7;
+constexpr int kScreenCredits = 8;
+constexpr int kScreenLeaderBoard = 9; // the match's F12 stays
+constexpr int kScreenCount = 10;
 struct Screen {
   int id;
   const char *name; // its display routine's, as the sim's trace prints it

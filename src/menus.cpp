@@ -25,7 +25,7 @@ constexpr int kTargetRadiusSquared = 60 * 60; // menu pixels: the targets are ci
 
 void startArcade() {
   ReadLevelFile(defaultLevels);
-  ShowScreen(kScreenArcade);
+  ShowScreen(kScreenMatch);
   arcadeMode = 1;
   gameType = kDeathmatch;
 }

@@ -5,12 +5,11 @@
 namespace {
 
 // A null key routine leaves the one installed before: the options' pages read the
-// options' latched keys, arcade play keeps the title's arrows (F12 still reaches
-// SpecialKey through them), and the leaderboard keeps the match's F12.
+// options' latched keys, and the leaderboard keeps the match's F12. Arcade play is a
+// match like any other: the title's arrows must not linger in it.
 constexpr Screen kScreens[] = {
     {kScreenTitle, "TitleScreen", TitleScreen, TitleKey, TitleSpecialKey, TitleAction},
     {kScreenMatch, "Display", Display, Key, SpecialKey, nullptr},
-    {kScreenArcade, "Display", Display, Key, nullptr, nullptr},
     {kScreenLevelSelect, "LevelSelect", LevelSelect, LevelKeys, SpecialLevelSelectKey, LevelSelectAction},
     {kScreenOptions, "Options", Options, OptionsKey, OptionsSpecialKey, OptionsAction},
     {kScreenOptionsBack, "Options", Options, nullptr, nullptr, nullptr},

@@ -92,8 +92,8 @@ TEST_F(Menus, EachTitleTargetOpensItsScreenAndADragOntoOneDoesNothing) {
     EXPECT_EQ(make_tuple(w().display, headlessEnabled(GL_TEXTURE_2D), w().boundTexture),
               make_tuple(screen, false, kTexSprites));
   }
-  EXPECT_EQ(make_tuple(string(levelname), gameType, arcadeMode, w().keyboard),
-            make_tuple(string("One"), kDeathmatch, 1, Key));
+  EXPECT_EQ(make_tuple(string(levelname), gameType, arcadeMode, w().keyboard, w().special),
+            make_tuple(string("One"), kDeathmatch, 1, Key, SpecialKey)); // no title arrows in play
   glutDisplayFunc(TitleScreen);
   ReadPrefs(); // leaves numLevels at -1
   click(130, 385);

@@ -22,12 +22,10 @@ protected:
   auto routines() { return make_tuple(w().display, w().keyboard, w().special); }
 };
 
-// The screens that change only some routines: arcade play keeps the title's arrows, the
-// leaderboard the match's F12, and the options' pages the options' latched keys.
+// The screens that change only some routines: the leaderboard keeps the match's F12, and the
+// options' pages the options' latched keys.
 TEST_F(Screens, AScreenWithoutItsOwnKeysLeavesThoseInstalledBefore) {
   ShowScreen(kScreenTitle);
-  ShowScreen(kScreenArcade);
-  EXPECT_EQ(routines(), make_tuple(Display, Key, TitleSpecialKey));
   ShowScreen(kScreenMatch);
   ShowScreen(kScreenLeaderBoard);
   EXPECT_EQ(routines(), make_tuple(LeaderBoard, LeaderBoardKey, SpecialKey));
