@@ -266,6 +266,12 @@ void GenerateAwards();
 // The leaderboard's title and one line per active ball, sorted, as drawn; returns the count.
 int LeaderBoardStandings(char lines[][kAwardLineSize], int maxLines);
 void ResetLeaderBoard(); // no awards, and the sort buffer refilled from the roster
+// What the leaderboard screen draws from (score_awards.cpp).
+extern player *sortedPlayers[kMaxPlayers]; // the roster in leaderboard order
+extern int sortedCount;
+extern bool awardsComputed; // awards may rightly be none; that is not "not yet"
+void fillSortBuffer();      // the roster, when its size changed since the last fill
+void forgetAwards();        // the next leaderboard generates them afresh
 
 // ---- menus ---------------------------------------------------------------------------
 constexpr unsigned char kKeyEscape = 27;
