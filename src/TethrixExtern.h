@@ -206,8 +206,7 @@ bool PrefsFileExists();
 void UseDefaultPowerUpBag(); // the bag of a first run, before any preferences exist
 void WritePrefsFile();
 int WritePrefsTo(const char *name); // 0 on success
-bool FindDataFolder(const char *argv0, char *out, size_t outSize);
-std::string MissingDataMessage(const char *tried); // tried: the folder TETHRIX_DATA named, or ""
+void copyText(char *dst, size_t size, const char *src); // cut to fit, always ended
 
 // ---- particles ---------------------------------------------------------------------
 // The lists passed in are always firstParticle; emitters push at its front.
@@ -365,7 +364,7 @@ void DrawStrWithin(float x, float y, float size, float width, const char *text);
 // As DrawStrWithin, centred on `middle`.
 void DrawStrCentred(float middle, float y, float size, float width, const char *text);
 
-// ---- userdirs, screenshot: the player's own folders, F12 --------------------------------
+// ---- userdirs, screenshot: the player's own folders, the data folder, F12 --------------
 constexpr int kPathSize = 4096;
 extern char prefsFile[kPathSize];  // "" when the settings cannot be kept
 extern char userFolder[kPathSize]; // its level lists and power-up sets come before the data's
@@ -377,6 +376,8 @@ bool MakeFolders(const std::string &path, int mode, std::string &why);
 bool UseSettingsFolder(const std::string &dir, std::string &why);
 std::string UserCopyOf(const char *name); // the user's own copy of a data file, or name
 bool CopyFileWhole(const std::string &from, const std::string &to);
+bool FindDataFolder(const char *argv0, char *out, size_t outSize);
+std::string MissingDataMessage(const char *tried); // tried: the folder TETHRIX_DATA named, or ""
 bool WritePng(const char *path, int width, int height, const unsigned char *rgbTopDown);
 std::string SaveScreenshot();   // the back buffer; the file written, or "" when none was
 void RequestScreenshot();       // F12: the next frame is saved
