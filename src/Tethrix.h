@@ -3,6 +3,8 @@
 
 #include <cstddef>
 
+constexpr double kPi = 3.141592653589793;
+
 // ---- Table sizes -----------------------------------------------------------
 constexpr int kMaxPlayers = 16;        // roster slots
 constexpr int kRosterSize = 6;         // balls created at start-up

@@ -6,7 +6,6 @@
 
 namespace {
 
-constexpr double kPi = 3.141592653589793;
 constexpr int kFaceColumns = 16;
 constexpr int kFaceRows = 6;
 constexpr float kCellWidth = 1.0f / kFaceColumns;
