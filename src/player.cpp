@@ -120,11 +120,6 @@ constexpr float kUnstableMatchNodeMass = 5.0f;
 constexpr int kPowerUpMessageLife = 100;
 constexpr int kLastCreditedHitter = kRosterSize - 1;
 
-float &curH(player *p) { return p->x[curSlot(p)]; }
-float &curV(player *p) { return p->y[curSlot(p)]; }
-float velH(const player *p) { return p->x[curSlot(p)] - p->x[prevSlot(p)]; }
-float velV(const player *p) { return p->y[curSlot(p)] - p->y[prevSlot(p)]; }
-
 float speedOf(const player *p) {
   const float vh = velH(p), vv = velV(p);
   return std::sqrt(vh * vh + vv * vv);
@@ -135,7 +130,7 @@ bool puckGame() { return gameType == kAirHockey || gameType == kPinata; }
 
 void burst(player *p, float hv, float vv, float deviation, float *hCenter, float *vCenter) {
   const int n = spheredetail * spheredetail;
-  NewParticles(n, curH(p), hv, curV(p), vv, p->r, p->g, p->b, deviation, hCenter, vCenter,
+  NewParticles(n, posH(p), hv, posV(p), vv, p->r, p->g, p->b, deviation, hCenter, vCenter,
                kBurstLifetime);
 }
 
@@ -158,14 +153,14 @@ void creditDeath(player *p) {
 }
 
 void bouncePuck(player *p, float vh, float vv) {
-  float &h = curH(p), &v = curV(p);
+  float &h = posH(p), &v = posV(p);
   if ((v < levelBottom && vv < 0) || (v > levelTop && vv > 0)) v -= 1.5f * vv;
   if ((h < levelLeft && vh < 0) || (h > levelRight && vh > 0)) h -= 1.5f * vh;
 }
 
 // Each edge crossed counts: a corner kills (and credits) twice.
 void checkEdges(player *p, float vh, float vv) {
-  const float h = curH(p), v = curV(p);
+  const float h = posH(p), v = posV(p);
   const bool out[4] = {v < levelBottom, v > levelTop, h < levelLeft, h > levelRight};
   for (int edge = 0; edge < 4; edge++) {
     if (!out[edge]) continue;
@@ -192,12 +187,12 @@ void checkRadius(player *p, float vh, float vv) {
 void fall(player *p, float vh, float vv) {
   if (!(alwaysGravity != 0 || p->block < 0)) return;
   if (p->turbo > 0) gravity /= 4;
-  if (!isPuck(p)) ApplyGravity(&curH(p), &curV(p), vh, vv, p->unblockable > 0);
+  if (!isPuck(p)) ApplyGravity(&posH(p), &posV(p), vh, vv, p->unblockable > 0);
   if (p->turbo > 0) gravity *= 4;
 }
 
 float sweptAngle(const player *p, const block &b) {
-  const float ph = p->x[curSlot(p)], pv = p->y[curSlot(p)];
+  const float ph = posH(p), pv = posV(p);
   const float qh = p->x[prevSlot(p)], qv = p->y[prevSlot(p)];
   return static_cast<float>(std::atan2(ph - b.h, pv - b.v) - std::atan2(qh - b.h, qv - b.v));
 }
@@ -210,7 +205,7 @@ void takePowerUp(player *p, int id) {
   p->powerups++;
   p->powerUpType = id;
   const bool follow = useFollowMessages != 0;
-  PushMessage(curH(p), curV(p), velH(p), velV(p), kPowerUpMessageLife, powerUpLabel(id),
+  PushMessage(posH(p), posV(p), velH(p), velV(p), kPowerUpMessageLife, powerUpLabel(id),
               follow ? &p->trailX : nullptr, follow ? &p->trailY : nullptr,
               follow ? &p->powerUpType : nullptr, id);
 }
@@ -228,7 +223,7 @@ void collectPowerUp(player *p, block &b) {
 }
 
 void attach(player *p) {
-  p->block = FindNearestBlock(curH(p), curV(p));
+  p->block = FindNearestBlock(posH(p), posV(p));
   if (p->block < 0) {
     p->block = kRopeFree;
     return;
@@ -239,7 +234,7 @@ void attach(player *p) {
     burst(p, 0, 0, kCaptureDeviation, &b.h, &b.v);
     b.checkPoint = owner;
   }
-  const float dh = curH(p) - b.h, dv = curV(p) - b.v;
+  const float dh = posH(p) - b.h, dv = posV(p) - b.v;
   p->distance = std::sqrt(dh * dh + dv * dv);
   p->anglev = sweptAngle(p, b);
   collectPowerUp(p, b);
@@ -247,7 +242,7 @@ void attach(player *p) {
 
 // The rope holds the ball on its circle and speeds it up a little.
 void holdOnRope(player *p, block &b) {
-  float &h = curH(p), &v = curV(p);
+  float &h = posH(p), &v = posV(p);
   const float h0 = h, v0 = v;
   const float s0 = speedOf(p);
   const float dh = h - b.h, dv = v - b.v;
@@ -273,7 +268,7 @@ void holdOnRope(player *p, block &b) {
 }
 
 void bungieRope(player *p, block &b) {
-  float &h = curH(p), &v = curV(p);
+  float &h = posH(p), &v = posV(p);
   const float dh = h - b.h, dv = v - b.v;
   h -= dh * kBungieStiffness * speedMult;
   v -= dv * kBungieStiffness * speedMult;
@@ -318,8 +313,8 @@ void CollectPowerUp(player *p, int id) {
 void MovePlayer(player *p) {
   const float vh = velH(p), vv = velV(p);
   const int n = (p->frame + 1) % kRingSize;
-  p->x[n] = curH(p) + vh;
-  p->y[n] = curV(p) + vv;
+  p->x[n] = posH(p) + vh;
+  p->y[n] = posV(p) + vv;
   p->trailX = p->x[n];
   p->trailY = p->y[n];
   p->frame++;
@@ -379,7 +374,7 @@ void flipperTip(const wall &w, float a, float &h, float &v) {
 
 bool nearWall(const player *p, const wall &w, float L2) {
   const float dh = w.h2 - w.h1, dv = w.v2 - w.v1;
-  const float ph = p->x[curSlot(p)], pv = p->y[curSlot(p)];
+  const float ph = posH(p), pv = posV(p);
   const float ah = ph - w.h1, av = pv - w.v1;
   const float bh = ah + velH(p), bv = av + velV(p);
   const float aA = ah * dh + av * dv, aB = bh * dh + bv * dv;
@@ -391,7 +386,7 @@ bool nearWall(const player *p, const wall &w, float L2) {
 }
 
 void kickFromFlipper(player *p, const wall &w, float L) {
-  float &h = curH(p), &v = curV(p);
+  float &h = posH(p), &v = posV(p);
   const float rh = h - w.h1, rv = v - w.v1;
   const float r = std::sqrt(rh * rh + rv * rv);
   float th, tv;
@@ -403,7 +398,7 @@ void kickFromFlipper(player *p, const wall &w, float L) {
 void bounceOffWall(player *p, wall &w, float L) {
   const float th = (w.h2 - w.h1) / L, tv = (w.v2 - w.v1) / L; // unit tangent
   const float nh = -tv, nv = th;                               // unit normal
-  const float ph = curH(p), pv = curV(p);
+  const float ph = posH(p), pv = posV(p);
   const float vh = velH(p), vv = velV(p);
   const float s0 = (ph - w.h1) * nh + (pv - w.v1) * nv;
   const float s1 = (ph + vh - w.h1) * nh + (pv + vv - w.v1) * nv;
@@ -411,8 +406,8 @@ void bounceOffWall(player *p, wall &w, float L) {
   const float along = vh * th + vv * tv, normal = vh * nh + vv * nv;
   const float nvh = along * th - w.elasticity * normal * nh;
   const float nvv = along * tv - w.elasticity * normal * nv;
-  curH(p) = p->x[prevSlot(p)] + nvh;
-  curV(p) = p->y[prevSlot(p)] + nvv;
+  posH(p) = p->x[prevSlot(p)] + nvh;
+  posV(p) = p->y[prevSlot(p)] + nvv;
   if (!w.isFlipper) return;
   if (p->block != kRopeFree) {
     p->block = kRopeFree;

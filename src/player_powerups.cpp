@@ -105,11 +105,6 @@ constexpr float kPhaseOutTicks = 50.0f;
 constexpr float kPhaseOutSpread = -0.5f; // times radius squared; negative: the marks stand still
 constexpr int kPhaseOutMarkLife = 50;
 
-float &posH(player *p) { return p->x[curSlot(p)]; }
-float &posV(player *p) { return p->y[curSlot(p)]; }
-float stepH(const player *p) { return p->x[curSlot(p)] - p->x[prevSlot(p)]; }
-float stepV(const player *p) { return p->y[curSlot(p)] - p->y[prevSlot(p)]; }
-
 // Teammates and the dead freeze too: only the user goes on.
 void timeStop(player *p) {
   for (int i = 0; i < numPlayers; i++)
@@ -237,7 +232,7 @@ void wobble(player *p) {
 }
 
 void recordTopSpeed(player *p) {
-  const float vh = stepH(p), vv = stepV(p);
+  const float vh = velH(p), vv = velV(p);
   const float s2 = vh * vh + vv * vv;
   if (s2 > p->maxVelocity * p->maxVelocity) p->maxVelocity = std::sqrt(s2);
 }
@@ -265,7 +260,7 @@ void trailFlagSparks(player *p) {
   flag &f = flags[other];
   const player *leader = teamLeaders[other];
   if (!leader || posH(p) != f.h) return;
-  NewParticles(kFlagSparks, posH(p), stepH(p), posV(p), stepV(p), leader->r, leader->g, leader->b,
+  NewParticles(kFlagSparks, posH(p), velH(p), posV(p), velV(p), leader->r, leader->g, leader->b,
                kFlagSparkSpread, &f.h, &f.v, kFlagSparkLife);
 }
 
