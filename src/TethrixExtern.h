@@ -133,6 +133,7 @@ void ReleaseHeldNode(const player *p); // the node a ball lets go of blinks out
 void HitWalls(player *p);
 void StepFlipper(wall *w);
 void CollidePlayers(player *p1, player *p2);
+bool opposes(const player *p, const player *q); // another ball, and in a team game the other team's
 void DrawPlayer(player *p);
 int faceColumn(const player *p); // the sprite sheet column that shows the ball's state
 void DrawTeamMark(int team, float radius); // the team's outline round the origin

@@ -88,9 +88,13 @@ int burstSize() { return spheredetail * spheredetail; }
 // Each particle's share of a total mass; a burst of none carries none.
 float share(float total, int count) { return count > 0 ? total / static_cast<float>(count) : 0; }
 
+} // namespace
+
 bool opposes(const player *p, const player *q) {
   return q != p && (!isTeamGame() || q->team != p->team);
 }
+
+namespace {
 
 bool inMatch(const player *q) { return q->alive && q->active; }
 

@@ -76,13 +76,9 @@ void growthSpurt(player *p) {
   if (p->mass > p->maxSize) p->maxSize = p->mass;
 }
 
-bool isOpponent(const player *p, const player *q) {
-  return q != p && (!isTeamGame() || q->team != p->team);
-}
-
 void shrinkOpponents(player *p) {
   for (int i = 0; i < numPlayers; i++)
-    if (isOpponent(p, players[i])) shrink(players[i]);
+    if (opposes(p, players[i])) shrink(players[i]);
 }
 
 // ---- Timers on the user -----------------------------------------------------------------

@@ -197,12 +197,6 @@ void barRect(float h0, float v0, float h1, float v1) {
        std::clamp(h1, kStripLeft, kStripRight), std::clamp(v1, 0.0f, kStripTop));
 }
 
-// The share of the target still to win; a target of 0 or less is already won.
-float shareToWin(int score) {
-  if (maxScore <= 0) return 0;
-  return static_cast<float>(maxScore - score) / static_cast<float>(maxScore);
-}
-
 // Team 0's bars sit above team 1's: the black one is what remains, the coloured
 // one how long that takes at the team's current number of nodes.
 void drawDominationBars() {
@@ -210,7 +204,7 @@ void drawDominationBars() {
   for (int t = 0; t < 2; t++) {
     player *leader = teamLeaders[t];
     if (!leader) continue;
-    const float f = shareToWin(leader->score);
+    const float f = ShareToWin(leader->score);
     const int nodes = NumNodes(leader);
     const float g = nodes != 0 ? f / static_cast<float>(nodes) : f;
     glColor4f(0, 0, 0, kTranslucent);
