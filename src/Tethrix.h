@@ -3,6 +3,8 @@
 
 #include <cstddef>
 
+constexpr double kPi = 3.141592653589793;
+
 // ---- Table sizes -----------------------------------------------------------
 constexpr int kMaxPlayers = 16;        // roster slots
 constexpr int kRosterSize = 6;         // balls created at start-up
@@ -313,3 +315,17 @@ struct partList {
 // Current and previous ring slots of a ball.
 inline int curSlot(const player *p) { return ((p->frame % kRingSize) + kRingSize) % kRingSize; }
 inline int prevSlot(const player *p) { return (curSlot(p) + kRingSize - 1) % kRingSize; }
+
+// A ball's place this frame and its last step, as its ring holds them. The
+// const forms read; the others give the place itself, to move the ball.
+struct Vec {
+  float h, v;
+};
+inline float posH(const player *p) { return p->x[curSlot(p)]; }
+inline float posV(const player *p) { return p->y[curSlot(p)]; }
+inline float &posH(player *p) { return p->x[curSlot(p)]; }
+inline float &posV(player *p) { return p->y[curSlot(p)]; }
+inline Vec posOf(const player *p) { return {p->x[curSlot(p)], p->y[curSlot(p)]}; }
+inline float velH(const player *p) { return p->x[curSlot(p)] - p->x[prevSlot(p)]; }
+inline float velV(const player *p) { return p->y[curSlot(p)] - p->y[prevSlot(p)]; }
+inline Vec velOf(const player *p) { return {velH(p), velV(p)}; }

@@ -133,6 +133,7 @@ void ReleaseHeldNode(const player *p); // the node a ball lets go of blinks out
 void HitWalls(player *p);
 void StepFlipper(wall *w);
 void CollidePlayers(player *p1, player *p2);
+bool opposes(const player *p, const player *q); // another ball, and in a team game the other team's
 void DrawPlayer(player *p);
 int faceColumn(const player *p); // the sprite sheet column that shows the ball's state
 void DrawTeamMark(int team, float radius); // the team's outline round the origin
@@ -213,8 +214,7 @@ bool PrefsFileExists();
 void UseDefaultPowerUpBag(); // the bag of a first run, before any preferences exist
 void WritePrefsFile();
 int WritePrefsTo(const char *name); // 0 on success
-bool FindDataFolder(const char *argv0, char *out, size_t outSize);
-std::string MissingDataMessage(const char *tried); // tried: the folder TETHRIX_DATA named, or ""
+void copyText(char *dst, size_t size, const char *src); // cut to fit, always ended
 
 // ---- particles ---------------------------------------------------------------------
 // The lists passed in are always firstParticle; emitters push at its front.
@@ -274,6 +274,12 @@ void GenerateAwards();
 // The leaderboard's title and one line per active ball, sorted, as drawn; returns the count.
 int LeaderBoardStandings(char lines[][kAwardLineSize], int maxLines);
 void ResetLeaderBoard(); // no awards, and the sort buffer refilled from the roster
+// What the leaderboard screen draws from (score_awards.cpp).
+extern player *sortedPlayers[kMaxPlayers]; // the roster in leaderboard order
+extern int sortedCount;
+extern bool awardsComputed; // awards may rightly be none; that is not "not yet"
+void fillSortBuffer();      // the roster, when its size changed since the last fill
+void forgetAwards();        // the next leaderboard generates them afresh
 
 // ---- menus ---------------------------------------------------------------------------
 constexpr unsigned char kKeyEscape = 27;
@@ -409,7 +415,7 @@ void DrawStrWithin(float x, float y, float size, float width, const char *text);
 // As DrawStrWithin, centred on `middle`.
 void DrawStrCentred(float middle, float y, float size, float width, const char *text);
 
-// ---- userdirs, screenshot: the player's own folders, F12 --------------------------------
+// ---- userdirs, screenshot: the player's own folders, the data folder, F12 --------------
 constexpr int kPathSize = 4096;
 extern char prefsFile[kPathSize];  // "" when the settings cannot be kept
 extern char userFolder[kPathSize]; // its level lists and power-up sets come before the data's
@@ -421,6 +427,8 @@ bool MakeFolders(const std::string &path, int mode, std::string &why);
 bool UseSettingsFolder(const std::string &dir, std::string &why);
 std::string UserCopyOf(const char *name); // the user's own copy of a data file, or name
 bool CopyFileWhole(const std::string &from, const std::string &to);
+bool FindDataFolder(const char *argv0, char *out, size_t outSize);
+std::string MissingDataMessage(const char *tried); // tried: the folder TETHRIX_DATA named, or ""
 bool WritePng(const char *path, int width, int height, const unsigned char *rgbTopDown);
 std::string SaveScreenshot();   // the back buffer; the file written, or "" when none was
 void RequestScreenshot();       // F12: the next frame is saved

@@ -1,5 +1,5 @@
-// The one line reader of the level list, preferences and power-up sets, the
-// preferences writer, and the search for the data folder.
+// The one line reader of the level list, preferences and power-up sets, and the
+// preferences writer.
 #include "TethrixExtern.h"
 #include "levelcheck.h"
 
@@ -146,9 +146,13 @@ bool readLine(Reader &r, char *buf) {
   return true;
 }
 
+} // namespace
+
 void copyText(char *dst, size_t size, const char *src) {
   std::snprintf(dst, size, "%s", src); // truncates to the field
 }
+
+namespace {
 
 bool levelOpen(const Reader &r) { return !r.sectionMode || r.section == currentLevel; }
 bool setOpen(const Reader &r) { return r.setCount == 0 || r.setCount == powerUpSetID; }
@@ -796,60 +800,4 @@ int WritePrefsTo(const char *name) {
 void WritePrefsFile() {
   if (prefsFile[0] && WritePrefsTo(prefsFile) != 0)
     std::fprintf(stderr, "tethrix: the settings are not saved\n");
-}
-
-namespace {
-
-bool hasLevelList(const std::string &dir) {
-  struct stat st;
-  return !dir.empty() && stat((dir + "/level.def").c_str(), &st) == 0 && S_ISREG(st.st_mode);
-}
-
-std::string executableDir(const char *argv0) {
-  char buf[4096];
-  ssize_t n = readlink("/proc/self/exe", buf, sizeof buf - 1);
-  std::string path = n > 0 ? std::string(buf, static_cast<size_t>(n)) : std::string(argv0 ? argv0 : "");
-  size_t slash = path.rfind('/');
-  return slash == std::string::npos ? std::string(".") : path.substr(0, slash);
-}
-
-} // namespace
-
-#ifndef TETHRIX_SHARE_DIR
-#define TETHRIX_SHARE_DIR "/usr/local/share/tethrix"
-#endif
-
-bool FindDataFolder(const char *argv0, char *out, size_t outSize) {
-  std::string candidates[5];
-  int n = 0;
-  if (const char *env = std::getenv("TETHRIX_DATA")) {
-    // An explicit choice is never second-guessed.
-    copyText(out, outSize, env);
-    return hasLevelList(env);
-  }
-  std::string exe = executableDir(argv0);
-  candidates[n++] = exe + "/data";
-  candidates[n++] = exe + "/../data";
-  candidates[n++] = exe + "/../share/tethrix";
-  candidates[n++] = TETHRIX_SHARE_DIR;
-  for (int i = 0; i < n; i++) {
-    if (hasLevelList(candidates[i])) {
-      copyText(out, outSize, candidates[i].c_str());
-      return true;
-    }
-  }
-  return false;
-}
-
-// What to tell a player whose data folder could not be used: which folder,
-// and which file in it is missing.
-std::string MissingDataMessage(const char *tried) {
-  if (!tried || !*tried)
-    return "cannot find the game's data folder (looked for data/level.def beside the program and "
-           "in " TETHRIX_SHARE_DIR "); set TETHRIX_DATA";
-  struct stat st;
-  const std::string dir = tried;
-  if (stat(dir.c_str(), &st) != 0 || !S_ISDIR(st.st_mode))
-    return "the data folder \"" + dir + "\" (TETHRIX_DATA) does not exist";
-  return "the data folder \"" + dir + "\" has no level list: \"" + dir + "/level.def\" is missing";
 }

@@ -102,7 +102,6 @@ int nodeKindOfKeyword(const std::string &w) {
 
 // Where a node stands at path fraction t (0..1), as the node step moves it.
 void pathPoint(const Node &n, double t, double &h, double &v) {
-  constexpr double kPi = 3.141592653589793;
   switch (n.kind) {
   case kNodeOrbiter:
     h = n.h1 + n.h2 * std::sin(2 * kPi * t);

@@ -5,8 +5,6 @@
 
 namespace {
 
-constexpr double kPi = 3.141592653589793;
-
 void moveUnstable(block &b) {
   b.h += b.h2 * speedMult;
   b.v += b.v2 * speedMult;

@@ -120,11 +120,6 @@ constexpr float kUnstableMatchNodeMass = 5.0f;
 constexpr int kPowerUpMessageLife = 100;
 constexpr int kLastCreditedHitter = kRosterSize - 1;
 
-float &curH(player *p) { return p->x[curSlot(p)]; }
-float &curV(player *p) { return p->y[curSlot(p)]; }
-float velH(const player *p) { return p->x[curSlot(p)] - p->x[prevSlot(p)]; }
-float velV(const player *p) { return p->y[curSlot(p)] - p->y[prevSlot(p)]; }
-
 float speedOf(const player *p) {
   const float vh = velH(p), vv = velV(p);
   return std::sqrt(vh * vh + vv * vv);
@@ -134,7 +129,7 @@ bool isPuck(const player *p) { return p == puck; }
 
 void burst(player *p, float hv, float vv, float deviation, float *hCenter, float *vCenter) {
   const int n = spheredetail * spheredetail;
-  NewParticles(n, curH(p), hv, curV(p), vv, p->r, p->g, p->b, deviation, hCenter, vCenter,
+  NewParticles(n, posH(p), hv, posV(p), vv, p->r, p->g, p->b, deviation, hCenter, vCenter,
                kBurstLifetime);
 }
 
@@ -157,14 +152,14 @@ void creditDeath(player *p) {
 }
 
 void bouncePuck(player *p, float vh, float vv) {
-  float &h = curH(p), &v = curV(p);
+  float &h = posH(p), &v = posV(p);
   if ((v < levelBottom && vv < 0) || (v > levelTop && vv > 0)) v -= 1.5f * vv;
   if ((h < levelLeft && vh < 0) || (h > levelRight && vh > 0)) h -= 1.5f * vh;
 }
 
 // Each edge crossed counts: a corner kills (and credits) twice.
 void checkEdges(player *p, float vh, float vv) {
-  const float h = curH(p), v = curV(p);
+  const float h = posH(p), v = posV(p);
   const bool out[4] = {v < levelBottom, v > levelTop, h < levelLeft, h > levelRight};
   for (int edge = 0; edge < 4; edge++) {
     if (!out[edge]) continue;
@@ -191,12 +186,12 @@ void checkRadius(player *p, float vh, float vv) {
 void fall(player *p, float vh, float vv) {
   if (!(alwaysGravity != 0 || p->block < 0)) return;
   if (p->turbo > 0) gravity /= 4;
-  if (!isPuck(p)) ApplyGravity(&curH(p), &curV(p), vh, vv, p->unblockable > 0);
+  if (!isPuck(p)) ApplyGravity(&posH(p), &posV(p), vh, vv, p->unblockable > 0);
   if (p->turbo > 0) gravity *= 4;
 }
 
 float sweptAngle(const player *p, const block &b) {
-  const float ph = p->x[curSlot(p)], pv = p->y[curSlot(p)];
+  const float ph = posH(p), pv = posV(p);
   const float qh = p->x[prevSlot(p)], qv = p->y[prevSlot(p)];
   return static_cast<float>(std::atan2(ph - b.h, pv - b.v) - std::atan2(qh - b.h, qv - b.v));
 }
@@ -209,7 +204,7 @@ void takePowerUp(player *p, int id) {
   p->powerups++;
   p->powerUpType = id;
   const bool follow = useFollowMessages != 0;
-  PushMessage(curH(p), curV(p), velH(p), velV(p), kPowerUpMessageLife, powerUpLabel(id),
+  PushMessage(posH(p), posV(p), velH(p), velV(p), kPowerUpMessageLife, powerUpLabel(id),
               follow ? &p->trailX : nullptr, follow ? &p->trailY : nullptr,
               follow ? &p->powerUpType : nullptr, id);
 }
@@ -227,7 +222,7 @@ void collectPowerUp(player *p, block &b) {
 }
 
 void attach(player *p) {
-  p->block = FindNearestBlock(curH(p), curV(p));
+  p->block = FindNearestBlock(posH(p), posV(p));
   if (p->block < 0) {
     p->block = kRopeFree;
     return;
@@ -238,7 +233,7 @@ void attach(player *p) {
     burst(p, 0, 0, kCaptureDeviation, &b.h, &b.v);
     b.checkPoint = owner;
   }
-  const float dh = curH(p) - b.h, dv = curV(p) - b.v;
+  const float dh = posH(p) - b.h, dv = posV(p) - b.v;
   p->distance = std::sqrt(dh * dh + dv * dv);
   p->anglev = sweptAngle(p, b);
   collectPowerUp(p, b);
@@ -246,7 +241,7 @@ void attach(player *p) {
 
 // The rope holds the ball on its circle and speeds it up a little.
 void holdOnRope(player *p, block &b) {
-  float &h = curH(p), &v = curV(p);
+  float &h = posH(p), &v = posV(p);
   const float h0 = h, v0 = v;
   const float s0 = speedOf(p);
   const float dh = h - b.h, dv = v - b.v;
@@ -273,7 +268,7 @@ void holdOnRope(player *p, block &b) {
 }
 
 void bungieRope(player *p, block &b) {
-  float &h = curH(p), &v = curV(p);
+  float &h = posH(p), &v = posV(p);
   const float dh = h - b.h, dv = v - b.v;
   h -= dh * kBungieStiffness * speedMult;
   v -= dv * kBungieStiffness * speedMult;
@@ -318,8 +313,8 @@ void CollectPowerUp(player *p, int id) {
 void MovePlayer(player *p) {
   const float vh = velH(p), vv = velV(p);
   const int n = (p->frame + 1) % kRingSize;
-  p->x[n] = curH(p) + vh;
-  p->y[n] = curV(p) + vv;
+  p->x[n] = posH(p) + vh;
+  p->y[n] = posV(p) + vv;
   p->trailX = p->x[n];
   p->trailY = p->y[n];
   p->frame++;
@@ -363,92 +358,4 @@ void DoPlayer(player *p) {
     SpecialPlayer(p);
   }
   if (p->alive) DrawPlayer(p);
-}
-
-// ---- Walls and flippers ---------------------------------------------------------------
-namespace {
-
-constexpr float kFlipperTriggerStun = 3.0f; // a ball stunned longer cannot trigger a flipper
-
-// Where a flipper's tip stands when turned by angle a from rest.
-void flipperTip(const wall &w, float a, float &h, float &v) {
-  const float dh = w.defaultH2 - w.h1, dv = w.defaultV2 - w.v1;
-  h = w.h1 + std::cos(a) * dh - std::sin(a) * dv;
-  v = w.v1 + std::sin(a) * dh + std::cos(a) * dv;
-}
-
-bool nearWall(const player *p, const wall &w, float L2) {
-  const float dh = w.h2 - w.h1, dv = w.v2 - w.v1;
-  const float ph = p->x[curSlot(p)], pv = p->y[curSlot(p)];
-  const float ah = ph - w.h1, av = pv - w.v1;
-  const float bh = ah + velH(p), bv = av + velV(p);
-  const float aA = ah * dh + av * dv, aB = bh * dh + bv * dv;
-  const float cA = av * dh - ah * dv, cB = bv * dh - bh * dv;
-  const float band = p->radius * L2;
-  const bool along = (aA <= L2 && aB >= 0) || (aB <= L2 && aA >= 0);
-  const bool across = (cA <= band && cB >= -band) || (cB <= band && cA >= -band);
-  return along && across;
-}
-
-void kickFromFlipper(player *p, const wall &w, float L) {
-  float &h = curH(p), &v = curV(p);
-  const float rh = h - w.h1, rv = v - w.v1;
-  const float r = std::sqrt(rh * rh + rv * rv);
-  float th, tv;
-  flipperTip(w, w.currentAngle + w.flipSpeed, th, tv);
-  h += r * (th - w.h2) / L;
-  v += r * (tv - w.v2) / L;
-}
-
-void bounceOffWall(player *p, wall &w, float L) {
-  const float th = (w.h2 - w.h1) / L, tv = (w.v2 - w.v1) / L; // unit tangent
-  const float nh = -tv, nv = th;                               // unit normal
-  const float ph = curH(p), pv = curV(p);
-  const float vh = velH(p), vv = velV(p);
-  const float s0 = (ph - w.h1) * nh + (pv - w.v1) * nv;
-  const float s1 = (ph + vh - w.h1) * nh + (pv + vv - w.v1) * nv;
-  if (!(-p->radius < s1 && s1 < p->radius && (s1 - s0) * s1 < 0)) return;
-  const float along = vh * th + vv * tv, normal = vh * nh + vv * nv;
-  const float nvh = along * th - w.elasticity * normal * nh;
-  const float nvv = along * tv - w.elasticity * normal * nv;
-  curH(p) = p->x[prevSlot(p)] + nvh;
-  curV(p) = p->y[prevSlot(p)] + nvv;
-  if (!w.isFlipper) return;
-  if (p->block != kRopeFree) {
-    p->block = kRopeFree;
-    if (p->moveDelay < kFlipperTriggerStun) w.goingUp = 1;
-  }
-  if (w.goingUp) kickFromFlipper(p, w, L);
-}
-
-} // namespace
-
-void HitWalls(player *p) {
-  for (int i = 0; i < wallNum && i < kMaxWalls; i++) {
-    wall &w = walls[i];
-    const float dh = w.h2 - w.h1, dv = w.v2 - w.v1;
-    const float L2 = dh * dh + dv * dv;
-    if (L2 == 0) continue; // a wall without length has no normal
-    if (!nearWall(p, w, L2)) continue;
-    if (w.isFlipper && p->block != kRopeFree && p->moveDelay < kFlipperTriggerStun) w.goingUp = 1;
-    bounceOffWall(p, w, std::sqrt(L2));
-  }
-}
-
-void StepFlipper(wall *w) {
-  flipperTip(*w, w->currentAngle, w->h2, w->v2);
-  const bool shortOfSwing = (w->flipAngle > 0 && w->currentAngle < w->flipAngle) ||
-                            (w->flipAngle < 0 && w->currentAngle > w->flipAngle);
-  if (w->goingUp && shortOfSwing) {
-    w->currentAngle += w->flipSpeed;
-    return;
-  }
-  const bool sameSide = (w->currentAngle > 0 && w->flipAngle > 0) ||
-                        (w->currentAngle < 0 && w->flipAngle < 0);
-  if (sameSide) {
-    w->goingUp = 0;
-    w->currentAngle -= w->flipSpeed;
-  } else if (w->currentAngle != 0) {
-    w->currentAngle = 0;
-  }
 }

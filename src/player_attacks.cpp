@@ -63,10 +63,6 @@ constexpr float kBeamMassDivisor = 100.0f;
 constexpr int kBeamLife = 150;
 constexpr float kSteadyFlightSq = 0.04f; // squared change of velocity per axis
 
-struct Vec {
-  float h, v;
-};
-
 int slotBack(const player *p, int steps) {
   return ((p->frame - steps) % kRingSize + kRingSize) % kRingSize;
 }
@@ -74,16 +70,11 @@ Vec posAt(const player *p, int stepsBack) {
   const int s = slotBack(p, stepsBack);
   return {p->x[s], p->y[s]};
 }
-Vec posOf(const player *p) { return posAt(p, 0); }
-Vec velOf(const player *p) {
-  const Vec c0 = posOf(p), c1 = posAt(p, 1);
-  return {c0.h - c1.h, c0.v - c1.v};
-}
 float lengthOf(Vec d) { return std::sqrt(d.h * d.h + d.v * d.v); }
 
 void placeAt(player *p, Vec at) {
-  p->x[curSlot(p)] = at.h;
-  p->y[curSlot(p)] = at.v;
+  posH(p) = at.h;
+  posV(p) = at.v;
 }
 
 // Velocity w: the current position becomes the previous one plus w.
@@ -97,9 +88,13 @@ int burstSize() { return spheredetail * spheredetail; }
 // Each particle's share of a total mass; a burst of none carries none.
 float share(float total, int count) { return count > 0 ? total / static_cast<float>(count) : 0; }
 
+} // namespace
+
 bool opposes(const player *p, const player *q) {
   return q != p && (!isTeamGame() || q->team != p->team);
 }
+
+namespace {
 
 bool inMatch(const player *q) { return q->alive && q->active; }
 

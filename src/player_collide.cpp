@@ -15,22 +15,12 @@ constexpr float kSparksPerEnergy = 1000.0f;
 constexpr float kSparksAtLeast = 3.0f;
 constexpr int kSparkLifetime = 50;
 
-struct Vec {
-  float h, v;
-};
-
-float &curH(player *p) { return p->x[curSlot(p)]; }
-float &curV(player *p) { return p->y[curSlot(p)]; }
-Vec posOf(const player *p) { return {p->x[curSlot(p)], p->y[curSlot(p)]}; }
 Vec prevOf(const player *p) { return {p->x[prevSlot(p)], p->y[prevSlot(p)]}; }
-Vec velOf(const player *p) {
-  return {p->x[curSlot(p)] - p->x[prevSlot(p)], p->y[curSlot(p)] - p->y[prevSlot(p)]};
-}
 float lengthSq(Vec d) { return d.h * d.h + d.v * d.v; }
 
 void shift(player *p, float dh, float dv) {
-  curH(p) += dh;
-  curV(p) += dv;
+  posH(p) += dh;
+  posV(p) += dv;
 }
 
 // Where the touch test sees a ball: a turbo ball four steps ahead.

@@ -6,7 +6,6 @@
 
 namespace {
 
-constexpr double kPi = 3.141592653589793;
 constexpr int kFaceColumns = 16;
 constexpr int kFaceRows = 6;
 constexpr float kCellWidth = 1.0f / kFaceColumns;
@@ -63,7 +62,7 @@ void drawRope(const player *p) {
   else
     glColor3f(1, 1, 1);
   glBegin(GL_LINES);
-  glVertex3f(p->x[curSlot(p)], p->y[curSlot(p)], 0);
+  glVertex3f(posH(p), posV(p), 0);
   glVertex3f(b.h, b.v, 0);
   glEnd();
 }
@@ -156,7 +155,7 @@ void drawTeamMarkOf(const player *p) {
   glDisable(GL_LIGHTING);
   glColor3f(leader->r, leader->g, leader->b);
   glPushMatrix();
-  glTranslatef(p->x[curSlot(p)], p->y[curSlot(p)], 0);
+  glTranslatef(posH(p), posV(p), 0);
   DrawTeamMark(p->team, kTeamMarkScale * p->radius);
   glPopMatrix();
 }
@@ -196,7 +195,7 @@ void DrawPlayer(player *p) {
   glEnable(GL_COLOR_MATERIAL);
   glColor3f(p->r, p->g, p->b);
   glPushMatrix();
-  glTranslatef(p->x[curSlot(p)], p->y[curSlot(p)], 0);
+  glTranslatef(posH(p), posV(p), 0);
   if (isTeamGame() && p != puck && p->team >= 0 && p->team < kMaxTeams && teamLeaders[p->team])
     p->sprite = teamLeaders[p->team]->sprite; // a team shares one face
   glRotatef(static_cast<float>(-p->graphicAngle * 180.0 / kPi), 0, 0, 1);

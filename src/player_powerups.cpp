@@ -76,13 +76,9 @@ void growthSpurt(player *p) {
   if (p->mass > p->maxSize) p->maxSize = p->mass;
 }
 
-bool isOpponent(const player *p, const player *q) {
-  return q != p && (!isTeamGame() || q->team != p->team);
-}
-
 void shrinkOpponents(player *p) {
   for (int i = 0; i < numPlayers; i++)
-    if (isOpponent(p, players[i])) shrink(players[i]);
+    if (opposes(p, players[i])) shrink(players[i]);
 }
 
 // ---- Timers on the user -----------------------------------------------------------------
@@ -104,11 +100,6 @@ constexpr float kTimeStopContrails = 100.0f;
 constexpr float kPhaseOutTicks = 50.0f;
 constexpr float kPhaseOutSpread = -0.5f; // times radius squared; negative: the marks stand still
 constexpr int kPhaseOutMarkLife = 50;
-
-float &posH(player *p) { return p->x[curSlot(p)]; }
-float &posV(player *p) { return p->y[curSlot(p)]; }
-float stepH(const player *p) { return p->x[curSlot(p)] - p->x[prevSlot(p)]; }
-float stepV(const player *p) { return p->y[curSlot(p)] - p->y[prevSlot(p)]; }
 
 // Teammates and the dead freeze too: only the user goes on.
 void timeStop(player *p) {
@@ -237,7 +228,7 @@ void wobble(player *p) {
 }
 
 void recordTopSpeed(player *p) {
-  const float vh = stepH(p), vv = stepV(p);
+  const float vh = velH(p), vv = velV(p);
   const float s2 = vh * vh + vv * vv;
   if (s2 > p->maxVelocity * p->maxVelocity) p->maxVelocity = std::sqrt(s2);
 }
@@ -265,7 +256,7 @@ void trailFlagSparks(player *p) {
   flag &f = flags[other];
   const player *leader = teamLeaders[other];
   if (!leader || posH(p) != f.h) return;
-  NewParticles(kFlagSparks, posH(p), stepH(p), posV(p), stepV(p), leader->r, leader->g, leader->b,
+  NewParticles(kFlagSparks, posH(p), velH(p), posV(p), velV(p), leader->r, leader->g, leader->b,
                kFlagSparkSpread, &f.h, &f.v, kFlagSparkLife);
 }
 

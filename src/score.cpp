@@ -24,9 +24,6 @@ constexpr int kRaceSparks = 20;
 constexpr float kRaceSparkSpread = 0.02f;
 constexpr int kRaceSparkLife = 50;
 
-float posH(const player *p) { return p->x[curSlot(p)]; }
-float posV(const player *p) { return p->y[curSlot(p)]; }
-
 bool within(float h1, float v1, float h2, float v2) {
   const float dh = h1 - h2, dv = v1 - v2;
   return dh * dh + dv * dv < kReachSquared;
