@@ -6,79 +6,95 @@
 #include <cstdio>
 #include <string>
 
-// ---- World (defined in tethrix.cpp) ------------------------------------------
+// The world's globals are defined in tethrix.cpp.
+
+// ---- World tables: the roster and the level ----------------------------------
 extern player *players[kMaxPlayers];
 extern int numPlayers;
-extern player *humans[kMaxHumans];
+extern player *humans[kMaxHumans]; // the human balls in play, rebuilt every frame
 extern int humansNum;
-extern player *teamLeaders[kMaxTeams];
+extern player *teamLeaders[kMaxTeams]; // the ball that carries each team's score
 extern player *puck;
-extern player *it;
-extern player *champion;
-extern int championWins;
-extern player *suctionPlayer;
 extern block blocks[kMaxBlocks];
-extern int blockNum;
+extern int blockNum; // index of the last node, -1 for none
 extern wall walls[kMaxWalls];
 extern int wallNum;
 extern flag flags[kNumFlags];
-extern int numCheckPoints;
-extern int flagsPlaced; // bit t: the level read placed team t's flag
+extern int numCheckPoints; // the highest checkpoint number the level gave
+extern int flagsPlaced;    // bit t: the level read placed team t's flag
 constexpr int kBothFlags = (1 << kNumFlags) - 1;
 extern float levelLeft, levelRight, levelTop, levelBottom;
 extern char levelname[kTextSize];
-extern char defaultLevels[kTextSize];
+extern char defaultLevels[kTextSize]; // the level list file
 extern int currentLevel;
-extern int numLevels;
-extern int gameType;
-extern int maxScore;
-extern int gameScores[kNumGameTypes];
+extern int numLevels; // the last level number of the list read; -1 after another file
 extern messList *firstMessage;
 extern partList *firstParticle;
+
+// ---- Match state -------------------------------------------------------------
+extern int gameType;
+extern int maxScore;                     // the winning score of this match
+extern int gameScores[kNumGameTypes];    // each type's target, as the level list gives it
+extern player *it;                       // tag's chaser
+extern player *champion;                 // who won the last round, and how many in a row
+extern int championWins;
+extern player *suctionPlayer;            // the vacuum's centre
 extern int paused;
-extern int cyclingCount;
-extern int playersDrawn;
+extern int arcadeMode;                   // a deathmatch that never ends
+extern int playerPresent;                // humans in play
+extern int cyclingCount;                 // game frames drawn
+extern int playersDrawn;                 // balls drawn this frame
 extern float gravity;
 extern int gravityMode;
-extern float gravityResetTime;
-extern int alwaysGravity;
-extern int rigidStrings;
-extern float maxDist;
-extern float speedMult;
-extern float gameSpeed;
+extern float gravityResetTime;           // ticks until plain gravity comes back
+extern float contrails;                  // ticks the screen fades instead of clearing
+
+// ---- Frame timing ------------------------------------------------------------
+extern float speedMult; // the ticks of this frame
 extern double oldTime, newTime;
 extern int spheredetail;
-extern int powerUpInfrequency;
+
+// ---- Power-up bag ------------------------------------------------------------
+extern int powerUpInfrequency; // ticks between power-ups, on average
 extern int powerUpList[kPowerUpListSize];
 extern int powerUpsInList;
 extern int powerUpFrequency[kPowerUpIDs];
 extern int powerUpSetID;
 extern char powerUpSetName[kTextSize];
-extern int arcadeMode;
+
+// ---- Settings: the preferences and the level's rope rules --------------------
+extern int alwaysGravity;
+extern int rigidStrings;
+extern float maxDist; // the rope's reach
+extern float gameSpeed;
 extern int hints;
 extern int soundMode;
 extern int useFollowMessages;
 extern int useFullScreen;
 extern int randomPos;
-extern int playerPresent;
-extern float contrails;
-extern float backRed, backGreen, backBlue;
-extern float borderRed, borderGreen, borderBlue;
-extern float backgroundColor[3];
-extern float screenH, screenV;
-extern float actualScreenH, actualScreenV;
+
+// ---- Colours -----------------------------------------------------------------
+extern float backRed, backGreen, backBlue;       // the flash a point leaves, fading
+extern float borderRed, borderGreen, borderBlue; // the arena's border
+extern float backgroundColor[3];                 // the tint the last point left
+
+// ---- Camera ------------------------------------------------------------------
+extern float screenH, screenV;             // where the camera wants to be
+extern float actualScreenH, actualScreenV; // where it is, easing toward that
 extern float screenScale;
 extern float quantisedScale;
 extern float actualScale;
-extern float ar;
+extern float ar; // the window's width over its height
 // The arena is framed in the window above the score bar's strip. Arena units at zoom 1.
 constexpr float kViewHalfHeight = 4.6f; // a 4:3 window: the eye 9.2 away, near plane 2 high 1
 constexpr float kScoreBarShare = 0.08f; // the strip's part of the window's height
 constexpr float kHalfViewV = 3.9f; // half the framed height: a ball's room short of the strip
 float ArenaLift(); // how far the arena is raised so the framed height sits above the strip
-extern float heightRatio;
-extern int mouseH, mouseV;
-extern int buttonDown;
+
+// ---- Input -------------------------------------------------------------------
+extern float heightRatio; // window pixels per menu pixel, up and down
+extern int mouseH, mouseV; // on the 640 x 480 menu screen
+extern int buttonDown;     // held, or tapped and not yet seen by a frame
 extern unsigned char lastKey;
 extern int lastSpecial, playerSelected, attatched;
 
