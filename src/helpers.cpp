@@ -32,7 +32,6 @@ struct PowerUpEntry {
 constexpr bool kAuto = true;   // used the moment it is collected
 constexpr bool kOnKey = false; // held until its owner uses it
 
-// clang-format off
 constexpr PowerUpEntry kCatalogue[] = {
   {"None", "", "", "None", kOnKey, BotUse::kKeep},
   {"Normal Gravity", "Normal Gravity", "NormalGravity", "Removes all alternate gravities", kOnKey, BotUse::kKeep},
@@ -79,7 +78,6 @@ constexpr PowerUpEntry kCatalogue[] = {
   {"Gravity Shield", "Gravity Shield", "GravityShield", "A shield that repels hostile advances", kOnKey, BotUse::kAtOnce},
   {"Twiddle", "Twiddle", "Twiddle", "Makes all players attach or unattach", kOnKey, BotUse::kMostly},
 };
-// clang-format on
 static_assert(sizeof kCatalogue / sizeof kCatalogue[0] == kNumPowerUps, "one catalogue row per ID");
 
 constexpr bool everyPowerUpHasABotRule() {
@@ -118,7 +116,6 @@ struct GameTypeEntry {
 
 constexpr unsigned kHuntsAnyone = kTraitBotsHuntTeammates | kTraitBotsShootTeammates;
 
-// clang-format off
 constexpr GameTypeEntry kGameTypes[] = {
   {"Deathmatch", "deathmatch %i", 3, "DeathMatch", kStrategyObjective, 10,
    "Deathmatch: win %i rounds",
@@ -154,7 +151,6 @@ constexpr GameTypeEntry kGameTypes[] = {
    "Body Count: kill %i players",
    kTraitKillScores | kTraitOffArrows | kTraitBotsShootTeammates, nullptr, nullptr, nullptr},
 };
-// clang-format on
 static_assert(sizeof kGameTypes / sizeof kGameTypes[0] == kNumGameTypes, "one row per game type");
 static_assert(kLastGameType - kFirstGameType + 1 == kNumGameTypes, "game types are consecutive");
 
