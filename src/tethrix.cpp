@@ -138,7 +138,7 @@ static void resetSettings() {
   powerUpSetID = 0;
   arcadeMode = 0;
   hints = 1;
-  soundMode = 4;
+  soundMode = kSoundModeAll;
   useFollowMessages = 1;
   useFullScreen = 1;
   randomPos = 10;
@@ -146,13 +146,17 @@ static void resetSettings() {
   contrails = 0;
 }
 
+// The window shape the view and the menus are laid out for, 4:3.
+constexpr double kAspectWidth = 4.0, kAspectHeight = 3.0;
+constexpr float kLaidOutAspect = static_cast<float>(kAspectWidth) / static_cast<float>(kAspectHeight);
+
 static void resetView() {
   backRed = backGreen = backBlue = 0;
   borderRed = borderGreen = borderBlue = 0.5f;
   backgroundColor[0] = backgroundColor[1] = backgroundColor[2] = 0;
   screenH = screenV = actualScreenH = actualScreenV = 0;
   screenScale = quantisedScale = actualScale = 1.0f;
-  ar = 4.0f / 3.0f;
+  ar = kLaidOutAspect;
   heightRatio = 1.0f;
   mouseH = mouseV = 0;
   buttonDown = 0;
@@ -242,8 +246,8 @@ void Init() {
   glEnable(GL_NORMALIZE);
   glEnable(GL_LIGHTING);
   glEnable(GL_LIGHT0);
-  const GLfloat lightPos[] = {1, 10, 10, 0};
-  glLightfv(GL_LIGHT0, GL_POSITION, lightPos);
+  static const GLfloat kLightDirection[] = {1, 10, 10, 0}; // w = 0: a light from far away
+  glLightfv(GL_LIGHT0, GL_POSITION, kLightDirection);
   LoadTextures();
   InitCharArray();
 }
@@ -254,8 +258,10 @@ static std::chrono::steady_clock::duration sinceStart() {
   return std::chrono::steady_clock::now() - start;
 }
 
+constexpr double kMsPerSecond = 1000.0;
+
 static double realClock() {
-  return std::chrono::duration_cast<std::chrono::milliseconds>(sinceStart()).count() / 1000.0;
+  return std::chrono::duration_cast<std::chrono::milliseconds>(sinceStart()).count() / kMsPerSecond;
 }
 
 static double (*clockSource)() = realClock;
@@ -263,9 +269,15 @@ static double (*clockSource)() = realClock;
 void SetClock(double (*clock)()) { clockSource = clock ? clock : realClock; }
 double mtime() { return clockSource(); }
 
+constexpr int kTicksPerSecond = 20; // game time at speed 1
+constexpr double kHalfTick = 0.5;   // the least a frame waits for
+constexpr double kOneTick = 1.0;    // a frame shorter than this has time to spare
 constexpr int kStepRing = 20;
+constexpr double kRingShare = 0.05; // one step's share of the ring's mean
 constexpr float kSteadyStep = 0.5f;
+constexpr float kBotsOnlyGrowth = 1.001f; // per frame while only bots play: their match speeds up
 constexpr int kMaxSphereDetail = 30;
+constexpr int kDueSearchLeadMs = 2; // the search for the due millisecond starts this early
 
 static struct {
   float ring[kStepRing];
@@ -277,10 +289,11 @@ static struct {
 // The first millisecond of the real clock that ends the wait, found with the
 // wait's own test: its rounding sometimes needs one millisecond more.
 static double frameDue() {
-  double ms = std::floor((oldTime + 0.5 / (gameSpeed * 20.0)) * 1000) - 2;
-  if (ms < std::floor(oldTime * 1000)) ms = std::floor(oldTime * 1000);
-  while (gameSpeed * 20 * (ms / 1000.0 - oldTime) < 0.5) ms++;
-  return ms / 1000.0;
+  double ms = std::floor((oldTime + kHalfTick / (gameSpeed * static_cast<double>(kTicksPerSecond))) * kMsPerSecond) -
+              kDueSearchLeadMs;
+  if (ms < std::floor(oldTime * kMsPerSecond)) ms = std::floor(oldTime * kMsPerSecond);
+  while (gameSpeed * kTicksPerSecond * (ms / kMsPerSecond - oldTime) < kHalfTick) ms++;
+  return ms / kMsPerSecond;
 }
 
 // Sleeps until just before the frame is due, so the wait that follows spins for
@@ -308,24 +321,24 @@ void ResetFrameRegulator() {
 void RegulateFrameRate() {
   oldTime = newTime;
   newTime = mtime();
-  double step = gameSpeed * 20 * (newTime - oldTime);
-  if (step < 1.0) {
+  double step = gameSpeed * kTicksPerSecond * (newTime - oldTime);
+  if (step < kOneTick) {
     if (spheredetail < kMaxSphereDetail) spheredetail++;
     restUntilFrameDue();
-    while (step < 0.5) {
+    while (step < kHalfTick) {
       newTime = mtime();
-      step = gameSpeed * 20 * (newTime - oldTime);
+      step = gameSpeed * kTicksPerSecond * (newTime - oldTime);
     }
   }
   float frameStep = kSteadyStep;
   if (humansNum == 0 && playerPresent != 0) {
     frameStep = kSteadyStep * regulator.growth;
-    regulator.growth *= 1.001f;
+    regulator.growth *= kBotsOnlyGrowth;
   } else {
     regulator.growth = 1.0f;
   }
-  regulator.total += frameStep * 0.05;
-  regulator.total -= 0.05 * regulator.ring[regulator.slot];
+  regulator.total += frameStep * kRingShare;
+  regulator.total -= kRingShare * regulator.ring[regulator.slot];
   regulator.ring[regulator.slot] = frameStep;
   regulator.slot = (regulator.slot + 1) % kStepRing;
   speedMult = static_cast<float>(regulator.total);
@@ -338,21 +351,24 @@ void Idle() {
 
 void vis(int visible) { glutIdleFunc(visible == GLUT_VISIBLE ? Idle : nullptr); }
 
+constexpr GLdouble kNearPlane = 2, kFarPlane = 100, kNearHalfHeight = 1;
+constexpr float kEyeDistance = 9.2f; // from the eye to the arena's plane
+
 void Reshape(int width, int height) {
   if (height <= 0) height = 1; // a minimised window must not divide by zero
   glViewport(0, 0, width, height);
   glMatrixMode(GL_PROJECTION);
   glLoadIdentity();
   ar = static_cast<float>(width) / static_cast<float>(height);
-  const float wide = 4.0f / 3.0f;
+  const float wide = kLaidOutAspect;
   if (ar < wide)
-    glFrustum(-wide, wide, -wide / ar, wide / ar, 2, 100);
+    glFrustum(-wide, wide, -wide / ar, wide / ar, kNearPlane, kFarPlane);
   else
-    glFrustum(-ar, ar, -1, 1, 2, 100);
+    glFrustum(-ar, ar, -kNearHalfHeight, kNearHalfHeight, kNearPlane, kFarPlane);
   glMatrixMode(GL_MODELVIEW);
   glLoadIdentity();
-  glTranslatef(0, 0, -9.2f);
-  heightRatio = height / 480.0f;
+  glTranslatef(0, 0, -kEyeDistance);
+  heightRatio = height / static_cast<float>(kMenuHeight);
 }
 
 // ---- The game frame ------------------------------------------------------------------
@@ -365,35 +381,40 @@ static void stepGravityReset() {
   }
 }
 
+constexpr float kContrailAlpha = 0.1f; // how much of the last frame each frame covers
+constexpr float kCoverAll = 100;       // a quad this far out covers any view
+constexpr float kFlashFadePerTick = 0.1f;
+
 static void clearScreen() {
   if (contrails > 0) {
     contrails -= speedMult;
     glClear(GL_DEPTH_BUFFER_BIT);
     glEnable(GL_BLEND);
     glDisable(GL_LIGHTING);
-    glColor4f(backRed, backGreen, backBlue, 0.1f);
+    glColor4f(backRed, backGreen, backBlue, kContrailAlpha);
     glBegin(GL_QUADS);
-    glVertex3f(-100, -100, 0);
-    glVertex3f(100, -100, 0);
-    glVertex3f(100, 100, 0);
-    glVertex3f(-100, 100, 0);
+    glVertex3f(-kCoverAll, -kCoverAll, 0);
+    glVertex3f(kCoverAll, -kCoverAll, 0);
+    glVertex3f(kCoverAll, kCoverAll, 0);
+    glVertex3f(-kCoverAll, kCoverAll, 0);
     glEnd();
     glClear(GL_DEPTH_BUFFER_BIT);
   } else {
     glClearColor(backRed, backGreen, backBlue, 1);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
   }
-  const float fade = 1 - 0.1f * speedMult;
+  const float fade = 1 - kFlashFadePerTick * speedMult;
   backRed *= fade;
   backGreen *= fade;
   backBlue *= fade;
 }
 
 constexpr float kHalfViewH = 6.25f; // half the view at zoom 1, with a margin
+constexpr float kCameraKeep = 0.8f, kCameraPull = 0.2f; // each frame the camera goes a fifth of the way
 
 // A window taller than 4:3 shows more above and below, and its strip is taller too.
 float ArenaLift() {
-  const float wide = 4.0f / 3.0f;
+  const float wide = kLaidOutAspect;
   const float halfHeight = ar > 0 && ar < wide ? kViewHalfHeight * wide / ar : kViewHalfHeight;
   return kScoreBarShare * halfHeight;
 }
@@ -401,9 +422,9 @@ float ArenaLift() {
 void FrameCamera() {
   FindCenter();
   QuantiseScale();
-  actualScreenH = 0.8f * actualScreenH + 0.2f * screenH;
-  actualScreenV = 0.8f * actualScreenV + 0.2f * screenV;
-  actualScale = 0.8f * actualScale + 0.2f * quantisedScale;
+  actualScreenH = kCameraKeep * actualScreenH + kCameraPull * screenH;
+  actualScreenV = kCameraKeep * actualScreenV + kCameraPull * screenV;
+  actualScale = kCameraKeep * actualScale + kCameraPull * quantisedScale;
   if (levelRight - actualScreenH < kHalfViewH / actualScale) actualScreenH = levelRight - kHalfViewH / actualScale;
   if (levelTop - actualScreenV < kHalfViewV / actualScale) actualScreenV = levelTop - kHalfViewV / actualScale;
   if (actualScreenH - levelLeft < kHalfViewH / actualScale) actualScreenH = levelLeft + kHalfViewH / actualScale;
@@ -417,14 +438,17 @@ void FrameCamera() {
   if (levelRight - levelLeft < 2 * kHalfViewH && levelTop - levelBottom < 2 * kHalfViewV) actualScale = 1;
 }
 
+constexpr int kTurboSteps = 3;           // extra steps a frame under turbo
+constexpr float kPuckTurboPerFrame = 1.0f; // the puck's turbo runs by frames, not game time
+
 static bool usesPuck() { return GameHas(kTraitPuck); }
 
 static void stepPuck() {
   if (!usesPuck() || !puck) return;
   DoPlayer(puck);
   if (puck->turbo > 0) {
-    puck->turbo -= 1.0f;
-    for (int k = 0; k < 3; k++) DoPlayer(puck);
+    puck->turbo -= kPuckTurboPerFrame;
+    for (int k = 0; k < kTurboSteps; k++) DoPlayer(puck);
   }
 }
 
@@ -442,7 +466,7 @@ static void stepBall(player *p) {
   if (usesPuck() && puck) CollidePlayers(p, puck);
   if (p->turbo != 0) {
     p->turbo -= speedMult;
-    for (int k = 0; k < 3 && p->turbo > 0; k++) {
+    for (int k = 0; k < kTurboSteps && p->turbo > 0; k++) {
       collideWithOthers(p, false);
       DoPlayer(p);
     }
@@ -537,14 +561,14 @@ void PassiveMotion(int px, int py) {
   mouseH = static_cast<int>(px / heightRatio);
   mouseV = static_cast<int>(py / heightRatio);
   // In double: an exact 4:3 window (ar as a float) is just above 4/3 and takes the wide rule.
-  const double wide = 4.0 / 3.0;
+  const double wide = kAspectWidth / kAspectHeight;
   if (ar > wide) {
-    mouseH = static_cast<int>((wide - ar) * 240 + mouseH);
+    mouseH = static_cast<int>((wide - ar) * (kMenuHeight / 2) + mouseH);
   } else {
-    const double shrink = ar * 3.0 / 4.0;
+    const double shrink = ar * kAspectHeight / kAspectWidth;
     mouseH = static_cast<int>(mouseH / shrink);
     mouseV = static_cast<int>(mouseV / shrink);
-    mouseV = static_cast<int>((0.75 - 1.0 / ar) * 320 + mouseV);
+    mouseV = static_cast<int>((kAspectHeight / kAspectWidth - 1.0 / ar) * (kMenuWidth / 2) + mouseV);
   }
 }
 

@@ -57,6 +57,10 @@ static void applyField(float *h, float *v) {
   }
 }
 
+constexpr float kShieldReachSquared = 4.0f; // a shield acts within 2 units of its ball
+constexpr float kMagShieldTurn = 0.05f;     // of the passing velocity, turned sideways
+constexpr float kGravShieldPush = 0.01f;    // over the squared distance
+
 static void applyShields(float *h, float *v, float hv, float vv) {
   for (int i = 0; i < numPlayers; i++) {
     player *q = players[i];
@@ -65,13 +69,13 @@ static void applyShields(float *h, float *v, float hv, float vv) {
     if (&q->x[slot] == h && &q->y[slot] == v) continue; // never the carrier itself
     float dh = q->x[slot] - *h, dv = q->y[slot] - *v;
     float d2 = dh * dh + dv * dv;
-    if (q->magShield > 0 && d2 < 4.0f) {
-      *h += vv * 0.05f;
-      *v -= hv * 0.05f;
+    if (q->magShield > 0 && d2 < kShieldReachSquared) {
+      *h += vv * kMagShieldTurn;
+      *v -= hv * kMagShieldTurn;
     }
-    if (q->gravShield > 0 && d2 < 4.0f && d2 > 0) {
-      *h -= (dh / d2) * 0.01f;
-      *v -= (dv / d2) * 0.01f;
+    if (q->gravShield > 0 && d2 < kShieldReachSquared && d2 > 0) {
+      *h -= (dh / d2) * kGravShieldPush;
+      *v -= (dv / d2) * kGravShieldPush;
     }
   }
 }
@@ -99,13 +103,18 @@ static void restoreNodes() {
   }
 }
 
+constexpr float kPuckMass = 1.0f;
+// A draw of 0..kRandMax cut into one band for each ball of the roster.
+constexpr int kRosterBand = 5461;
+static_assert(kRosterBand == (kRandMax + 1) / kRosterSize, "one band per roster ball");
+
 void ResetPositions() {
   for (int i = 0; i < numPlayers; i++) PlaceForRound(players[i]);
   if (puck) {
     if (GameHas(kTraitPuck)) {
       puck->alive = 1;
       puck->block = kRopeFree;
-      puck->mass = 1.0f;
+      puck->mass = kPuckMass;
       PutOnStart(puck);
     } else {
       puck->alive = 0;
@@ -113,8 +122,8 @@ void ResetPositions() {
   }
   if (!isTeamGame()) {
     for (int k = 0; k < randomPos; k++) {
-      int a = gameRand() / 5461 % kRosterSize;
-      int b = gameRand() / 5461 % kRosterSize;
+      int a = gameRand() / kRosterBand % kRosterSize;
+      int b = gameRand() / kRosterBand % kRosterSize;
       Swap(a, b);
     }
   }
