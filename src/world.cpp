@@ -37,8 +37,7 @@ static void applyField(float *h, float *v) {
       *v -= g * s;
       break;
     }
-    const int slot = curSlot(suctionPlayer);
-    float *sh = &suctionPlayer->x[slot], *sv = &suctionPlayer->y[slot];
+    float *sh = &posH(suctionPlayer), *sv = &posV(suctionPlayer);
     if (h == sh && v == sv) {
       if (suctionPlayer->moveDelay > 0) gravityMode = kGravityNormal;
       break;
@@ -65,9 +64,8 @@ static void applyShields(float *h, float *v, float hv, float vv) {
   for (int i = 0; i < numPlayers; i++) {
     player *q = players[i];
     if (!q->active || !q->alive) continue;
-    const int slot = curSlot(q);
-    if (&q->x[slot] == h && &q->y[slot] == v) continue; // never the carrier itself
-    float dh = q->x[slot] - *h, dv = q->y[slot] - *v;
+    if (&posH(q) == h && &posV(q) == v) continue; // never the carrier itself
+    float dh = posH(q) - *h, dv = posV(q) - *v;
     float d2 = dh * dh + dv * dv;
     if (q->magShield > 0 && d2 < kShieldReachSquared) {
       *h += vv * kMagShieldTurn;
