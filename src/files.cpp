@@ -121,32 +121,36 @@ int scanPattern(const char *line, const char *pattern, Fields &out) {
   return n;
 }
 
-// Reads one line, keeping at most kLineSize characters of it (a zero byte
-// ends the kept text); the rest of a longer line is dropped. Returns false at
-// the end of the file.
+// A line and its number; an over-long line is told once a file.
 bool readLine(Reader &r, char *buf) {
-  int ch = std::fgetc(r.in);
-  if (ch == EOF) return false;
-  r.lineNo++;
-  size_t len = 0;
   bool dropped = false;
-  for (; ch != EOF && ch != '\n'; ch = std::fgetc(r.in)) {
-    if (len < static_cast<size_t>(kLineSize))
-      buf[len++] = static_cast<char>(ch);
-    else
-      dropped = true;
-  }
-  buf[len] = '\0';
+  if (!ReadTextLine(r.in, buf, dropped)) return false;
+  r.lineNo++;
   if (dropped && !r.warnedLong) {
     warn(r, "line longer than 256 characters; the rest of it is ignored");
     r.warnedLong = true;
   }
-  len = std::strlen(buf);
-  while (len > 0 && buf[len - 1] == '\r') buf[--len] = '\0';
   return true;
 }
 
 } // namespace
+
+bool ReadTextLine(FILE *in, char *buf, bool &tooLong) {
+  int ch = std::fgetc(in);
+  if (ch == EOF) return false;
+  size_t len = 0;
+  tooLong = false;
+  for (; ch != EOF && ch != '\n'; ch = std::fgetc(in)) {
+    if (len < static_cast<size_t>(kLineSize))
+      buf[len++] = static_cast<char>(ch);
+    else
+      tooLong = true;
+  }
+  buf[len] = '\0';
+  len = std::strlen(buf);
+  while (len > 0 && buf[len - 1] == '\r') buf[--len] = '\0';
+  return true;
+}
 
 void copyText(char *dst, size_t size, const char *src) {
   std::snprintf(dst, size, "%s", src); // truncates to the field

@@ -431,25 +431,6 @@ void Checker::finish() {
                    [](const LevelProblem &a, const LevelProblem &b) { return a.line < b.line; });
 }
 
-// Reads one line as the game does: at most kLineSize characters kept, a zero
-// byte ends the kept text, a CR before the line feed is dropped.
-bool readLine(FILE *in, std::string &text, bool &tooLong) {
-  int ch = std::fgetc(in);
-  if (ch == EOF) return false;
-  text.clear();
-  tooLong = false;
-  for (; ch != EOF && ch != '\n'; ch = std::fgetc(in)) {
-    if (static_cast<int>(text.size()) < kLineSize)
-      text += static_cast<char>(ch);
-    else
-      tooLong = true;
-  }
-  text.resize(std::strlen(text.c_str()));
-  while (!text.empty() && text.back() == '\r')
-    text.pop_back();
-  return true;
-}
-
 } // namespace
 
 bool CheckLevelList(const char *file, std::vector<LevelProblem> &problems) {
@@ -457,10 +438,10 @@ bool CheckLevelList(const char *file, std::vector<LevelProblem> &problems) {
   FILE *in = std::fopen(file, "r");
   if (!in) return false;
   Checker check(problems);
-  std::string text;
+  char text[kLineSize + 1];
   bool tooLong = false;
-  for (int no = 1; readLine(in, text, tooLong); no++)
-    check.line(no, text.c_str(), tooLong);
+  for (int no = 1; ReadTextLine(in, text, tooLong); no++)
+    check.line(no, text, tooLong);
   std::fclose(in);
   check.finish();
   return true;

@@ -19,6 +19,10 @@ struct StatementMatch {
   int i[kValues] = {};
 };
 bool MatchStatement(const char *line, StatementMatch &m); // false: no pattern takes it
+// Reads one line into buf (kLineSize + 1 long): at most kLineSize characters kept, the rest
+// dropped and tooLong set; a zero byte ends the kept text; CRs before the line feed go.
+// False at the end of the file. The game and the checker both read with it.
+bool ReadTextLine(FILE *in, char *buf, bool &tooLong);
 int ReaderPatternCount();
 const char *ReaderPattern(int k); // in matching order
 

@@ -210,8 +210,7 @@ void holdOnRing(particle &q, float ch, float cv, float d) {
 void holdInGrid(particle &q) {
   const player *owner = ownerOf(q);
   if (!owner) return;
-  const int cur = curSlot(owner), prev = prevSlot(owner);
-  const float vh = owner->x[cur] - owner->x[prev], vv = owner->y[cur] - owner->y[prev];
+  const float vh = velH(owner), vv = velV(owner);
   const float s = std::sqrt(vh * vh + vv * vv);
   if (s == 0) return;
   const float ux = vh / s, uy = vv / s;
@@ -304,16 +303,14 @@ void knock(const particle &q, player *p) {
   p->lastHit = q.player;
   if (p->unblockable > 0 || p->mass == 0) return; // no finite push moves a massless ball
   const float sign = q.mass > 0 ? 1.0f : -1.0f;
-  const int cur = curSlot(p), prev = prevSlot(p);
-  const float pvh = p->x[cur] - p->x[prev], pvv = p->y[cur] - p->y[prev];
-  p->x[cur] += ((q.h - q.oldH) - sign * pvh) * q.mass / p->mass;
-  p->y[cur] += ((q.v - q.oldV) - sign * pvv) * q.mass / p->mass;
+  const float pvh = velH(p), pvv = velV(p);
+  posH(p) += ((q.h - q.oldH) - sign * pvh) * q.mass / p->mass;
+  posV(p) += ((q.v - q.oldV) - sign * pvv) * q.mass / p->mass;
 }
 
 // The shield takes the particle over and sends it back.
 void reflect(particle &q, const player *p) {
-  const int cur = curSlot(p), prev = prevSlot(p);
-  const float pvh = p->x[cur] - p->x[prev], pvv = p->y[cur] - p->y[prev];
+  const float pvh = velH(p), pvv = velV(p);
   q.player = p->playerID;
   q.h = q.oldH + (2 * pvh - (q.h - q.oldH));
   q.v = q.oldV + (2 * pvv - (q.v - q.oldV));
@@ -418,8 +415,7 @@ void DrawParticles(partList *particles) {
 void CollideParticles(partList *particles, player *p) {
   if (!particles || !p || p->ghost > 0) return; // nothing touches a ghost
   const bool teamGame = isTeamGame() != 0;
-  const int slot = curSlot(p);
-  const float ph = p->x[slot], pv = p->y[slot], reach = p->radius * p->radius;
+  const float ph = posH(p), pv = posV(p), reach = p->radius * p->radius;
   partList **link = &firstParticle;
   while (partList *node = *link) {
     particle &q = node->head;
@@ -566,9 +562,8 @@ void WormParticles(player *pl, int num, int lifetime, float mass) {
   particle q = proto(pl->r, pl->g, pl->b, lifetime, pl->playerID, mass);
   q.behaviour = kBehaviourWorm;
   q.effect = kEffectShrink;
-  const int slot = curSlot(pl);
-  q.h = q.oldH = pl->x[slot];
-  q.v = q.oldV = pl->y[slot];
+  q.h = q.oldH = posH(pl);
+  q.v = q.oldV = posV(pl);
   particle *ahead = nullptr;
   for (int i = 0; i < num; i++) {
     particle *seg = pushParticle(q, kWormRetries, &ahead);

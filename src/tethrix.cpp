@@ -1,16 +1,13 @@
-// The world's globals, start-up, the frame loop with its rate regulation and
-// camera, keyboard and mouse input, the gravity field and the round resets.
+// The world's globals, start-up, the frame loop with its rate regulation and camera, keyboard and mouse input.
 #include "TethrixExtern.h"
 #include "inclGL.h"
 
 #include <chrono>
-#include <climits>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <thread>
-#include <utility>
 
 // ---- The world -------------------------------------------------------------------
 player *players[kMaxPlayers];
@@ -141,7 +138,7 @@ static void resetSettings() {
   powerUpSetID = 0;
   arcadeMode = 0;
   hints = 1;
-  soundMode = 4;
+  soundMode = kSoundModeAll;
   useFollowMessages = 1;
   useFullScreen = 1;
   randomPos = 10;
@@ -149,13 +146,17 @@ static void resetSettings() {
   contrails = 0;
 }
 
+// The window shape the view and the menus are laid out for, 4:3.
+constexpr double kAspectWidth = 4.0, kAspectHeight = 3.0;
+constexpr float kLaidOutAspect = static_cast<float>(kAspectWidth) / static_cast<float>(kAspectHeight);
+
 static void resetView() {
   backRed = backGreen = backBlue = 0;
   borderRed = borderGreen = borderBlue = 0.5f;
   backgroundColor[0] = backgroundColor[1] = backgroundColor[2] = 0;
   screenH = screenV = actualScreenH = actualScreenV = 0;
   screenScale = quantisedScale = actualScale = 1.0f;
-  ar = 4.0f / 3.0f;
+  ar = kLaidOutAspect;
   heightRatio = 1.0f;
   mouseH = mouseV = 0;
   buttonDown = 0;
@@ -245,8 +246,8 @@ void Init() {
   glEnable(GL_NORMALIZE);
   glEnable(GL_LIGHTING);
   glEnable(GL_LIGHT0);
-  const GLfloat lightPos[] = {1, 10, 10, 0};
-  glLightfv(GL_LIGHT0, GL_POSITION, lightPos);
+  static const GLfloat kLightDirection[] = {1, 10, 10, 0}; // w = 0: a light from far away
+  glLightfv(GL_LIGHT0, GL_POSITION, kLightDirection);
   LoadTextures();
   InitCharArray();
 }
@@ -257,8 +258,10 @@ static std::chrono::steady_clock::duration sinceStart() {
   return std::chrono::steady_clock::now() - start;
 }
 
+constexpr double kMsPerSecond = 1000.0;
+
 static double realClock() {
-  return std::chrono::duration_cast<std::chrono::milliseconds>(sinceStart()).count() / 1000.0;
+  return std::chrono::duration_cast<std::chrono::milliseconds>(sinceStart()).count() / kMsPerSecond;
 }
 
 static double (*clockSource)() = realClock;
@@ -266,9 +269,15 @@ static double (*clockSource)() = realClock;
 void SetClock(double (*clock)()) { clockSource = clock ? clock : realClock; }
 double mtime() { return clockSource(); }
 
+constexpr int kTicksPerSecond = 20; // game time at speed 1
+constexpr double kHalfTick = 0.5;   // the least a frame waits for
+constexpr double kOneTick = 1.0;    // a frame shorter than this has time to spare
 constexpr int kStepRing = 20;
+constexpr double kRingShare = 0.05; // one step's share of the ring's mean
 constexpr float kSteadyStep = 0.5f;
+constexpr float kBotsOnlyGrowth = 1.001f; // per frame while only bots play: their match speeds up
 constexpr int kMaxSphereDetail = 30;
+constexpr int kDueSearchLeadMs = 2; // the search for the due millisecond starts this early
 
 static struct {
   float ring[kStepRing];
@@ -280,10 +289,11 @@ static struct {
 // The first millisecond of the real clock that ends the wait, found with the
 // wait's own test: its rounding sometimes needs one millisecond more.
 static double frameDue() {
-  double ms = std::floor((oldTime + 0.5 / (gameSpeed * 20.0)) * 1000) - 2;
-  if (ms < std::floor(oldTime * 1000)) ms = std::floor(oldTime * 1000);
-  while (gameSpeed * 20 * (ms / 1000.0 - oldTime) < 0.5) ms++;
-  return ms / 1000.0;
+  double ms = std::floor((oldTime + kHalfTick / (gameSpeed * static_cast<double>(kTicksPerSecond))) * kMsPerSecond) -
+              kDueSearchLeadMs;
+  if (ms < std::floor(oldTime * kMsPerSecond)) ms = std::floor(oldTime * kMsPerSecond);
+  while (gameSpeed * kTicksPerSecond * (ms / kMsPerSecond - oldTime) < kHalfTick) ms++;
+  return ms / kMsPerSecond;
 }
 
 // Sleeps until just before the frame is due, so the wait that follows spins for
@@ -311,24 +321,24 @@ void ResetFrameRegulator() {
 void RegulateFrameRate() {
   oldTime = newTime;
   newTime = mtime();
-  double step = gameSpeed * 20 * (newTime - oldTime);
-  if (step < 1.0) {
+  double step = gameSpeed * kTicksPerSecond * (newTime - oldTime);
+  if (step < kOneTick) {
     if (spheredetail < kMaxSphereDetail) spheredetail++;
     restUntilFrameDue();
-    while (step < 0.5) {
+    while (step < kHalfTick) {
       newTime = mtime();
-      step = gameSpeed * 20 * (newTime - oldTime);
+      step = gameSpeed * kTicksPerSecond * (newTime - oldTime);
     }
   }
   float frameStep = kSteadyStep;
   if (humansNum == 0 && playerPresent != 0) {
     frameStep = kSteadyStep * regulator.growth;
-    regulator.growth *= 1.001f;
+    regulator.growth *= kBotsOnlyGrowth;
   } else {
     regulator.growth = 1.0f;
   }
-  regulator.total += frameStep * 0.05;
-  regulator.total -= 0.05 * regulator.ring[regulator.slot];
+  regulator.total += frameStep * kRingShare;
+  regulator.total -= kRingShare * regulator.ring[regulator.slot];
   regulator.ring[regulator.slot] = frameStep;
   regulator.slot = (regulator.slot + 1) % kStepRing;
   speedMult = static_cast<float>(regulator.total);
@@ -341,21 +351,24 @@ void Idle() {
 
 void vis(int visible) { glutIdleFunc(visible == GLUT_VISIBLE ? Idle : nullptr); }
 
+constexpr GLdouble kNearPlane = 2, kFarPlane = 100, kNearHalfHeight = 1;
+constexpr float kEyeDistance = 9.2f; // from the eye to the arena's plane
+
 void Reshape(int width, int height) {
   if (height <= 0) height = 1; // a minimised window must not divide by zero
   glViewport(0, 0, width, height);
   glMatrixMode(GL_PROJECTION);
   glLoadIdentity();
   ar = static_cast<float>(width) / static_cast<float>(height);
-  const float wide = 4.0f / 3.0f;
+  const float wide = kLaidOutAspect;
   if (ar < wide)
-    glFrustum(-wide, wide, -wide / ar, wide / ar, 2, 100);
+    glFrustum(-wide, wide, -wide / ar, wide / ar, kNearPlane, kFarPlane);
   else
-    glFrustum(-ar, ar, -1, 1, 2, 100);
+    glFrustum(-ar, ar, -kNearHalfHeight, kNearHalfHeight, kNearPlane, kFarPlane);
   glMatrixMode(GL_MODELVIEW);
   glLoadIdentity();
-  glTranslatef(0, 0, -9.2f);
-  heightRatio = height / 480.0f;
+  glTranslatef(0, 0, -kEyeDistance);
+  heightRatio = height / static_cast<float>(kMenuHeight);
 }
 
 // ---- The game frame ------------------------------------------------------------------
@@ -368,35 +381,40 @@ static void stepGravityReset() {
   }
 }
 
+constexpr float kContrailAlpha = 0.1f; // how much of the last frame each frame covers
+constexpr float kCoverAll = 100;       // a quad this far out covers any view
+constexpr float kFlashFadePerTick = 0.1f;
+
 static void clearScreen() {
   if (contrails > 0) {
     contrails -= speedMult;
     glClear(GL_DEPTH_BUFFER_BIT);
     glEnable(GL_BLEND);
     glDisable(GL_LIGHTING);
-    glColor4f(backRed, backGreen, backBlue, 0.1f);
+    glColor4f(backRed, backGreen, backBlue, kContrailAlpha);
     glBegin(GL_QUADS);
-    glVertex3f(-100, -100, 0);
-    glVertex3f(100, -100, 0);
-    glVertex3f(100, 100, 0);
-    glVertex3f(-100, 100, 0);
+    glVertex3f(-kCoverAll, -kCoverAll, 0);
+    glVertex3f(kCoverAll, -kCoverAll, 0);
+    glVertex3f(kCoverAll, kCoverAll, 0);
+    glVertex3f(-kCoverAll, kCoverAll, 0);
     glEnd();
     glClear(GL_DEPTH_BUFFER_BIT);
   } else {
     glClearColor(backRed, backGreen, backBlue, 1);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
   }
-  const float fade = 1 - 0.1f * speedMult;
+  const float fade = 1 - kFlashFadePerTick * speedMult;
   backRed *= fade;
   backGreen *= fade;
   backBlue *= fade;
 }
 
 constexpr float kHalfViewH = 6.25f; // half the view at zoom 1, with a margin
+constexpr float kCameraKeep = 0.8f, kCameraPull = 0.2f; // each frame the camera goes a fifth of the way
 
 // A window taller than 4:3 shows more above and below, and its strip is taller too.
 float ArenaLift() {
-  const float wide = 4.0f / 3.0f;
+  const float wide = kLaidOutAspect;
   const float halfHeight = ar > 0 && ar < wide ? kViewHalfHeight * wide / ar : kViewHalfHeight;
   return kScoreBarShare * halfHeight;
 }
@@ -404,9 +422,9 @@ float ArenaLift() {
 void FrameCamera() {
   FindCenter();
   QuantiseScale();
-  actualScreenH = 0.8f * actualScreenH + 0.2f * screenH;
-  actualScreenV = 0.8f * actualScreenV + 0.2f * screenV;
-  actualScale = 0.8f * actualScale + 0.2f * quantisedScale;
+  actualScreenH = kCameraKeep * actualScreenH + kCameraPull * screenH;
+  actualScreenV = kCameraKeep * actualScreenV + kCameraPull * screenV;
+  actualScale = kCameraKeep * actualScale + kCameraPull * quantisedScale;
   if (levelRight - actualScreenH < kHalfViewH / actualScale) actualScreenH = levelRight - kHalfViewH / actualScale;
   if (levelTop - actualScreenV < kHalfViewV / actualScale) actualScreenV = levelTop - kHalfViewV / actualScale;
   if (actualScreenH - levelLeft < kHalfViewH / actualScale) actualScreenH = levelLeft + kHalfViewH / actualScale;
@@ -420,14 +438,17 @@ void FrameCamera() {
   if (levelRight - levelLeft < 2 * kHalfViewH && levelTop - levelBottom < 2 * kHalfViewV) actualScale = 1;
 }
 
+constexpr int kTurboSteps = 3;           // extra steps a frame under turbo
+constexpr float kPuckTurboPerFrame = 1.0f; // the puck's turbo runs by frames, not game time
+
 static bool usesPuck() { return GameHas(kTraitPuck); }
 
 static void stepPuck() {
   if (!usesPuck() || !puck) return;
   DoPlayer(puck);
   if (puck->turbo > 0) {
-    puck->turbo -= 1.0f;
-    for (int k = 0; k < 3; k++) DoPlayer(puck);
+    puck->turbo -= kPuckTurboPerFrame;
+    for (int k = 0; k < kTurboSteps; k++) DoPlayer(puck);
   }
 }
 
@@ -445,7 +466,7 @@ static void stepBall(player *p) {
   if (usesPuck() && puck) CollidePlayers(p, puck);
   if (p->turbo != 0) {
     p->turbo -= speedMult;
-    for (int k = 0; k < 3 && p->turbo > 0; k++) {
+    for (int k = 0; k < kTurboSteps && p->turbo > 0; k++) {
       collideWithOthers(p, false);
       DoPlayer(p);
     }
@@ -540,14 +561,14 @@ void PassiveMotion(int px, int py) {
   mouseH = static_cast<int>(px / heightRatio);
   mouseV = static_cast<int>(py / heightRatio);
   // In double: an exact 4:3 window (ar as a float) is just above 4/3 and takes the wide rule.
-  const double wide = 4.0 / 3.0;
+  const double wide = kAspectWidth / kAspectHeight;
   if (ar > wide) {
-    mouseH = static_cast<int>((wide - ar) * 240 + mouseH);
+    mouseH = static_cast<int>((wide - ar) * (kMenuHeight / 2) + mouseH);
   } else {
-    const double shrink = ar * 3.0 / 4.0;
+    const double shrink = ar * kAspectHeight / kAspectWidth;
     mouseH = static_cast<int>(mouseH / shrink);
     mouseV = static_cast<int>(mouseV / shrink);
-    mouseV = static_cast<int>((0.75 - 1.0 / ar) * 320 + mouseV);
+    mouseV = static_cast<int>((kAspectHeight / kAspectWidth - 1.0 / ar) * (kMenuWidth / 2) + mouseV);
   }
 }
 
@@ -565,192 +586,4 @@ void Buttonfunc(int, int state, int px, int py) {
     PassiveMotion(px, py);
     buttonDown = 0;
   }
-}
-
-
-// ---- Gravity field --------------------------------------------------------------------
-// A dead or benched ball keeps its last position; pulling toward it would be a ghost vacuum.
-static bool suctionCanPull() {
-  return suctionPlayer && suctionPlayer->alive && suctionPlayer->active;
-}
-
-static void applyField(float *h, float *v) {
-  const float g = gravity, s = speedMult;
-  switch (gravityMode) {
-  case kGravityPlanetary: {
-    float r = std::sqrt(*h * *h + *v * *v);
-    if (r != 0) {
-      *v -= (*v * g / r) * s;
-      *h -= (*h * g / r) * s;
-    }
-    break;
-  }
-  case kGravityWhirlwind: {
-    float r = std::sqrt(*h * *h + *v * *v);
-    if (r != 0) {
-      *v += (*h * g / r) * s;
-      *h -= (*v * g / r) * s;
-    }
-    break;
-  }
-  case kGravityVacuum: {
-    if (!suctionCanPull()) { // its ball died or left: the vacuum ends, plain gravity
-      gravityMode = kGravityNormal;
-      *v -= g * s;
-      break;
-    }
-    const int slot = curSlot(suctionPlayer);
-    float *sh = &suctionPlayer->x[slot], *sv = &suctionPlayer->y[slot];
-    if (h == sh && v == sv) {
-      if (suctionPlayer->moveDelay > 0) gravityMode = kGravityNormal;
-      break;
-    }
-    float d = std::sqrt((*h - *sh) * (*h - *sh) + (*v - *sv) * (*v - *sv));
-    if (g < 0) d = -d;
-    if (d != 0) {
-      *v -= ((*v - *sv) * g / d) * s;
-      *h -= ((*h - *sh) * g / d) * s;
-    }
-    break;
-  }
-  default:
-    *v -= g * s;
-    break;
-  }
-}
-
-static void applyShields(float *h, float *v, float hv, float vv) {
-  for (int i = 0; i < numPlayers; i++) {
-    player *q = players[i];
-    if (!q->active || !q->alive) continue;
-    const int slot = curSlot(q);
-    if (&q->x[slot] == h && &q->y[slot] == v) continue; // never the carrier itself
-    float dh = q->x[slot] - *h, dv = q->y[slot] - *v;
-    float d2 = dh * dh + dv * dv;
-    if (q->magShield > 0 && d2 < 4.0f) {
-      *h += vv * 0.05f;
-      *v -= hv * 0.05f;
-    }
-    if (q->gravShield > 0 && d2 < 4.0f && d2 > 0) {
-      *h -= (dh / d2) * 0.01f;
-      *v -= (dv / d2) * 0.01f;
-    }
-  }
-}
-
-void ApplyGravity(float *h, float *v, float hv, float vv, int unblockable) {
-  applyField(h, v);
-  if (!unblockable) applyShields(h, v, hv, vv);
-}
-
-// ---- Round and full reset ------------------------------------------------------------
-constexpr float kReturnBlink = 50.0f; // ticks into a round before a vanished node returns
-
-static void restoreNodes() {
-  for (int i = 0; i <= blockNum && i < kMaxBlocks; i++) {
-    block &b = blocks[i];
-    if (b.blink < 0 || (b.blink > kReturnBlink && b.type != kNodeBlinkPeriodic)) b.blink = kReturnBlink;
-    if (b.type == kNodeUnstable || GameHas(kTraitUnstableNodes)) {
-      // A blinking node's h1 is its blink-out time, not a place to go back to.
-      if (b.type != kNodeBlinkPeriodic && b.type != kNodeBlinkRelease) {
-        b.h = b.h1;
-        b.v = b.v1;
-      }
-      b.h2 = b.v2 = 0;
-    }
-  }
-}
-
-void ResetPositions() {
-  for (int i = 0; i < numPlayers; i++) PlaceForRound(players[i]);
-  if (puck) {
-    if (usesPuck()) {
-      puck->alive = 1;
-      puck->block = kRopeFree;
-      puck->mass = 1.0f;
-      PutOnStart(puck);
-    } else {
-      puck->alive = 0;
-    }
-  }
-  if (!isTeamGame()) {
-    for (int k = 0; k < randomPos; k++) {
-      int a = gameRand() / 5461 % kRosterSize;
-      int b = gameRand() / 5461 % kRosterSize;
-      Swap(a, b);
-    }
-  }
-  restoreNodes();
-  ClearParticles();
-}
-
-void ResetAll() {
-  currentLevel = 0;
-  contrails = 0;
-  for (int i = 0; i < numPlayers; i++) {
-    player *p = players[i];
-    p->score = 0;
-    p->aliveTime = 0;
-    p->magShield = 0;
-    p->gravShield = 0;
-    p->freezeRay = 0;
-    p->powerUpType = kPowerNone;
-    p->alive = 1;
-    p->ghost = kRoundGhostTicks;
-  }
-  playerPresent = 0;
-  glClearColor(0, 0, 0, 1);
-  ReadPrefs();
-  ReadLevelFile(defaultLevels);
-  ResetPositions();
-}
-
-void Swap(int player1, int player2) {
-  if (player1 < 0 || player2 < 0 || player1 >= numPlayers || player2 >= numPlayers) return;
-  player *a = players[player1], *b = players[player2];
-  const float ah = a->x[curSlot(a)], av = a->y[curSlot(a)];
-  const float aph = a->x[prevSlot(a)], apv = a->y[prevSlot(a)];
-  const float bh = b->x[curSlot(b)], bv = b->y[curSlot(b)];
-  const float bph = b->x[prevSlot(b)], bpv = b->y[prevSlot(b)];
-  a->frame = b->frame = 1;
-  a->x[1] = bh, a->y[1] = bv, a->x[0] = bph, a->y[0] = bpv;
-  b->x[1] = ah, b->y[1] = av, b->x[0] = aph, b->y[0] = apv;
-  std::swap(a->graphicAngle, b->graphicAngle);
-  std::swap(a->anglev, b->anglev);
-  std::swap(a->block, b->block);
-  std::swap(a->distance, b->distance);
-}
-
-void PrepareUnstableMatch() {
-  for (int i = 0; i <= blockNum && i < kMaxBlocks; i++) {
-    block &b = blocks[i];
-    if (b.type != kNodeStill) continue;
-    b.h1 = b.h;
-    b.v1 = b.v;
-    b.h2 = b.v2 = 0;
-  }
-}
-
-// ---- Power-up spawn -------------------------------------------------------------------
-// One frame in N may spawn. A frame that advances no time (a tool's frozen clock) never
-// does, and an N beyond int is as good as never.
-static int spawnChance() {
-  if (!(speedMult > 0)) return 0;
-  const float n = powerUpInfrequency / speedMult;
-  return std::fabs(n) < static_cast<float>(INT_MAX / 2) ? static_cast<int>(n) : 0;
-}
-
-// At most one power-up a frame lands on a node, drawn from the weighted bag.
-void PowerUpSpawnStep() {
-  gameRand(); // two draws every frame, paused or not, keep seeded games in step
-  gameRand();
-  if (paused || arcadeMode) return;
-  const int n = spawnChance();
-  if (n == 0) return;
-  if (gameRand() % n != 0) return;
-  if (blockNum < 0 || powerUpsInList <= 0) return;
-  const int nodes = blockNum + 1 < kMaxBlocks ? blockNum + 1 : kMaxBlocks;
-  const int node = gameRand() % nodes;
-  const int bag = powerUpsInList < kPowerUpListSize ? powerUpsInList : kPowerUpListSize;
-  blocks[node].powerUp = powerUpList[gameRand() % bag];
 }

@@ -1,6 +1,8 @@
 // The line reader, its keyword table, gates and mended limits, and the preferences writer.
 #include "world_fixture.h"
 
+#include "levelcheck.h"
+
 #include <climits>
 #include <cstring>
 #include <tuple>
@@ -150,6 +152,30 @@ TEST_F(Reader, OverlongLinesZeroBytesAndHugeNumbersAreSafe) {
   // Neither the tail of the long line nor the text past the zero byte is a statement, and a
   // number too large for its field is refused, not cut down to fit.
   EXPECT_EQ(make_tuple(blockNum, blocks[0].h, blocks[1].h, maxScore), make_tuple(1, 2.f, 1.f, 7));
+}
+
+// The one reader of the game and the checker: the bound, zero bytes, CRs, a last line
+// without its line feed.
+TEST_F(Reader, TheLineReaderKeepsAtMostALineAndNeverWritesPastIt) {
+  const std::string text = std::string(kLineSize, 'a') + "\n" + std::string(kLineSize + 1, 'b') +
+                           "\n\nx\r\r\n" + std::string("ab\0cd\n", 6) + "last";
+  writeFile("lines.txt", text);
+  FILE *in = std::fopen("lines.txt", "r");
+  ASSERT_NE(in, nullptr);
+  struct Line { std::string text; bool tooLong; };
+  std::vector<Line> got;
+  char buf[kLineSize + 2];
+  buf[kLineSize + 1] = '#'; // a guard just past the reader's buffer
+  bool tooLong = true;
+  while (ReadTextLine(in, buf, tooLong)) got.push_back({buf, tooLong});
+  std::fclose(in);
+  ASSERT_EQ(got.size(), 6u);
+  EXPECT_EQ(make_tuple(got[0].text, got[0].tooLong), make_tuple(std::string(kLineSize, 'a'), false));
+  EXPECT_EQ(make_tuple(got[1].text, got[1].tooLong), make_tuple(std::string(kLineSize, 'b'), true));
+  EXPECT_EQ(make_tuple(got[2].text, got[3].text, got[4].text, got[5].text),
+            make_tuple(std::string(), std::string("x"), std::string("ab"), std::string("last")));
+  EXPECT_FALSE(got[2].tooLong || got[3].tooLong || got[4].tooLong || got[5].tooLong);
+  EXPECT_EQ(buf[kLineSize + 1], '#');
 }
 
 // Also in the settings folder, where the preferences are still known by name.
