@@ -449,3 +449,27 @@ bool WritePng(const char *path, int width, int height, const unsigned char *rgbT
 std::string SaveScreenshot();   // the back buffer; the file written, or "" when none was
 void RequestScreenshot();       // F12: the next frame is saved
 void TakeRequestedScreenshot(); // every display routine, after drawing and before the swap
+
+// ---- pads: game controllers through SDL, one more way to call the actions -----------------
+// A pad is known by its GUID and its order among connected pads of the same GUID; "Pad N" is
+// its slot. Real pads reach the handlers from PollPads; a replay calls them itself.
+constexpr int kMaxPads = 8;
+constexpr int kPadGuidSize = 33; // SDL's GUID as 32 hex digits
+extern int padRumble;            // the "rumble" setting: 1 on, 0 off
+bool StartPads();                // SDL's game-controller subsystem; false: no pads this run
+void StopPads();                 // every pad closed and the subsystem stopped
+void ResetPads();                // every pad and binding forgotten, rumble on
+void PollPads();                 // the idle routine's: SDL's events, then PadsFrame
+void PadsFrame();                // once a frame: held menu directions repeat
+bool PadConnected(int device, const char *guid); // false when every slot is taken
+void PadDisconnected(int device);
+void PadButton(int device, int button, bool down); // an SDL_GameControllerButton
+void PadAxis(int device, int axis, int value);     // an SDL_GameControllerAxis, -32768..32767
+int PadNumberOfBall(int ball);    // the N of "Pad N" playing the roster ball, 0 for none
+const char *PadNotice();          // why a pad paused the match, "" when none did
+void PadKeyPressedFor(int ball);  // the ball's own key: it plays on by keys
+void BindBallToPad(int ball, const char *guid, int order);
+bool BallPadBinding(int ball, char *guid, int &order); // guid: kPadGuidSize characters
+bool PadPresent(const char *guid, int order);
+bool MatchKeysShown();            // the match's key routines are installed: pads play, not walk menus
+void JoinAsHuman(player *p);      // takes part as a human, as clicking its score-bar label would

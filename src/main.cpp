@@ -43,6 +43,7 @@ int main(int argc, char **argv) {
   ResetWorld();
   chooseSettingsFolder();
   LoadSound(argv[0]);
+  StartPads(); // without pads, or without the subsystem, the keys play as ever
   gameSrand(static_cast<unsigned>(std::time(nullptr)));
   cosmeticSrand(static_cast<unsigned>(std::time(nullptr)) ^ 0x5eedu);
   int glutArgc = static_cast<int>(options.glutArgs.size()) - 1;

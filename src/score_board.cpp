@@ -135,9 +135,22 @@ void clickLabel(player *p) {
   ResetPositions();
 }
 
-void labelText(const player *p, char *text, size_t size) {
+} // namespace
+
+void JoinAsHuman(player *p) {
+  p->active = 1;
+  p->ai = kHuman;
+  playerPresent = humansInPlay();
+  ResetPositions();
+}
+
+namespace {
+
+void labelText(const player *p, int ball, char *text, size_t size) {
   if (!p->active)
     std::snprintf(text, size, "%s: Out", p->name);
+  else if (p->ai == kHuman && PadNumberOfBall(ball) > 0)
+    std::snprintf(text, size, "%s: Pad %d", p->name, PadNumberOfBall(ball));
   else if (p->ai == kHuman)
     std::snprintf(text, size, "%s: %c %c", p->name,
                   std::toupper(static_cast<unsigned char>(p->key)),
@@ -150,7 +163,7 @@ void drawLabels() {
   char text[kScoreTextSize];
   for (int i = 0; i < numPlayers; i++) {
     player *p = players[i];
-    labelText(p, text, sizeof text);
+    labelText(p, i, text, sizeof text);
     glColor3f(1, 1, 1);
     if (mouseOverLabel(i)) {
       glColor3f(1, 0, 0);
@@ -279,7 +292,11 @@ void drawPauseNote() {
   rect(kPauseLeft, kPauseBottom, kPauseRight, kPauseTop);
   glColor3f(1, 1, 1);
   DrawStrCentred(kPauseMiddle, kPauseV, kPauseSize, 0, "Paused");
-  DrawStrCentred(kPauseMiddle, kPauseHintV, kPauseHintSize, 0, "Press P to play on");
+  const char *padNotice = PadNotice(); // an unplugged pad says whose, and how to go on
+  if (padNotice[0])
+    DrawStrCentred(kPauseMiddle, kPauseHintV, kPauseHintSize, kOverlaySize - 2 * kTopMargin, padNotice);
+  else
+    DrawStrCentred(kPauseMiddle, kPauseHintV, kPauseHintSize, 0, "Press P to play on");
 }
 
 // ---- Leaderboard -------------------------------------------------------------------------

@@ -30,6 +30,7 @@ static_assert(rowsInOrder(), "each screen's row at its own index");
 
 // The menu actions go with the key routine they were installed with.
 void (*shownMenuAction)(int action) = nullptr;
+void (*shownKeyboard)(unsigned char, int, int) = nullptr;
 
 } // namespace
 
@@ -39,6 +40,7 @@ void InstallScreen(const Screen &s) {
   glutDisplayFunc(s.display);
   if (s.keyboard) {
     glutKeyboardFunc(s.keyboard);
+    shownKeyboard = s.keyboard;
     shownMenuAction = s.menuAction;
   }
   if (s.special) glutSpecialFunc(s.special);
@@ -54,6 +56,8 @@ void BackToTitle() {
   ShowScreen(kScreenTitle);
   ResetAll();
 }
+
+bool MatchKeysShown() { return shownKeyboard == Key; }
 
 void MenuAction(int action) {
   if (shownMenuAction) shownMenuAction(action);

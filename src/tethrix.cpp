@@ -179,6 +179,7 @@ void ResetWorld() {
   ResetLeaderBoard();
   ResetFileLocations();
   ResetMenus();
+  ResetPads();
 }
 
 // ---- Start-up --------------------------------------------------------------------
@@ -344,7 +345,9 @@ void RegulateFrameRate() {
   speedMult = static_cast<float>(regulator.total);
 }
 
+// Pads are polled here, never from a display routine: the sim runs those without devices.
 void Idle() {
+  PollPads();
   RegulateFrameRate();
   glutPostRedisplay();
 }
@@ -546,6 +549,7 @@ void Key(unsigned char key, int, int) {
     player *p = players[i];
     if (key == static_cast<unsigned char>(p->key)) {
       if (p->ai != kHuman) return; // a bot earlier in the roster swallows the key
+      PadKeyPressedFor(i);
       RopeAction(p);
     }
     if (key == static_cast<unsigned char>(p->powerUpKey) && p->ai == kHuman) PowerUpAction(p);
