@@ -113,3 +113,200 @@ TEST_F(Pads, WithoutTheSubsystemPollingDoesNothing) {
   EXPECT_EQ(paused, 0);
   EXPECT_STREQ(PadNotice(), "");
 }
+
+class PadPlay : public Pads {
+protected:
+  void SetUp() override {
+    Pads::SetUp();
+    InstallCallbacks(Display);
+    for (int i = 0; i < numPlayers; i++) std::snprintf(players[i]->name, kNameSize, "P%d", i);
+  }
+  // The score bar's labels, as drawn.
+  std::vector<std::string> labels() {
+    headlessClearVertices();
+    DrawScores();
+    std::vector<std::string> out;
+    for (const DrawnLine &l : drawnLines()) {
+      if (l.text.rfind("P0: ", 0) != 0) continue;
+      // The panels are drawn on one baseline: cut the line at each ball's name.
+      size_t at = 0;
+      for (int i = 1; i <= kRosterSize; i++) {
+        const size_t next = i < kRosterSize ? l.text.find("P" + std::to_string(i) + ": ") : std::string::npos;
+        std::string label = l.text.substr(at, next == std::string::npos ? std::string::npos : next - at);
+        out.push_back(label.erase(label.find_last_not_of(' ') + 1));
+        at = next;
+      }
+    }
+    return out;
+  }
+  bool drawnText(const std::string &text) {
+    headlessClearVertices();
+    DrawScores();
+    for (const DrawnLine &l : drawnLines())
+      if (l.text == text) return true;
+    return false;
+  }
+};
+
+// A bound pad plays its ball like its keys: south and either trigger ask for a rope and let go,
+// east fires the power-up, Start pauses and plays on. Its bot ball and a stray button do nothing.
+TEST_F(PadPlay, ButtonsOfABoundPadCallTheBallsActions) {
+  VirtualPad &pad = plug();
+  BindBallToPad(1, pad.guid.c_str(), 0);
+  player *p = players[1];
+  p->ai = kHuman, p->active = p->alive = 1;
+  press(pad, SDL_CONTROLLER_BUTTON_A);
+  EXPECT_EQ(p->block, kRopeRequested);
+  press(pad, SDL_CONTROLLER_BUTTON_A);
+  EXPECT_EQ(p->block, kRopeFree);
+  for (SDL_GameControllerAxis trigger : {SDL_CONTROLLER_AXIS_TRIGGERLEFT, SDL_CONTROLLER_AXIS_TRIGGERRIGHT}) {
+    axis(pad, trigger, 32767);
+    EXPECT_EQ(p->block, kRopeRequested) << trigger;
+    axis(pad, trigger, 20000); // still held: no second press
+    EXPECT_EQ(p->block, kRopeRequested) << trigger;
+    axis(pad, trigger, -32768); // the test mapping reads the whole axis as the pull
+    LetGo(p);
+  }
+  p->powerUpType = kPowerNormalGravity;
+  press(pad, SDL_CONTROLLER_BUTTON_X);
+  EXPECT_EQ(p->powerUpType, kPowerNormalGravity);
+  press(pad, SDL_CONTROLLER_BUTTON_B);
+  EXPECT_EQ(p->powerUpType, kPowerNone);
+  press(pad, SDL_CONTROLLER_BUTTON_START);
+  EXPECT_EQ(paused, 1);
+  press(pad, SDL_CONTROLLER_BUTTON_START);
+  EXPECT_EQ(paused, 0);
+  p->ai = kComputer;
+  press(pad, SDL_CONTROLLER_BUTTON_A);
+  EXPECT_EQ(p->block, kRopeFree);
+  EXPECT_EQ(players[0]->block, kRopeFree) << "no other ball moved";
+}
+
+// Start on a pad bound to nothing takes the first ball not in play, as a human, and the score
+// bar says which pad plays it; the keyboard labels stay as they were. With no ball free, Start
+// does nothing. Other buttons of an unbound pad do nothing either.
+TEST_F(PadPlay, StartJoinsTheFirstFreeBallAndTheBarShowsThePad) {
+  for (int i = 0; i < numPlayers; i++) players[i]->active = 1, players[i]->ai = kComputer;
+  players[0]->ai = kHuman;
+  players[2]->active = players[4]->active = 0;
+  const std::vector<std::string> before = labels();
+  ASSERT_EQ(before.size(), 6u);
+  EXPECT_EQ(before[0], "P0: Z A");
+  VirtualPad &first = plug();
+  VirtualPad &second = plug();
+  VirtualPad &third = plug();
+  press(first, SDL_CONTROLLER_BUTTON_A);
+  EXPECT_EQ(players[2]->active, 0);
+  press(second, SDL_CONTROLLER_BUTTON_START);
+  EXPECT_EQ(std::make_tuple(players[2]->active, players[2]->ai, playerPresent, PadNumberOfBall(2)),
+            std::make_tuple(1, int{kHuman}, 2, 2));
+  press(first, SDL_CONTROLLER_BUTTON_START);
+  EXPECT_EQ(std::make_tuple(players[4]->active, players[4]->ai, PadNumberOfBall(4)),
+            std::make_tuple(1, int{kHuman}, 1));
+  press(third, SDL_CONTROLLER_BUTTON_START);
+  EXPECT_EQ(PadNumberOfBall(3), 0);
+  EXPECT_EQ(paused, 0) << "an unbound pad's Start does not pause";
+  std::vector<std::string> after = labels();
+  ASSERT_EQ(after.size(), 6u);
+  EXPECT_EQ(after[2], "P2: Pad 2");
+  EXPECT_EQ(after[4], "P4: Pad 1");
+  after[2] = before[2], after[4] = before[4];
+  EXPECT_EQ(after, before) << "every other label as it was";
+  players[2]->alive = 1;
+  press(second, SDL_CONTROLLER_BUTTON_A);
+  EXPECT_EQ(players[2]->block, kRopeRequested) << "the pad now plays the ball it joined";
+}
+
+// Pulled out mid-match, a bound pad pauses the game and says whose it was and how to go on;
+// the label falls back to the keys. Plugged back (any pad of its kind) it plays on; or the
+// ball's own key plays on without it.
+TEST_F(PadPlay, UnpluggingMidMatchPausesUntilThePadOrTheKeyIsBack) {
+  players[3]->active = 1, players[3]->ai = kHuman;
+  VirtualPad &pad = plug(7);
+  BindBallToPad(3, pad.guid.c_str(), 0);
+  const std::string message = "P3's pad is gone: reconnect the pad, or press its key";
+  unplug(pad);
+  EXPECT_EQ(paused, 1);
+  EXPECT_EQ(PadNotice(), message);
+  EXPECT_TRUE(drawnText(message));
+  EXPECT_FALSE(drawnText("Press P to play on"));
+  EXPECT_EQ(labels()[3], "P3: / A");
+  VirtualPad &again = plug(7);
+  EXPECT_EQ(std::make_tuple(paused, std::string(PadNotice()), labels()[3]),
+            std::make_tuple(0, std::string(), std::string("P3: Pad 1")));
+  unplug(again);
+  ASSERT_EQ(paused, 1);
+  Key('/', 0, 0);
+  EXPECT_EQ(std::make_tuple(paused, std::string(PadNotice())), std::make_tuple(0, std::string()));
+  PadsFrame();
+  plug(7);
+  EXPECT_EQ(paused, 0) << "plugging back after play went on does not pause or unpause";
+  unplug(plug(8));
+  EXPECT_EQ(paused, 0) << "a pad bound to no ball leaves quietly";
+}
+
+// In menus the d-pad and the left stick move as the arrows do, a held direction repeats after a
+// delay counted in frames, south accepts and east goes back.
+TEST_F(PadPlay, MenusWalkByPadWithAFrameCountedRepeat) {
+  std::string level = "nextlevel 0\nA level\nlevel -10 10 10 -10\ndeathmatch 10\nblock 0 0\n";
+  for (int i = 0; i < kRosterSize; i++) level += "start " + std::to_string(i) + " 0 0 0\n";
+  writeFile("level.def", level);
+  ReadLevelFile("level.def");
+  Reshape(800, 480);
+  auto frame = [] {
+    headlessClearVertices();
+    headlessState().display();
+  };
+  int pointer = 10; // a moved pointer drops the title's focus: each walk starts from none
+  auto noFocus = [&] {
+    ShowScreen(kScreenTitle);
+    headlessState().passiveMotion(++pointer, 10);
+    frame();
+  };
+  // The focus after n moves right by the arrow key, from none.
+  auto byArrows = [&](int n) {
+    noFocus();
+    for (int k = 0; k < n; k++) {
+      headlessState().special(GLUT_KEY_RIGHT, 0, 0);
+      frame();
+    }
+    return TitleFocus();
+  };
+  VirtualPad &pad = plug();
+  for (int held : {1, 14, 15, 19, 20, 25}) {
+    const int moves = 1 + (held >= 15) + (held >= 20) + (held >= 25);
+    const int want = byArrows(moves);
+    noFocus();
+    SDL_JoystickSetVirtualButton(pad.joystick, SDL_CONTROLLER_BUTTON_DPAD_RIGHT, SDL_PRESSED);
+    for (int f = 0; f < held; f++) {
+      PollPads();
+      frame();
+    }
+    EXPECT_EQ(TitleFocus(), want) << "held for " << held << " polls";
+    SDL_JoystickSetVirtualButton(pad.joystick, SDL_CONTROLLER_BUTTON_DPAD_RIGHT, SDL_RELEASED);
+    PollPads();
+  }
+  // The stick: down to Options (Play, then down), and south takes it; east comes back.
+  byArrows(0);
+  axis(pad, SDL_CONTROLLER_AXIS_LEFTX, 30000);
+  frame();
+  axis(pad, SDL_CONTROLLER_AXIS_LEFTX, 12000); // between release and press: still held, no move
+  axis(pad, SDL_CONTROLLER_AXIS_LEFTX, 0);
+  axis(pad, SDL_CONTROLLER_AXIS_LEFTY, 30000);
+  axis(pad, SDL_CONTROLLER_AXIS_LEFTY, 0);
+  frame();
+  EXPECT_EQ(TitleFocus(), kTitleOptions);
+  press(pad, SDL_CONTROLLER_BUTTON_A);
+  EXPECT_EQ(headlessState().display, Options);
+  press(pad, SDL_CONTROLLER_BUTTON_B);
+  frame();
+  EXPECT_EQ(headlessState().display, TitleScreen);
+  // Play, then Go! in the level select: a match, where the pad no longer walks menus.
+  press(pad, SDL_CONTROLLER_BUTTON_A);
+  frame();
+  EXPECT_EQ(headlessState().display, LevelSelect);
+  press(pad, SDL_CONTROLLER_BUTTON_A);
+  frame();
+  EXPECT_EQ(headlessState().display, Display);
+  EXPECT_TRUE(MatchKeysShown());
+}
