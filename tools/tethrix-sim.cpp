@@ -9,6 +9,8 @@
 #include "sim_tournament.h"
 #include "sim_world.h"
 
+#include <SDL.h>
+
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -42,6 +44,12 @@ const char kUsage[] =
     "                                      screen, and comes up after that frame\n"
     "                     FRAME move H V   the mouse moves to (H, V), no button held\n"
     "                     FRAME give P ID  roster ball P collects power-up ID, as from a node\n"
+    "                     FRAME pad N connect|disconnect   pad N (1 to 8) is plugged in or out\n"
+    "                     FRAME pad N BUTTON down|up       a button of pad N, by SDL's name: a, b,\n"
+    "                                      x, y, start, back, dpup, dpdown, dpleft, dpright,\n"
+    "                                      leftshoulder, ...; lefttrigger and righttrigger pull\n"
+    "                                      a trigger all the way or let it go\n"
+    "                   pads are all of one kind and reach the game as real ones do\n"
     "                   each frame runs the display routine installed; the trace names it\n"
     "  --bench          run the frames uncapped and print frames per second last\n"
     "                   (without --frames: 5000 frames), then a fifth as many frames with\n"
@@ -183,10 +191,14 @@ void enterDataFolder(Options &o, const char *argv0) {
 
 // One recorded input event; the mouse ones are in menu-screen coordinates.
 struct InputEvent {
-  enum Kind { kKey, kSpecial, kClick, kMove, kGive } kind;
-  int code; // the character or the special key; for a gift the power-up
-  int h, v; // for a gift, h is the roster ball
+  enum Kind { kKey, kSpecial, kClick, kMove, kGive, kPadPlug, kPadButton, kPadTrigger } kind;
+  int code; // the character or the special key; for a gift the power-up; a pad's button or axis
+  int h, v; // for a gift, h is the roster ball; for a pad, h is its number and v 1 for in or down
 };
+
+// Every replayed pad is of this one kind (32 hex digits, as SDL writes a GUID).
+constexpr const char *kSimPadGuid = "73696d2d7061642d0000000000000000";
+constexpr int kTriggerPulled = 32767, kTriggerLetGo = 0;
 
 constexpr int kMenuWidth = 640, kMenuHeight = 480;
 
@@ -211,6 +223,27 @@ bool namedKey(const char *word, InputEvent &e) {
   return true;
 }
 
+// "N connect|disconnect" or "N BUTTON down|up", after "FRAME pad".
+InputEvent parsePad(const char *rest, const std::string &where) {
+  int n = 0;
+  char what[32], state[8], extra;
+  const int got = std::sscanf(rest, "%d %31s %7s %c", &n, what, state, &extra);
+  if (got < 2 || n < 1 || n > kMaxPads)
+    fail(where + ": expected pad N connect|disconnect or pad N BUTTON down|up with 1 <= N <= " +
+         std::to_string(kMaxPads));
+  const bool plug = std::strcmp(what, "connect") == 0, unplug = std::strcmp(what, "disconnect") == 0;
+  if (got == 2 && (plug || unplug)) return {InputEvent::kPadPlug, 0, n, plug ? 1 : 0};
+  const bool down = got == 3 && std::strcmp(state, "down") == 0;
+  if (got != 3 || (!down && std::strcmp(state, "up") != 0))
+    fail(where + ": expected pad N connect, pad N disconnect or pad N BUTTON down|up");
+  const SDL_GameControllerButton button = SDL_GameControllerGetButtonFromString(what);
+  if (button != SDL_CONTROLLER_BUTTON_INVALID) return {InputEvent::kPadButton, button, n, down};
+  const SDL_GameControllerAxis axis = SDL_GameControllerGetAxisFromString(what);
+  if (axis == SDL_CONTROLLER_AXIS_TRIGGERLEFT || axis == SDL_CONTROLLER_AXIS_TRIGGERRIGHT)
+    return {InputEvent::kPadTrigger, axis, n, down};
+  fail(where + ": unknown pad button " + what);
+}
+
 InputEvent parseEvent(const char *line, const std::string &where, long &frame) {
   char word[64];
   int h, v, used = 0;
@@ -224,6 +257,7 @@ InputEvent parseEvent(const char *line, const std::string &where, long &frame) {
       fail(where + ": expected " + word + " H V with 0 <= H < 640 and 0 <= V < 480");
     return {click ? InputEvent::kClick : InputEvent::kMove, 0, h, v};
   }
+  if (std::strcmp(word, "pad") == 0) return parsePad(line + used, where);
   if (std::strcmp(word, "give") == 0) {
     char rest;
     int ball, id;
@@ -277,6 +311,14 @@ void deliver(const InputEvent &e) {
   case InputEvent::kGive: // as if the ball had roped onto a node carrying it
     if (e.h < numPlayers) CollectPowerUp(players[e.h], e.code);
     break;
+  case InputEvent::kPadPlug: // the pad layer's own handlers, as SDL's events reach them
+    if (e.v)
+      PadConnected(e.h, kSimPadGuid);
+    else
+      PadDisconnected(e.h);
+    break;
+  case InputEvent::kPadButton: PadButton(e.h, e.code, e.v != 0); break;
+  case InputEvent::kPadTrigger: PadAxis(e.h, e.code, e.v ? kTriggerPulled : kTriggerLetGo); break;
   }
 }
 
@@ -376,6 +418,7 @@ int main(int argc, char **argv) {
   for (long f = 0; f < o.frames; f++) {
     auto range = keys.equal_range(f);
     for (auto it = range.first; it != range.second; ++it) deliver(it->second);
+    PadsFrame(); // as the idle routine does after its poll; the sim polls no device
     SimClockAdvanceFrame();
     RegulateFrameRate();
     headlessClearVertices(); // a long run must not keep every vertex ever drawn
