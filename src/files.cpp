@@ -4,6 +4,7 @@
 #include "levelcheck.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <climits>
 #include <cmath>
@@ -322,6 +323,36 @@ void readFlag(Reader &r, const Fields &v) {
   flagsPlaced |= 1 << team;
 }
 
+bool isGuid(const char *text) {
+  if (std::strlen(text) != kPadGuidSize - 1) return false;
+  for (const char *c = text; *c; c++)
+    if (!std::isxdigit(static_cast<unsigned char>(*c))) return false;
+  return true;
+}
+
+// "pad BALL GUID ORDER": the ball is played by that pad as well as its keys. A pad not
+// plugged in keeps the binding; the ball plays by its keys until it comes.
+void readPadLine(Reader &r, const Fields &v) {
+  const char *fault = nullptr;
+  if (v.converted < 3)
+    fault = "\"pad\" line is damaged (it needs a ball, a GUID and an order)";
+  else if (v.i[0] < 0 || v.i[0] >= numPlayers || v.i[0] >= kRosterSize)
+    fault = "\"pad\" ball outside the roster";
+  else if (!isGuid(v.s))
+    fault = "\"pad\" GUID is not 32 hexadecimal digits";
+  else if (v.i[2] < 0 || v.i[2] >= kMaxPads)
+    fault = "\"pad\" order outside 0..7";
+  if (fault) {
+    warn(r, (std::string(fault) + "; line ignored").c_str());
+    return;
+  }
+  BindBallToPad(v.i[0], v.s, v.i[2]);
+  if (!PadPresent(v.s, v.i[2]))
+    warn(r, (std::string(players[v.i[0]]->name) +
+             "'s pad is not plugged in; the ball plays by its keys until it is")
+                .c_str());
+}
+
 enum Gate { kGateNone, kGateLevel, kGateSet };
 
 using Handler = void (*)(Reader &, const Fields &);
@@ -491,6 +522,9 @@ const Keyword kFirstKeywords[] = {
      [](Reader &r, const Fields &v) {
        setInRange(r, soundMode, v.i[0], kSoundModeNone, kSoundModeAll, "\"sound\" must be 0 to 4");
      }},
+    {"pad %i %s %i", kGateNone, readPadLine},
+    {"rumble %i", kGateNone,
+     [](Reader &r, const Fields &v) { setInRange(r, padRumble, v.i[0], 0, 1, "\"rumble\" must be 0 or 1"); }},
     {"powerUpAvail %i %i", kGateSet,
      [](Reader &r, const Fields &v) { addToBag(r, v.i[0], v.i[1]); }},
 };
@@ -762,6 +796,11 @@ bool writePrefs(FILE *out) {
     std::fprintf(out, "powerUpAvail %i %i\n", id, powerUpFrequency[id]);
   }
   std::fprintf(out, "sound %i\n", soundMode);
+  // Only what differs from a first run: settings without pads are written as they always were.
+  char guid[kPadGuidSize];
+  for (int i = 0, order = 0; i < kRosterSize && i < numPlayers; i++)
+    if (BallPadBinding(i, guid, order)) std::fprintf(out, "pad %i %s %i\n", i, guid, order);
+  if (!padRumble) std::fprintf(out, "rumble 0\n");
   return !std::ferror(out);
 }
 

@@ -5,7 +5,10 @@
 
 #include <SDL.h>
 
+#include <algorithm>
 #include <string>
+#include <tuple>
+#include <utility>
 #include <deque>
 #include <vector>
 
@@ -31,6 +34,7 @@ protected:
   void SetUp() override {
     World::SetUp();
     roster();
+    ShowScreen(kScreenTitle); // out of a match, whatever the last test left installed
     ASSERT_TRUE(StartPads()) << SDL_GetError();
   }
   void TearDown() override {
@@ -309,4 +313,71 @@ TEST_F(PadPlay, MenusWalkByPadWithAFrameCountedRepeat) {
   frame();
   EXPECT_EQ(headlessState().display, Display);
   EXPECT_TRUE(MatchKeysShown());
+}
+
+// The preferences keep a ball's pad and the rumble switch, in lines only written when used. Read
+// back with the pad away, the binding is kept, the ball plays by its keys and one line says so;
+// the pad plugged in plays it again.
+TEST_F(Pads, PreferencesKeepABindingAndTheRumbleAcrossARestart) {
+  const std::string guid = plug(3).guid;
+  BindBallToPad(2, guid.c_str(), 0);
+  padRumble = 0;
+  ASSERT_EQ(WritePrefsTo("prefs.def"), 0);
+  const std::string written = readFile("prefs.def");
+  const std::string tail = "sound 4\npad 2 " + guid + " 0\nrumble 0\n";
+  ASSERT_GE(written.size(), tail.size());
+  EXPECT_EQ(written.substr(written.size() - tail.size()), tail);
+  unplug(pads_.back());
+  ResetPads();
+  testing::internal::CaptureStderr();
+  ReadLevelFile("prefs.def");
+  const std::string told = testing::internal::GetCapturedStderr();
+  char read[kPadGuidSize] = "";
+  int order = -1;
+  ASSERT_TRUE(BallPadBinding(2, read, order));
+  EXPECT_EQ(std::make_tuple(std::string(read), order, padRumble, PadNumberOfBall(2)),
+            std::make_tuple(guid, 0, 0, 0));
+  EXPECT_EQ(std::count(told.begin(), told.end(), '\n'), 1) << told;
+  EXPECT_NE(told.find("prefs.def:"), std::string::npos) << told;
+  EXPECT_NE(told.find("Orange's pad is not plugged in"), std::string::npos) << told;
+  plug(3);
+  EXPECT_EQ(PadNumberOfBall(2), 1);
+  ASSERT_EQ(WritePrefsTo("again.def"), 0);
+  EXPECT_EQ(readFile("again.def"), written) << "written again, byte for byte the same";
+}
+
+// Damaged pad lines are refused with the file and line and change nothing; a file without pad
+// lines binds nothing and leaves the rumble on.
+TEST_F(Pads, DamagedPadLinesAreRefusedWithTheirLine) {
+  const std::string guid(32, 'a');
+  const std::pair<std::string, std::string> cases[] = {
+      {"pad 2", "\"pad\" line is damaged"},
+      {"pad 2 " + guid, "\"pad\" line is damaged"},
+      {"pad 6 " + guid + " 0", "\"pad\" ball outside the roster"},
+      {"pad -1 " + guid + " 0", "\"pad\" ball outside the roster"},
+      {"pad 2 " + guid + "a 0", "\"pad\" GUID is not 32 hexadecimal digits"},
+      {"pad 2 " + std::string(31, 'a') + "g 0", "\"pad\" GUID is not 32 hexadecimal digits"},
+      {"pad 2 " + guid + " 8", "\"pad\" order outside 0..7"},
+      {"rumble 2", "\"rumble\" must be 0 or 1"},
+  };
+  for (const auto &[line, why] : cases) {
+    ResetPads();
+    ForgetReaderWarnings();
+    writeFile("prefs.def", "sound 4\n" + line + "\n");
+    testing::internal::CaptureStderr();
+    ReadLevelFile("prefs.def");
+    const std::string told = testing::internal::GetCapturedStderr();
+    EXPECT_NE(told.find("prefs.def:2: " + why), std::string::npos) << line << ": " << told;
+    EXPECT_NE(told.find("line ignored"), std::string::npos) << line;
+    char read[kPadGuidSize];
+    int order = 0;
+    EXPECT_FALSE(BallPadBinding(2, read, order)) << line;
+    EXPECT_EQ(padRumble, 1) << line;
+  }
+  writeFile("prefs.def", "sound 2\n");
+  ReadLevelFile("prefs.def");
+  char read[kPadGuidSize];
+  int order = 0;
+  for (int i = 0; i < kRosterSize; i++) EXPECT_FALSE(BallPadBinding(i, read, order)) << i;
+  EXPECT_EQ(std::make_tuple(padRumble, soundMode), std::make_tuple(1, 2));
 }
