@@ -222,10 +222,12 @@ void ResetPads() {
   padRumble = 1;
 }
 
-// SDL keeps no window here: its pads must be heard while freeglut's window has the focus.
+// SDL keeps no window here: its pads must be heard while freeglut's window has the focus,
+// and its event queue must not turn Ctrl-C or a kill into an event nobody reads.
 bool StartPads() {
   if (started) return true;
   SDL_SetHint(SDL_HINT_JOYSTICK_ALLOW_BACKGROUND_EVENTS, "1");
+  SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
   if (SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER) != 0) return false;
   started = true;
   PollPads(); // the pads already plugged in are there before the preferences are read
