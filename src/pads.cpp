@@ -95,10 +95,11 @@ void resumeFor(int ball) {
 }
 
 // ---- In play --------------------------------------------------------------------------------
-// The first ball not taking part, as its score-bar label would be clicked; the pad then plays it.
+// The first ball not taking part and not another pad's, as its score-bar label would be
+// clicked; the pad then plays it.
 void joinFreeBall(const PadSlot &s) {
   for (int i = 0; i < numPlayers && i < kRosterSize; i++) {
-    if (players[i]->active) continue;
+    if (players[i]->active || PadNumberOfBall(i) != 0) continue;
     ballPads[i].bound = true;
     std::snprintf(ballPads[i].guid, sizeof ballPads[i].guid, "%s", s.guid);
     ballPads[i].order = s.order;
@@ -119,7 +120,10 @@ void playPress(const PadSlot &s, int code) {
   }
   player *p = players[ball];
   if (code == SDL_CONTROLLER_BUTTON_START) {
-    GameKeyAction('p');
+    if (p->active)
+      GameKeyAction('p');
+    else
+      JoinAsHuman(p); // its own ball, taken out earlier, comes back
     return;
   }
   if (p->ai != kHuman) return; // as with keys, a bot's controls are its own
@@ -280,6 +284,7 @@ void PadDisconnected(int device) {
   if (s->controller) SDL_GameControllerClose(s->controller);
   clearSlot(*s);
   if (ball == kNoBall || !MatchKeysShown()) return;
+  if (!players[ball]->active || players[ball]->ai != kHuman) return; // nobody was playing it
   paused = 1;
   waitingBall = ball;
   std::snprintf(notice, sizeof notice, "%s's pad is gone: reconnect the pad, or press its key",

@@ -219,6 +219,14 @@ TEST_F(PadPlay, StartJoinsTheFirstFreeBallAndTheBarShowsThePad) {
   players[2]->alive = 1;
   press(second, SDL_CONTROLLER_BUTTON_A);
   EXPECT_EQ(players[2]->block, kRopeRequested) << "the pad now plays the ball it joined";
+  players[4]->active = 0; // taken out from the bar: its pad's Start brings it back, not another
+  players[3]->active = 0;
+  press(first, SDL_CONTROLLER_BUTTON_START);
+  EXPECT_EQ(std::make_tuple(players[4]->active, players[3]->active, paused), std::make_tuple(1, 0, 0));
+  players[2]->active = 0; // out, but still pad 2's: a new pad passes it over
+  press(third, SDL_CONTROLLER_BUTTON_START);
+  EXPECT_EQ(std::make_tuple(players[2]->active, players[3]->active, PadNumberOfBall(3)),
+            std::make_tuple(0, 1, 3));
 }
 
 // Pulled out mid-match, a bound pad pauses the game and says whose it was and how to go on;
@@ -247,6 +255,9 @@ TEST_F(PadPlay, UnpluggingMidMatchPausesUntilThePadOrTheKeyIsBack) {
   EXPECT_EQ(paused, 0) << "plugging back after play went on does not pause or unpause";
   unplug(plug(8));
   EXPECT_EQ(paused, 0) << "a pad bound to no ball leaves quietly";
+  players[3]->ai = kComputer;
+  unplug(pads_[2]);
+  EXPECT_EQ(paused, 0) << "nor does the pad of a ball the computer plays";
 }
 
 // In menus the d-pad and the left stick move as the arrows do, a held direction repeats after a
