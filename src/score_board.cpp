@@ -120,6 +120,12 @@ int humansInPlay() {
   return n;
 }
 
+// Counted, so no switch can leave it astray; then the round starts again.
+void rosterChanged() {
+  playerPresent = humansInPlay();
+  ResetPositions();
+}
+
 // Out -> bot -> human -> out. The last two balls in play only switch between
 // human and bot, so a match always has someone to play against.
 void clickLabel(player *p) {
@@ -131,8 +137,7 @@ void clickLabel(player *p) {
   } else {
     p->active = 0;
   }
-  playerPresent = humansInPlay(); // counted, so no switch can leave it astray
-  ResetPositions();
+  rosterChanged();
 }
 
 } // namespace
@@ -140,8 +145,7 @@ void clickLabel(player *p) {
 void JoinAsHuman(player *p) {
   p->active = 1;
   p->ai = kHuman;
-  playerPresent = humansInPlay();
-  ResetPositions();
+  rosterChanged();
 }
 
 namespace {
