@@ -23,6 +23,7 @@ constexpr int kRepeatFrames = 5;       // and then moves again every this many f
 constexpr int kNoDevice = -1;
 constexpr int kNoBall = -1;
 constexpr int kNoticeSize = 128;
+constexpr unsigned char kPauseKey = 'p'; // Start does what this game key does
 
 struct PadSlot {
   bool connected;
@@ -100,9 +101,7 @@ void resumeFor(int ball) {
 void joinFreeBall(const PadSlot &s) {
   for (int i = 0; i < numPlayers && i < kRosterSize; i++) {
     if (players[i]->active || PadNumberOfBall(i) != 0) continue;
-    ballPads[i].bound = true;
-    std::snprintf(ballPads[i].guid, sizeof ballPads[i].guid, "%s", s.guid);
-    ballPads[i].order = s.order;
+    BindBallToPad(i, s.guid, s.order);
     JoinAsHuman(players[i]);
     return;
   }
@@ -121,7 +120,7 @@ void playPress(const PadSlot &s, int code) {
   player *p = players[ball];
   if (code == SDL_CONTROLLER_BUTTON_START) {
     if (p->active)
-      GameKeyAction('p');
+      GameKeyAction(kPauseKey);
     else
       JoinAsHuman(p); // its own ball, taken out earlier, comes back
     return;
