@@ -2,13 +2,8 @@
 # one is pulled out (the match pauses) and plugged back. With OTHER_SIM, another build agrees.
 file(MAKE_DIRECTORY ${OUT})
 set(args --data ${DATA} --seed 42 --title --active 0,5 --keys ${KEYS} --frames 600)
-execute_process(COMMAND ${SIM} ${args} --trace ${OUT}/pads-a.jsonl RESULT_VARIABLE rc1)
-execute_process(COMMAND ${SIM} ${args} --trace ${OUT}/pads-b.jsonl RESULT_VARIABLE rc2)
-file(SHA256 ${OUT}/pads-a.jsonl a)
-file(SHA256 ${OUT}/pads-b.jsonl b)
-if(NOT rc1 EQUAL 0 OR NOT rc2 EQUAL 0 OR NOT a STREQUAL b)
-  message(FATAL_ERROR "the sim failed (${rc1} ${rc2}) or two runs of the same pad match differ")
-endif()
+include(${CMAKE_CURRENT_LIST_DIR}/sim_trace.cmake)
+sim_trace_same(pads)
 # Frame: what its line must hold. Balls 1 and 2 are the free ones the pads join, as humans.
 set(checks
     "2|\"screen\":\"TitleScreen\""
@@ -30,10 +25,3 @@ foreach(check ${checks})
     message(FATAL_ERROR "frame ${frame} lacks ${want}: ${line}")
   endif()
 endforeach()
-if(OTHER_SIM AND EXISTS ${OTHER_SIM})
-  execute_process(COMMAND ${OTHER_SIM} ${args} --trace ${OUT}/pads-c.jsonl RESULT_VARIABLE rc3)
-  file(SHA256 ${OUT}/pads-c.jsonl c)
-  if(NOT rc3 EQUAL 0 OR NOT a STREQUAL c)
-    message(FATAL_ERROR "the other build (${OTHER_SIM}) plays the pad match differently")
-  endif()
-endif()
