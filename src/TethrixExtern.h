@@ -86,7 +86,8 @@ extern float quantisedScale;
 extern float actualScale;
 extern float ar; // the window's width over its height
 // The arena is framed in the window above the score bar's strip. Arena units at zoom 1.
-constexpr float kViewHalfHeight = 4.6f; // a 4:3 window: the eye 9.2 away, near plane 2 high 1
+constexpr float kEyeDistance = 9.2f; // from the eye to the arena's plane and the menus'
+constexpr float kViewHalfHeight = kEyeDistance / 2; // a 4:3 window: the near plane 2 away, 1 high
 constexpr float kScoreBarShare = 0.08f; // the strip's part of the window's height
 constexpr float kHalfViewV = 3.9f; // half the framed height: a ball's room short of the strip
 float ArenaLift(); // how far the arena is raised so the framed height sits above the strip
@@ -306,7 +307,7 @@ bool IsEnterKey(unsigned char key);
 // The menu screen: 640 x 480 pixels over the centred 4:3 area of the window, which the
 // window routine's view puts 9.2 units high at the menus' plane.
 constexpr int kMenuWidth = 640, kMenuHeight = 480;
-constexpr float kMenuPixelsPerUnit = kMenuHeight / 9.2f;
+constexpr float kMenuPixelsPerUnit = kMenuHeight / (2 * kViewHalfHeight);
 float MenuUnitsH(int h); // a menu pixel as view units, origin at the centre, v upward
 float MenuUnitsV(int v);
 float MenuPixelV(float v); // a view height as a menu pixel, counted down from the top

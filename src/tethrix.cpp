@@ -355,7 +355,6 @@ void Idle() {
 void vis(int visible) { glutIdleFunc(visible == GLUT_VISIBLE ? Idle : nullptr); }
 
 constexpr GLdouble kNearPlane = 2, kFarPlane = 100, kNearHalfHeight = 1;
-constexpr float kEyeDistance = 9.2f; // from the eye to the arena's plane
 
 void Reshape(int width, int height) {
   if (height <= 0) height = 1; // a minimised window must not divide by zero
