@@ -311,6 +311,13 @@ TEST_F(PadPlay, MenusWalkByPadWithAFrameCountedRepeat) {
   axis(pad, SDL_CONTROLLER_AXIS_LEFTY, 0);
   frame();
   EXPECT_EQ(TitleFocus(), kTitleOptions);
+  axis(pad, SDL_CONTROLLER_AXIS_LEFTX, -30000); // and left, to Credits
+  axis(pad, SDL_CONTROLLER_AXIS_LEFTX, 0);
+  frame();
+  EXPECT_EQ(TitleFocus(), kTitleCredits);
+  axis(pad, SDL_CONTROLLER_AXIS_LEFTX, 30000); // back to Options
+  axis(pad, SDL_CONTROLLER_AXIS_LEFTX, 0);
+  frame();
   press(pad, SDL_CONTROLLER_BUTTON_A);
   EXPECT_EQ(headlessState().display, Options);
   press(pad, SDL_CONTROLLER_BUTTON_B);
