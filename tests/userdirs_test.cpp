@@ -109,3 +109,11 @@ TEST_F(World, TheDataFolderIsTheOneHoldingALevelList) {
   ASSERT_TRUE(FindDataFolder(nullptr, out, sizeof out));
   EXPECT_EQ(std::string(realpath(out, found) ? found : out), checkout + "/data");
 }
+
+// A named data folder that is not there, and one without its level list, are told apart.
+TEST_F(World, AMissingDataFolderSaysWhatIsMissing) {
+  std::filesystem::create_directory("empty");
+  for (auto [dir, says] : {std::pair{"empty", "has no level list"}, {"nowhere", "does not exist"},
+                           {"", "cannot find the game's data folder"}})
+    EXPECT_NE(MissingDataMessage(dir).find(says), std::string::npos) << MissingDataMessage(dir);
+}
