@@ -472,5 +472,25 @@ void PadKeyPressedFor(int ball);  // the ball's own key: it plays on by keys
 void BindBallToPad(int ball, const char *guid, int order);
 bool BallPadBinding(int ball, char *guid, int &order); // guid: kPadGuidSize characters
 bool PadPresent(const char *guid, int order);
+bool AnyPadConnected();
+// A pad's buttons as codes: SDL's buttons in its order, then the two triggers.
+constexpr int kNoPadCode = -1;
+constexpr int kPadTriggerLeft = 21, kPadTriggerRight = 22, kPadCodes = 23;
+int PadCodeOfName(const char *name); // SDL's name ("a", "dpup", "lefttrigger"), or kNoPadCode
+const char *PadCodeName(int code);   // SDL's name, "" for none
+const char *PadCodeLabel(int code);  // as player setup shows it: "A", "LB", "RT"
+void UnbindBallPad(int ball);
+bool SetBallPadButtons(int ball, int rope, int powerUp); // false: not two different codes
+void BallPadButtons(int ball, int &rope, int &powerUp);  // south and east until set
+bool PadButtonsAreDefault(int ball);
+// Player setup's "Pad" line: the next press on any pad is the ball's rope button, the one after
+// (on the same pad) its power-up button; a press another ball plays is refused.
+enum PadBindStageCode { kPadBindNone, kPadBindRope, kPadBindPowerUp };
+void PadBindBegin(int ball);
+void PadBindCancel();
+int PadBindStage();
+const char *PadBindRefusal(); // why the last press was not taken, "" when it was
+enum RumbleKind { kRumbleHit, kRumbleDeath };
+void RumbleBall(const player *p, int kind); // on the pads that play it, when "rumble" is on
 bool MatchKeysShown();            // the match's key routines are installed: pads play, not walk menus
 void JoinAsHuman(player *p);      // takes part as a human, as clicking its score-bar label would

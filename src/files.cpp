@@ -36,6 +36,7 @@ struct Fields {
 // State of one ReadLevelFile call.
 struct Reader {
   const char *file;
+  const char *line; // the statement being read
   FILE *in;
   int lineNo;
   bool sectionMode;
@@ -330,10 +331,24 @@ bool isGuid(const char *text) {
   return true;
 }
 
-// "pad BALL GUID ORDER": the ball is played by that pad as well as its keys. A pad not
-// plugged in keeps the binding; the ball plays by its keys until it comes.
+// The buttons after a pad line's order, by SDL's names; none: south and east.
+const char *readPadButtons(const char *rest, int &rope, int &powerUp) {
+  char ropeName[kTextSize] = "", powerUpName[kTextSize] = "", extra;
+  const int got = std::sscanf(rest, "%255s %255s %c", ropeName, powerUpName, &extra);
+  static_assert(kTextSize > 255, "the names fit their buffers");
+  if (got <= 0) return nullptr;
+  if (got != 2) return "\"pad\" buttons are damaged (a rope and a powerup button, or none)";
+  rope = PadCodeOfName(ropeName), powerUp = PadCodeOfName(powerUpName);
+  if (rope == kNoPadCode || powerUp == kNoPadCode) return "\"pad\" button is not one SDL names";
+  if (rope == powerUp) return "\"pad\" rope and powerup buttons are the same";
+  return nullptr;
+}
+
+// "pad BALL GUID ORDER [ROPE POWERUP]": the ball is played by that pad as well as its keys. A
+// pad not plugged in keeps the binding; the ball plays by its keys until it comes.
 void readPadLine(Reader &r, const Fields &v) {
   const char *fault = nullptr;
+  int rope = kNoPadCode, powerUp = kNoPadCode;
   if (v.converted < 3)
     fault = "\"pad\" line is damaged (it needs a ball, a GUID and an order)";
   else if (v.i[0] < 0 || v.i[0] >= numPlayers || v.i[0] >= kRosterSize)
@@ -342,11 +357,15 @@ void readPadLine(Reader &r, const Fields &v) {
     fault = "\"pad\" GUID is not 32 hexadecimal digits";
   else if (v.i[2] < 0 || v.i[2] >= kMaxPads)
     fault = "\"pad\" order outside 0..7";
+  else
+    fault = readPadButtons(r.line + v.used, rope, powerUp);
   if (fault) {
     warn(r, (std::string(fault) + "; line ignored").c_str());
     return;
   }
+  UnbindBallPad(v.i[0]); // a line without buttons means the out-of-the-box ones
   BindBallToPad(v.i[0], v.s, v.i[2]);
+  if (rope != kNoPadCode) SetBallPadButtons(v.i[0], rope, powerUp);
   if (!PadPresent(v.s, v.i[2]))
     warn(r, (std::string(players[v.i[0]]->name) +
              "'s pad is not plugged in; the ball plays by its keys until it is")
@@ -560,6 +579,7 @@ bool gateOpen(const Reader &r, Gate gate) {
 
 void readStatement(Reader &r, const char *line) {
   if (line[0] == '\0' || line[0] == '#') return;
+  r.line = line;
   Fields v;
   for (const Keyword &k : kKeywords) {
     v.converted = scanPattern(line, k.pattern, v);
@@ -779,6 +799,15 @@ void ReadPrefs() {
 
 namespace {
 
+// The buttons only when they are not the out-of-the-box ones, so older versions read the line.
+void writePadLine(FILE *out, int ball, const char *guid, int order) {
+  std::fprintf(out, "pad %i %s %i", ball, guid, order);
+  int rope, powerUp;
+  BallPadButtons(ball, rope, powerUp);
+  if (!PadButtonsAreDefault(ball)) std::fprintf(out, " %s %s", PadCodeName(rope), PadCodeName(powerUp));
+  std::fprintf(out, "\n");
+}
+
 bool writePrefs(FILE *out) {
   std::fprintf(out, "#First setup the players\n");
   for (int i = 0; i < kRosterSize && i < numPlayers; i++) {
@@ -799,7 +828,7 @@ bool writePrefs(FILE *out) {
   // Only what differs from a first run: settings without pads are written as they always were.
   char guid[kPadGuidSize];
   for (int i = 0, order = 0; i < kRosterSize && i < numPlayers; i++)
-    if (BallPadBinding(i, guid, order)) std::fprintf(out, "pad %i %s %i\n", i, guid, order);
+    if (BallPadBinding(i, guid, order)) writePadLine(out, i, guid, order);
   if (!padRumble) std::fprintf(out, "rumble 0\n");
   return !std::ferror(out);
 }

@@ -1,5 +1,6 @@
 // Start-up of the game: find the data, build the world, open the window and run.
 #include "TethrixExtern.h"
+#include "padfeed.h"
 #include "cmdline.h"
 #include "inclGL.h"
 #include "levelcheck.h"
@@ -43,7 +44,9 @@ int main(int argc, char **argv) {
   ResetWorld();
   chooseSettingsFolder();
   LoadSound(argv[0]);
-  StartPads(); // without pads, or without the subsystem, the keys play as ever
+  // Without pads, or without the subsystem, the keys play as ever. A feed plugs in scripted
+  // virtual pads, for walking the game with no hardware.
+  if (StartPads() && std::getenv("TETHRIX_PAD_FEED")) StartPadFeed(std::getenv("TETHRIX_PAD_FEED"));
   gameSrand(static_cast<unsigned>(std::time(nullptr)));
   cosmeticSrand(static_cast<unsigned>(std::time(nullptr)) ^ 0x5eedu);
   int glutArgc = static_cast<int>(options.glutArgs.size()) - 1;

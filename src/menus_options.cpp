@@ -16,13 +16,16 @@ struct SavedBall {
   char name[kNameSize];
   float defaultSize, radius, mass;
   int sprite;
+  bool padBound;
+  char padGuid[kPadGuidSize];
+  int padOrder, padRope, padPowerUp;
 };
 
 struct SavedSettings {
   bool valid;
   int balls;
   SavedBall ball[kRosterSize];
-  int useFullScreen, soundMode, powerUpInfrequency, powerUpSetID, powerUpsInList;
+  int useFullScreen, soundMode, powerUpInfrequency, powerUpSetID, powerUpsInList, rumble;
   int powerUpFrequency[kPowerUpIDs];
   int powerUpList[kPowerUpListSize];
   char powerUpSetName[kTextSize];
@@ -38,8 +41,10 @@ void saveSettings() {
     b.key = p->key, b.powerUpKey = p->powerUpKey, b.sprite = p->sprite;
     b.defaultSize = p->defaultSize, b.radius = p->radius, b.mass = p->mass;
     std::memcpy(b.name, p->name, sizeof b.name);
+    b.padBound = BallPadBinding(i, b.padGuid, b.padOrder);
+    BallPadButtons(i, b.padRope, b.padPowerUp);
   }
-  saved.useFullScreen = useFullScreen, saved.soundMode = soundMode;
+  saved.useFullScreen = useFullScreen, saved.soundMode = soundMode, saved.rumble = padRumble;
   saved.powerUpInfrequency = powerUpInfrequency, saved.powerUpSetID = powerUpSetID;
   saved.powerUpsInList = powerUpsInList;
   std::memcpy(saved.powerUpFrequency, powerUpFrequency, sizeof powerUpFrequency);
@@ -56,8 +61,11 @@ void restoreSettings() {
     p->key = b.key, p->powerUpKey = b.powerUpKey, p->sprite = b.sprite;
     p->defaultSize = b.defaultSize, p->radius = b.radius, p->mass = b.mass;
     std::memcpy(p->name, b.name, sizeof p->name);
+    UnbindBallPad(i);
+    if (b.padBound) BindBallToPad(i, b.padGuid, b.padOrder);
+    SetBallPadButtons(i, b.padRope, b.padPowerUp);
   }
-  useFullScreen = saved.useFullScreen, soundMode = saved.soundMode;
+  useFullScreen = saved.useFullScreen, soundMode = saved.soundMode, padRumble = saved.rumble;
   powerUpInfrequency = saved.powerUpInfrequency, powerUpSetID = saved.powerUpSetID;
   powerUpsInList = saved.powerUpsInList;
   std::memcpy(powerUpFrequency, saved.powerUpFrequency, sizeof powerUpFrequency);
@@ -88,8 +96,11 @@ enum OptionLine {
   kOptionFirstPlayer = 3,
   kOptionScreenMode = 3 + kRosterSize,
   kOptionSound,
+  kOptionRumble, // shown only with a pad plugged in, or the rumble off
   kOptionLines
 };
+
+int optionRows() { return AnyPadConnected() || !padRumble ? kOptionLines : kOptionLines - 1; }
 
 constexpr int kOptionsMouseLeft = 260, kOptionsMouseRight = 400, kOptionsMouseTop = 180;
 constexpr float kOptionsH = -1.0f, kOptionsTopV = 1.0f, kLineStep = 0.5f;
@@ -111,6 +122,7 @@ void optionText(int line, char *text, size_t size) {
   case kOptionOK: std::snprintf(text, size, "OK"); break;
   case kOptionCancel: std::snprintf(text, size, "Cancel"); break;
   case kOptionPowerUps: std::snprintf(text, size, "Setup Powerups"); break;
+  case kOptionRumble: std::snprintf(text, size, "Pad rumble: %s", padRumble ? "On" : "Off"); break;
   case kOptionScreenMode:
     std::snprintf(text, size, "%s",
                   useFullScreen == 0 ? "Change to full screen mode (requires restart)"
@@ -139,13 +151,14 @@ void chooseOption(int line) {
   case kOptionCancel: cancelOptions(); break;
   case kOptionPowerUps: ShowScreen(kScreenPowerUps); break;
   case kOptionScreenMode: useFullScreen = useFullScreen == 0 ? 1 : 0; break;
+  case kOptionRumble: padRumble = !padRumble; break;
   default: soundMode = isSoundMode(soundMode + 1) ? soundMode + 1 : kSoundModeNone; break;
   }
 }
 
 void drawOptionLines(int current) {
   char text[kTextSize];
-  for (int n = 0; n < kOptionLines; n++) {
+  for (int n = 0; n < optionRows(); n++) {
     const float grey = n == current ? 1.0f : 0.5f;
     glColor3f(grey, grey, grey);
     optionText(n, text, sizeof text);
@@ -153,7 +166,7 @@ void drawOptionLines(int current) {
   }
   if (KeyClash(text, sizeof text)) { // under the last line, in the refusals' red
     glColor3f(kWarningR, kWarningG, kWarningB);
-    DrawMenuStr(kOptionsH, kOptionsTopV - kLineStep * static_cast<float>(kOptionLines), text);
+    DrawMenuStr(kOptionsH, kOptionsTopV - kLineStep * static_cast<float>(optionRows()), text);
   }
 }
 
@@ -195,9 +208,9 @@ void Options() {
   glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
   glEnable(GL_COLOR_MATERIAL);
   glDisable(GL_LIGHTING);
-  currentOption = MenuStep(currentOption, kOptionLines);
+  currentOption = MenuStep(currentOption < optionRows() ? currentOption : 0, optionRows());
   const bool pointer = MenuPointerActive(lastH, lastV);
-  const int hovered = MenuRowUnderMouse(kOptionsMouseLeft, kOptionsMouseRight, kOptionsMouseTop, kOptionLines);
+  const int hovered = MenuRowUnderMouse(kOptionsMouseLeft, kOptionsMouseRight, kOptionsMouseTop, optionRows());
   if (hovered >= 0 && pointer) {
     currentOption = hovered;
     if (buttonDown) lastSpecial = GLUT_KEY_LEFT;
@@ -211,7 +224,14 @@ void Options() {
 // ---- The player setup ------------------------------------------------------------------------------
 namespace {
 
-enum SetupLine { kSetupOK, kSetupKey, kSetupPowerUpKey, kSetupName, kSetupSize, kSetupSprite, kSetupLines };
+enum SetupLine { kSetupOK, kSetupKey, kSetupPowerUpKey, kSetupName, kSetupSize, kSetupSprite, kSetupPad, kSetupLines };
+
+// The "Pad" line sits under the keys, and only where a pad is or was: without pads the page
+// is the one it always was.
+constexpr int kRowsWithPad[kSetupLines] = {kSetupOK,   kSetupKey,  kSetupPowerUpKey, kSetupPad,
+                                           kSetupName, kSetupSize, kSetupSprite};
+constexpr int kRowsWithoutPad[kSetupLines - 1] = {kSetupOK,   kSetupKey,  kSetupPowerUpKey,
+                                                  kSetupName, kSetupSize, kSetupSprite};
 
 constexpr int kSetupMouseLeft = 260, kSetupMouseRight = 460, kSetupMouseTop = 230;
 constexpr float kLabelH = -1.0f, kValueH = 2.0f, kSetupTopV = 0.0f;
@@ -222,7 +242,20 @@ constexpr double kSizeStep = 0.1, kSmallestSize = 0.1, kLargestSize = 1.6;
 constexpr int kLastSprite = 16; // 0 is a plain sphere, 1..16 the faces
 constexpr unsigned char kBackspace = 8, kDelete = 127;
 
-const char *const kSetupLabels[kSetupLines] = {"OK", "Key:", "Powerup Key:", "Name:", "Size:", "Sprite:"};
+const char *const kSetupLabels[kSetupLines] = {"OK", "Key:", "Powerup Key:", "Name:", "Size:", "Sprite:", "Pad:"};
+
+bool padLineShown(int ball) {
+  char guid[kPadGuidSize];
+  int order;
+  return AnyPadConnected() || BallPadBinding(ball, guid, order);
+}
+
+int setupRows(int ball) { return padLineShown(ball) ? kSetupLines : kSetupLines - 1; }
+
+int setupLineAt(int ball, int row) {
+  if (row < 0 || row >= setupRows(ball)) return kSetupOK;
+  return padLineShown(ball) ? kRowsWithPad[row] : kRowsWithoutPad[row];
+}
 
 bool printable(unsigned char key) { return key >= ' ' && key < kDelete; }
 
@@ -273,8 +306,29 @@ void assignKey(player *p, bool powerUpKey, unsigned char key, char *refusal, siz
   refusal[0] = '\0';
 }
 
+void padValue(int ball, char *text, size_t size) {
+  const int stage = PadBindStage();
+  if (stage != kPadBindNone) {
+    std::snprintf(text, size, "%s", stage == kPadBindRope ? "Press its rope button on a pad" : "Now its powerup button");
+    return;
+  }
+  char guid[kPadGuidSize];
+  int order, rope, powerUp;
+  if (!BallPadBinding(ball, guid, order)) {
+    std::snprintf(text, size, "None (choose it, then press)");
+    return;
+  }
+  BallPadButtons(ball, rope, powerUp);
+  const int number = PadNumberOfBall(ball);
+  if (number > 0)
+    std::snprintf(text, size, "Pad %d: %s / %s", number, PadCodeLabel(rope), PadCodeLabel(powerUp));
+  else
+    std::snprintf(text, size, "Not plugged in: %s / %s", PadCodeLabel(rope), PadCodeLabel(powerUp));
+}
+
 void setupValue(const player *p, int line, char *text, size_t size) {
   switch (line) {
+  case kSetupPad: padValue(playerSelected, text, size); break;
   case kSetupKey: std::snprintf(text, size, "%c", toUpper(p->key)); break;
   case kSetupPowerUpKey: std::snprintf(text, size, "%c", toUpper(p->powerUpKey)); break;
   case kSetupName: std::snprintf(text, size, "%s", p->name); break;
@@ -285,13 +339,15 @@ void setupValue(const player *p, int line, char *text, size_t size) {
 
 void drawSetupLines(const player *p, int current, const char *refusal) {
   char text[kTextSize];
-  for (int n = 0; n < kSetupLines; n++) {
+  for (int n = 0; n < setupRows(playerSelected); n++) {
     const float grey = n == current ? 1.0f : 0.5f, v = kSetupTopV - kLineStep * static_cast<float>(n);
+    const int line = setupLineAt(playerSelected, n);
     glColor3f(grey, grey, grey);
-    DrawMenuStr(kLabelH, v, kSetupLabels[n]);
-    setupValue(p, n, text, sizeof text);
+    DrawMenuStr(kLabelH, v, kSetupLabels[line]);
+    setupValue(p, line, text, sizeof text);
     DrawMenuStr(kValueH, v, text);
   }
+  if (!refusal[0]) refusal = PadBindRefusal();
   if (refusal[0]) {
     glColor3f(kWarningR, kWarningG, kWarningB);
     DrawMenuStr(kLabelH, kRefusalV, refusal);
@@ -314,9 +370,10 @@ struct SetupScreen {
 };
 
 int setupLineNow(SetupScreen &s) {
-  int line = MenuStep(s.currentOption, kSetupLines);
+  const int rows = setupRows(playerSelected);
+  int line = MenuStep(s.currentOption < rows ? s.currentOption : 0, rows);
   const bool pointer = MenuPointerActive(s.lastH, s.lastV);
-  const int hovered = MenuRowUnderMouse(kSetupMouseLeft, kSetupMouseRight, kSetupMouseTop, kSetupLines);
+  const int hovered = MenuRowUnderMouse(kSetupMouseLeft, kSetupMouseRight, kSetupMouseTop, rows);
   if (hovered >= 0 && pointer) {
     line = hovered;
     if (buttonDown) lastSpecial = GLUT_KEY_RIGHT;
@@ -324,9 +381,24 @@ int setupLineNow(SetupScreen &s) {
   return line;
 }
 
+// Choosing the line waits for the pad's presses; a key while it waits stops waiting, and
+// Backspace or Delete forgets the pad.
+void actOnPadLine(int ball, int step) {
+  if (lastKey == kBackspace || lastKey == kDelete) {
+    PadBindCancel();
+    UnbindBallPad(ball);
+  } else if (lastKey != 0 || step != 0) {
+    if (PadBindStage() == kPadBindNone)
+      PadBindBegin(ball);
+    else
+      PadBindCancel();
+  }
+}
+
 void actOnSetupLine(player *p, SetupScreen &s) {
   const int step = lastSpecial == GLUT_KEY_RIGHT ? 1 : lastSpecial == GLUT_KEY_LEFT ? -1 : 0;
-  switch (s.currentOption) {
+  switch (setupLineAt(playerSelected, s.currentOption)) {
+  case kSetupPad: actOnPadLine(playerSelected, step); break;
   case kSetupOK:
     if (lastKey != 0 || step != 0) ShowScreen(kScreenOptionsBack);
     break;
@@ -340,9 +412,10 @@ void actOnSetupLine(player *p, SetupScreen &s) {
   case kSetupSize:
     if (step != 0) stepSize(p, step);
     break;
-  default:
+  case kSetupSprite:
     if (step != 0) stepSprite(p, step);
     break;
+  default: break;
   }
 }
 
@@ -364,7 +437,8 @@ void PlayerOptions() {
   const int line = setupLineNow(screen);
   if (line != screen.currentOption || setupOpened) {
     screen.refusal[0] = '\0';
-    if (line == kSetupName) screen.edit.charInName = 0; // the name line became highlighted
+    PadBindCancel(); // waiting for a press ends where the highlight leaves the line
+    if (setupLineAt(playerSelected, line) == kSetupName) screen.edit.charInName = 0; // the name line became highlighted
   }
   setupOpened = false;
   screen.currentOption = line;

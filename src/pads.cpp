@@ -1,5 +1,6 @@
 // Gamepads: SDL's game controllers turned into the actions keys call, with hot-plug and bindings.
 #include "TethrixExtern.h"
+#include "padfeed.h"
 
 #include <SDL.h>
 
@@ -10,10 +11,7 @@ int padRumble;
 
 namespace {
 
-// Button codes this layer knows: SDL's, and the two triggers (axes in SDL) after them.
-constexpr int kPadTriggerLeft = SDL_CONTROLLER_BUTTON_MAX;
-constexpr int kPadTriggerRight = SDL_CONTROLLER_BUTTON_MAX + 1;
-constexpr int kPadCodes = SDL_CONTROLLER_BUTTON_MAX + 2;
+static_assert(kPadTriggerLeft == SDL_CONTROLLER_BUTTON_MAX, "the triggers follow SDL's buttons");
 
 constexpr int kStickPress = 16000;   // a stick this far over counts as an arrow held
 constexpr int kStickRelease = 8000;  // and lets go only below this, so it does not flicker
@@ -41,10 +39,31 @@ struct BallPad {
   bool bound;
   char guid[kPadGuidSize];
   int order;
+  int rope, powerUp; // pad codes
 };
+
+// Player setup waits for two presses on one pad: the rope button, then the power-up button.
+struct Capture {
+  int stage; // kPadBindNone, kPadBindRope or kPadBindPowerUp
+  int ball;
+  int slot;  // the pad the rope press came from
+  int rope;
+  char refusal[kNoticeSize];
+};
+
+// What the setup screen shows for each code, in code order.
+const char *const kCodeLabels[kPadCodes] = {
+    "A",  "B",    "X",    "Y",     "Back",    "Guide",   "Start",   "LS",  "RS",  "LB",  "RB", "Up",
+    "Down", "Left", "Right", "Misc", "Paddle 1", "Paddle 2", "Paddle 3", "Paddle 4", "Touchpad", "LT", "RT"};
+static_assert(SDL_CONTROLLER_BUTTON_MAX == 21, "a label for every button SDL names");
+
+// The rumble: strengths (0..65535) for the low and high motors, and how long.
+constexpr Uint16 kHitLow = 0x6000, kHitHigh = 0x9000, kDeathLow = 0xffff, kDeathHigh = 0xc000;
+constexpr Uint32 kHitMs = 120, kDeathMs = 450;
 
 PadSlot slots[kMaxPads];
 BallPad ballPads[kRosterSize];
+Capture capture;
 bool started;
 int waitingBall = kNoBall; // the ball whose unplugged pad paused the match
 char notice[kNoticeSize];
@@ -61,10 +80,23 @@ bool sameIdentity(const BallPad &b, const char *guid, int order) {
   return b.bound && b.order == order && std::strcmp(b.guid, guid) == 0;
 }
 
+bool ballOnSlot(int ball, const PadSlot &s) {
+  return s.connected && sameIdentity(ballPads[ball], s.guid, s.order);
+}
+
+// The first ball the pad plays, in roster order.
 int ballOfSlot(const PadSlot &s) {
-  if (!s.connected) return kNoBall;
   for (int i = 0; i < kRosterSize && i < numPlayers; i++)
-    if (sameIdentity(ballPads[i], s.guid, s.order)) return i;
+    if (ballOnSlot(i, s)) return i;
+  return kNoBall;
+}
+
+// The ball other than `except` that a press of this code on this pad already plays.
+int ballOfPress(const char *guid, int order, int code, int except) {
+  for (int i = 0; i < kRosterSize && i < numPlayers; i++) {
+    const BallPad &b = ballPads[i];
+    if (i != except && sameIdentity(b, guid, order) && (b.rope == code || b.powerUp == code)) return i;
+  }
   return kNoBall;
 }
 
@@ -107,27 +139,79 @@ void joinFreeBall(const PadSlot &s) {
   }
 }
 
-bool isRopeCode(int code) {
-  return code == SDL_CONTROLLER_BUTTON_A || code == kPadTriggerLeft || code == kPadTriggerRight;
+bool isTrigger(int code) { return code == kPadTriggerLeft || code == kPadTriggerRight; }
+
+// With the rope on south, as out of the box, either trigger ropes too, unless another ball
+// sharing the pad took that trigger for itself.
+bool ropesBall(int ball, int code) {
+  const BallPad &b = ballPads[ball];
+  if (code == b.rope) return true;
+  return isTrigger(code) && b.rope == SDL_CONTROLLER_BUTTON_A && b.powerUp != code &&
+         ballOfPress(b.guid, b.order, code, ball) == kNoBall;
+}
+
+void startPress(const PadSlot &s) {
+  const int ball = ballOfSlot(s);
+  if (ball == kNoBall)
+    joinFreeBall(s);
+  else if (players[ball]->active)
+    GameKeyAction(kPauseKey);
+  else
+    JoinAsHuman(players[ball]); // its own ball, taken out earlier, comes back
 }
 
 void playPress(const PadSlot &s, int code) {
-  const int ball = ballOfSlot(s);
-  if (ball == kNoBall) {
-    if (code == SDL_CONTROLLER_BUTTON_START) joinFreeBall(s);
-    return;
-  }
-  player *p = players[ball];
   if (code == SDL_CONTROLLER_BUTTON_START) {
-    if (p->active)
-      GameKeyAction(kPauseKey);
-    else
-      JoinAsHuman(p); // its own ball, taken out earlier, comes back
+    startPress(s);
     return;
   }
-  if (p->ai != kHuman) return; // as with keys, a bot's controls are its own
-  if (isRopeCode(code)) RopeAction(p);
-  if (code == SDL_CONTROLLER_BUTTON_B) PowerUpAction(p);
+  for (int i = 0; i < kRosterSize && i < numPlayers; i++) {
+    player *p = players[i];
+    if (!ballOnSlot(i, s) || p->ai != kHuman) continue; // as with keys, a bot's controls are its own
+    if (ropesBall(i, code)) RopeAction(p);
+    if (code == ballPads[i].powerUp) PowerUpAction(p);
+  }
+}
+
+// ---- Binding in player setup ------------------------------------------------------------------
+void refuse(const char *why) { std::snprintf(capture.refusal, sizeof capture.refusal, "%s", why); }
+
+bool refusedCode(const PadSlot &s, int code) {
+  if (code == SDL_CONTROLLER_BUTTON_START || code == SDL_CONTROLLER_BUTTON_GUIDE) {
+    refuse("Start and Guide are the pad's own: press another button");
+    return true;
+  }
+  const int other = ballOfPress(s.guid, s.order, code, capture.ball);
+  if (other != kNoBall) {
+    char why[kNoticeSize];
+    std::snprintf(why, sizeof why, "%s on Pad %d plays %s", kCodeLabels[code], slotNumber(&s) + 1,
+                  players[other]->name);
+    refuse(why);
+    return true;
+  }
+  return false;
+}
+
+void bindPress(const PadSlot &s, int code) {
+  if (refusedCode(s, code)) return;
+  if (capture.stage == kPadBindRope) {
+    capture.slot = slotNumber(&s);
+    capture.rope = code;
+    capture.stage = kPadBindPowerUp;
+    capture.refusal[0] = '\0';
+    return;
+  }
+  if (slotNumber(&s) != capture.slot) {
+    refuse("Press the second button on the same pad");
+    return;
+  }
+  if (code == capture.rope) {
+    refuse("That is its rope button: press another");
+    return;
+  }
+  BindBallToPad(capture.ball, s.guid, s.order);
+  SetBallPadButtons(capture.ball, capture.rope, code);
+  capture = Capture{kPadBindNone, kNoBall, 0, 0, ""};
 }
 
 // ---- In menus -------------------------------------------------------------------------------
@@ -148,13 +232,14 @@ int heldMove(const PadSlot &s) {
   return kMenuNoAction;
 }
 
-// A new direction moves at once; holding it repeats from PadsFrame.
+// A new direction moves at once; holding it repeats from PadsFrame. While setup waits for a
+// press, nothing moves the menu.
 void updateMenuMove(PadSlot &s) {
   const int move = heldMove(s);
   if (move == s.menuMove) return;
   s.menuMove = move;
   s.repeatIn = kRepeatDelayFrames;
-  if (move != kMenuNoAction && !MatchKeysShown()) MenuAction(move);
+  if (move != kMenuNoAction && !MatchKeysShown() && capture.stage == kPadBindNone) MenuAction(move);
 }
 
 void menuPress(int code) {
@@ -167,7 +252,9 @@ void codeChanged(PadSlot &s, int code, bool down) {
   s.held[code] = down;
   updateMenuMove(s);
   if (!down) return;
-  if (MatchKeysShown())
+  if (capture.stage != kPadBindNone)
+    bindPress(s, code);
+  else if (MatchKeysShown())
     playPress(s, code);
   else
     menuPress(code);
@@ -219,7 +306,8 @@ void ResetPads() {
     if (s.controller) SDL_GameControllerClose(s.controller);
     clearSlot(s);
   }
-  std::memset(ballPads, 0, sizeof ballPads);
+  for (int i = 0; i < kRosterSize; i++) UnbindBallPad(i);
+  capture = Capture{kPadBindNone, kNoBall, 0, 0, ""};
   waitingBall = kNoBall;
   notice[0] = '\0';
   padRumble = 1;
@@ -239,6 +327,7 @@ bool StartPads() {
 
 void StopPads() {
   if (!started) return;
+  StopPadFeed();
   ResetPads();
   SDL_QuitSubSystem(SDL_INIT_GAMECONTROLLER);
   started = false;
@@ -246,6 +335,7 @@ void StopPads() {
 
 void PollPads() {
   if (!started) return;
+  PadFeedFrame();
   SDL_Event e;
   while (SDL_PollEvent(&e)) handleEvent(e);
   PadsFrame();
@@ -309,8 +399,9 @@ void PadAxis(int device, int axis, int value) {
 }
 
 int PadNumberOfBall(int ball) {
+  if (ball < 0 || ball >= kRosterSize) return 0;
   for (const PadSlot &s : slots)
-    if (s.connected && ballOfSlot(s) == ball) return slotNumber(&s) + 1;
+    if (ballOnSlot(ball, s)) return slotNumber(&s) + 1;
   return 0;
 }
 
@@ -318,11 +409,39 @@ const char *PadNotice() { return paused && waitingBall != kNoBall ? notice : "";
 
 void PadKeyPressedFor(int ball) { resumeFor(ball); }
 
+// A new binding starts on the out-of-the-box buttons; a pad bound again keeps its buttons.
 void BindBallToPad(int ball, const char *guid, int order) {
   if (ball < 0 || ball >= kRosterSize) return;
-  ballPads[ball].bound = true;
-  std::snprintf(ballPads[ball].guid, sizeof ballPads[ball].guid, "%s", guid);
-  ballPads[ball].order = order;
+  BallPad &b = ballPads[ball];
+  if (!sameIdentity(b, guid, order)) b.rope = SDL_CONTROLLER_BUTTON_A, b.powerUp = SDL_CONTROLLER_BUTTON_B;
+  b.bound = true;
+  std::snprintf(b.guid, sizeof b.guid, "%s", guid);
+  b.order = order;
+}
+
+void UnbindBallPad(int ball) {
+  if (ball < 0 || ball >= kRosterSize) return;
+  ballPads[ball] = BallPad{false, "", 0, SDL_CONTROLLER_BUTTON_A, SDL_CONTROLLER_BUTTON_B};
+}
+
+bool SetBallPadButtons(int ball, int rope, int powerUp) {
+  if (ball < 0 || ball >= kRosterSize || rope == powerUp) return false;
+  if (rope < 0 || rope >= kPadCodes || powerUp < 0 || powerUp >= kPadCodes) return false;
+  ballPads[ball].rope = rope;
+  ballPads[ball].powerUp = powerUp;
+  return true;
+}
+
+void BallPadButtons(int ball, int &rope, int &powerUp) {
+  const bool inRoster = ball >= 0 && ball < kRosterSize;
+  rope = inRoster ? ballPads[ball].rope : SDL_CONTROLLER_BUTTON_A;
+  powerUp = inRoster ? ballPads[ball].powerUp : SDL_CONTROLLER_BUTTON_B;
+}
+
+bool PadButtonsAreDefault(int ball) {
+  int rope, powerUp;
+  BallPadButtons(ball, rope, powerUp);
+  return rope == SDL_CONTROLLER_BUTTON_A && powerUp == SDL_CONTROLLER_BUTTON_B;
 }
 
 bool BallPadBinding(int ball, char *guid, int &order) {
@@ -333,3 +452,54 @@ bool BallPadBinding(int ball, char *guid, int &order) {
 }
 
 bool PadPresent(const char *guid, int order) { return identityConnected(guid, order); }
+
+int PadCodeOfName(const char *name) {
+  const SDL_GameControllerButton button = SDL_GameControllerGetButtonFromString(name);
+  if (button != SDL_CONTROLLER_BUTTON_INVALID) return button;
+  const SDL_GameControllerAxis axis = SDL_GameControllerGetAxisFromString(name);
+  if (axis == SDL_CONTROLLER_AXIS_TRIGGERLEFT) return kPadTriggerLeft;
+  if (axis == SDL_CONTROLLER_AXIS_TRIGGERRIGHT) return kPadTriggerRight;
+  return kNoPadCode;
+}
+
+const char *PadCodeName(int code) {
+  if (code == kPadTriggerLeft) return SDL_GameControllerGetStringForAxis(SDL_CONTROLLER_AXIS_TRIGGERLEFT);
+  if (code == kPadTriggerRight) return SDL_GameControllerGetStringForAxis(SDL_CONTROLLER_AXIS_TRIGGERRIGHT);
+  if (code < 0 || code >= SDL_CONTROLLER_BUTTON_MAX) return "";
+  const char *name = SDL_GameControllerGetStringForButton(static_cast<SDL_GameControllerButton>(code));
+  return name ? name : "";
+}
+
+const char *PadCodeLabel(int code) { return code >= 0 && code < kPadCodes ? kCodeLabels[code] : "?"; }
+
+void PadBindBegin(int ball) {
+  capture = Capture{kPadBindNone, kNoBall, 0, 0, ""};
+  if (ball >= 0 && ball < kRosterSize) capture.stage = kPadBindRope, capture.ball = ball;
+}
+
+void PadBindCancel() { capture = Capture{kPadBindNone, kNoBall, 0, 0, ""}; }
+
+int PadBindStage() { return capture.stage; }
+
+const char *PadBindRefusal() { return capture.refusal; }
+
+bool AnyPadConnected() {
+  for (const PadSlot &s : slots)
+    if (s.connected) return true;
+  return false;
+}
+
+// Output only: nothing in play reads it, so a replay without pads plays the same.
+void RumbleBall(const player *p, int kind) {
+  if (!padRumble) return;
+  for (int i = 0; i < kRosterSize && i < numPlayers; i++) {
+    if (players[i] != p) continue;
+    for (PadSlot &s : slots) {
+      if (!s.controller || !ballOnSlot(i, s)) continue;
+      if (kind == kRumbleDeath)
+        SDL_GameControllerRumble(s.controller, kDeathLow, kDeathHigh, kDeathMs);
+      else
+        SDL_GameControllerRumble(s.controller, kHitLow, kHitHigh, kHitMs);
+    }
+  }
+}

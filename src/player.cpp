@@ -135,6 +135,7 @@ void burst(player *p, float hv, float vv, float deviation, float *hCenter, float
 
 void die(player *p, float hv, float vv) {
   PlaySoundFile("Die");
+  RumbleBall(p, kRumbleDeath);
   if (p->supernovaCharge > 0) PlaySoundFileAnnouncer("Denied");
   p->alive = 0;
   burst(p, hv, vv, kDeathDeviation, nullptr, nullptr);

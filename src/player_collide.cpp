@@ -192,6 +192,8 @@ void resolveTouch(player *a, player *b, Vec u, Credit credit) {
   a->collisions++;
   b->collisions++;
   PlaySoundFile("Crash");
+  RumbleBall(a, kRumbleHit);
+  RumbleBall(b, kRumbleHit);
 }
 
 } // namespace

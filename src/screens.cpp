@@ -48,6 +48,7 @@ void InstallScreen(const Screen &s) {
 
 void ShowScreen(int screen) {
   if (screen < 0 || screen >= kScreenCount) return;
+  PadBindCancel(); // a press waited for on one screen must not bind on the next
   InstallScreen(kScreens[screen]);
 }
 

@@ -2,6 +2,7 @@
 #include "world_fixture.h"
 
 #include "drawn_text.h"
+#include "padfeed.h"
 
 #include <SDL.h>
 
@@ -14,18 +15,20 @@
 
 namespace {
 
-// Buttons b0..b14 in SDL's own button order; axes a0..a5 in its axis order.
-constexpr const char *kTestMapping =
-    ",Tethrix test pad,a:b0,b:b1,x:b2,y:b3,back:b4,guide:b5,start:b6,leftstick:b7,"
-    "rightstick:b8,leftshoulder:b9,rightshoulder:b10,dpup:b11,dpdown:b12,dpleft:b13,"
-    "dpright:b14,leftx:a0,lefty:a1,rightx:a2,righty:a3,lefttrigger:a4,righttrigger:a5,";
-
 // A virtual pad as SDL sees a real one: a joystick with a controller mapping.
 struct VirtualPad {
   SDL_Joystick *joystick = nullptr;
   int instance = -1;
   std::string guid;
 };
+
+// What the game asked of each pad's motors, by pad, in order.
+std::vector<std::pair<int, Uint16>> rumbles;
+
+int heardRumble(void *pad, Uint16 low, Uint16) {
+  rumbles.emplace_back(static_cast<int>(reinterpret_cast<intptr_t>(pad)), low);
+  return 0;
+}
 
 } // namespace
 
@@ -36,6 +39,7 @@ protected:
     roster();
     ShowScreen(kScreenTitle); // out of a match, whatever the last test left installed
     ASSERT_TRUE(StartPads()) << SDL_GetError();
+    rumbles.clear();
   }
   void TearDown() override {
     for (VirtualPad &p : pads_) unplug(p);
@@ -43,34 +47,22 @@ protected:
     World::TearDown();
   }
   // Pads of the same product share a GUID.
+  // Its rumble is heard in `rumbles` under its place among the pads plugged in this test.
   VirtualPad &plug(Uint16 product = 1) {
-    SDL_VirtualJoystickDesc d{};
-    d.version = SDL_VIRTUAL_JOYSTICK_DESC_VERSION;
-    d.type = SDL_JOYSTICK_TYPE_GAMECONTROLLER;
-    d.naxes = SDL_CONTROLLER_AXIS_MAX;
-    d.nbuttons = SDL_CONTROLLER_BUTTON_MAX;
-    d.vendor_id = 0x7e7;
-    d.product_id = product;
-    d.name = "Tethrix test pad";
-    const int index = SDL_JoystickAttachVirtualEx(&d);
-    EXPECT_GE(index, 0) << SDL_GetError();
-    char guid[kPadGuidSize];
-    SDL_JoystickGetGUIDString(SDL_JoystickGetDeviceGUID(index), guid, sizeof guid);
-    EXPECT_GE(SDL_GameControllerAddMapping((guid + std::string(kTestMapping)).c_str()), 0);
     VirtualPad p;
-    p.joystick = SDL_JoystickOpen(index);
+    p.joystick = PlugVirtualPad(product, heardRumble, reinterpret_cast<void *>(intptr_t(pads_.size())));
+    EXPECT_NE(p.joystick, nullptr) << SDL_GetError();
     p.instance = SDL_JoystickInstanceID(p.joystick);
+    char guid[kPadGuidSize];
+    SDL_JoystickGetGUIDString(SDL_JoystickGetGUID(p.joystick), guid, sizeof guid);
     p.guid = guid;
     pads_.push_back(p);
     PollPads();
     return pads_.back();
   }
   void unplug(VirtualPad &p) {
-    if (!p.joystick) return;
-    SDL_JoystickClose(p.joystick);
+    UnplugVirtualPad(p.joystick);
     p.joystick = nullptr;
-    for (int i = 0; i < SDL_NumJoysticks(); i++)
-      if (SDL_JoystickGetDeviceInstanceID(i) == p.instance) SDL_JoystickDetachVirtual(i);
     PollPads();
   }
   void press(VirtualPad &p, SDL_GameControllerButton b) {
@@ -142,6 +134,13 @@ protected:
       }
     }
     return out;
+  }
+  // A level list of one deathmatch level, for the ways back to the title that read it.
+  void oneLevel() {
+    std::string level = "nextlevel 0\nA level\nlevel -10 10 10 -10\ndeathmatch 10\nblock 0 0\n";
+    for (int i = 0; i < kRosterSize; i++) level += "start " + std::to_string(i) + " 0 0 0\n";
+    writeFile("level.def", level);
+    ReadLevelFile("level.def");
   }
   bool drawnText(const std::string &text) {
     headlessClearVertices();
@@ -263,10 +262,7 @@ TEST_F(PadPlay, UnpluggingMidMatchPausesUntilThePadOrTheKeyIsBack) {
 // In menus the d-pad and the left stick move as the arrows do, a held direction repeats after a
 // delay counted in frames, south accepts and east goes back.
 TEST_F(PadPlay, MenusWalkByPadWithAFrameCountedRepeat) {
-  std::string level = "nextlevel 0\nA level\nlevel -10 10 10 -10\ndeathmatch 10\nblock 0 0\n";
-  for (int i = 0; i < kRosterSize; i++) level += "start " + std::to_string(i) + " 0 0 0\n";
-  writeFile("level.def", level);
-  ReadLevelFile("level.def");
+  oneLevel();
   Reshape(800, 480);
   auto frame = [] {
     headlessClearVertices();
@@ -398,4 +394,260 @@ TEST_F(Pads, DamagedPadLinesAreRefusedWithTheirLine) {
   int order = 0;
   for (int i = 0; i < kRosterSize; i++) EXPECT_FALSE(BallPadBinding(i, read, order)) << i;
   EXPECT_EQ(std::make_tuple(padRumble, soundMode), std::make_tuple(1, 2));
+}
+
+// Player setup shows a "Pad" line under the keys only when a pad is there. Choosing it takes the
+// next press as the rope button and the one after, on the same pad, as the power-up button;
+// Start, a button another ball plays, the same button twice and another pad are refused.
+TEST_F(PadPlay, PlayerSetupBindsAPadByTwoPressesAndRefusesWhatIsTaken) {
+  Reshape(800, 480);
+  auto frame = [] {
+    headlessClearVertices();
+    headlessState().display();
+  };
+  auto shown = [](const std::string &text) {
+    for (const DrawnLine &l : drawnLines())
+      if (l.text.find(text) != std::string::npos) return true;
+    return false;
+  };
+  players[0]->ai = players[1]->ai = kHuman;
+  players[0]->active = players[1]->active = players[0]->alive = players[1]->alive = 1;
+  playerSelected = 1;
+  OpenOptions(); // the setup page reads the options' keys
+  ShowScreen(kScreenPlayerSetup);
+  frame();
+  EXPECT_FALSE(shown("Pad:")) << "no pad, no line: the page is as it always was";
+  VirtualPad &pad = plug();
+  VirtualPad &other = plug(2);
+  BindBallToPad(0, pad.guid.c_str(), 0);
+  ASSERT_TRUE(SetBallPadButtons(0, SDL_CONTROLLER_BUTTON_X, SDL_CONTROLLER_BUTTON_LEFTSHOULDER));
+  frame();
+  ASSERT_TRUE(shown("Pad:"));
+  EXPECT_TRUE(shown("None (choose it, then press)"));
+  for (int k = 0; k < 3; k++) press(pad, SDL_CONTROLLER_BUTTON_DPAD_DOWN), frame(); // OK, Key, Powerup Key, Pad
+  press(pad, SDL_CONTROLLER_BUTTON_A);
+  frame();
+  ASSERT_EQ(PadBindStage(), kPadBindRope);
+  EXPECT_TRUE(shown("Press its rope button on a pad"));
+  const std::pair<SDL_GameControllerButton, const char *> refusals[] = {
+      {SDL_CONTROLLER_BUTTON_START, "Start and Guide are the pad's own"},
+      {SDL_CONTROLLER_BUTTON_X, "X on Pad 1 plays P0"},
+  };
+  for (auto [button, why] : refusals) {
+    press(pad, button);
+    frame();
+    EXPECT_EQ(PadBindStage(), kPadBindRope) << why;
+    EXPECT_TRUE(shown(why)) << why;
+  }
+  press(pad, SDL_CONTROLLER_BUTTON_Y);
+  press(pad, SDL_CONTROLLER_BUTTON_Y);
+  frame();
+  EXPECT_TRUE(shown("That is its rope button"));
+  press(other, SDL_CONTROLLER_BUTTON_B);
+  frame();
+  EXPECT_TRUE(shown("on the same pad"));
+  axis(pad, SDL_CONTROLLER_AXIS_TRIGGERRIGHT, 32767);
+  axis(pad, SDL_CONTROLLER_AXIS_TRIGGERRIGHT, -32768);
+  frame();
+  EXPECT_EQ(PadBindStage(), kPadBindNone);
+  EXPECT_TRUE(shown("Pad 1: Y / RT")) << "the second ball on a pad is shown on it too";
+  EXPECT_FALSE(shown("plays")) << "the refusal goes once the pad is bound";
+  EXPECT_EQ(headlessState().display, PlayerOptions) << "no press on the way walked the menu";
+  // In play each ball hears only its own buttons; south and the left trigger are nobody's now,
+  // the right trigger is ball 1's power-up and not also a rope.
+  InstallCallbacks(Display);
+  press(pad, SDL_CONTROLLER_BUTTON_Y);
+  EXPECT_EQ(std::make_tuple(players[0]->block, players[1]->block), std::make_tuple(kRopeFree, kRopeRequested));
+  LetGo(players[1]);
+  press(pad, SDL_CONTROLLER_BUTTON_A);
+  axis(pad, SDL_CONTROLLER_AXIS_TRIGGERLEFT, 32767);
+  axis(pad, SDL_CONTROLLER_AXIS_TRIGGERLEFT, -32768);
+  EXPECT_EQ(std::make_tuple(players[0]->block, players[1]->block), std::make_tuple(kRopeFree, kRopeFree));
+  players[1]->powerUpType = kPowerNormalGravity;
+  axis(pad, SDL_CONTROLLER_AXIS_TRIGGERRIGHT, 32767);
+  EXPECT_EQ(std::make_tuple(players[1]->powerUpType, players[1]->block), std::make_tuple(int{kPowerNone}, kRopeFree));
+  press(pad, SDL_CONTROLLER_BUTTON_X);
+  EXPECT_EQ(players[0]->block, kRopeRequested);
+}
+
+// Two balls on one pad with the out-of-the-box buttons for one of them: the triggers rope it,
+// unless the other ball took a trigger for itself. Backspace on the line forgets the pad; a key
+// while setup waits stops waiting; leaving the page stops it too.
+TEST_F(PadPlay, TriggersRopeTheDefaultBallAndTheLineForgetsAndStopsWaiting) {
+  players[0]->ai = players[1]->ai = kHuman;
+  players[0]->active = players[1]->active = players[0]->alive = players[1]->alive = 1;
+  VirtualPad &pad = plug();
+  BindBallToPad(0, pad.guid.c_str(), 0);
+  BindBallToPad(1, pad.guid.c_str(), 0);
+  ASSERT_TRUE(SetBallPadButtons(1, kPadTriggerLeft, SDL_CONTROLLER_BUTTON_X));
+  EXPECT_FALSE(SetBallPadButtons(1, SDL_CONTROLLER_BUTTON_X, SDL_CONTROLLER_BUTTON_X));
+  EXPECT_FALSE(SetBallPadButtons(1, kPadCodes, SDL_CONTROLLER_BUTTON_X));
+  axis(pad, SDL_CONTROLLER_AXIS_TRIGGERLEFT, 32767);
+  axis(pad, SDL_CONTROLLER_AXIS_TRIGGERRIGHT, 32767);
+  EXPECT_EQ(std::make_tuple(players[0]->block, players[1]->block), std::make_tuple(kRopeRequested, kRopeRequested))
+      << "left is ball 1's rope; right is still ball 0's second rope";
+  axis(pad, SDL_CONTROLLER_AXIS_TRIGGERLEFT, -32768);
+  axis(pad, SDL_CONTROLLER_AXIS_TRIGGERRIGHT, -32768);
+  axis(pad, SDL_CONTROLLER_AXIS_TRIGGERLEFT, 32767);
+  EXPECT_EQ(std::make_tuple(players[0]->block, players[1]->block), std::make_tuple(kRopeRequested, kRopeFree));
+
+  Reshape(800, 480);
+  playerSelected = 1;
+  OpenOptions();
+  ShowScreen(kScreenPlayerSetup);
+  for (int k = 0; k < 3; k++) headlessState().special(GLUT_KEY_DOWN, 0, 0), headlessState().display();
+  headlessState().keyboard(' ', 0, 0);
+  headlessState().display();
+  EXPECT_EQ(PadBindStage(), kPadBindRope);
+  headlessState().keyboard('q', 0, 0);
+  headlessState().display();
+  EXPECT_EQ(PadBindStage(), kPadBindNone) << "a key stops the wait";
+  headlessState().keyboard(' ', 0, 0);
+  headlessState().display();
+  ShowScreen(kScreenOptionsBack);
+  EXPECT_EQ(PadBindStage(), kPadBindNone) << "so does leaving the page";
+  ShowScreen(kScreenPlayerSetup);
+  headlessState().keyboard(8, 0, 0); // Backspace
+  headlessState().display();
+  char guid[kPadGuidSize];
+  int order;
+  EXPECT_FALSE(BallPadBinding(1, guid, order));
+  EXPECT_TRUE(BallPadBinding(0, guid, order));
+}
+
+// A collision shakes the pads of both balls briefly, a death hard; only pads that play a ball
+// shake, and the switch in the options stops it all.
+TEST_F(PadPlay, RumbleOnCollisionAndDeathOnlyForBoundPadsAndOnlyWhenOn) {
+  VirtualPad &a = plug(), &b = plug(), &idle = plug();
+  (void)idle;
+  BindBallToPad(0, a.guid.c_str(), 0);
+  BindBallToPad(1, b.guid.c_str(), 1);
+  placeBall(players[0], -.25f, 0, .1f, 0); // head on
+  placeBall(players[1], .25f, 0, -.1f, 0);
+  players[0]->moveDelay = players[1]->moveDelay = 0;
+  CollidePlayers(players[0], players[1]);
+  ASSERT_EQ(rumbles.size(), 2u);
+  EXPECT_EQ(std::make_pair(rumbles[0].first, rumbles[1].first), std::make_pair(0, 1));
+  const Uint16 hit = rumbles[0].second;
+  EXPECT_GT(hit, 0);
+  rumbles.clear();
+  RumbleBall(players[1], kRumbleDeath);
+  RumbleBall(players[2], kRumbleDeath);
+  ASSERT_EQ(rumbles.size(), 1u);
+  EXPECT_EQ(rumbles[0].first, 1);
+  EXPECT_GT(rumbles[0].second, hit) << "a death is felt harder than a knock";
+  rumbles.clear();
+  padRumble = 0;
+  RumbleBall(players[0], kRumbleDeath);
+  EXPECT_TRUE(rumbles.empty());
+}
+
+// With a pad plugged in the options offer the rumble switch, last; Cancel puts it back, OK saves
+// it. Without a pad the line is not there.
+TEST_F(PadPlay, TheRumbleSwitchIsAnOptionWithAPadAndCancelPutsItBack) {
+  oneLevel();
+  StartupReads(true); // prefs.def now holds the start-up settings
+  Reshape(800, 480);
+  auto lines = [] {
+    headlessClearVertices();
+    headlessState().display();
+    std::vector<std::string> out;
+    for (const DrawnLine &l : drawnLines()) out.push_back(l.text);
+    return out;
+  };
+  ResetMenus(); // each opening from OK
+  OpenOptions();
+  std::vector<std::string> drawn = lines();
+  EXPECT_EQ(std::count(drawn.begin(), drawn.end(), "Pad rumble: On"), 0);
+  VirtualPad &pad = plug();
+  drawn = lines();
+  EXPECT_EQ(std::count(drawn.begin(), drawn.end(), "Pad rumble: On"), 1);
+  press(pad, SDL_CONTROLLER_BUTTON_DPAD_UP); // from OK, up wraps to the last line
+  lines();
+  press(pad, SDL_CONTROLLER_BUTTON_A);
+  drawn = lines();
+  EXPECT_EQ(std::count(drawn.begin(), drawn.end(), "Pad rumble: Off"), 1);
+  press(pad, SDL_CONTROLLER_BUTTON_B); // Cancel
+  EXPECT_EQ(padRumble, 1);
+  ResetMenus(); // each opening from OK
+  OpenOptions();
+  lines();
+  press(pad, SDL_CONTROLLER_BUTTON_DPAD_UP);
+  lines();
+  press(pad, SDL_CONTROLLER_BUTTON_A);
+  lines();
+  headlessState().keyboard(kKeyEscape, 0, 0);
+  EXPECT_EQ(padRumble, 1) << "Escape cancels too";
+  ResetMenus(); // each opening from OK
+  OpenOptions();
+  lines();
+  press(pad, SDL_CONTROLLER_BUTTON_DPAD_UP);
+  lines();
+  press(pad, SDL_CONTROLLER_BUTTON_A);
+  lines();
+  press(pad, SDL_CONTROLLER_BUTTON_DPAD_DOWN); // wraps to OK
+  lines();
+  press(pad, SDL_CONTROLLER_BUTTON_A);
+  lines();
+  EXPECT_EQ(padRumble, 0);
+  EXPECT_NE(readFile("prefs.def").find("\nrumble 0\n"), std::string::npos);
+}
+
+// A ball's own buttons are kept in the preferences by SDL's names, and only when they are not
+// south and east; damaged button fields are refused with the line.
+TEST_F(Pads, PreferencesKeepABallsButtonsAndRefuseDamagedOnes) {
+  const std::string guid = plug(4).guid;
+  BindBallToPad(3, guid.c_str(), 0);
+  SetBallPadButtons(3, SDL_CONTROLLER_BUTTON_LEFTSHOULDER, kPadTriggerRight);
+  ASSERT_EQ(WritePrefsTo("prefs.def"), 0);
+  EXPECT_NE(readFile("prefs.def").find("\npad 3 " + guid + " 0 leftshoulder righttrigger\n"), std::string::npos);
+  ResetPads();
+  ReadLevelFile("prefs.def");
+  int rope, powerUp;
+  BallPadButtons(3, rope, powerUp);
+  EXPECT_EQ(std::make_pair(rope, powerUp), std::make_pair(int{SDL_CONTROLLER_BUTTON_LEFTSHOULDER}, kPadTriggerRight));
+  const std::pair<std::string, std::string> cases[] = {
+      {" x", "\"pad\" buttons are damaged"},
+      {" x y z", "\"pad\" buttons are damaged"},
+      {" x jump", "\"pad\" button is not one SDL names"},
+      {" dpup dpup", "\"pad\" rope and powerup buttons are the same"},
+  };
+  for (const auto &[tail, why] : cases) {
+    ResetPads();
+    ForgetReaderWarnings();
+    writeFile("prefs.def", "sound 4\npad 3 " + guid + " 0" + tail + "\n");
+    testing::internal::CaptureStderr();
+    ReadLevelFile("prefs.def");
+    const std::string told = testing::internal::GetCapturedStderr();
+    EXPECT_NE(told.find("prefs.def:2: " + why), std::string::npos) << tail << ": " << told;
+    char read[kPadGuidSize];
+    int order;
+    EXPECT_FALSE(BallPadBinding(3, read, order)) << tail;
+  }
+}
+
+// The feed plugs virtual pads into the running game from lines written to a file as it grows;
+// a line is read once it ends, and a bad one is named by its line.
+TEST_F(PadPlay, TheFeedPlugsAndPressesPadsFromAGrowingFile) {
+  writeFile("feed", "# a walk\npad 1 connect\npad 1 start do");
+  ASSERT_TRUE(StartPadFeed("feed"));
+  players[0]->active = 0;
+  PollPads();
+  EXPECT_TRUE(AnyPadConnected());
+  EXPECT_EQ(players[0]->active, 0) << "half a line waits for its end";
+  FILE *f = std::fopen("feed", "a");
+  std::fputs("wn\npad 1 start up\npad 9 connect\npad 1 jump down\n", f);
+  std::fclose(f);
+  testing::internal::CaptureStderr();
+  PollPads();
+  const std::string told = testing::internal::GetCapturedStderr();
+  EXPECT_EQ(std::make_tuple(players[0]->active, PadNumberOfBall(0)), std::make_tuple(1, 1));
+  EXPECT_NE(told.find("feed:5: not a pad line"), std::string::npos) << told;
+  EXPECT_NE(told.find("feed:6: unknown pad button"), std::string::npos) << told;
+  f = std::fopen("feed", "a");
+  std::fputs("pad 1 disconnect\n", f);
+  std::fclose(f);
+  PollPads();
+  EXPECT_FALSE(AnyPadConnected());
+  StopPadFeed();
 }
