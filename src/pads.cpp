@@ -150,14 +150,16 @@ bool ropesBall(int ball, int code) {
          ballOfPress(b.guid, b.order, code, ball) == kNoBall;
 }
 
+// Start pauses the pad's ball's match; a ball of its own that is out or played by the computer
+// it takes over, as bound in setup.
 void startPress(const PadSlot &s) {
   const int ball = ballOfSlot(s);
   if (ball == kNoBall)
     joinFreeBall(s);
-  else if (players[ball]->active)
+  else if (players[ball]->active && players[ball]->ai == kHuman)
     GameKeyAction(kPauseKey);
   else
-    JoinAsHuman(players[ball]); // its own ball, taken out earlier, comes back
+    JoinAsHuman(players[ball]);
 }
 
 void playPress(const PadSlot &s, int code) {

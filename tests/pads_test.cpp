@@ -183,6 +183,8 @@ TEST_F(PadPlay, ButtonsOfABoundPadCallTheBallsActions) {
   press(pad, SDL_CONTROLLER_BUTTON_A);
   EXPECT_EQ(p->block, kRopeFree);
   EXPECT_EQ(players[0]->block, kRopeFree) << "no other ball moved";
+  press(pad, SDL_CONTROLLER_BUTTON_START);
+  EXPECT_EQ(std::make_tuple(p->ai, paused), std::make_tuple(int{kHuman}, 0)) << "its bot ball is taken over";
 }
 
 // Start on a pad bound to nothing takes the first ball not in play, as a human, and the score
@@ -650,4 +652,21 @@ TEST_F(PadPlay, TheFeedPlugsAndPressesPadsFromAGrowingFile) {
   PollPads();
   EXPECT_FALSE(AnyPadConnected());
   StopPadFeed();
+}
+
+// A ball kept for a pad that is not plugged in is free to a pad that joins: its binding moves to
+// the pad that took it, with the out-of-the-box buttons.
+TEST_F(PadPlay, AJoiningPadTakesABallWhosePadIsAway) {
+  for (int i = 0; i < numPlayers; i++) players[i]->active = 1, players[i]->ai = kComputer;
+  players[1]->active = 0;
+  BindBallToPad(1, std::string(32, 'e').c_str(), 0);
+  SetBallPadButtons(1, SDL_CONTROLLER_BUTTON_X, SDL_CONTROLLER_BUTTON_Y);
+  VirtualPad &pad = plug();
+  press(pad, SDL_CONTROLLER_BUTTON_START);
+  char guid[kPadGuidSize];
+  int order, rope, powerUp;
+  ASSERT_TRUE(BallPadBinding(1, guid, order));
+  BallPadButtons(1, rope, powerUp);
+  EXPECT_EQ(std::make_tuple(players[1]->active, std::string(guid), PadNumberOfBall(1), rope),
+            std::make_tuple(1, pad.guid, 1, int{SDL_CONTROLLER_BUTTON_A}));
 }

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Plays the real game under Xvfb: at 800 x 600 windowed from the title to Quit, and at 1280 x 1024
 # full screen through the level select, with a screenshot of each screen; then with pictures
-# damaged and a config folder that is a file. Each run has its own Xvfb (on a display it reports
+# damaged and a config folder that is a file; then walked by a virtual pad alone. Each run has its own Xvfb (on a display it reports
 # free) and its own scratch folder; E2E_SHOTS=DIR keeps the screenshots there.
 set -u
 game=$1; data=$2; here=$(cd "$(dirname "$0")" && pwd)
@@ -136,6 +136,30 @@ for f in node.sgi sprites.sgi Font.sgi wall.sgi not-a-folder/tethrix; do
   grep -q "$f" "$work/out2.err" || bad "nothing reported about $f"
 done
 grep -q "done displaying a frame" "$work/out2.txt" || bad "no frames drawn"
+
+# 5. A virtual pad alone, no key and no click: it binds itself to Red in player setup, saves, plays
+# Red from the title to the leaderboard and goes back to the title.
+start_x 800x600
+make_data 0
+: > "$work/feed"
+TETHRIX_PAD_FEED=$work/feed start_game 120 pad
+pad() { echo "pad 1 $*" >> "$work/feed"; sleep 0.3; }
+tap() { for b in "$@"; do pad "$b down"; pad "$b up"; done; }
+pad connect; sleep 0.5
+tap dpright dpdown a                       # Play, then Options
+tap dpdown dpdown dpdown a                 # Setup Player: Red
+tap dpdown dpdown dpdown a x y             # Pad: X for the rope, Y for the power-up
+shot setup-pad-1
+tap dpup dpup dpup a dpup dpup dpup a      # OK on the page, OK on the options: saved
+grep -q "^pad 0 [0-9a-f]\{32\} 0 x y$" "$work/config/tethrix/prefs.def" ||
+  bad "the pad's binding was not saved"
+tap dpup a a                               # Play, Go!
+sleep 1; tap start; sleep 1                # Start takes Red over from the computer
+shot game-pad-1
+wait_leaderboard leaderboard-pad-1
+tap b; shot title-pad-1
+/usr/bin/python3 "$here/check_shots.py" "$shots"/*pad-1.png || fail=1
+kill $game_pid 2>/dev/null; wait $game_pid 2>/dev/null
 
 if [ -n "${E2E_SHOTS:-}" ]; then mkdir -p "$E2E_SHOTS" && cp "$shots"/*.png "$E2E_SHOTS"/; fi
 [ $fail -eq 0 ] && echo "e2e: ok"
