@@ -115,9 +115,15 @@ void SwapFrame(); // a screen's frame is done: the F12 picture is taken, then th
 void Reshape(int width, int height);
 void vis(int visible);
 double mtime();
+// The frame clock: a frame waits at least half a tick, 20 ticks a second at game speed 1.
+constexpr double kMsPerSecond = 1000.0;
+constexpr int kTicksPerSecond = 20;
+constexpr double kHalfTick = 0.5;
+double NominalFrameMs(); // a frame's length where the machine keeps up, at this game speed
 void SetClock(double (*clock)()); // tools drive the game on a virtual clock
 void SetSleeper(void (*sleep)(double seconds)); // how the frame wait rests; null: really
 void Key(unsigned char key, int x, int y);
+void KeyUp(unsigned char key, int x, int y); // installed once: only one-switch balls listen
 void SpecialKey(int key, int x, int y);
 void PassiveMotion(int x, int y);
 void Buttonfunc(int button, int state, int x, int y);
@@ -492,5 +498,15 @@ int PadBindStage();
 const char *PadBindRefusal(); // why the last press was not taken, "" when it was
 enum RumbleKind { kRumbleHit, kRumbleDeath };
 void RumbleBall(const player *p, int kind); // on the pads that play it, when "rumble" is on
-bool MatchKeysShown();            // the match's key routines are installed: pads play, not walk menus
+bool MatchKeysShown();
+// ---- one-switch: one key ropes on a tap and fires the power-up on a hold ----------------------
+constexpr int kOneSwitchDefaultMs = 350, kOneSwitchStepMs = 50;
+constexpr int kOneSwitchMinMs = 150, kOneSwitchMaxMs = 1000;
+extern int oneSwitchMs[kRosterSize]; // a ball's hold threshold; 0: its two keys, as ever
+bool OneSwitchOn(int ball);
+void OneSwitchPress(int ball);   // its key or pad button went down
+void OneSwitchRelease(int ball); // and came up: a tap ropes on or lets go
+void OneSwitchFrame();           // every match frame: a long enough hold fires the power-up
+void ResetOneSwitch();           // nothing held
+void ForgetOneSwitch();          // and every ball back on two keys            // the match's key routines are installed: pads play, not walk menus
 void JoinAsHuman(player *p);      // takes part as a human, as clicking its score-bar label would

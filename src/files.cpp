@@ -372,6 +372,22 @@ void readPadLine(Reader &r, const Fields &v) {
                 .c_str());
 }
 
+// "oneswitch BALL MS": the ball's key ropes on a tap and fires the power-up when held MS.
+void readOneSwitch(Reader &r, const Fields &v) {
+  const char *fault = nullptr;
+  if (v.converted < 2)
+    fault = "\"oneswitch\" line is damaged (it needs a ball and a hold in ms)";
+  else if (v.i[0] < 0 || v.i[0] >= numPlayers || v.i[0] >= kRosterSize)
+    fault = "\"oneswitch\" ball outside the roster";
+  else if (v.i[1] != 0 && (v.i[1] < kOneSwitchMinMs || v.i[1] > kOneSwitchMaxMs))
+    fault = "\"oneswitch\" hold outside 150..1000 ms (0 for off)";
+  if (fault) {
+    warn(r, (std::string(fault) + "; line ignored").c_str());
+    return;
+  }
+  oneSwitchMs[v.i[0]] = v.i[1];
+}
+
 enum Gate { kGateNone, kGateLevel, kGateSet };
 
 using Handler = void (*)(Reader &, const Fields &);
@@ -542,6 +558,7 @@ const Keyword kFirstKeywords[] = {
        setInRange(r, soundMode, v.i[0], kSoundModeNone, kSoundModeAll, "\"sound\" must be 0 to 4");
      }},
     {"pad %i %s %i", kGateNone, readPadLine},
+    {"oneswitch %i %i", kGateNone, readOneSwitch},
     {"rumble %i", kGateNone,
      [](Reader &r, const Fields &v) { setInRange(r, padRumble, v.i[0], 0, 1, "\"rumble\" must be 0 or 1"); }},
     {"powerUpAvail %i %i", kGateSet,
@@ -830,6 +847,8 @@ bool writePrefs(FILE *out) {
   for (int i = 0, order = 0; i < kRosterSize && i < numPlayers; i++)
     if (BallPadBinding(i, guid, order)) writePadLine(out, i, guid, order);
   if (!padRumble) std::fprintf(out, "rumble 0\n");
+  for (int i = 0; i < kRosterSize && i < numPlayers; i++)
+    if (oneSwitchMs[i] > 0) std::fprintf(out, "oneswitch %i %i\n", i, oneSwitchMs[i]);
   return !std::ferror(out);
 }
 

@@ -19,6 +19,7 @@ struct SavedBall {
   bool padBound;
   char padGuid[kPadGuidSize];
   int padOrder, padRope, padPowerUp;
+  int oneSwitchMs;
 };
 
 struct SavedSettings {
@@ -43,6 +44,7 @@ void saveSettings() {
     std::memcpy(b.name, p->name, sizeof b.name);
     b.padBound = BallPadBinding(i, b.padGuid, b.padOrder);
     BallPadButtons(i, b.padRope, b.padPowerUp);
+    b.oneSwitchMs = oneSwitchMs[i];
   }
   saved.useFullScreen = useFullScreen, saved.soundMode = soundMode, saved.rumble = padRumble;
   saved.powerUpInfrequency = powerUpInfrequency, saved.powerUpSetID = powerUpSetID;
@@ -64,6 +66,7 @@ void restoreSettings() {
     UnbindBallPad(i);
     if (b.padBound) BindBallToPad(i, b.padGuid, b.padOrder);
     SetBallPadButtons(i, b.padRope, b.padPowerUp);
+    oneSwitchMs[i] = b.oneSwitchMs;
   }
   useFullScreen = saved.useFullScreen, soundMode = saved.soundMode, padRumble = saved.rumble;
   powerUpInfrequency = saved.powerUpInfrequency, powerUpSetID = saved.powerUpSetID;
@@ -224,14 +227,26 @@ void Options() {
 // ---- The player setup ------------------------------------------------------------------------------
 namespace {
 
-enum SetupLine { kSetupOK, kSetupKey, kSetupPowerUpKey, kSetupName, kSetupSize, kSetupSprite, kSetupPad, kSetupLines };
+enum SetupLine {
+  kSetupOK,
+  kSetupKey,
+  kSetupPowerUpKey,
+  kSetupName,
+  kSetupSize,
+  kSetupSprite,
+  kSetupOneSwitch,
+  kSetupPad,
+  kSetupLines
+};
 
 // The "Pad" line sits under the keys, and only where a pad is or was: without pads the page
 // is the one it always was.
+// One-switch play goes last, so the rows above stay where players know them.
 constexpr int kRowsWithPad[kSetupLines] = {kSetupOK,   kSetupKey,  kSetupPowerUpKey, kSetupPad,
-                                           kSetupName, kSetupSize, kSetupSprite};
-constexpr int kRowsWithoutPad[kSetupLines - 1] = {kSetupOK,   kSetupKey,  kSetupPowerUpKey,
-                                                  kSetupName, kSetupSize, kSetupSprite};
+                                           kSetupName, kSetupSize, kSetupSprite,     kSetupOneSwitch};
+constexpr int kRowsWithoutPad[kSetupLines - 1] = {kSetupOK,   kSetupKey,    kSetupPowerUpKey,
+                                                  kSetupName, kSetupSize,   kSetupSprite,
+                                                  kSetupOneSwitch};
 
 constexpr int kSetupMouseLeft = 260, kSetupMouseRight = 460, kSetupMouseTop = 230;
 constexpr float kLabelH = -1.0f, kValueH = 2.0f, kSetupTopV = 0.0f;
@@ -242,7 +257,8 @@ constexpr double kSizeStep = 0.1, kSmallestSize = 0.1, kLargestSize = 1.6;
 constexpr int kLastSprite = 16; // 0 is a plain sphere, 1..16 the faces
 constexpr unsigned char kBackspace = 8, kDelete = 127;
 
-const char *const kSetupLabels[kSetupLines] = {"OK", "Key:", "Powerup Key:", "Name:", "Size:", "Sprite:", "Pad:"};
+const char *const kSetupLabels[kSetupLines] = {"OK",    "Key:",    "Powerup Key:", "Name:",
+                                               "Size:", "Sprite:", "One key:",     "Pad:"};
 
 bool padLineShown(int ball) {
   char guid[kPadGuidSize];
@@ -326,8 +342,27 @@ void padValue(int ball, char *text, size_t size) {
     std::snprintf(text, size, "Not plugged in: %s / %s", PadCodeLabel(rope), PadCodeLabel(powerUp));
 }
 
+void oneSwitchValue(int ball, char *text, size_t size) {
+  if (OneSwitchOn(ball))
+    std::snprintf(text, size, "Hold %d ms: powerup", oneSwitchMs[ball]);
+  else
+    std::snprintf(text, size, "Off (two keys)");
+}
+
+// Right from off starts at the usual hold; left below the shortest hold is off again.
+void stepOneSwitch(int ball, int step) {
+  int &ms = oneSwitchMs[ball];
+  if (ms == 0)
+    ms = step > 0 ? kOneSwitchDefaultMs : 0;
+  else
+    ms += step * kOneSwitchStepMs;
+  if (ms > kOneSwitchMaxMs) ms = kOneSwitchMaxMs;
+  if (ms != 0 && ms < kOneSwitchMinMs) ms = 0;
+}
+
 void setupValue(const player *p, int line, char *text, size_t size) {
   switch (line) {
+  case kSetupOneSwitch: oneSwitchValue(playerSelected, text, size); break;
   case kSetupPad: padValue(playerSelected, text, size); break;
   case kSetupKey: std::snprintf(text, size, "%c", toUpper(p->key)); break;
   case kSetupPowerUpKey: std::snprintf(text, size, "%c", toUpper(p->powerUpKey)); break;
@@ -399,6 +434,10 @@ void actOnSetupLine(player *p, SetupScreen &s) {
   const int step = lastSpecial == GLUT_KEY_RIGHT ? 1 : lastSpecial == GLUT_KEY_LEFT ? -1 : 0;
   switch (setupLineAt(playerSelected, s.currentOption)) {
   case kSetupPad: actOnPadLine(playerSelected, step); break;
+  case kSetupOneSwitch:
+    if (step != 0) stepOneSwitch(playerSelected, step);
+    else if (lastKey != 0) oneSwitchMs[playerSelected] = OneSwitchOn(playerSelected) ? 0 : kOneSwitchDefaultMs;
+    break;
   case kSetupOK:
     if (lastKey != 0 || step != 0) ShowScreen(kScreenOptionsBack);
     break;

@@ -170,9 +170,17 @@ void playPress(const PadSlot &s, int code) {
   for (int i = 0; i < kRosterSize && i < numPlayers; i++) {
     player *p = players[i];
     if (!ballOnSlot(i, s) || p->ai != kHuman) continue; // as with keys, a bot's controls are its own
-    if (ropesBall(i, code)) RopeAction(p);
+    if (ropesBall(i, code) && OneSwitchOn(i))
+      OneSwitchPress(i);
+    else if (ropesBall(i, code))
+      RopeAction(p);
     if (code == ballPads[i].powerUp) PowerUpAction(p);
   }
+}
+
+void releasePress(const PadSlot &s, int code) {
+  for (int i = 0; i < kRosterSize && i < numPlayers; i++)
+    if (ballOnSlot(i, s) && ropesBall(i, code)) OneSwitchRelease(i);
 }
 
 // ---- Binding in player setup ------------------------------------------------------------------
@@ -253,7 +261,10 @@ void codeChanged(PadSlot &s, int code, bool down) {
   if (code < 0 || code >= kPadCodes || s.held[code] == down) return;
   s.held[code] = down;
   updateMenuMove(s);
-  if (!down) return;
+  if (!down) {
+    if (MatchKeysShown()) releasePress(s, code);
+    return;
+  }
   if (capture.stage != kPadBindNone)
     bindPress(s, code);
   else if (MatchKeysShown())

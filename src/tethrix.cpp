@@ -180,6 +180,7 @@ void ResetWorld() {
   ResetFileLocations();
   ResetMenus();
   ResetPads();
+  ForgetOneSwitch();
 }
 
 // ---- Start-up --------------------------------------------------------------------
@@ -230,6 +231,7 @@ void InstallCallbacks(void (*firstScreen)()) {
   glutMouseFunc(Buttonfunc);
   glutMotionFunc(PassiveMotion);
   glutPassiveMotionFunc(PassiveMotion);
+  glutKeyboardUpFunc(KeyUp);
   glutVisibilityFunc(vis);
 }
 
@@ -259,7 +261,6 @@ static std::chrono::steady_clock::duration sinceStart() {
   return std::chrono::steady_clock::now() - start;
 }
 
-constexpr double kMsPerSecond = 1000.0;
 
 static double realClock() {
   return std::chrono::duration_cast<std::chrono::milliseconds>(sinceStart()).count() / kMsPerSecond;
@@ -270,8 +271,6 @@ static double (*clockSource)() = realClock;
 void SetClock(double (*clock)()) { clockSource = clock ? clock : realClock; }
 double mtime() { return clockSource(); }
 
-constexpr int kTicksPerSecond = 20; // game time at speed 1
-constexpr double kHalfTick = 0.5;   // the least a frame waits for
 constexpr double kOneTick = 1.0;    // a frame shorter than this has time to spare
 constexpr int kStepRing = 20;
 constexpr double kRingShare = 0.05; // one step's share of the ring's mean
@@ -503,6 +502,7 @@ void Display() {
   cyclingCount++;
   playersDrawn = 0;
   SoundIdle();
+  OneSwitchFrame();
   stepGravityReset();
   clearScreen();
   PowerUpSpawnStep();
@@ -549,11 +549,20 @@ void Key(unsigned char key, int, int) {
     if (key == static_cast<unsigned char>(p->key)) {
       if (p->ai != kHuman) return; // a bot earlier in the roster swallows the key
       PadKeyPressedFor(i);
-      RopeAction(p);
+      if (OneSwitchOn(i))
+        OneSwitchPress(i);
+      else
+        RopeAction(p);
     }
     if (key == static_cast<unsigned char>(p->powerUpKey) && p->ai == kHuman) PowerUpAction(p);
   }
   glutPostRedisplay();
+}
+
+void KeyUp(unsigned char key, int, int) {
+  if (!MatchKeysShown()) return;
+  for (int i = 0; i < numPlayers && i < kRosterSize; i++)
+    if (key == static_cast<unsigned char>(players[i]->key)) OneSwitchRelease(i);
 }
 
 void SpecialKey(int key, int, int) {

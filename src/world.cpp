@@ -130,6 +130,7 @@ void ResetPositions() {
 }
 
 void ResetAll() {
+  ResetOneSwitch();
   currentLevel = 0;
   contrails = 0;
   for (int i = 0; i < numPlayers; i++) {

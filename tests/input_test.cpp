@@ -101,3 +101,94 @@ TEST_F(Input, MouseLandsOnTheCentredFourByThreeArea) {
   Buttonfunc(2, GLUT_UP, 0, 0); // comes up at once, any button, and the place is recorded
   EXPECT_EQ(std::make_tuple(buttonDown, mouseH), std::make_tuple(0, 0));
 }
+
+// One key does both jobs: released before the hold threshold it ropes, as a tap; held to the
+// threshold the power-up fires at once and the release does nothing. The threshold counts
+// frames of the nominal length at the game speed, so speedMult does not move it and a faster
+// game counts more frames to the same felt time; paused frames do not count.
+TEST_F(Input, OneSwitchTapsRopeAndHoldsFireAtTheThresholdCountedInFrames) {
+  ShowScreen(kScreenMatch);
+  player *p = players[1];
+  p->ai = kHuman;
+  p->active = p->alive = 1;
+  auto hold = [&](int frames) { // true: the power-up went
+    p->powerUpType = kPowerNormalGravity;
+    p->block = kRopeFree;
+    Key('x', 0, 0);
+    for (int f = 0; f < frames; f++) OneSwitchFrame();
+    const bool fired = p->powerUpType == kPowerNone;
+    KeyUp('x', 0, 0);
+    EXPECT_EQ(p->block, fired ? kRopeFree : kRopeRequested) << frames << " frames: a tap ropes, a hold not";
+    return fired;
+  };
+  Key('x', 0, 0);
+  EXPECT_EQ(p->block, kRopeRequested) << "without one-switch the press ropes at once";
+  KeyUp('x', 0, 0);
+  p->block = kRopeFree;
+  oneSwitchMs[1] = 350; // 14 frames of 25 ms
+  for (float mult : {0.5f, 3.0f}) {
+    speedMult = mult;
+    EXPECT_FALSE(hold(13)) << mult;
+    EXPECT_TRUE(hold(14)) << mult;
+  }
+  gameSpeed = 2; // frames of 12.5 ms
+  EXPECT_FALSE(hold(27));
+  EXPECT_TRUE(hold(28));
+  gameSpeed = 1;
+  oneSwitchMs[1] = 150;
+  EXPECT_FALSE(hold(5));
+  EXPECT_TRUE(hold(6));
+  paused = 1;
+  EXPECT_FALSE(hold(40)) << "a paused game counts no hold";
+  paused = 0;
+  // The two-key ball beside it, and the one-switch ball's power-up key, are as ever.
+  players[2]->ai = kHuman;
+  Key('c', 0, 0);
+  KeyUp('c', 0, 0);
+  EXPECT_EQ(players[2]->block, kRopeRequested);
+  p->powerUpType = kPowerNormalGravity;
+  Key('2', 0, 0);
+  EXPECT_EQ(p->powerUpType, kPowerNone);
+  // A bot's one-switch key does nothing, held or tapped.
+  p->ai = kComputer;
+  p->block = kRopeFree;
+  p->powerUpType = kPowerNormalGravity;
+  Key('x', 0, 0);
+  for (int f = 0; f < 10; f++) OneSwitchFrame();
+  KeyUp('x', 0, 0);
+  EXPECT_EQ(std::make_tuple(p->block, p->powerUpType), std::make_tuple(kRopeFree, int{kPowerNormalGravity}));
+  // Out of a match the key's release is nobody's.
+  p->ai = kHuman;
+  Key('x', 0, 0);
+  ShowScreen(kScreenTitle);
+  KeyUp('x', 0, 0);
+  EXPECT_EQ(p->block, kRopeFree);
+}
+
+// The setting is kept per ball in the preferences, written only when on; damaged lines are
+// refused with their line.
+TEST_F(Input, OneSwitchIsKeptInThePreferencesAndDamagedLinesAreRefused) {
+  oneSwitchMs[4] = 600;
+  ASSERT_EQ(WritePrefsTo("prefs.def"), 0);
+  EXPECT_NE(readFile("prefs.def").find("\noneswitch 4 600\n"), std::string::npos);
+  EXPECT_EQ(readFile("prefs.def").find("oneswitch 0"), std::string::npos);
+  ForgetOneSwitch();
+  ReadLevelFile("prefs.def");
+  EXPECT_EQ(std::make_tuple(oneSwitchMs[4], oneSwitchMs[0]), std::make_tuple(600, 0));
+  const std::pair<const char *, const char *> cases[] = {
+      {"oneswitch 4", "\"oneswitch\" line is damaged"},
+      {"oneswitch 6 350", "\"oneswitch\" ball outside the roster"},
+      {"oneswitch 4 100", "\"oneswitch\" hold outside 150..1000 ms"},
+      {"oneswitch 4 1050", "\"oneswitch\" hold outside 150..1000 ms"},
+  };
+  for (auto [line, why] : cases) {
+    ForgetOneSwitch();
+    ForgetReaderWarnings();
+    writeFile("prefs.def", std::string("sound 4\n") + line + "\n");
+    testing::internal::CaptureStderr();
+    ReadLevelFile("prefs.def");
+    const std::string told = testing::internal::GetCapturedStderr();
+    EXPECT_NE(told.find(std::string("prefs.def:2: ") + why), std::string::npos) << line << ": " << told;
+    EXPECT_EQ(oneSwitchMs[4], 0) << line;
+  }
+}

@@ -35,10 +35,14 @@ const char kUsage[] =
     "  --dump-world     print the loaded world as one JSON object before any frame\n"
     "  --trace FILE     write one JSON line per frame to FILE ('-' for standard output)\n"
     "  --human LIST     make these roster players human and active, e.g. 0,5\n"
+    "  --one-switch LIST  these roster players play by one key: a tap ropes, a hold fires\n"
+    "  --hold-ms MS     how long that hold is (150 to 1000, default 350)\n"
     "  --active LIST    make exactly these roster players take part\n"
     "  --keys FILE      replay input, one event a line, sent before that frame to the keyboard,\n"
     "                   special-key or mouse routine installed then:\n"
-    "                     FRAME CHAR       a key (CHAR may be esc or space)\n"
+    "                     FRAME CHAR       a key (CHAR may be esc or space), tapped: it comes up\n"
+    "                                      after that frame\n"
+    "                     FRAME CHAR down|up   a key goes down (held) or comes up\n"
     "                     FRAME up|down|left|right   an arrow key\n"
     "                     FRAME click H V  a button goes down at (H, V) of the 640 x 480 menu\n"
     "                                      screen, and comes up after that frame\n"
@@ -90,6 +94,8 @@ struct Options {
   std::string awards;
   std::string checkLevels;
   std::vector<int> humans;
+  std::vector<int> oneSwitch; // balls played by one key
+  int holdMs = kOneSwitchDefaultMs;
   std::vector<int> active;
   bool activeGiven = false;
   bool levelGiven = false;
@@ -160,6 +166,9 @@ Options parseArgs(int argc, char **argv) {
     else if (a == "--awards") o.awards = value();
     else if (a == "--check-levels") o.checkLevels = value();
     else if (a == "--human") o.humans = parseList("--human", value());
+    else if (a == "--one-switch") o.oneSwitch = parseList("--one-switch", value());
+    else if (a == "--hold-ms")
+      o.holdMs = static_cast<int>(parseNumber("--hold-ms", value(), kOneSwitchMinMs, kOneSwitchMaxMs));
     else if (a == "--tournament") o.tournament = true;
     else if (a == "--own-type") o.cup.ownType = true;
     else if (a == "--matches") o.cup.matches = static_cast<int>(parseNumber("--matches", value(), 1, 1000000));
@@ -191,7 +200,7 @@ void enterDataFolder(Options &o, const char *argv0) {
 
 // One recorded input event; the mouse ones are in menu-screen coordinates.
 struct InputEvent {
-  enum Kind { kKey, kSpecial, kClick, kMove, kGive, kPadPlug, kPadButton, kPadTrigger } kind;
+  enum Kind { kKey, kSpecial, kClick, kMove, kGive, kPadPlug, kPadButton, kPadTrigger, kKeyDown, kKeyUp } kind;
   int code; // the character or the special key; for a gift the power-up; a pad's button or axis
   int h, v; // for a gift, h is the roster ball; for a pad, h is its number and v 1 for in or down
 };
@@ -269,6 +278,13 @@ InputEvent parseEvent(const char *line, const std::string &where, long &frame) {
   }
   InputEvent e{};
   if (!namedKey(word, e)) fail(where + ": unknown key " + word);
+  char state[8], rest;
+  const int got = std::sscanf(line + used, "%7s %c", state, &rest);
+  if (got <= 0 || e.kind != InputEvent::kKey) return e;
+  const bool down = std::strcmp(state, "down") == 0;
+  if (got != 1 || (!down && std::strcmp(state, "up") != 0))
+    fail(where + ": expected FRAME CHAR, FRAME CHAR down or FRAME CHAR up");
+  e.kind = down ? InputEvent::kKeyDown : InputEvent::kKeyUp;
   return e;
 }
 
@@ -297,7 +313,11 @@ void deliver(const InputEvent &e) {
   const int px = e.h + kSimMenuLeft, py = e.v;
   switch (e.kind) {
   case InputEvent::kKey:
+  case InputEvent::kKeyDown:
     if (w.keyboard) w.keyboard(static_cast<unsigned char>(e.code), 0, 0);
+    break;
+  case InputEvent::kKeyUp:
+    if (w.keyboardUp) w.keyboardUp(static_cast<unsigned char>(e.code), 0, 0);
     break;
   case InputEvent::kSpecial:
     if (w.special) w.special(e.code, 0, 0);
@@ -323,10 +343,12 @@ void deliver(const InputEvent &e) {
 }
 
 // A click's button comes up once the frame that saw it has been drawn.
+// So does a key given without down or up: a tap.
 void releaseButton(const InputEvent &e) {
   const HeadlessState &w = headlessState();
   if (e.kind == InputEvent::kClick && w.mouse)
     w.mouse(GLUT_LEFT_BUTTON, GLUT_UP, e.h + kSimMenuLeft, e.v);
+  if (e.kind == InputEvent::kKey && w.keyboardUp) w.keyboardUp(static_cast<unsigned char>(e.code), 0, 0);
 }
 
 void applyRoster(const Options &o) {
@@ -339,6 +361,7 @@ void applyRoster(const Options &o) {
     players[i]->ai = kHuman;
     players[i]->active = 1;
   }
+  for (int i : o.oneSwitch) oneSwitchMs[i] = o.holdMs;
   // Counted as the score bar counts humans taking part.
   playerPresent = 0;
   for (int i = 0; i < numPlayers; i++)

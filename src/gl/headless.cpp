@@ -177,6 +177,7 @@ void glutIgnoreKeyRepeat(int ignore) { state.ignoreKeyRepeat = ignore; }
 void glutDisplayFunc(void (*f)()) { state.display = f; }
 void glutKeyboardFunc(void (*f)(unsigned char, int, int)) { state.keyboard = f; }
 void glutSpecialFunc(void (*f)(int, int, int)) { state.special = f; }
+void glutKeyboardUpFunc(void (*f)(unsigned char, int, int)) { state.keyboardUp = f; }
 void glutIdleFunc(void (*f)()) { state.idle = f; }
 void glutMouseFunc(void (*f)(int, int, int, int)) { state.mouse = f; }
 void glutMotionFunc(void (*f)(int, int)) { state.motion = f; }

@@ -36,6 +36,7 @@ struct HeadlessState {
   unsigned readBuffer;    // last glReadBuffer
   int swapsAtRead;        // swaps done when glReadPixels last ran
   int packAlignment;      // GL_PACK_ALIGNMENT; 0 stands for GL's default of 4
+  void (*keyboardUp)(unsigned char, int, int);
 };
 
 // A vertex as drawn: position after the current translate/scale, texture point, colour.
