@@ -638,7 +638,7 @@ TEST_F(PadPlay, TheFeedPlugsAndPressesPadsFromAGrowingFile) {
   EXPECT_TRUE(AnyPadConnected());
   EXPECT_EQ(players[0]->active, 0) << "half a line waits for its end";
   FILE *f = std::fopen("feed", "a");
-  std::fputs("wn\npad 1 start up\npad 9 connect\npad 1 jump down\n", f);
+  std::fputs("wn\npad 1 start up\npad 9 connect\npad 1 jump down\npad 1 connect\npad 2 a down\n", f);
   std::fclose(f);
   testing::internal::CaptureStderr();
   PollPads();
@@ -646,6 +646,8 @@ TEST_F(PadPlay, TheFeedPlugsAndPressesPadsFromAGrowingFile) {
   EXPECT_EQ(std::make_tuple(players[0]->active, PadNumberOfBall(0)), std::make_tuple(1, 1));
   EXPECT_NE(told.find("feed:5: not a pad line"), std::string::npos) << told;
   EXPECT_NE(told.find("feed:6: unknown pad button"), std::string::npos) << told;
+  EXPECT_NE(told.find("feed:8: not a pad line, or its pad is not connected"), std::string::npos) << told;
+  EXPECT_EQ(SDL_NumJoysticks(), 1) << "connecting a connected pad plugs no second one";
   f = std::fopen("feed", "a");
   std::fputs("pad 1 disconnect\n", f);
   std::fclose(f);
