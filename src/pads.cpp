@@ -1,5 +1,6 @@
 // Gamepads: SDL's game controllers turned into the actions keys call, with hot-plug and bindings.
 #include "TethrixExtern.h"
+#include "replay.h"
 
 #include <SDL.h>
 
@@ -88,11 +89,13 @@ void clearSlot(PadSlot &s) {
   s.menuMove = kMenuNoAction;
 }
 
-void resumeFor(int ball) {
-  if (ball == kNoBall || ball != waitingBall) return;
+// True when the match was waiting for this ball.
+bool resumeFor(int ball) {
+  if (ball == kNoBall || ball != waitingBall) return false;
   if (paused) paused = 0;
   waitingBall = kNoBall;
   notice[0] = '\0';
+  return true;
 }
 
 // ---- In play --------------------------------------------------------------------------------
@@ -102,6 +105,7 @@ void joinFreeBall(const PadSlot &s) {
   for (int i = 0; i < numPlayers && i < kRosterSize; i++) {
     if (players[i]->active || PadNumberOfBall(i) != 0) continue;
     BindBallToPad(i, s.guid, s.order);
+    RecordPadAction(kReplayJoin, i);
     JoinAsHuman(players[i]);
     return;
   }
@@ -119,15 +123,24 @@ void playPress(const PadSlot &s, int code) {
   }
   player *p = players[ball];
   if (code == SDL_CONTROLLER_BUTTON_START) {
-    if (p->active)
+    if (p->active) {
+      RecordKey(kPauseKey);
       GameKeyAction(kPauseKey);
-    else
+    } else {
+      RecordPadAction(kReplayJoin, ball);
       JoinAsHuman(p); // its own ball, taken out earlier, comes back
+    }
     return;
   }
   if (p->ai != kHuman) return; // as with keys, a bot's controls are its own
-  if (isRopeCode(code)) RopeAction(p);
-  if (code == SDL_CONTROLLER_BUTTON_B) PowerUpAction(p);
+  if (isRopeCode(code)) {
+    RecordPadAction(kReplayRope, ball);
+    RopeAction(p);
+  }
+  if (code == SDL_CONTROLLER_BUTTON_B) {
+    RecordPadAction(kReplayPower, ball);
+    PowerUpAction(p);
+  }
 }
 
 // ---- In menus -------------------------------------------------------------------------------
@@ -251,8 +264,12 @@ void PollPads() {
   PadsFrame();
 }
 
-void PadsFrame() {
+void PadsMatchFrame() {
   if (!paused) waitingBall = kNoBall;
+}
+
+void PadsFrame() {
+  PadsMatchFrame();
   if (MatchKeysShown()) return;
   for (PadSlot &s : slots) {
     if (!s.connected || s.menuMove == kMenuNoAction || --s.repeatIn > 0) continue;
@@ -270,7 +287,8 @@ bool PadConnected(int device, const char *guid) {
     s.order = freeOrder(s.guid); // before it counts itself
     s.device = device;
     s.connected = true;
-    resumeFor(ballOfSlot(s));
+    const int ball = ballOfSlot(s);
+    if (resumeFor(ball)) RecordPadAction(kReplayResume, ball);
     return true;
   }
   return false; // every slot taken: this pad is not heard
@@ -284,11 +302,19 @@ void PadDisconnected(int device) {
   clearSlot(*s);
   if (ball == kNoBall || !MatchKeysShown()) return;
   if (!players[ball]->active || players[ball]->ai != kHuman) return; // nobody was playing it
+  RecordPadAction(kReplayWait, ball);
+  PadWaitFor(ball);
+}
+
+void PadWaitFor(int ball) {
+  if (ball < 0 || ball >= numPlayers) return;
   paused = 1;
   waitingBall = ball;
   std::snprintf(notice, sizeof notice, "%s's pad is gone: reconnect the pad, or press its key",
                 players[ball]->name);
 }
+
+void PadResumeFor(int ball) { resumeFor(ball); }
 
 void PadButton(int device, int button, bool down) {
   if (PadSlot *s = slotOfDevice(device))
