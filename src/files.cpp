@@ -756,7 +756,12 @@ std::vector<std::string> LevelListLines(const char *levelFile, int level) {
       inSection = true;
       open = v.outOfRange == 0 && v.i[0] == level;
     }
-    if (!inSection || open) lines.push_back(line);
+    // Comments and blank lines read as nothing, unless a name is due: the line after a level's
+    // first or a player line is its name, whatever it holds.
+    const bool nameDue = !lines.empty() && (lines.back().rfind("nextlevel", 0) == 0 ||
+                                            lines.back().rfind("player", 0) == 0);
+    const bool nothing = line[0] == '\0' || line[0] == '#';
+    if ((!inSection || open) && (!nothing || nameDue)) lines.push_back(line);
   }
   std::fclose(in);
   return lines;

@@ -91,9 +91,9 @@ bool ParseReplay(const std::string &text, const char *source, Replay &out, std::
 bool LoadReplay(const char *file, Replay &out, std::string &why);
 
 // ---- The world -----------------------------------------------------------------------------
-// What play depends on, hashed: FNV-1a 64 over the roster balls, the puck, the nodes, walls,
-// flags, owned particles and the gravity, each float as its 32 bits, each int as 4 bytes,
-// least significant first.
+// What play depends on, hashed: FNV-1a 64 taken a 32-bit word at a time (xor the word, multiply
+// by the prime 1099511628211, from the offset 14695981039346656037) over the roster balls, the
+// puck, the nodes, walls, flags, owned particles and the gravity; a float's word is its bits.
 uint64_t WorldHash();
 void CaptureMatchStart(ReplayStart &s); // the world as it stands, the match about to begin
 // The world of the match's first frame, built the same way live and in playback.

@@ -7,7 +7,7 @@
 #include <string>
 
 constexpr int kValueFloat = 0;    // any finite float
-constexpr int kValuePositive = 1; // a finite float above 0
+constexpr int kValuePositive = 1; // a float from 0.001 to 1000: the game speed
 constexpr int kValueInt = 2;      // an int from lo to hi
 constexpr int kValueChar = 3;     // a character by its code, 0 to 255
 constexpr int kValueBall = 4;     // a roster ball by its index, -1 for none

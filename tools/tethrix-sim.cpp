@@ -56,6 +56,8 @@ const char kUsage[] =
     "                   world it builds (with --trace, traced); prints the frames played and the\n"
     "                   leaderboard; status 1, and the frame on standard error, when a check\n"
     "                   fails; --frames N stops after N frames\n"
+    "  --record FILE    write the replay of the match the run played (from the title through\n"
+    "                   the level select); a match still going is ended as if left by Escape\n"
     "  --bench          run the frames uncapped and print frames per second last\n"
     "                   (without --frames: 5000 frames), then a fifth as many frames with\n"
     "                   six balls in play and 5000 live particles\n"
@@ -95,6 +97,7 @@ struct Options {
   std::string awards;
   std::string checkLevels;
   std::string replay;
+  std::string record;
   std::vector<int> humans;
   std::vector<int> active;
   bool activeGiven = false;
@@ -166,6 +169,7 @@ Options parseArgs(int argc, char **argv) {
     else if (a == "--awards") o.awards = value();
     else if (a == "--check-levels") o.checkLevels = value();
     else if (a == "--replay") o.replay = value();
+    else if (a == "--record") o.record = besideCaller(value());
     else if (a == "--human") o.humans = parseList("--human", value());
     else if (a == "--tournament") o.tournament = true;
     else if (a == "--own-type") o.cup.ownType = true;
@@ -399,6 +403,21 @@ void printStandings(const char *prefix) {
   for (int i = 0; i < n; i++) std::printf("%s%s\n", prefix, lines[i]);
 }
 
+bool writeReplayText(FILE *out, const void *what) {
+  const std::string text = ReplayText(*static_cast<const Replay *>(what));
+  return std::fwrite(text.data(), 1, text.size(), out) == text.size();
+}
+
+int recordLastMatch(const std::string &file) {
+  if (RecordingMatch()) RecordMatchLeft();
+  const Replay *last = LastReplay();
+  if (!last) {
+    std::fprintf(stderr, "tethrix-sim: no match was played to record\n");
+    return 1;
+  }
+  return WriteFileWhole(file.c_str(), writeReplayText, last) ? 0 : 1;
+}
+
 // The replay's frames from its own start, each check held; 0 when all held.
 int playReplay(const Options &o, const Replay &replay, FILE *trace) {
   SimStartup(o.seed, replay.start.level);
@@ -486,6 +505,7 @@ int main(int argc, char **argv) {
     if (trace) TraceFrame(trace, static_cast<int>(f), screen);
   }
   if (trace && trace != stdout) std::fclose(trace);
+  if (!o.record.empty() && recordLastMatch(o.record) != 0) return 1;
   if (o.bench) {
     double fps = busy > 0 ? o.frames / busy : 0;
     std::printf("bench: %ld frames of Display in %.3f s: %.0f frames/s\n", o.frames, busy, fps);
