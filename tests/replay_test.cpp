@@ -5,8 +5,11 @@
 
 #include <cinttypes>
 #include <functional>
+#include <tuple>
 #include <vector>
 
+using std::make_pair;
+using std::make_tuple;
 using std::string;
 
 namespace {
@@ -337,4 +340,43 @@ TEST_F(Replays, FileNameIsSafe) {
   EXPECT_EQ(ReplayFileName(2026, 3, 4, 5, 6, 7, "../The Pit: 2/*", "Capture the Flag"),
             "2026-03-04_05-06-07_The-Pit-2_Capture-the-Flag");
   EXPECT_EQ(ReplayFileName(2026, 12, 31, 23, 59, 59, "", "Tag"), "2026-12-31_23-59-59_untitled_Tag");
+}
+
+// Watched from the leaderboard: the live keys and mouse drive nothing, Space pauses, Right
+// cycles the speed, Escape goes back to the same leaderboard; watched to its end, the
+// leaderboard the match ended with.
+TEST_F(Replays, WatchedInTheWindowWithItsOwnKeys) {
+  recordToLeaderBoard();
+  const int redScore = players[0]->score;
+  HeadlessState &w = headlessState();
+  w.keyboard('w', 0, 0);
+  ASSERT_EQ(w.display, ReplayScreen);
+  EXPECT_TRUE(ReplayShowing());
+  for (int f = 0; f < 3; f++) w.display();
+  const int attaches = players[0]->attatches;
+  w.keyboard(static_cast<unsigned char>(players[0]->key), 0, 0); // a live key: not a ball's
+  w.mouse(GLUT_LEFT_BUTTON, GLUT_DOWN, 180, 465);                 // a click on a label: nothing
+  EXPECT_EQ(w.keyboard, ReplayKey);
+  EXPECT_EQ(make_pair(players[0]->attatches, buttonDown), make_pair(attaches, 0));
+  const int before = cyclingCount;
+  w.keyboard(' ', 0, 0);
+  w.display(); // drawn once more, marked paused
+  w.display();
+  w.display();
+  EXPECT_EQ(cyclingCount, before + 1);
+  w.keyboard(' ', 0, 0);
+  w.special(GLUT_KEY_RIGHT, 0, 0);
+  w.display(); // 2x
+  EXPECT_EQ(cyclingCount, before + 3);
+  w.special(GLUT_KEY_RIGHT, 0, 0);
+  w.display(); // 4x
+  EXPECT_EQ(cyclingCount, before + 7);
+  w.keyboard(kKeyEscape, 0, 0);
+  EXPECT_EQ(make_tuple(w.display, players[0]->score, ReplayShowing()), make_tuple(LeaderBoard, redScore, false));
+
+  w.keyboard('W', 0, 0);
+  for (int f = 0; f < int(kMostFrames) && w.display == ReplayScreen; f++) w.display();
+  EXPECT_EQ(make_tuple(w.display, players[0]->score, ReplayShowing()), make_tuple(LeaderBoard, redScore, false));
+  w.keyboard(kKeyEscape, 0, 0);
+  EXPECT_EQ(w.display, TitleScreen);
 }
