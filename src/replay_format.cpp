@@ -319,7 +319,7 @@ bool readEvent(Parser &p, const std::vector<std::string> &w, ReplayEvent &e) {
     e.kind = kReplaySpeed;
     char *end = nullptr;
     e.f = w.size() == 3 ? std::strtof(w[2].c_str(), &end) : -1;
-    return (end && !*end && e.f >= 0) || p.fail("expected speed X with X a number from 0 up");
+    return (end && !*end && e.f >= 0 && std::isfinite(e.f)) || p.fail("expected speed X with X a number from 0 up");
   }
   if (w[1] == "detail") {
     e.kind = kReplayDetail;
