@@ -5,7 +5,7 @@ BUILD ?= build
 ASAN_BUILD ?= build-asan
 FUZZ_BUILD ?= build-fuzz
 FUZZ_SECONDS ?= 60
-FUZZ_TARGETS = image level
+FUZZ_TARGETS = image level replay
 MUTATE_BUILD ?= build-mutate
 SEED ?= 1
 MAX ?= 40
@@ -83,11 +83,13 @@ mutate: deps
 	python3 tools/mutate.py --build-dir $(MUTATE_BUILD) --seed $(SEED) --max $(MAX) \
 	  --timeout $(TIMEOUT) --jobs $(JOBS) $(if $(FILTER),--filter '$(FILTER)') $(if $(JSON),--json $(JSON)) $(FILES)
 
-# Records how every shipped level plays now, for the sim_golden test; only for a change that
-# means to alter play.
+# Records how every shipped level plays now, for the sim_golden test, and the replay the
+# sim_replay_file test plays; only for a change that means to alter play.
 golden: build
 	cmake -DSIM=$(BUILD)/tethrix-sim -DDATA=data -DKEYS=tests/fixtures/match.keys \
 	  -DGOLDEN=tests/fixtures/golden.sha256 -DOUT=$(BUILD)/golden -DUPDATE=ON -P tests/sim_golden.cmake
+	./$(BUILD)/tethrix-sim --data data --title --human 0,5 --active 0,1,2,3,4,5 --frames 6000 \
+	  --keys tests/fixtures/replay/walk.keys --record tests/fixtures/replay/match.replay >/dev/null
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD) $(MUTATE_BUILD)

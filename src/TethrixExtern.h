@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <string>
+#include <vector>
 
 // The world's globals are defined in tethrix.cpp.
 
@@ -123,10 +124,13 @@ double NominalFrameMs(); // a frame's length where the machine keeps up, at this
 void SetClock(double (*clock)()); // tools drive the game on a virtual clock
 void SetSleeper(void (*sleep)(double seconds)); // how the frame wait rests; null: really
 void Key(unsigned char key, int x, int y);
-void KeyUp(unsigned char key, int x, int y); // installed once: only one-switch balls listen
+void KeyUp(unsigned char key, int x, int y); // a release: only one-switch balls listen
+void WindowKeyUp(unsigned char key, int x, int y); // installed once: KeyUp while a match is shown
 void SpecialKey(int key, int x, int y);
 void PassiveMotion(int x, int y);
 void Buttonfunc(int button, int state, int x, int y);
+void MenuPointer(int h, int v);           // the pointer at a menu pixel, as the window's moves give it
+void MenuButton(bool down, int h, int v); // the button there, as the window's presses give it
 void LetGo(player *p); // free the ball; a blink node it held hides or goes
 void ApplyGravity(float *h, float *v, float hv, float vv, int unblockable);
 void ResetPositions();
@@ -225,6 +229,7 @@ int GameTypeDefaultTarget(int num);      // 0 for a number the table lacks
 const char *GameTypeCaption(int num);    // a format: %i is the target where there is one
 int gameRand();           // gameplay source, 0..32767
 void gameSrand(unsigned seed);
+unsigned gameRandState(); // what gameSrand would set to go on from here: a replay's seed
 int cosmeticRand();       // drawing-only source, 0..32767
 void cosmeticSrand(unsigned seed);
 constexpr int kRandMax = 32767;
@@ -237,6 +242,14 @@ bool PrefsFileExists();
 void UseDefaultPowerUpBag(); // the bag of a first run, before any preferences exist
 void WritePrefsFile();
 int WritePrefsTo(const char *name); // 0 on success
+// Writes beside the file and renames over it; false, told in one line on standard error, if not.
+bool WriteFileWhole(const char *name, bool (*write)(FILE *out, const void *what), const void *what);
+// The lines the level read takes for `level` from the level list (those before its first
+// level too), as the reader sees them.
+std::vector<std::string> LevelListLines(const char *levelFile, int level);
+// Those lines read as the level list: warnings name `source` from line firstLine on, or
+// none when quiet (the list itself told them).
+void ReadLevelLines(const std::vector<std::string> &lines, const char *source, int firstLine, bool quiet);
 void copyText(char *dst, size_t size, const char *src); // cut to fit, always ended
 
 // ---- particles ---------------------------------------------------------------------
@@ -372,7 +385,8 @@ constexpr int kScreenPowerUps = 6;
 constexpr int kScreenHelp = 7;
 constexpr int kScreenCredits = 8;
 constexpr int kScreenLeaderBoard = 9; // the match's F12 stays
-constexpr int kScreenCount = 10;
+constexpr int kScreenReplay = 10;     // a match played again from its replay
+constexpr int kScreenCount = 11;
 struct Screen {
   int id;
   const char *name; // its display routine's, as the sim's trace prints it
@@ -384,6 +398,7 @@ struct Screen {
 const Screen &ScreenRow(int screen);
 void InstallScreen(const Screen &s); // the only place the display and key routines change
 void ShowScreen(int screen);
+int ShownScreen();                   // the last screen shown, kScreenMatch at start-up
 void BackToTitle();                  // the title, and the world reset for a fresh match
 const char *ScreenDisplayName(void (*display)()); // null for a routine no screen has
 
@@ -445,6 +460,7 @@ extern char userFolder[kPathSize]; // its level lists and power-up sets come bef
 void ResetFileLocations();         // prefs.def in the working folder, no user folder
 std::string SettingsFolder();      // $XDG_CONFIG_HOME/tethrix, ~/.config/tethrix; "" if homeless
 std::string PicturesFolder();      // $XDG_PICTURES_DIR/tethrix or ~/Pictures/tethrix
+std::string ReplaysFolder();       // $XDG_DATA_HOME/tethrix/replays, ~/.local/share/...; "" if homeless
 bool MakeFolders(const std::string &path, int mode, std::string &why);
 // Settings and user folder in dir; false: why, and nothing will be saved.
 bool UseSettingsFolder(const std::string &dir, std::string &why);
@@ -475,6 +491,9 @@ void PadAxis(int device, int axis, int value);     // an SDL_GameControllerAxis,
 int PadNumberOfBall(int ball);    // the N of "Pad N" playing the roster ball, 0 for none
 const char *PadNotice();          // why a pad paused the match, "" when none did
 void PadKeyPressedFor(int ball);  // the ball's own key: it plays on by keys
+void PadWaitFor(int ball);        // its pad is gone: the match pauses until it is back
+void PadResumeFor(int ball);      // it is back, or its key was pressed
+void PadsMatchFrame();            // the part of PadsFrame a match sees: an unpaused wait ends
 void BindBallToPad(int ball, const char *guid, int order);
 bool BallPadBinding(int ball, char *guid, int &order); // guid: kPadGuidSize characters
 bool PadPresent(const char *guid, int order);

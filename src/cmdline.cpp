@@ -17,6 +17,7 @@ const char *CommandLineUsage() {
          "  --check-levels FILE  list every line of a level list the game would skip or\n"
          "                   misread, and each level's missing flags, checkpoints and starts;\n"
          "                   opens no window (status 1 when anything is listed)\n"
+         "  --replay FILE    watch a replay (they are kept in ~/.local/share/tethrix/replays)\n"
          "  --version        print the version\n"
          "  --help           this text\n"
          "The window system's -display NAME, -geometry WxH+X+Y, -iconic, -direct,\n"
@@ -61,6 +62,9 @@ CommandLine ParseCommandLine(int argc, char **argv) {
                std::strcmp(arg, "--check-levels") == 0) {
       c.checkLevels = arg[14] == '=' ? arg + 15 : next ? argv[++i] : "";
       if (c.checkLevels.empty()) c.error = "--check-levels needs a file";
+    } else if (std::strncmp(arg, "--replay=", 9) == 0 || std::strcmp(arg, "--replay") == 0) {
+      c.replay = arg[8] == '=' ? arg + 9 : next ? argv[++i] : "";
+      if (c.replay.empty()) c.error = "--replay needs a file";
     } else if (const GlutOption *o = glutOption(arg)) {
       c.glutArgs.push_back(argv[i]);
       if (o->value && !next)

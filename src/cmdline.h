@@ -10,6 +10,7 @@ struct CommandLine {
   int fullScreen = -1;          // 1 --fullscreen, 0 --windowed, -1 as the settings say
   std::string data;             // --data DIR
   std::string checkLevels;      // --check-levels FILE: list its problems, open no window
+  std::string replay;           // --replay FILE: watch it, then the title
   std::vector<char *> glutArgs; // the program name and GLUT's own options, null-terminated
   std::string error;            // why the line cannot be used; empty when it can
 };

@@ -2,6 +2,7 @@
 // preferences writer.
 #include "TethrixExtern.h"
 #include "levelcheck.h"
+#include "replay.h"
 
 #include <algorithm>
 #include <cctype>
@@ -44,12 +45,14 @@ struct Reader {
   int setCount;
   int nextStart;
   bool warnedNodes, warnedWalls, warnedBag, warnedStarts, warnedLong;
+  bool quiet; // a second read of lines whose faults were told at the first
 };
 
 // The level list is read several times at start-up; each fault is told once.
 std::set<std::string> warned;
 
 void warn(const Reader &r, int lineNo, const char *what) {
+  if (r.quiet) return;
   std::string line = std::string(r.file) + ":" + std::to_string(lineNo) + ": " + what;
   if (warned.insert(line).second) std::fprintf(stderr, "%s\n", line.c_str());
 }
@@ -561,6 +564,10 @@ const Keyword kFirstKeywords[] = {
     {"oneswitch %i %i", kGateNone, readOneSwitch},
     {"rumble %i", kGateNone,
      [](Reader &r, const Fields &v) { setInRange(r, padRumble, v.i[0], 0, 1, "\"rumble\" must be 0 or 1"); }},
+    {"replays %i", kGateNone,
+     [](Reader &r, const Fields &v) {
+       setInRange(r, replaysKept, v.i[0], 0, kMostReplaysKept, "\"replays\" must be 0 to 100000");
+     }},
     {"powerUpAvail %i %i", kGateSet,
      [](Reader &r, const Fields &v) { addToBag(r, v.i[0], v.i[1]); }},
 };
@@ -770,6 +777,53 @@ void ReadLevelFile(const char *levelFile) {
   }
 }
 
+std::vector<std::string> LevelListLines(const char *levelFile, int level) {
+  std::vector<std::string> lines;
+  const std::string own = fileToRead(levelFile);
+  FILE *in = std::fopen(own.c_str(), "r");
+  if (!in) return lines;
+  Reader r{};
+  r.file = own.c_str();
+  r.in = in;
+  r.warnedLong = true; // the read itself tells of long lines
+  bool inSection = false, open = true;
+  Fields v;
+  for (char line[kLineSize + 1]; readLine(r, line);) {
+    if (scanPattern(line, "nextlevel %i", v) >= 1) {
+      inSection = true;
+      open = v.outOfRange == 0 && v.i[0] == level;
+    }
+    // Comments and blank lines read as nothing, unless a name is due: the line after a level's
+    // first or a player line is its name, whatever it holds.
+    const bool nameDue = !lines.empty() && (lines.back().rfind("nextlevel", 0) == 0 ||
+                                            lines.back().rfind("player", 0) == 0);
+    const bool nothing = line[0] == '\0' || line[0] == '#';
+    if ((!inSection || open) && (!nothing || nameDue)) lines.push_back(line);
+  }
+  std::fclose(in);
+  return lines;
+}
+
+void ReadLevelLines(const std::vector<std::string> &lines, const char *source, int firstLine, bool quiet) {
+  blockNum = -1;
+  wallNum = 0;
+  numCheckPoints = 0;
+  flagsPlaced = 0;
+  numLevels = -1;
+  std::string text;
+  for (const std::string &line : lines) text += line + "\n";
+  if (text.empty()) return;
+  Reader r{};
+  r.file = source;
+  r.lineNo = firstLine - 1;
+  r.in = fmemopen(&text[0], text.size(), "r");
+  if (!r.in) return;
+  r.quiet = quiet;
+  char line[kLineSize + 1];
+  while (readLine(r, line)) readStatement(r, line);
+  std::fclose(r.in);
+}
+
 bool PrefsFileExists() { return prefsFile[0] && access(prefsFile, F_OK) == 0; }
 
 namespace {
@@ -849,19 +903,22 @@ bool writePrefs(FILE *out) {
   if (!padRumble) std::fprintf(out, "rumble 0\n");
   for (int i = 0; i < kRosterSize && i < numPlayers; i++)
     if (oneSwitchMs[i] > 0) std::fprintf(out, "oneswitch %i %i\n", i, oneSwitchMs[i]);
+  if (replaysKept != kDefaultReplaysKept) std::fprintf(out, "replays %i\n", replaysKept);
   return !std::ferror(out);
 }
+
+bool writePrefsFor(FILE *out, const void *) { return writePrefs(out); }
 
 } // namespace
 
 // Writes beside the file and renames over it, so a crash or a full disk never
-// leaves a truncated preferences file.
-int WritePrefsTo(const char *name) {
+// leaves a truncated file.
+bool WriteFileWhole(const char *name, bool (*write)(FILE *out, const void *what), const void *what) {
   std::string tmp = std::string(name) + ".tmp";
   FILE *out = std::fopen(tmp.c_str(), "w");
   if (!out) {
     std::fprintf(stderr, "Cannot write \"%s\": %s\n", tmp.c_str(), std::strerror(errno));
-    return -1;
+    return false;
   }
   // The first step that fails names the cause: a later one only echoes it.
   int err = 0;
@@ -870,22 +927,24 @@ int WritePrefsTo(const char *name) {
     errno = 0;
   };
   errno = 0;
-  step(writePrefs(out));
+  step(write(out, what));
   step(std::fflush(out) == 0);
   step(fsync(fileno(out)) == 0);
   step(std::fclose(out) == 0);
   if (err) {
     std::fprintf(stderr, "Cannot write \"%s\": %s\n", tmp.c_str(), std::strerror(err));
     std::remove(tmp.c_str());
-    return -1;
+    return false;
   }
   if (std::rename(tmp.c_str(), name) != 0) {
     std::fprintf(stderr, "Cannot replace \"%s\": %s\n", name, std::strerror(errno));
     std::remove(tmp.c_str());
-    return -1;
+    return false;
   }
-  return 0;
+  return true;
 }
+
+int WritePrefsTo(const char *name) { return WriteFileWhole(name, writePrefsFor, nullptr) ? 0 : -1; }
 
 // Settings that cannot be saved cost the player their changes, not the game.
 void WritePrefsFile() {

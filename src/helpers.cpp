@@ -17,6 +17,7 @@ static int nextRand(uint32_t &seed) {
 
 int gameRand() { return nextRand(gameSeed); }
 void gameSrand(unsigned seed) { gameSeed = seed; }
+unsigned gameRandState() { return gameSeed; }
 int cosmeticRand() { return nextRand(cosmeticSeed); }
 void cosmeticSrand(unsigned seed) { cosmeticSeed = seed; }
 

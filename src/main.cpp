@@ -4,6 +4,7 @@
 #include "cmdline.h"
 #include "inclGL.h"
 #include "levelcheck.h"
+#include "replay.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -32,6 +33,9 @@ int main(int argc, char **argv) {
   if (options.version) return std::printf("tethrix %s\n", TethrixVersion()) < 0;
   if (!options.checkLevels.empty()) return PrintLevelCheck(options.checkLevels.c_str(), stdout);
   if (!options.data.empty()) setenv("TETHRIX_DATA", options.data.c_str(), 1); // the same choice
+  char here[4096];
+  if (!options.replay.empty() && options.replay[0] != '/' && getcwd(here, sizeof here))
+    options.replay = std::string(here) + "/" + options.replay; // named from where we were started
   char dataDir[4096] = "";
   if (!FindDataFolder(argv[0], dataDir, sizeof dataDir)) {
     std::fprintf(stderr, "tethrix: %s\n", MissingDataMessage(dataDir).c_str());
@@ -43,6 +47,7 @@ int main(int argc, char **argv) {
   }
   ResetWorld();
   chooseSettingsFolder();
+  SetReplayFolder(ReplaysFolder());
   LoadSound(argv[0]);
   // Without pads, or without the subsystem, the keys play as ever. A feed plugs in scripted
   // virtual pads, for walking the game with no hardware.
@@ -67,6 +72,7 @@ int main(int argc, char **argv) {
   newTime = mtime();
   InstallCallbacks(TitleScreen);
   ShowScreen(kScreenTitle);
+  if (!options.replay.empty() && !WatchReplayFile(options.replay.c_str())) return 1;
   glutMainLoop();
   return 0;
 }

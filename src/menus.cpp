@@ -1,6 +1,7 @@
 // The title screen, its picture as the other menus' heading, and what the menu screens share.
 #include "TethrixExtern.h"
 #include "inclGL.h"
+#include "replay.h"
 
 #include <cmath>
 #include <cstdlib>
@@ -25,9 +26,9 @@ constexpr int kTargetRadiusSquared = 60 * 60; // menu pixels: the targets are ci
 
 void startArcade() {
   ReadLevelFile(defaultLevels);
-  ShowScreen(kScreenMatch);
   arcadeMode = 1;
   gameType = kDeathmatch;
+  StartLiveMatch();
 }
 
 void openLevelSelect() {

@@ -1,6 +1,7 @@
 // The level select: a live preview of the level, the game type and its target, and the start of a match.
 #include "TethrixExtern.h"
 #include "inclGL.h"
+#include "replay.h"
 
 #include <cmath>
 #include <cstdio>
@@ -272,10 +273,8 @@ bool isStartKey(unsigned char key) {
 }
 
 void startMatch() {
-  if (GameHas(kTraitUnstableNodes)) PrepareUnstableMatch();
   PlaySoundFile(GameTypeStartSound(gameType));
-  ShowScreen(kScreenMatch);
-  ResetPositions();
+  StartLiveMatch();
 }
 
 // Choices whose winning score is 0 are skipped, and so are types the level cannot be

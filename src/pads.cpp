@@ -1,6 +1,7 @@
 // Gamepads: SDL's game controllers turned into the actions keys call, with hot-plug and bindings.
 #include "TethrixExtern.h"
 #include "padfeed.h"
+#include "replay.h"
 
 #include <SDL.h>
 
@@ -120,11 +121,13 @@ void clearSlot(PadSlot &s) {
   s.menuMove = kMenuNoAction;
 }
 
-void resumeFor(int ball) {
-  if (ball == kNoBall || ball != waitingBall) return;
+// True when the match was waiting for this ball.
+bool resumeFor(int ball) {
+  if (ball == kNoBall || ball != waitingBall) return false;
   if (paused) paused = 0;
   waitingBall = kNoBall;
   notice[0] = '\0';
+  return true;
 }
 
 // ---- In play --------------------------------------------------------------------------------
@@ -134,6 +137,7 @@ void joinFreeBall(const PadSlot &s) {
   for (int i = 0; i < numPlayers && i < kRosterSize; i++) {
     if (players[i]->active || PadNumberOfBall(i) != 0) continue;
     BindBallToPad(i, s.guid, s.order);
+    RecordPadAction(kReplayJoin, i);
     JoinAsHuman(players[i]);
     return;
   }
@@ -156,10 +160,13 @@ void startPress(const PadSlot &s) {
   const int ball = ballOfSlot(s);
   if (ball == kNoBall)
     joinFreeBall(s);
-  else if (players[ball]->active && players[ball]->ai == kHuman)
+  else if (players[ball]->active && players[ball]->ai == kHuman) {
+    RecordKey(kPauseKey);
     GameKeyAction(kPauseKey);
-  else
+  } else {
+    RecordPadAction(kReplayJoin, ball);
     JoinAsHuman(players[ball]);
+  }
 }
 
 void playPress(const PadSlot &s, int code) {
@@ -170,17 +177,26 @@ void playPress(const PadSlot &s, int code) {
   for (int i = 0; i < kRosterSize && i < numPlayers; i++) {
     player *p = players[i];
     if (!ballOnSlot(i, s) || p->ai != kHuman) continue; // as with keys, a bot's controls are its own
-    if (ropesBall(i, code) && OneSwitchOn(i))
+    if (ropesBall(i, code) && OneSwitchOn(i)) {
+      RecordPadAction(kReplayHold, i);
       OneSwitchPress(i);
-    else if (ropesBall(i, code))
+    } else if (ropesBall(i, code)) {
+      RecordPadAction(kReplayRope, i);
       RopeAction(p);
-    if (code == ballPads[i].powerUp) PowerUpAction(p);
+    }
+    if (code == ballPads[i].powerUp) {
+      RecordPadAction(kReplayPower, i);
+      PowerUpAction(p);
+    }
   }
 }
 
 void releasePress(const PadSlot &s, int code) {
   for (int i = 0; i < kRosterSize && i < numPlayers; i++)
-    if (ballOnSlot(i, s) && ropesBall(i, code)) OneSwitchRelease(i);
+    if (ballOnSlot(i, s) && ropesBall(i, code) && OneSwitchOn(i)) {
+      RecordPadAction(kReplayLetGo, i);
+      OneSwitchRelease(i);
+    }
 }
 
 // ---- Binding in player setup ------------------------------------------------------------------
@@ -354,8 +370,12 @@ void PollPads() {
   PadsFrame();
 }
 
-void PadsFrame() {
+void PadsMatchFrame() {
   if (!paused) waitingBall = kNoBall;
+}
+
+void PadsFrame() {
+  PadsMatchFrame();
   if (MatchKeysShown()) return;
   for (PadSlot &s : slots) {
     if (!s.connected || s.menuMove == kMenuNoAction || --s.repeatIn > 0) continue;
@@ -373,7 +393,8 @@ bool PadConnected(int device, const char *guid) {
     s.order = freeOrder(s.guid); // before it counts itself
     s.device = device;
     s.connected = true;
-    resumeFor(ballOfSlot(s));
+    const int ball = ballOfSlot(s);
+    if (resumeFor(ball)) RecordPadAction(kReplayResume, ball);
     return true;
   }
   return false; // every slot taken: this pad is not heard
@@ -387,11 +408,19 @@ void PadDisconnected(int device) {
   clearSlot(*s);
   if (ball == kNoBall || !MatchKeysShown()) return;
   if (!players[ball]->active || players[ball]->ai != kHuman) return; // nobody was playing it
+  RecordPadAction(kReplayWait, ball);
+  PadWaitFor(ball);
+}
+
+void PadWaitFor(int ball) {
+  if (ball < 0 || ball >= numPlayers) return;
   paused = 1;
   waitingBall = ball;
   std::snprintf(notice, sizeof notice, "%s's pad is gone: reconnect the pad, or press its key",
                 players[ball]->name);
 }
+
+void PadResumeFor(int ball) { resumeFor(ball); }
 
 void PadButton(int device, int button, bool down) {
   if (PadSlot *s = slotOfDevice(device))

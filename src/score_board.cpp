@@ -1,6 +1,7 @@
 // The score bar over the game, and the leaderboard screen that shows the standings and awards.
 #include "TethrixExtern.h"
 #include "inclGL.h"
+#include "replay.h"
 
 #include <algorithm>
 #include <cctype>
@@ -305,7 +306,8 @@ void drawPauseNote() {
 
 // ---- Leaderboard -------------------------------------------------------------------------
 constexpr unsigned char kSpace = ' ';
-constexpr const char *kLeaderBoardKeys = "Space: next match    Escape: title";
+constexpr unsigned char kWatchKey = 'w';
+constexpr const char *kLeaderBoardKeys = "Space: next match    W: watch again    Escape: title";
 
 // Menu view units: the title band fills the top down to 1.5, the screen's half-height is 4.6.
 // The panel below holds a title, six standings, thirteen awards and the keys without overlap.
@@ -424,6 +426,8 @@ void LeaderBoardAction(int action) {
 void LeaderBoardKey(unsigned char key, int, int) {
   if (key == kSpace)
     LeaderBoardAction(kMenuActionAccept);
+  else if (key == kWatchKey || key == std::toupper(kWatchKey))
+    WatchLastReplay();
   else if (key == kKeyEscape)
     LeaderBoardAction(kMenuActionBack);
 }

@@ -1,6 +1,7 @@
 // The screens: the routines that make each one, installed in one place.
 #include "TethrixExtern.h"
 #include "inclGL.h"
+#include "replay.h"
 
 namespace {
 
@@ -18,6 +19,7 @@ constexpr Screen kScreens[] = {
     {kScreenHelp, "HelpView", HelpView, HelpKey, HelpSpecial, HelpAction},
     {kScreenCredits, "CreditsView", CreditsView, HelpKey, HelpSpecial, HelpAction},
     {kScreenLeaderBoard, "LeaderBoard", LeaderBoard, LeaderBoardKey, nullptr, LeaderBoardAction},
+    {kScreenReplay, "ReplayScreen", ReplayScreen, ReplayKey, ReplaySpecialKey, ReplayAction},
 };
 static_assert(sizeof kScreens / sizeof kScreens[0] == kScreenCount, "one row per screen");
 
@@ -31,12 +33,14 @@ static_assert(rowsInOrder(), "each screen's row at its own index");
 // The menu actions go with the key routine they were installed with.
 void (*shownMenuAction)(int action) = nullptr;
 void (*shownKeyboard)(unsigned char, int, int) = nullptr;
+int shownScreen = kScreenMatch; // start-up installs the match's routines
 
 } // namespace
 
 const Screen &ScreenRow(int screen) { return kScreens[screen]; }
 
 void InstallScreen(const Screen &s) {
+  shownScreen = s.id;
   glutDisplayFunc(s.display);
   if (s.keyboard) {
     glutKeyboardFunc(s.keyboard);
@@ -52,8 +56,11 @@ void ShowScreen(int screen) {
   InstallScreen(kScreens[screen]);
 }
 
+int ShownScreen() { return shownScreen; }
+
 // Every way out to the title starts the next match afresh.
 void BackToTitle() {
+  RecordMatchLeft();
   ShowScreen(kScreenTitle);
   ResetAll();
 }

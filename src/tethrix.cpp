@@ -1,6 +1,7 @@
 // The world's globals, start-up, the frame loop with its rate regulation and camera, keyboard and mouse input.
 #include "TethrixExtern.h"
 #include "inclGL.h"
+#include "replay.h"
 
 #include <chrono>
 #include <cmath>
@@ -181,6 +182,7 @@ void ResetWorld() {
   ResetMenus();
   ResetPads();
   ForgetOneSwitch();
+  ResetReplays();
 }
 
 // ---- Start-up --------------------------------------------------------------------
@@ -231,7 +233,7 @@ void InstallCallbacks(void (*firstScreen)()) {
   glutMouseFunc(Buttonfunc);
   glutMotionFunc(PassiveMotion);
   glutPassiveMotionFunc(PassiveMotion);
-  glutKeyboardUpFunc(KeyUp);
+  glutKeyboardUpFunc(WindowKeyUp);
   glutVisibilityFunc(vis);
 }
 
@@ -499,6 +501,7 @@ void SwapFrame() {
 }
 
 void Display() {
+  RecordFrameBegin();
   cyclingCount++;
   playersDrawn = 0;
   SoundIdle();
@@ -531,8 +534,10 @@ void Display() {
   glPopMatrix();
   glPopMatrix();
   DrawScores();
+  DrawReplayMark();
   glFinish();
   SwapFrame();
+  RecordFrameEnd();
 }
 
 // ---- Input ----------------------------------------------------------------------------
@@ -543,6 +548,7 @@ void LetGo(player *p) {
 }
 
 void Key(unsigned char key, int, int) {
+  RecordKey(key);
   GameKeyAction(key);
   for (int i = 0; i < numPlayers; i++) {
     player *p = players[i];
@@ -559,43 +565,76 @@ void Key(unsigned char key, int, int) {
   glutPostRedisplay();
 }
 
+// Only a one-switch ball's key is recorded coming up: nothing else hears a release.
 void KeyUp(unsigned char key, int, int) {
-  if (!MatchKeysShown()) return;
+  bool heard = false;
+  for (int i = 0; i < numPlayers && i < kRosterSize; i++)
+    heard = heard || (key == static_cast<unsigned char>(players[i]->key) && OneSwitchOn(i));
+  if (!heard) return;
+  RecordKeyUp(key);
   for (int i = 0; i < numPlayers && i < kRosterSize; i++)
     if (key == static_cast<unsigned char>(players[i]->key)) OneSwitchRelease(i);
+}
+
+// The window's releases count in a match only; a replay being watched has its own.
+void WindowKeyUp(unsigned char key, int x, int y) {
+  if (MatchKeysShown() && !ReplayShowing()) KeyUp(key, x, y);
 }
 
 void SpecialKey(int key, int, int) {
   if (key == GLUT_KEY_F12) RequestScreenshot();
 }
 
-void PassiveMotion(int px, int py) {
-  mouseH = static_cast<int>(px / heightRatio);
-  mouseV = static_cast<int>(py / heightRatio);
+// A window pixel as a pixel of the 640 x 480 menu screen centred in it.
+static void menuPixel(int px, int py, int &h, int &v) {
+  h = static_cast<int>(px / heightRatio);
+  v = static_cast<int>(py / heightRatio);
   // In double: an exact 4:3 window (ar as a float) is just above 4/3 and takes the wide rule.
   const double wide = kAspectWidth / kAspectHeight;
   if (ar > wide) {
-    mouseH = static_cast<int>((wide - ar) * (kMenuHeight / 2) + mouseH);
+    h = static_cast<int>((wide - ar) * (kMenuHeight / 2) + h);
   } else {
     const double shrink = ar * kAspectHeight / kAspectWidth;
-    mouseH = static_cast<int>(mouseH / shrink);
-    mouseV = static_cast<int>(mouseV / shrink);
-    mouseV = static_cast<int>((kAspectHeight / kAspectWidth - 1.0 / ar) * (kMenuWidth / 2) + mouseV);
+    h = static_cast<int>(h / shrink);
+    v = static_cast<int>(v / shrink);
+    v = static_cast<int>((kAspectHeight / kAspectWidth - 1.0 / ar) * (kMenuWidth / 2) + v);
   }
+}
+
+// The window's mouse reaches play in menu pixels, so a replay needs no window of the same size.
+void MenuPointer(int h, int v) {
+  RecordPointer(kReplayMove, h, v);
+  mouseH = h;
+  mouseV = v;
 }
 
 // A tap can go down and come up between two frames, and the screens only look at
 // buttonDown when they draw: a press stays down until one frame has seen it.
-void Buttonfunc(int, int state, int px, int py) {
-  if (state == GLUT_DOWN) {
-    PassiveMotion(px, py);
+void MenuButton(bool down, int h, int v) {
+  RecordPointer(down ? kReplayPress : kReplayRelease, h, v);
+  if (down) {
+    mouseH = h, mouseV = v;
     buttonDown = 1;
     pressUnseen = true;
     releaseDue = false;
   } else if (pressUnseen) {
     releaseDue = true; // the click lands where it went down
   } else {
-    PassiveMotion(px, py);
+    mouseH = h, mouseV = v;
     buttonDown = 0;
   }
+}
+
+void PassiveMotion(int px, int py) {
+  if (ReplayShowing()) return; // the replayed match has its own mouse
+  int h, v;
+  menuPixel(px, py, h, v);
+  MenuPointer(h, v);
+}
+
+void Buttonfunc(int, int state, int px, int py) {
+  if (ReplayShowing()) return;
+  int h, v;
+  menuPixel(px, py, h, v);
+  MenuButton(state == GLUT_DOWN, h, v);
 }

@@ -1,5 +1,5 @@
 // The player's own folders: the settings and extra levels under the config
-// folder, screenshots under the pictures folder; and the search for the data
+// folder, screenshots under the pictures folder, replays under the data home; and the search for the data
 // folder, which is only read.
 #include "TethrixExtern.h"
 
@@ -64,6 +64,11 @@ bool CopyFileWhole(const std::string &from, const std::string &to) {
 std::string SettingsFolder() {
   const std::string base = xdgFolder("XDG_CONFIG_HOME", ".config");
   return base.empty() ? "" : base + "/tethrix";
+}
+
+std::string ReplaysFolder() {
+  const std::string base = xdgFolder("XDG_DATA_HOME", ".local/share");
+  return base.empty() ? "" : base + "/tethrix/replays";
 }
 
 std::string PicturesFolder() {

@@ -124,11 +124,13 @@ TEST_F(Menus, LevelSelectSkipsTypesWithoutATargetAndStartsTheChosenOne) {
   click(400, 129);
   EXPECT_EQ(make_tuple(w().display, gameType, maxScore),
             make_tuple(LevelSelect, kUnstableMatch, 7));
-  blocks[0].h = 3, blocks[0].v = -1;
+  const float levelH = blocks[0].h, levelV = blocks[0].v;
+  blocks[0].h = 3, blocks[0].v = -1; // a match starts from the level's own lines, not from this
   click(420, 467);
   EXPECT_EQ(make_tuple(w().display, w().keyboard, w().special, string(SoundLastEffectAsked())),
             make_tuple(Display, Key, SpecialKey, string("UnstableDeathmatch")));
-  EXPECT_EQ(make_tuple(blocks[0].h1, blocks[0].v1), make_tuple(3.0f, -1.0f));
+  EXPECT_EQ(make_tuple(blocks[0].h, blocks[0].v, blocks[0].h1, blocks[0].v1),
+            make_tuple(levelH, levelV, levelH, levelV));
   for (unsigned char key : {' ', '\r', '\n', '\3'}) {
     glutDisplayFunc(LevelSelect);
     LevelKeys(key, 0, 0);

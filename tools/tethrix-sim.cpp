@@ -5,6 +5,7 @@
 #include "inclGL.h"
 #include "levelcheck.h"
 #include "readtex.h"
+#include "replay.h"
 #include "sim_awards.h"
 #include "sim_tournament.h"
 #include "sim_world.h"
@@ -55,6 +56,12 @@ const char kUsage[] =
     "                                      a trigger all the way or let it go\n"
     "                   pads are all of one kind and reach the game as real ones do\n"
     "                   each frame runs the display routine installed; the trace names it\n"
+    "  --replay FILE    play a replay the game saved, checking every check line against the\n"
+    "                   world it builds (with --trace, traced); prints the frames played and the\n"
+    "                   leaderboard; status 1, and the frame on standard error, when a check\n"
+    "                   fails; --frames N stops after N frames\n"
+    "  --record FILE    write the replay of the match the run played (from the title through\n"
+    "                   the level select); a match still going is ended as if left by Escape\n"
     "  --bench          run the frames uncapped and print frames per second last\n"
     "                   (without --frames: 5000 frames), then a fifth as many frames with\n"
     "                   six balls in play and 5000 live particles\n"
@@ -93,6 +100,8 @@ struct Options {
   std::string image;
   std::string awards;
   std::string checkLevels;
+  std::string replay;
+  std::string record;
   std::vector<int> humans;
   std::vector<int> oneSwitch; // balls played by one key
   int holdMs = kOneSwitchDefaultMs;
@@ -165,6 +174,8 @@ Options parseArgs(int argc, char **argv) {
     else if (a == "--image") o.image = value();
     else if (a == "--awards") o.awards = value();
     else if (a == "--check-levels") o.checkLevels = value();
+    else if (a == "--replay") o.replay = value();
+    else if (a == "--record") o.record = besideCaller(value());
     else if (a == "--human") o.humans = parseList("--human", value());
     else if (a == "--one-switch") o.oneSwitch = parseList("--one-switch", value());
     else if (a == "--hold-ms")
@@ -409,6 +420,57 @@ void benchParticleScene(long frames) {
               kLive, busy, fps);
 }
 
+void printStandings(const char *prefix) {
+  char lines[kMaxPlayers + 1][kAwardLineSize];
+  const int n = LeaderBoardStandings(lines, kMaxPlayers + 1);
+  for (int i = 0; i < n; i++) std::printf("%s%s\n", prefix, lines[i]);
+}
+
+bool writeReplayText(FILE *out, const void *what) {
+  const std::string text = ReplayText(*static_cast<const Replay *>(what));
+  return std::fwrite(text.data(), 1, text.size(), out) == text.size();
+}
+
+int recordLastMatch(const std::string &file) {
+  if (RecordingMatch()) RecordMatchLeft();
+  const Replay *last = LastReplay();
+  if (!last) {
+    std::fprintf(stderr, "tethrix-sim: no match was played to record\n");
+    return 1;
+  }
+  return WriteFileWhole(file.c_str(), writeReplayText, last) ? 0 : 1;
+}
+
+// The replay's frames from its own start, each check held; 0 when all held.
+int playReplay(const Options &o, const Replay &replay, FILE *trace) {
+  SimStartup(o.seed, replay.start.level);
+  SimInstallCallbacks();
+  ReplayPlayback pb;
+  std::string why;
+  if (!StartPlayback(pb, replay, why)) {
+    std::fprintf(stderr, "tethrix-sim: %s\n", why.c_str());
+    return 2;
+  }
+  ShowScreen(kScreenMatch);
+  ReplayStepResult r = kReplayRunning;
+  while (r == kReplayRunning && (!o.framesGiven || pb.frame < o.frames)) {
+    const long frame = pb.frame;
+    r = PlaybackFrame(pb);
+    headlessClearVertices();
+    if (trace && r != kReplayOutOfStep && pb.frame > frame) TraceFrame(trace, static_cast<int>(frame), Display);
+  }
+  if (r == kReplayOutOfStep) {
+    std::fprintf(stderr, "tethrix-sim: %s\n", pb.error.c_str());
+    return 1;
+  }
+  std::printf("replay: %ld frames, %zu checks held%s\n", pb.frame, pb.nextCheck,
+              r != kReplayEnded                              ? ", stopped before its end"
+              : replay.endKind == kReplayEndLeaderBoard ? ", won to the leaderboard"
+                                                        : ", left by Escape");
+  if (r == kReplayEnded && replay.endKind == kReplayEndLeaderBoard) printStandings("leaderboard: ");
+  return 0;
+}
+
 } // namespace
 
 int main(int argc, char **argv) {
@@ -419,6 +481,14 @@ int main(int argc, char **argv) {
   if (!o.checkLevels.empty()) return PrintLevelCheck(o.checkLevels.c_str(), stdout);
   std::multimap<long, InputEvent> keys;
   if (!o.keys.empty()) keys = readKeys(o.keys); // before leaving the working directory
+  Replay replay;
+  if (!o.replay.empty()) {
+    std::string why;
+    if (!LoadReplay(o.replay.c_str(), replay, why)) {
+      std::fprintf(stderr, "tethrix-sim: %s\n", why.c_str());
+      return 2;
+    }
+  }
   FILE *trace = nullptr;
   if (!o.trace.empty()) {
     trace = o.trace == "-" ? stdout : std::fopen(o.trace.c_str(), "w");
@@ -430,6 +500,11 @@ int main(int argc, char **argv) {
     o.cup.seed = o.seed;
     if (o.framesGiven) o.cup.frames = o.frames;
     return RunTournament(o.cup, stdout);
+  }
+  if (!o.replay.empty()) {
+    const int status = playReplay(o, replay, trace);
+    if (trace && trace != stdout) std::fclose(trace);
+    return status;
   }
   SimStartup(o.seed, o.level);
   applyRoster(o);
@@ -453,6 +528,7 @@ int main(int argc, char **argv) {
     if (trace) TraceFrame(trace, static_cast<int>(f), screen);
   }
   if (trace && trace != stdout) std::fclose(trace);
+  if (!o.record.empty() && recordLastMatch(o.record) != 0) return 1;
   if (o.bench) {
     double fps = busy > 0 ? o.frames / busy : 0;
     std::printf("bench: %ld frames of Display in %.3f s: %.0f frames/s\n", o.frames, busy, fps);

@@ -9,7 +9,8 @@ work=$(mktemp -d "${TMPDIR:-/tmp}/tethrix-e2e-XXXXXX")
 shots=$work/shots
 xvfb=
 trap 'kill $xvfb 2>/dev/null; rm -rf "$work"' EXIT
-export SDL_AUDIODRIVER=dummy XDG_CONFIG_HOME=$work/config
+export SDL_AUDIODRIVER=dummy XDG_CONFIG_HOME=$work/config XDG_DATA_HOME=$work/share
+sim=$(dirname "$game")/tethrix-sim
 mkdir -p "$shots"
 fail=0
 bad() { echo "FAIL: $*"; fail=1; }
@@ -91,6 +92,17 @@ xdotool key p; sleep 1; shot game-1
 /usr/bin/python3 "$here/check_shots.py" --arena "$shots/game-1.png" || fail=1
 key p
 wait_leaderboard leaderboard-1
+# The match just played was saved; the sim plays it to the same leaderboard, every check held.
+replay=$(ls "$work"/share/tethrix/replays/*.replay 2>/dev/null | head -1)
+if [ -z "$replay" ]; then bad "no replay saved"; else
+  "$sim" --data "$work/data" --replay "$replay" >"$work/replay.txt" 2>&1 || bad "the replay did not play: $(cat "$work/replay.txt")"
+  grep '^leaderboard: ' "$work/out.txt" >"$work/board-live.txt"
+  grep '^leaderboard: ' "$work/replay.txt" >"$work/board-replay.txt"
+  [ -s "$work/board-live.txt" ] && cmp -s "$work/board-live.txt" "$work/board-replay.txt" ||
+    bad "the replay's leaderboard differs: $(cat "$work/board-live.txt" "$work/board-replay.txt")"
+fi
+key w; sleep 1; shot replay-1                # watched again, then back to the same leaderboard
+key Escape
 key space; click 420 392; shot nextmap-1   # the next match's level select, Next Map
 key Escape; shot title-2
 click 310 385; shot options-1              # Options, left without saving

@@ -1,0 +1,426 @@
+// Replays: a recorded match plays again to the same world at every check, and damaged files are told.
+#include "inclGL.h"
+#include "padfeed.h"
+#include "replay.h"
+#include "world_fixture.h"
+
+#include <cinttypes>
+#include <functional>
+#include <tuple>
+#include <vector>
+
+using std::make_pair;
+using std::make_tuple;
+using std::string;
+
+namespace {
+
+// Nodes to swing on, a target of three, and the first run's full power-up bag.
+const char kLevels[] = "nextlevel 0\nSwings\nlevel -8 8 5 -5\ndeathmatch 3\n"
+                       "block -4 3\nblock 0 3.5\nblock 4 3\nblock -2 0\nblock 2 0\n"
+                       "orbiter 0 0 2 2 0 80\n"
+                       "start -5 -2 0 0\nstart 5 -2 0 0\nstart -3 -2 0 0\nstart 3 -2 0 0\n"
+                       "start -1 -2 0 0\nstart 1 -2 0 0\n";
+
+constexpr long kMostFrames = 30000; // a match of three points is far shorter
+constexpr double kFrameSeconds = 1.0 / 40;
+
+double virtualNow = 1.0;
+double virtualClock() { return virtualNow += 1e-6; } // a read moves on: the regulator's wait ends
+
+std::vector<string> linesOf(const string &text) {
+  std::vector<string> out;
+  std::istringstream in(text);
+  for (string line; std::getline(in, line);) out.push_back(line);
+  return out;
+}
+
+string joinLines(const std::vector<string> &lines) {
+  string out;
+  for (const string &l : lines) out += l + "\n";
+  return out;
+}
+
+size_t lineStarting(const std::vector<string> &lines, const string &start) {
+  for (size_t i = 0; i < lines.size(); i++)
+    if (lines[i].compare(0, start.size(), start) == 0) return i;
+  return lines.size();
+}
+
+} // namespace
+
+class Replays : public World {
+protected:
+  void SetUp() override {
+    World::SetUp();
+    writeFile("level.def", kLevels);
+    roster();
+    StartupReads(false); // no prefs.def: a first run's bag, every power-up in it
+    ReadLevelFile(defaultLevels);
+    Reshape(800, 480);
+    InstallCallbacks(TitleScreen);
+    SetClock(virtualClock);
+    SetSleeper([](double) {});
+  }
+  void TearDown() override {
+    SetClock(nullptr);
+    SetSleeper(nullptr);
+    World::TearDown();
+  }
+  // Red is played by a script, the others by bots, as the live game starts a match.
+  void startMatch() {
+    for (int i = 0; i < numPlayers; i++) players[i]->active = 1, players[i]->ai = kComputer;
+    players[0]->ai = kHuman;
+    playerPresent = 1;
+    powerUpInfrequency = 40; // power-ups come often
+    gameType = kDeathmatch;
+    maxScore = 3;
+    StartLiveMatch();
+  }
+  // One frame as the idle and display routines run it.
+  void liveFrame() {
+    virtualNow += kFrameSeconds;
+    RegulateFrameRate();
+    headlessClearVertices();
+    headlessState().display();
+  }
+  // The scripted human: ropes on and off, fires what it holds, the mouse wanders.
+  void script(long f) {
+    if (f % 23 == 5) Key(players[0]->key, 0, 0);
+    if (f % 97 == 50) Key(players[0]->powerUpKey, 0, 0);
+    if (f % 61 == 7) PassiveMotion(100 + static_cast<int>(f % 500), 200);
+  }
+  const Replay &recordToLeaderBoard() {
+    startMatch();
+    for (long f = 0; f < kMostFrames && ShownScreen() == kScreenMatch; f++) {
+      script(f);
+      liveFrame();
+    }
+    EXPECT_EQ(ShownScreen(), kScreenLeaderBoard);
+    EXPECT_NE(LastReplay(), nullptr);
+    return *LastReplay();
+  }
+  // A fresh game, another seed and other settings: only the file says how the match began.
+  void freshGame() {
+    ResetWorld();
+    frameReport = nullptr;
+    gameSrand(99);
+    roster();
+    StartupReads(false);
+    randomPos = 0;
+    gameSpeed = 2;
+    InstallCallbacks(Display);
+  }
+  // Plays r to its end; the result and where it stopped.
+  ReplayStepResult play(const Replay &r, ReplayPlayback &pb) {
+    freshGame();
+    std::string why;
+    EXPECT_TRUE(StartPlayback(pb, r, why)) << why;
+    ReplayStepResult result = kReplayRunning;
+    while (result == kReplayRunning && pb.frame <= r.endFrame + 1) {
+      headlessClearVertices();
+      result = PlaybackFrame(pb);
+    }
+    return result;
+  }
+  // The first check at or after the frame: where a change there must be caught.
+  static long checkFrom(const Replay &r, long frame) {
+    for (const ReplayCheck &c : r.checks)
+      if (c.frame >= frame) return c.frame;
+    return -1;
+  }
+};
+
+// The match is recorded from its start to the leaderboard, written out and read back, and
+// plays again from that text to the same world at every check, with the same winner.
+TEST_F(Replays, RecordedMatchPlaysBackToTheSameWorldAtEveryCheck) {
+  const Replay recorded = recordToLeaderBoard();
+  ASSERT_EQ(recorded.endKind, kReplayEndLeaderBoard);
+  int winnerScore = 0, rounds = 0;
+  for (int i = 0; i < numPlayers; i++) {
+    winnerScore = std::max(winnerScore, players[i]->score);
+    rounds += players[i]->score;
+  }
+  EXPECT_GE(winnerScore, 3);
+  EXPECT_GE(rounds, 3) << "several rounds";
+  long keys = 0, speeds = 0;
+  for (const ReplayEvent &e : recorded.events) keys += e.kind == kReplayKey, speeds += e.kind == kReplaySpeed;
+  EXPECT_GT(keys, 10);
+  EXPECT_GT(speeds, 1);
+  EXPECT_GT(recorded.checks.size(), 10u);
+  const uint64_t endHash = WorldHash();
+
+  Replay read;
+  std::string why;
+  ASSERT_TRUE(ParseReplay(ReplayText(recorded), "match.replay", read, why)) << why;
+  EXPECT_EQ(ReplayText(read), ReplayText(recorded)); // the text says all there is
+  ReplayPlayback pb;
+  EXPECT_EQ(play(read, pb), kReplayEnded) << pb.error;
+  EXPECT_EQ(pb.nextCheck, read.checks.size());
+  EXPECT_EQ(pb.frame, read.endFrame + 1);
+  EXPECT_EQ(WorldHash(), endHash);
+  EXPECT_EQ(ShownScreen(), kScreenLeaderBoard);
+}
+
+// One input moved a frame later, one dropped, one recorded speedMult changed: each is caught at
+// the first check after it, and the message names that frame and both versions.
+TEST_F(Replays, PlantedChangeIsCaughtAtTheNextCheck) {
+  const Replay recorded = recordToLeaderBoard();
+  const std::vector<ReplayEvent> &events = recorded.events;
+  size_t key = 0, speed = 0;
+  for (size_t i = 0; i < events.size(); i++) {
+    if (!key && events[i].kind == kReplayKey && events[i].frame > 300) key = i;
+    if (!speed && events[i].kind == kReplaySpeed && events[i].frame > 0) speed = i;
+  }
+  ASSERT_TRUE(key && speed);
+  const std::vector<std::function<long(Replay &)>> plants = {
+      [&](Replay &r) { return r.events[key].frame += 1; },
+      [&](Replay &r) {
+        const long at = r.events[key].frame;
+        r.events.erase(r.events.begin() + static_cast<long>(key));
+        return at;
+      },
+      [&](Replay &r) {
+        r.events[speed].f *= 1.5f;
+        return r.events[speed].frame;
+      },
+  };
+  for (size_t k = 0; k < plants.size(); k++) {
+    Replay changed = recorded;
+    const long at = plants[k](changed);
+    const long caught = checkFrom(changed, at);
+    ASSERT_GE(caught, 0);
+    ReplayPlayback pb;
+    EXPECT_EQ(play(changed, pb), kReplayOutOfStep) << "plant " << k;
+    EXPECT_EQ(pb.error, OutOfStepMessage(caught, recorded.version)) << "plant " << k;
+    EXPECT_NE(pb.error.find("recorded by version " + recorded.version + ", played by "), string::npos);
+  }
+}
+
+// One-key balls decide tap or hold by the frames between press and release: Red's key through
+// the window, Yellow's pad button through SDL. Both are recorded, and the match plays back to
+// the same world, holds that fired power-ups and taps that roped alike.
+TEST_F(Replays, OneSwitchHoldsByKeyAndPadPlayBackTheSame) {
+  ASSERT_TRUE(StartPads());
+  SDL_Joystick *pad = PlugVirtualPad(1);
+  ASSERT_NE(pad, nullptr);
+  PollPads();
+  char guid[kPadGuidSize];
+  SDL_JoystickGetGUIDString(SDL_JoystickGetGUID(pad), guid, sizeof guid);
+  BindBallToPad(1, guid, 0);
+  oneSwitchMs[0] = 350, oneSwitchMs[1] = 200;
+  for (int i = 0; i < numPlayers; i++) players[i]->active = 1, players[i]->ai = i < 2 ? kHuman : kComputer;
+  playerPresent = 2;
+  powerUpInfrequency = 40;
+  gameType = kDeathmatch;
+  maxScore = 3;
+  StartLiveMatch();
+  long holds = 0;
+  for (long f = 0; f < kMostFrames && ShownScreen() == kScreenMatch; f++) {
+    if (f % 40 == 3) Key(players[0]->key, 0, 0);
+    if (f % 40 == 3 + (f / 40 % 2 ? 6 : 20)) headlessState().keyboardUp(players[0]->key, 0, 0); // tap, hold
+    if (f % 30 == 1 || f % 30 == (f / 30 % 2 ? 5 : 15))
+      SDL_JoystickSetVirtualButton(pad, SDL_CONTROLLER_BUTTON_A, f % 30 == 1 ? SDL_PRESSED : SDL_RELEASED);
+    PollPads();
+    liveFrame();
+  }
+  ASSERT_NE(LastReplay(), nullptr);
+  const Replay recorded = *LastReplay();
+  UnplugVirtualPad(pad);
+  StopPads();
+  for (const ReplayEvent &e : recorded.events) holds += e.kind == kReplayHold || e.kind == kReplayKeyUp;
+  EXPECT_GT(holds, 20);
+  EXPECT_GT(players[0]->powerups + players[1]->powerups, 0) << "some power-up was taken and held for";
+  const uint64_t endHash = WorldHash();
+  Replay read;
+  std::string why;
+  ASSERT_TRUE(ParseReplay(ReplayText(recorded), "oneswitch.replay", read, why)) << why;
+  ReplayPlayback pb;
+  EXPECT_EQ(play(read, pb), kReplayEnded) << pb.error;
+  EXPECT_EQ(WorldHash(), endHash);
+}
+
+// Escape ends the recording before the frame it came before; the replay stops there, checked.
+TEST_F(Replays, MatchLeftByEscapeEndsBeforeThatFrame) {
+  startMatch();
+  for (long f = 0; f < 130; f++) {
+    script(f);
+    liveFrame();
+  }
+  Key(kKeyEscape, 0, 0);
+  ASSERT_NE(LastReplay(), nullptr);
+  const Replay recorded = *LastReplay();
+  EXPECT_EQ(ShownScreen(), kScreenTitle);
+  EXPECT_EQ(recorded.endKind, kReplayEndEscape);
+  EXPECT_EQ(recorded.endFrame, 130);
+  ReplayPlayback pb;
+  EXPECT_EQ(play(recorded, pb), kReplayEnded) << pb.error;
+  EXPECT_EQ(pb.frame, 130);
+  EXPECT_EQ(pb.nextCheck, recorded.checks.size());
+}
+
+// Every damaged file is refused with its name and the line at fault, and nothing is half-read.
+TEST_F(Replays, DamagedFilesAreToldByFileAndLine) {
+  startMatch();
+  for (long f = 0; f < 90; f++) {
+    script(f);
+    liveFrame();
+  }
+  Key(kKeyEscape, 0, 0);
+  const std::vector<string> good = linesOf(ReplayText(*LastReplay()));
+  const size_t end = good.size() - 1, firstFrame = lineStarting(good, "0 ");
+  const size_t level = lineStarting(good, "levelline nextlevel"), ball = lineStarting(good, "ball 1");
+  ASSERT_LT(firstFrame, end);
+  struct Case {
+    const char *name;
+    std::function<void(std::vector<string> &)> damage;
+    size_t line; // 1-based
+    const char *says;
+  };
+  const Case cases[] = {
+      {"newer format", [](std::vector<string> &l) { l[0] = "tethrix-replay 2"; }, 1, "newer game"},
+      {"not a replay", [](std::vector<string> &l) { l[0] = "tethrix-rerun 1"; }, 1, "not a replay"},
+      {"cut short", [&](std::vector<string> &l) { l.resize(firstFrame + 3); }, firstFrame + 3, "without its end"},
+      {"frame goes back", [&](std::vector<string> &l) { l.insert(l.begin() + long(end), "3 a"); }, end + 1,
+       "goes back"},
+      {"absurd frame", [&](std::vector<string> &l) { l.insert(l.begin() + long(end), "99999999999 a"); }, end + 1,
+       "frame number"},
+      {"absurd ball", [&](std::vector<string> &l) { l.insert(l.begin() + long(end), "90 rope 40"); }, end + 1,
+       "rope P"},
+      {"absurd mouse", [&](std::vector<string> &l) { l.insert(l.begin() + long(end), "90 move 5 -999999"); },
+       end + 1, "move H V"},
+      {"absurd ball value", [&](std::vector<string> &l) { l[ball].replace(l[ball].rfind(' '), string::npos, " 1e99"); },
+       ball + 1, "ball field target"},
+      {"absurd setting", [&](std::vector<string> &l) { l.insert(l.begin() + long(firstFrame), "set gameType 5000"); },
+       firstFrame + 1, "setting gameType"},
+      {"level does not read", [&](std::vector<string> &l) { l[level] = "levelline nextlevel 9"; }, firstFrame + 1,
+       "level does not read"},
+      {"line after the end", [](std::vector<string> &l) { l.push_back("5 a"); }, end + 2, "after the end"},
+      {"binary bytes", [&](std::vector<string> &l) { l[firstFrame] = string("0 a\0b", 5); }, firstFrame + 1, "binary"},
+  };
+  for (const Case &c : cases) {
+    std::vector<string> lines = good;
+    c.damage(lines);
+    Replay r;
+    string why;
+    EXPECT_FALSE(ParseReplay(joinLines(lines), "bad.replay", r, why)) << c.name;
+    EXPECT_EQ(why.rfind("bad.replay:" + std::to_string(c.line) + ": ", 0), 0u) << c.name << ": " << why;
+    EXPECT_NE(why.find(c.says), string::npos) << c.name << ": " << why;
+  }
+  // Random bytes of every length are refused, never read past.
+  uint32_t seed = 7;
+  for (int n = 0; n < 200; n++) {
+    string noise;
+    for (int k = 0; k < n * 7; k++) noise += static_cast<char>((seed = seed * 1103515245u + 12345u) >> 24);
+    Replay r;
+    string why;
+    EXPECT_FALSE(ParseReplay(noise, "noise.replay", r, why));
+    EXPECT_EQ(why.rfind("noise.replay:", 0), 0u) << why;
+  }
+  // A replay for another roster is refused at its start, not played.
+  Replay wrongRoster;
+  string why;
+  ASSERT_TRUE(ParseReplay(joinLines(good), "good.replay", wrongRoster, why)) << why;
+  wrongRoster.start.balls.pop_back();
+  ReplayPlayback pb;
+  EXPECT_FALSE(StartPlayback(pb, wrongRoster, why));
+  EXPECT_NE(why.find("5 balls; this game has 6"), string::npos) << why;
+}
+
+// The setting is read and written like the others, and only written when not the default;
+// files go to the folder, the oldest beyond the setting go, and a folder that cannot be made
+// costs one line on standard error and nothing else.
+TEST_F(Replays, FilesAreKeptAsTheSettingSays) {
+  writeFile("prefs.def", "replays 2\n");
+  ReadPrefs();
+  EXPECT_EQ(replaysKept, 2);
+  ASSERT_EQ(WritePrefsTo("out.def"), 0);
+  EXPECT_NE(readFile("out.def").find("\nreplays 2\n"), string::npos);
+  replaysKept = kDefaultReplaysKept;
+  ASSERT_EQ(WritePrefsTo("out.def"), 0);
+  EXPECT_EQ(readFile("out.def").find("replays"), string::npos);
+
+  const string dir = std::filesystem::current_path().string() + "/share/replays";
+  SetReplayFolder(dir);
+  replaysKept = 2;
+  writeFile("0000-old.replay", "");
+  std::filesystem::create_directories(dir);
+  std::filesystem::rename("0000-old.replay", dir + "/0000-old.replay");
+  for (int match = 0; match < 2; match++) {
+    startMatch();
+    liveFrame();
+    Key(kKeyEscape, 0, 0);
+  }
+  std::vector<string> kept;
+  for (const auto &e : std::filesystem::directory_iterator(dir)) kept.push_back(e.path().filename().string());
+  std::sort(kept.begin(), kept.end());
+  ASSERT_EQ(kept.size(), 2u);
+  EXPECT_NE(kept[0], "0000-old.replay");
+  EXPECT_NE(kept[0].find("_Swings_"), string::npos) << kept[0];
+  EXPECT_NE(LastReplayFile().find(kept[1]), string::npos);
+  Replay back;
+  string why;
+  EXPECT_TRUE(LoadReplay(LastReplayFile().c_str(), back, why)) << why;
+
+  writeFile("blocked", "a file where the folder would be");
+  SetReplayFolder(std::filesystem::current_path().string() + "/blocked/replays");
+  testing::internal::CaptureStderr();
+  startMatch();
+  liveFrame();
+  Key(kKeyEscape, 0, 0);
+  const string told = testing::internal::GetCapturedStderr();
+  EXPECT_EQ(std::count(told.begin(), told.end(), '\n'), 1) << told;
+  EXPECT_EQ(LastReplayFile(), "");
+  EXPECT_NE(LastReplay(), nullptr); // still there to watch
+
+  replaysKept = 0; // records nothing at all
+  SetReplayFolder(dir);
+  startMatch();
+  EXPECT_FALSE(RecordingMatch());
+}
+
+// The file name is the date, the level and the game type, with nothing a file name cannot hold.
+TEST_F(Replays, FileNameIsSafe) {
+  EXPECT_EQ(ReplayFileName(2026, 3, 4, 5, 6, 7, "../The Pit: 2/*", "Capture the Flag"),
+            "2026-03-04_05-06-07_The-Pit-2_Capture-the-Flag");
+  EXPECT_EQ(ReplayFileName(2026, 12, 31, 23, 59, 59, "", "Tag"), "2026-12-31_23-59-59_untitled_Tag");
+}
+
+// Watched from the leaderboard: the live keys and mouse drive nothing, Space pauses, Right
+// cycles the speed, Escape goes back to the same leaderboard; watched to its end, the
+// leaderboard the match ended with.
+TEST_F(Replays, WatchedInTheWindowWithItsOwnKeys) {
+  recordToLeaderBoard();
+  const int redScore = players[0]->score;
+  HeadlessState &w = headlessState();
+  w.keyboard('w', 0, 0);
+  ASSERT_EQ(w.display, ReplayScreen);
+  EXPECT_TRUE(ReplayShowing());
+  for (int f = 0; f < 3; f++) w.display();
+  const int attaches = players[0]->attatches;
+  w.keyboard(static_cast<unsigned char>(players[0]->key), 0, 0); // a live key: not a ball's
+  w.mouse(GLUT_LEFT_BUTTON, GLUT_DOWN, 180, 465);                 // a click on a label: nothing
+  EXPECT_EQ(w.keyboard, ReplayKey);
+  EXPECT_EQ(make_pair(players[0]->attatches, buttonDown), make_pair(attaches, 0));
+  const int before = cyclingCount;
+  w.keyboard(' ', 0, 0);
+  w.display(); // drawn once more, marked paused
+  w.display();
+  w.display();
+  EXPECT_EQ(cyclingCount, before + 1);
+  w.keyboard(' ', 0, 0);
+  w.special(GLUT_KEY_RIGHT, 0, 0);
+  w.display(); // 2x
+  EXPECT_EQ(cyclingCount, before + 3);
+  w.special(GLUT_KEY_RIGHT, 0, 0);
+  w.display(); // 4x
+  EXPECT_EQ(cyclingCount, before + 7);
+  w.keyboard(kKeyEscape, 0, 0);
+  EXPECT_EQ(make_tuple(w.display, players[0]->score, ReplayShowing()), make_tuple(LeaderBoard, redScore, false));
+
+  w.keyboard('W', 0, 0);
+  for (int f = 0; f < int(kMostFrames) && w.display == ReplayScreen; f++) w.display();
+  EXPECT_EQ(make_tuple(w.display, players[0]->score, ReplayShowing()), make_tuple(LeaderBoard, redScore, false));
+  w.keyboard(kKeyEscape, 0, 0);
+  EXPECT_EQ(w.display, TitleScreen);
+}
