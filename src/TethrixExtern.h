@@ -386,7 +386,9 @@ constexpr int kScreenHelp = 7;
 constexpr int kScreenCredits = 8;
 constexpr int kScreenLeaderBoard = 9; // the match's F12 stays
 constexpr int kScreenReplay = 10;     // a match played again from its replay
-constexpr int kScreenCount = 11;
+constexpr int kScreenOptionsMore = 11; // the options' second page, with the options' key routines
+constexpr int kScreenKeyboardCheck = 12;
+constexpr int kScreenCount = 13;
 struct Screen {
   int id;
   const char *name; // its display routine's, as the sim's trace prints it
@@ -518,6 +520,31 @@ const char *PadBindRefusal(); // why the last press was not taken, "" when it wa
 enum RumbleKind { kRumbleHit, kRumbleDeath };
 void RumbleBall(const player *p, int kind); // on the pads that play it, when "rumble" is on
 bool MatchKeysShown();
+// ---- the keyboard check: key presses as they arrive, and what the keyboard drops -------------
+enum CheckKey { kCheckRopeKey, kCheckPowerUpKey };
+enum CheckKeyState { kCheckKeyMissing, kCheckKeyAlone, kCheckKeyTogether, kCheckKeyHeld };
+struct RolloverSuggestion {
+  int ball, which; // which: kCheckRopeKey or kCheckPowerUpKey
+  unsigned char key;
+};
+void RolloverReset();
+void RolloverDown(unsigned char key);
+void RolloverUp(unsigned char key);
+bool RolloverBallChecked(int ball);      // a human in play, or every ball when none is
+int RolloverKeyState(int ball, int which); // held now; came with the most held; came; never
+int RolloverMostHeld();                  // the most keys that were held at once
+bool RolloverPairDropped(int ball);      // a key of the ball's did not come with the most held
+int RolloverSuggestions(RolloverSuggestion *out, int max); // spare keys that came, in its place
+bool TakeRolloverSuggestion(const RolloverSuggestion &s, char *why, size_t whySize);
+
+void MoreOptions();
+void OpenKeyboardCheck(); // nothing heard yet
+void KeyboardCheck();
+void KeyboardCheckKey(unsigned char key, int x, int y);
+void KeyboardCheckSpecialKey(int key, int x, int y);
+void KeyboardCheckAction(int action);
+void KeyboardCheckKeyUp(unsigned char key);
+
 // ---- one-switch: one key ropes on a tap and fires the power-up on a hold ----------------------
 constexpr int kOneSwitchDefaultMs = 350, kOneSwitchStepMs = 50;
 constexpr int kOneSwitchMinMs = 150, kOneSwitchMaxMs = 1000;

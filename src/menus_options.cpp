@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 namespace {
 
@@ -99,11 +100,11 @@ enum OptionLine {
   kOptionFirstPlayer = 3,
   kOptionScreenMode = 3 + kRosterSize,
   kOptionSound,
-  kOptionRumble, // shown only with a pad plugged in, or the rumble off
+  kOptionMore,
   kOptionLines
 };
 
-int optionRows() { return AnyPadConnected() || !padRumble ? kOptionLines : kOptionLines - 1; }
+int optionRows() { return kOptionLines; }
 
 constexpr int kOptionsMouseLeft = 260, kOptionsMouseRight = 400, kOptionsMouseTop = 180;
 constexpr float kOptionsH = -1.0f, kOptionsTopV = 1.0f, kLineStep = 0.5f;
@@ -125,7 +126,7 @@ void optionText(int line, char *text, size_t size) {
   case kOptionOK: std::snprintf(text, size, "OK"); break;
   case kOptionCancel: std::snprintf(text, size, "Cancel"); break;
   case kOptionPowerUps: std::snprintf(text, size, "Setup Powerups"); break;
-  case kOptionRumble: std::snprintf(text, size, "Pad rumble: %s", padRumble ? "On" : "Off"); break;
+  case kOptionMore: std::snprintf(text, size, "More: pad rumble, keyboard check"); break;
   case kOptionScreenMode:
     std::snprintf(text, size, "%s",
                   useFullScreen == 0 ? "Change to full screen mode (requires restart)"
@@ -154,8 +155,26 @@ void chooseOption(int line) {
   case kOptionCancel: cancelOptions(); break;
   case kOptionPowerUps: ShowScreen(kScreenPowerUps); break;
   case kOptionScreenMode: useFullScreen = useFullScreen == 0 ? 1 : 0; break;
-  case kOptionRumble: padRumble = !padRumble; break;
+  case kOptionMore: ShowScreen(kScreenOptionsMore); break;
   default: soundMode = isSoundMode(soundMode + 1) ? soundMode + 1 : kSoundModeNone; break;
+  }
+}
+
+// The left of the list is free: a warning goes there a few words a line.
+constexpr float kClashH = -6.0f, kClashStep = 0.35f;
+constexpr size_t kClashLine = 28;
+
+void drawWrapped(float h, float v, const char *text) {
+  std::string rest = text;
+  while (!rest.empty()) {
+    size_t cut = rest.size();
+    if (cut > kClashLine) {
+      cut = rest.rfind(' ', kClashLine);
+      if (cut == std::string::npos || cut == 0) cut = kClashLine;
+    }
+    DrawMenuStr(h, v, rest.substr(0, cut).c_str());
+    rest = cut < rest.size() ? rest.substr(cut + (rest[cut] == ' ')) : "";
+    v -= kClashStep;
   }
 }
 
@@ -167,9 +186,9 @@ void drawOptionLines(int current) {
     optionText(n, text, sizeof text);
     DrawMenuStr(kOptionsH, kOptionsTopV - kLineStep * static_cast<float>(n), text);
   }
-  if (KeyClash(text, sizeof text)) { // under the last line, in the refusals' red
+  if (KeyClash(text, sizeof text)) { // beside the balls' lines, in the refusals' red
     glColor3f(kWarningR, kWarningG, kWarningB);
-    DrawMenuStr(kOptionsH, kOptionsTopV - kLineStep * static_cast<float>(optionRows()), text);
+    drawWrapped(kClashH, kOptionsTopV - kLineStep * static_cast<float>(kOptionFirstPlayer), text);
   }
 }
 

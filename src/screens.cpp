@@ -20,6 +20,9 @@ constexpr Screen kScreens[] = {
     {kScreenCredits, "CreditsView", CreditsView, HelpKey, HelpSpecial, HelpAction},
     {kScreenLeaderBoard, "LeaderBoard", LeaderBoard, LeaderBoardKey, nullptr, LeaderBoardAction},
     {kScreenReplay, "ReplayScreen", ReplayScreen, ReplayKey, ReplaySpecialKey, ReplayAction},
+    {kScreenOptionsMore, "MoreOptions", MoreOptions, OptionsKey, OptionsSpecialKey, OptionsAction},
+    {kScreenKeyboardCheck, "KeyboardCheck", KeyboardCheck, KeyboardCheckKey, KeyboardCheckSpecialKey,
+     KeyboardCheckAction},
 };
 static_assert(sizeof kScreens / sizeof kScreens[0] == kScreenCount, "one row per screen");
 

@@ -579,6 +579,7 @@ void KeyUp(unsigned char key, int, int) {
 // The window's releases count in a match only; a replay being watched has its own.
 void WindowKeyUp(unsigned char key, int x, int y) {
   if (MatchKeysShown() && !ReplayShowing()) KeyUp(key, x, y);
+  if (ShownScreen() == kScreenKeyboardCheck) KeyboardCheckKeyUp(key);
 }
 
 void SpecialKey(int key, int, int) {

@@ -544,9 +544,8 @@ TEST_F(PadPlay, RumbleOnCollisionAndDeathOnlyForBoundPadsAndOnlyWhenOn) {
   EXPECT_TRUE(rumbles.empty());
 }
 
-// With a pad plugged in the options offer the rumble switch, last; Cancel puts it back, OK saves
-// it. Without a pad the line is not there.
-TEST_F(PadPlay, TheRumbleSwitchIsAnOptionWithAPadAndCancelPutsItBack) {
+// The rumble switch sits on the options' second page; Cancel puts it back, OK saves it.
+TEST_F(PadPlay, TheRumbleSwitchIsAnOptionAndCancelPutsItBack) {
   oneLevel();
   StartupReads(true); // prefs.def now holds the start-up settings
   Reshape(800, 480);
@@ -557,37 +556,35 @@ TEST_F(PadPlay, TheRumbleSwitchIsAnOptionWithAPadAndCancelPutsItBack) {
     for (const DrawnLine &l : drawnLines()) out.push_back(l.text);
     return out;
   };
-  ResetMenus(); // each opening from OK
-  OpenOptions();
-  std::vector<std::string> drawn = lines();
-  EXPECT_EQ(std::count(drawn.begin(), drawn.end(), "Pad rumble: On"), 0);
   VirtualPad &pad = plug();
-  drawn = lines();
-  EXPECT_EQ(std::count(drawn.begin(), drawn.end(), "Pad rumble: On"), 1);
-  press(pad, SDL_CONTROLLER_BUTTON_DPAD_UP); // from OK, up wraps to the last line
-  lines();
-  press(pad, SDL_CONTROLLER_BUTTON_A);
-  drawn = lines();
+  auto toRumble = [&] { // from OK: up wraps to More, then down past Back and the check
+    ResetMenus();
+    OpenOptions();
+    lines();
+    press(pad, SDL_CONTROLLER_BUTTON_DPAD_UP);
+    lines();
+    press(pad, SDL_CONTROLLER_BUTTON_A);
+    lines();
+    EXPECT_EQ(headlessState().display, MoreOptions);
+    for (int k = 0; k < 2; k++) press(pad, SDL_CONTROLLER_BUTTON_DPAD_DOWN), lines();
+    press(pad, SDL_CONTROLLER_BUTTON_A);
+  };
+  toRumble();
+  std::vector<std::string> drawn = lines();
   EXPECT_EQ(std::count(drawn.begin(), drawn.end(), "Pad rumble: Off"), 1);
   press(pad, SDL_CONTROLLER_BUTTON_B); // Cancel
   EXPECT_EQ(padRumble, 1);
-  ResetMenus(); // each opening from OK
-  OpenOptions();
-  lines();
-  press(pad, SDL_CONTROLLER_BUTTON_DPAD_UP);
-  lines();
-  press(pad, SDL_CONTROLLER_BUTTON_A);
+  toRumble();
   lines();
   headlessState().keyboard(kKeyEscape, 0, 0);
   EXPECT_EQ(padRumble, 1) << "Escape cancels too";
-  ResetMenus(); // each opening from OK
-  OpenOptions();
+  toRumble();
   lines();
-  press(pad, SDL_CONTROLLER_BUTTON_DPAD_UP);
-  lines();
+  for (int k = 0; k < 2; k++) press(pad, SDL_CONTROLLER_BUTTON_DPAD_UP), lines(); // Back
   press(pad, SDL_CONTROLLER_BUTTON_A);
   lines();
-  press(pad, SDL_CONTROLLER_BUTTON_DPAD_DOWN); // wraps to OK
+  EXPECT_EQ(headlessState().display, Options);
+  press(pad, SDL_CONTROLLER_BUTTON_DPAD_DOWN); // the options kept their line: More, then OK
   lines();
   press(pad, SDL_CONTROLLER_BUTTON_A);
   lines();
