@@ -544,6 +544,11 @@ const Keyword kFirstKeywords[] = {
     {"pad %i %s %i", kGateNone, readPadLine},
     {"rumble %i", kGateNone,
      [](Reader &r, const Fields &v) { setInRange(r, padRumble, v.i[0], 0, 1, "\"rumble\" must be 0 or 1"); }},
+    {"colourvision %i", kGateNone,
+     [](Reader &r, const Fields &v) {
+       setInRange(r, colourVision, v.i[0], kColourVisionNormal, kColourVisionModes - 1,
+                  "\"colourvision\" must be 0 to 3");
+     }},
     {"powerUpAvail %i %i", kGateSet,
      [](Reader &r, const Fields &v) { addToBag(r, v.i[0], v.i[1]); }},
 };
@@ -830,6 +835,7 @@ bool writePrefs(FILE *out) {
   for (int i = 0, order = 0; i < kRosterSize && i < numPlayers; i++)
     if (BallPadBinding(i, guid, order)) writePadLine(out, i, guid, order);
   if (!padRumble) std::fprintf(out, "rumble 0\n");
+  if (colourVision != kColourVisionNormal) std::fprintf(out, "colourvision %i\n", colourVision);
   return !std::ferror(out);
 }
 

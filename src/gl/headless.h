@@ -36,6 +36,8 @@ struct HeadlessState {
   unsigned readBuffer;    // last glReadBuffer
   int swapsAtRead;        // swaps done when glReadPixels last ran
   int packAlignment;      // GL_PACK_ALIGNMENT; 0 stands for GL's default of 4
+  int attribDepth;        // glPushAttrib minus glPopAttrib
+  int drawnPixelsWidth, drawnPixelsHeight; // the last glDrawPixels
 };
 
 // A vertex as drawn: position after the current translate/scale, texture point, colour.
@@ -63,3 +65,5 @@ const std::vector<HeadlessSphere> &headlessSpheres();
 void headlessClearVertices(); // and the spheres
 // The colour glReadPixels finds at window pixel (x, y), y counted from the bottom.
 void headlessPixel(int x, int y, unsigned char rgb[3]);
+// The RGB bytes the last glDrawPixels wrote, bottom row first.
+const std::vector<unsigned char> &headlessDrawnPixels();
