@@ -161,7 +161,7 @@ void drawTeamMarkOf(const player *p) {
 }
 
 // At the ball's shoulder, upright, clear of its eyes and mouth; it grows and shrinks with the ball.
-constexpr float kGlyphOffset = 0.6f, kGlyphScale = 0.45f;
+constexpr float kGlyphOffset = 0.6f, kGlyphScale = 0.55f;
 
 void drawGlyphOf(const player *p) {
   if (p == puck) return;
