@@ -66,8 +66,8 @@ const TransferTables &tables() {
 }
 
 unsigned char encodeByte(const TransferTables &t, float linear) {
-  const long i = std::lround(linear * kEncodeSteps);
-  return t.encode[i < 0 ? 0 : (i > kEncodeSteps ? kEncodeSteps : i)];
+  const float step = linear * kEncodeSteps + 0.5f; // rounded by the cast, once clamped
+  return t.encode[step <= 0 ? 0 : (step >= kEncodeSteps ? kEncodeSteps : static_cast<int>(step))];
 }
 
 void transformPixels(const float (&m)[3][3], std::vector<unsigned char> &rgb) {
