@@ -454,6 +454,27 @@ void DrawStr2(float x, float y, float size, const char *text);
 void DrawStrWithin(float x, float y, float size, float width, const char *text); // shrunk to fit
 // As DrawStrWithin, centred on `middle`.
 void DrawStrCentred(float middle, float y, float size, float width, const char *text);
+float DrawnStrWidth(float size, float width, const char *text); // as DrawStrWithin draws it
+
+// ---- ball glyphs, colour vision: balls told apart by shape, and the frame as a dichromat sees it --
+// Each roster slot's outline (circle, triangle, square, diamond, star, plus), white with a dark
+// rim, centred on (h, v) with radius `size`; nothing for a slot past the roster.
+void DrawBallGlyph(int slot, float h, float v, float size);
+const char *BallGlyphName(int slot); // "" past the roster
+constexpr int kColourVisionNormal = 0;
+constexpr int kColourVisionProtanopia = 1;
+constexpr int kColourVisionDeuteranopia = 2;
+constexpr int kColourVisionTritanopia = 3;
+constexpr int kColourVisionModes = 4;
+extern int colourVision;                // the "colourvision" setting: one of the modes above
+const char *ColourVisionName(int mode); // "Normal", "Protanopia"...; "" for no mode
+void StepColourVision();                // the next mode; after tritanopia, normal again
+void ResetColourVision();               // normal
+// One sRGB colour (0..1) as the mode shows it: what ApplyColourVision does to every pixel.
+void SimulateColourVision(int mode, const float srgbIn[3], float srgbOut[3]);
+void ApplyColourVision(); // the finished back buffer, transformed in place; nothing when normal
+// After the swap, for a screen that fades over its last frame: that frame as drawn, not as shown.
+void UndoColourVision();
 
 // ---- userdirs, screenshot: the player's own folders, the data folder, F12 --------------
 constexpr int kPathSize = 4096;

@@ -568,6 +568,11 @@ const Keyword kFirstKeywords[] = {
      [](Reader &r, const Fields &v) {
        setInRange(r, replaysKept, v.i[0], 0, kMostReplaysKept, "\"replays\" must be 0 to 100000");
      }},
+    {"colourvision %i", kGateNone,
+     [](Reader &r, const Fields &v) {
+       setInRange(r, colourVision, v.i[0], kColourVisionNormal, kColourVisionModes - 1,
+                  "\"colourvision\" must be 0 to 3");
+     }},
     {"powerUpAvail %i %i", kGateSet,
      [](Reader &r, const Fields &v) { addToBag(r, v.i[0], v.i[1]); }},
 };
@@ -904,6 +909,7 @@ bool writePrefs(FILE *out) {
   for (int i = 0; i < kRosterSize && i < numPlayers; i++)
     if (oneSwitchMs[i] > 0) std::fprintf(out, "oneswitch %i %i\n", i, oneSwitchMs[i]);
   if (replaysKept != kDefaultReplaysKept) std::fprintf(out, "replays %i\n", replaysKept);
+  if (colourVision != kColourVisionNormal) std::fprintf(out, "colourvision %i\n", colourVision);
   return !std::ferror(out);
 }
 

@@ -300,6 +300,9 @@ void StepFlagHome(int team) {
   }
 }
 
+// The flag's cloth is 0.4 wide and 0.25 high, atop its pole; the owner's glyph sits on it.
+constexpr float kClothMiddleH = 0.2f, kClothMiddleV = 0.375f, kFlagGlyphSize = 0.1f;
+
 void DrawFlag(int team) {
   if (team < 0 || team >= kNumFlags) return;
   StepFlagHome(team);
@@ -317,6 +320,7 @@ void DrawFlag(int team) {
   glVertex3f(f.h + 0.01f, f.v + 0.25f, 0);
   glVertex3f(f.h + 0.01f, f.v, 0);
   glEnd();
+  if (leader) DrawBallGlyph(leader->playerID, f.h + kClothMiddleH, f.v + kClothMiddleV, kFlagGlyphSize);
 }
 
 void SphereAt2d(int x, int y, float size) {

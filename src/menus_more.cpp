@@ -1,4 +1,4 @@
-// More options (pads, the keyboard check) and the keyboard check itself: what arrives when
+// More options (the keyboard check, colour vision, pads) and the keyboard check itself: what arrives when
 // everyone holds their keys, the pairs the keyboard drops, and keys to use instead.
 #include "TethrixExtern.h"
 #include "inclGL.h"
@@ -8,7 +8,7 @@
 namespace {
 
 // ---- The page -------------------------------------------------------------------------------
-enum MoreLine { kMoreBack, kMoreKeyboardCheck, kMoreRumble, kMoreLines };
+enum MoreLine { kMoreBack, kMoreKeyboardCheck, kMoreColourVision, kMoreRumble, kMoreLines };
 
 constexpr int kMoreMouseLeft = 260, kMoreMouseRight = 460, kMoreMouseTop = 180;
 constexpr float kMoreH = -1.0f, kMoreTopV = 1.0f, kMoreStep = 0.5f;
@@ -17,6 +17,7 @@ void moreText(int line, char *text, size_t size) {
   switch (line) {
   case kMoreBack: std::snprintf(text, size, "Back"); break;
   case kMoreKeyboardCheck: std::snprintf(text, size, "Keyboard check: which keys arrive together"); break;
+  case kMoreColourVision: std::snprintf(text, size, "Colour vision: %s", ColourVisionName(colourVision)); break;
   default: std::snprintf(text, size, "Pad rumble: %s", padRumble ? "On" : "Off"); break;
   }
 }
@@ -25,6 +26,7 @@ void chooseMore(int line) {
   switch (line) {
   case kMoreBack: ShowScreen(kScreenOptionsBack); break;
   case kMoreKeyboardCheck: OpenKeyboardCheck(); break;
+  case kMoreColourVision: StepColourVision(); break;
   default: padRumble = !padRumble; break;
   }
 }

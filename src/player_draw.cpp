@@ -160,6 +160,15 @@ void drawTeamMarkOf(const player *p) {
   glPopMatrix();
 }
 
+// At the ball's shoulder, upright, clear of its eyes and mouth; it grows and shrinks with the ball.
+constexpr float kGlyphOffset = 0.6f, kGlyphScale = 0.55f;
+
+void drawGlyphOf(const player *p) {
+  if (p == puck) return;
+  const float r = p->radius;
+  DrawBallGlyph(p->playerID, posH(p) + kGlyphOffset * r, posV(p) + kGlyphOffset * r, kGlyphScale * r);
+}
+
 } // namespace
 
 // Teams share a face and may share a hue for a colour-blind player: each team
@@ -204,5 +213,6 @@ void DrawPlayer(player *p) {
   drawGlows(p);
   glPopMatrix();
   drawTeamMarkOf(p); // upright: a diamond must not turn into a square as the ball swings
+  drawGlyphOf(p);
   glEnable(GL_LIGHTING);
 }

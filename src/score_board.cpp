@@ -34,6 +34,7 @@ constexpr float kRowHeight = 1.0f / 15.0f;        // endurance and tag rows
 constexpr float kDominationRow = 0.2f, kDominationInset = 0.05f;
 constexpr float kRowTextSize = 0.18f, kRowTextV = 0.02f; // a team's numbers inside its row
 constexpr float kMarkRadius = 0.09f, kMarkRoom = 0.25f;  // a team's mark left of its text
+constexpr float kGlyphRadius = 0.09f, kGlyphRoom = 0.25f; // a ball's glyph left of its name
 constexpr float kPauseMiddle = 5.0f, kPauseV = 7.0f, kPauseHintV = 6.5f;
 constexpr float kPauseSize = 0.5f, kPauseHintSize = 0.25f;
 constexpr float kPauseLeft = 3.0f, kPauseRight = 7.0f, kPauseBottom = 6.3f, kPauseTop = 7.7f;
@@ -94,6 +95,15 @@ void drawMarkAt(int team, float h, float v) {
   glPushMatrix();
   glTranslatef(h, v, 0);
   DrawTeamMark(team, kMarkRadius);
+  glPopMatrix();
+}
+
+// The overlay's units are wider than high: the glyph is stretched back upright.
+void drawGlyphAt(int slot, float h, float v) {
+  glPushMatrix();
+  glTranslatef(h, v, 0);
+  glScalef(1, ar, 1);
+  DrawBallGlyph(slot, 0, 0, kGlyphRadius);
   glPopMatrix();
 }
 
@@ -183,6 +193,8 @@ void drawLabels() {
       drawMarkAt(p->team, left + kMarkRoom / 2, kLabelV + kLabelSize / 2);
       left += kMarkRoom, width -= kMarkRoom;
     }
+    drawGlyphAt(i, left + kGlyphRoom / 2, kLabelV + kLabelSize / 2);
+    left += kGlyphRoom, width -= kGlyphRoom;
     DrawStrWithin(left, kLabelV, kLabelSize, width, text); // long names stay in their panel
   }
 }
@@ -315,6 +327,8 @@ constexpr float kPanelLeft = -5.9f, kPanelRight = 5.9f, kPanelTop = 1.35f, kPane
 constexpr float kPanelInset = 0.2f, kPanelWidth = kPanelRight - kPanelLeft - 2 * kPanelInset;
 constexpr float kWinnerV = 0.85f, kWinnerSize = 0.4f;
 constexpr float kFirstStandingV = 0.45f, kStandingStep = 0.3f, kStandingSize = 0.25f;
+constexpr float kStandingGlyphRadius = 0.1f, kStandingGlyphRoom = 0.3f; // the ball's glyph, then its line
+constexpr float kStandingWidth = kPanelWidth - kStandingGlyphRoom;
 constexpr float kAwardGap = 0.05f, kAwardStep = 0.22f, kAwardSize = 0.19f; // under the standings
 constexpr float kKeysV = -4.45f, kKeysSize = 0.22f;
 constexpr int kShownAwards = 13; // as many as the awards can give
@@ -369,9 +383,11 @@ float drawStandings() {
     if (!p->active) continue;
     std::snprintf(text, sizeof text, "%s:%i point%s; %i win%s", p->name, p->score,
                   plural(p->score), p->wins, plural(p->wins));
+    const float v = kFirstStandingV - kStandingStep * static_cast<float>(k++);
+    const float width = DrawnStrWidth(kStandingSize, kStandingWidth, text);
+    DrawBallGlyph(p->playerID, -width / 2, v + kStandingSize / 2, kStandingGlyphRadius);
     glColor3f((1 + p->r) / 2, (1 + p->g) / 2, (1 + p->b) / 2);
-    DrawStrCentred(0, kFirstStandingV - kStandingStep * static_cast<float>(k++), kStandingSize,
-                   kPanelWidth, text);
+    DrawStrCentred(kStandingGlyphRoom / 2, v, kStandingSize, kStandingWidth, text);
   }
   return kFirstStandingV - kStandingStep * static_cast<float>(k);
 }

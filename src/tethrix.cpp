@@ -183,6 +183,7 @@ void ResetWorld() {
   ResetPads();
   ForgetOneSwitch();
   ResetReplays();
+  ResetColourVision();
 }
 
 // ---- Start-up --------------------------------------------------------------------
@@ -495,8 +496,10 @@ static void frameSawButton() {
 
 // Every screen ends its frame here, so F12 works on each of them, and a tap is let go.
 void SwapFrame() {
+  ApplyColourVision(); // before F12, so the picture shows what the player saw
   TakeRequestedScreenshot();
   glutSwapBuffers();
+  if (contrails > 0) UndoColourVision(); // the next frame fades over this one
   frameSawButton();
 }
 

@@ -98,8 +98,11 @@ void DrawStrWithin(float x, float y, float size, float width, const char *text) 
   DrawStr2(x, y, size, text);
 }
 
+float DrawnStrWidth(float size, float width, const char *text) {
+  const float shown = lineGlyphs(text) * size;
+  return width > 0 && shown > width ? width : shown;
+}
+
 void DrawStrCentred(float middle, float y, float size, float width, const char *text) {
-  float shown = lineGlyphs(text) * size;
-  if (width > 0 && shown > width) shown = width;
-  DrawStrWithin(middle - shown / 2, y, size, width, text);
+  DrawStrWithin(middle - DrawnStrWidth(size, width, text) / 2, y, size, width, text);
 }

@@ -128,7 +128,8 @@ TEST_F(Board, TeamGameLabelsShowEachBallsTeam) {
     for (size_t k = 0; k < drawn.size(); k++) {
       const HeadlessVertex &v = drawn[k];
       const int i = static_cast<int>((v.x - .5f) / 1.5f);
-      if (v.primitive == GL_LINE_LOOP && v.y >= .4f && i >= 0 && i < kRosterSize)
+      const bool labelInk = v.color[0] == 1; // the ball's glyph beside it has a dark rim
+      if (v.primitive == GL_LINE_LOOP && labelInk && v.y >= .4f && i >= 0 && i < kRosterSize)
         marks[i] += marks[i] == -1 ? 2 : 1;
       if (v.primitive == GL_POLYGON && k + 2 < drawn.size() && v.y == 0 && drawn[k + 2].y == .8f) {
         const int panel = static_cast<int>(((v.x + drawn[k + 2].x) / 2 - .5f) / 1.5f);

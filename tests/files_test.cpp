@@ -327,19 +327,24 @@ TEST_F(Reader, APlayerLineWithoutItsNameLineLeavesTheNextStatementToBeRead) {
       << err;
 }
 
-// The shipped prefs.def a first run copies gives the six balls keys of their own, and
-// otherwise the very settings a first run without it would write.
-TEST_F(Reader, ShippedPreferencesDifferFromAFirstRunOnlyInDistinctKeys) {
+// The shipped prefs.def a first run copies gives the six balls keys of their own and colours
+// told apart by colour-blind players too, and otherwise the very settings a first run without
+// it would write.
+TEST_F(Reader, ShippedPreferencesDifferFromAFirstRunOnlyInDistinctKeysAndColours) {
   UseDefaultPowerUpBag();
   ASSERT_EQ(WritePrefsTo("first.def"), 0);
-  char builtIn[kRosterSize][2];
-  for (int i = 0; i < kRosterSize; i++)
-    builtIn[i][0] = players[i]->key, builtIn[i][1] = players[i]->powerUpKey;
+  player builtIn[kRosterSize];
+  for (int i = 0; i < kRosterSize; i++) builtIn[i] = *players[i];
   ReadLevelFile(TETHRIX_SOURCE_DIR "/data/prefs.def");
   char clash[kTextSize] = "";
   EXPECT_FALSE(KeyClash(clash, sizeof clash)) << clash;
-  for (int i = 0; i < kRosterSize; i++)
-    players[i]->key = builtIn[i][0], players[i]->powerUpKey = builtIn[i][1];
+  for (int i = 0; i < kRosterSize; i++) {
+    player *p = players[i];
+    const player &was = builtIn[i];
+    EXPECT_NE(std::make_tuple(p->r, p->g, p->b), std::make_tuple(was.r, was.g, was.b)) << i;
+    p->key = was.key, p->powerUpKey = was.powerUpKey;
+    p->r = was.r, p->g = was.g, p->b = was.b;
+  }
   ASSERT_EQ(WritePrefsTo("shipped.def"), 0);
   EXPECT_EQ(readFile("shipped.def"), readFile("first.def"));
 }

@@ -122,16 +122,18 @@ protected:
     headlessClearVertices();
     DrawScores();
     std::vector<std::string> out;
-    for (const DrawnLine &l : drawnLines()) {
-      if (l.text.rfind("P0: ", 0) != 0) continue;
-      // The panels are drawn on one baseline: cut the line at each ball's name.
-      size_t at = 0;
-      for (int i = 1; i <= kRosterSize; i++) {
-        const size_t next = i < kRosterSize ? l.text.find("P" + std::to_string(i) + ": ") : std::string::npos;
-        std::string label = l.text.substr(at, next == std::string::npos ? std::string::npos : next - at);
-        out.push_back(label.erase(label.find_last_not_of(' ') + 1));
-        at = next;
-      }
+    // The panels are drawn on one baseline, a label shrunk to fit its panel reading as a line
+    // of its own: join them, then cut at each ball's name.
+    std::string bar;
+    for (const DrawnLine &l : drawnLines())
+      if (l.bottom == .4f) bar += l.text + " ";
+    if (bar.rfind("P0: ", 0) != 0) return out;
+    size_t at = 0;
+    for (int i = 1; i <= kRosterSize; i++) {
+      const size_t next = i < kRosterSize ? bar.find("P" + std::to_string(i) + ": ") : std::string::npos;
+      std::string label = bar.substr(at, next == std::string::npos ? std::string::npos : next - at);
+      out.push_back(label.erase(label.find_last_not_of(' ') + 1));
+      at = next;
     }
     return out;
   }
@@ -557,7 +559,7 @@ TEST_F(PadPlay, TheRumbleSwitchIsAnOptionAndCancelPutsItBack) {
     return out;
   };
   VirtualPad &pad = plug();
-  auto toRumble = [&] { // from OK: up wraps to More, then down past Back and the check
+  auto toRumble = [&] { // from OK: up wraps to More, then down past Back, the check and the view
     ResetMenus();
     OpenOptions();
     lines();
@@ -566,7 +568,7 @@ TEST_F(PadPlay, TheRumbleSwitchIsAnOptionAndCancelPutsItBack) {
     press(pad, SDL_CONTROLLER_BUTTON_A);
     lines();
     EXPECT_EQ(headlessState().display, MoreOptions);
-    for (int k = 0; k < 2; k++) press(pad, SDL_CONTROLLER_BUTTON_DPAD_DOWN), lines();
+    for (int k = 0; k < 3; k++) press(pad, SDL_CONTROLLER_BUTTON_DPAD_DOWN), lines();
     press(pad, SDL_CONTROLLER_BUTTON_A);
   };
   toRumble();
@@ -580,7 +582,7 @@ TEST_F(PadPlay, TheRumbleSwitchIsAnOptionAndCancelPutsItBack) {
   EXPECT_EQ(padRumble, 1) << "Escape cancels too";
   toRumble();
   lines();
-  for (int k = 0; k < 2; k++) press(pad, SDL_CONTROLLER_BUTTON_DPAD_UP), lines(); // Back
+  for (int k = 0; k < 3; k++) press(pad, SDL_CONTROLLER_BUTTON_DPAD_UP), lines(); // Back
   press(pad, SDL_CONTROLLER_BUTTON_A);
   lines();
   EXPECT_EQ(headlessState().display, Options);

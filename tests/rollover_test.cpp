@@ -114,3 +114,24 @@ TEST_F(Rollover, TheCheckScreenHearsKeysShowsTheOfferAndTakesItWithReturn) {
   w.keyboard(kKeyEscape, 0, 0);
   EXPECT_EQ(w.display, MoreOptions);
 }
+
+// The options' second page steps the colour vision on; leaving the options without OK puts back
+// the view they were opened with.
+TEST_F(Rollover, TheSecondPageStepsTheColourVisionAndCancelPutsItBack) {
+  writeFile("level.def", "nextlevel 0\nA level\nlevel -10 10 10 -10\ndeathmatch 10\nblock 0 0\n");
+  ReadLevelFile("level.def");
+  Reshape(800, 480);
+  InstallCallbacks(TitleScreen);
+  OpenOptions();
+  ShowScreen(kScreenOptionsMore);
+  HeadlessState &w = headlessState();
+  w.display();
+  for (int k = 0; k < 2; k++) w.special(GLUT_KEY_DOWN, 0, 0), w.display();
+  for (int k = 0; k < 2; k++) w.keyboard(' ', 0, 0), w.display();
+  EXPECT_EQ(colourVision, kColourVisionDeuteranopia);
+  headlessClearVertices();
+  w.display();
+  EXPECT_TRUE(drawn("Colour vision: Deuteranopia"));
+  w.keyboard(kKeyEscape, 0, 0);
+  EXPECT_EQ(colourVision, kColourVisionNormal);
+}

@@ -12,6 +12,13 @@ static HeadlessState state;
 static std::vector<unsigned> enabledCaps;
 static std::vector<HeadlessVertex> vertices;
 static std::vector<HeadlessSphere> spheres;
+static std::vector<unsigned char> drawnPixels;
+// What glPushAttrib keeps of the enables and the current colour.
+struct Attributes {
+  std::vector<unsigned> caps;
+  float color[4];
+};
+static std::vector<Attributes> attributes;
 static unsigned primitive;
 static float texS, texT;
 
@@ -27,6 +34,8 @@ void headlessReset() {
   enabledCaps.clear();
   vertices.clear();
   spheres.clear();
+  drawnPixels.clear();
+  attributes.clear();
   stack.assign(1, Transform{0, 0, 0, 1, 1, 1});
 }
 bool headlessEnabled(unsigned cap) {
@@ -34,6 +43,7 @@ bool headlessEnabled(unsigned cap) {
 }
 const std::vector<HeadlessVertex> &headlessVertices() { return vertices; }
 const std::vector<HeadlessSphere> &headlessSpheres() { return spheres; }
+const std::vector<unsigned char> &headlessDrawnPixels() { return drawnPixels; }
 void headlessClearVertices() {
   vertices.clear();
   spheres.clear();
@@ -141,6 +151,27 @@ void glReadPixels(GLint x, GLint y, GLsizei w, GLsizei h, GLenum format, GLenum 
       headlessPixel(x + col, y + row, p);
       if (channels == 4) p[3] = 255;
     }
+}
+void glPushAttrib(GLbitfield) {
+  state.attribDepth++;
+  Attributes a{enabledCaps, {}};
+  std::memcpy(a.color, state.color, sizeof a.color);
+  attributes.push_back(a);
+}
+void glPopAttrib() {
+  state.attribDepth--;
+  if (attributes.empty()) return;
+  enabledCaps = attributes.back().caps;
+  std::memcpy(state.color, attributes.back().color, sizeof state.color);
+  attributes.pop_back();
+}
+void glRasterPos2i(GLint, GLint) {}
+// Tightly packed RGB is all the game draws.
+void glDrawPixels(GLsizei w, GLsizei h, GLenum format, GLenum type, const void *pixels) {
+  if (format != GL_RGB || type != GL_UNSIGNED_BYTE || w <= 0 || h <= 0) return;
+  state.drawnPixelsWidth = w, state.drawnPixelsHeight = h;
+  const auto *p = static_cast<const unsigned char *>(pixels);
+  drawnPixels.assign(p, p + size_t(w) * size_t(h) * 3);
 }
 void glTexEnvi(GLenum, GLenum, GLint) {}
 void glMaterialfv(GLenum, GLenum, const GLfloat *) {}

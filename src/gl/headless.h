@@ -37,6 +37,8 @@ struct HeadlessState {
   int swapsAtRead;        // swaps done when glReadPixels last ran
   int packAlignment;      // GL_PACK_ALIGNMENT; 0 stands for GL's default of 4
   void (*keyboardUp)(unsigned char, int, int);
+  int attribDepth;        // glPushAttrib minus glPopAttrib
+  int drawnPixelsWidth, drawnPixelsHeight; // the last glDrawPixels
 };
 
 // A vertex as drawn: position after the current translate/scale, texture point, colour.
@@ -64,3 +66,5 @@ const std::vector<HeadlessSphere> &headlessSpheres();
 void headlessClearVertices(); // and the spheres
 // The colour glReadPixels finds at window pixel (x, y), y counted from the bottom.
 void headlessPixel(int x, int y, unsigned char rgb[3]);
+// The RGB bytes the last glDrawPixels wrote, bottom row first.
+const std::vector<unsigned char> &headlessDrawnPixels();
