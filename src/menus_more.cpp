@@ -33,7 +33,7 @@ void chooseMore(int line) {
 
 // ---- The check ------------------------------------------------------------------------------
 constexpr int kMostSuggestions = 2 * kRosterSize;
-constexpr float kCheckH = -5.5f, kCheckTopV = 1.3f, kCheckStep = 0.45f, kKeysH = -1.5f;
+constexpr float kCheckH = -5.5f, kCheckTopV = 1.0f, kCheckStep = 0.42f, kKeysH = -1.5f;
 constexpr float kKeyBox = 0.42f;
 constexpr float kHeld[3] = {0.3f, 1.0f, 0.4f}, kTogether[3] = {0.25f, 0.6f, 1.0f};
 constexpr float kAlone[3] = {1.0f, 0.8f, 0.2f}, kMissing[3] = {0.35f, 0.35f, 0.35f};
@@ -66,6 +66,26 @@ void keyBox(float h, float v, char key, int state) {
   glEnd();
   const char text[2] = {toUpper(key), '\0'};
   DrawStr(h, v, text);
+}
+
+// What the colours of the keys mean, each in its own colour, and the most keys heard at once.
+void drawLegend(float v) {
+  const struct {
+    const float *rgb;
+    const char *text;
+    float h;
+  } kParts[] = {{kHeld, "held now", kCheckH},
+                {kTogether, "came with the rest", kCheckH + 1.7f},
+                {kAlone, "came alone", kCheckH + 5.0f},
+                {kMissing, "not heard", kCheckH + 7.0f}};
+  for (const auto &part : kParts) {
+    ink(part.rgb);
+    DrawMenuStr(part.h, v, part.text);
+  }
+  char text[kTextSize];
+  std::snprintf(text, sizeof text, "most at once: %d", RolloverMostHeld());
+  glColor3f(0.8f, 0.8f, 0.8f);
+  DrawMenuStr(kCheckH + 8.8f, v, text);
 }
 
 // One row a ball: its name and its two keys, lit as they arrive.
@@ -177,7 +197,8 @@ void KeyboardCheck() {
   glDisable(GL_LIGHTING);
   glColor3f(1, 1, 1);
   DrawMenuStr(kCheckH, kCheckTopV, "Everyone in play: hold both your keys at the same time.");
-  float v = drawBalls(kCheckTopV - 1.5f * kCheckStep);
+  drawLegend(kCheckTopV - kCheckStep);
+  float v = drawBalls(kCheckTopV - 2.2f * kCheckStep);
   v = drawSuggestions(v - kCheckStep * 0.5f);
   if (checkScreen.told[0]) {
     ink(kHeld);
