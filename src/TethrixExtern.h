@@ -455,6 +455,11 @@ void DrawStrWithin(float x, float y, float size, float width, const char *text);
 // As DrawStrWithin, centred on `middle`.
 void DrawStrCentred(float middle, float y, float size, float width, const char *text);
 float DrawnStrWidth(float size, float width, const char *text); // as DrawStrWithin draws it
+// The "uiscale" setting: 0 picks from the window (larger text in a small window), else a percent.
+constexpr int kUiScaleAuto = 0, kUiScaleLeast = 75, kUiScaleMost = 200, kUiScaleStep = 25;
+extern int uiScale;
+float UiScale();      // what the text of the leaderboard and the pause note is multiplied by
+void StepUiScale();   // auto, 75 %, 100 % ... 200 %, auto again
 
 // ---- ball glyphs, colour vision: balls told apart by shape, and the frame as a dichromat sees it --
 // Each roster slot's outline (circle, triangle, square, diamond, star, plus), white with a dark

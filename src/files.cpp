@@ -568,6 +568,14 @@ const Keyword kFirstKeywords[] = {
      [](Reader &r, const Fields &v) {
        setInRange(r, replaysKept, v.i[0], 0, kMostReplaysKept, "\"replays\" must be 0 to 100000");
      }},
+    {"uiscale %i", kGateNone,
+     [](Reader &r, const Fields &v) {
+       if (v.i[0] != kUiScaleAuto && (v.i[0] < kUiScaleLeast || v.i[0] > kUiScaleMost)) {
+         warn(r, "\"uiscale\" must be 0 (from the window) or 75 to 200; line ignored");
+         return;
+       }
+       uiScale = v.i[0];
+     }},
     {"colourvision %i", kGateNone,
      [](Reader &r, const Fields &v) {
        setInRange(r, colourVision, v.i[0], kColourVisionNormal, kColourVisionModes - 1,
@@ -910,6 +918,7 @@ bool writePrefs(FILE *out) {
     if (oneSwitchMs[i] > 0) std::fprintf(out, "oneswitch %i %i\n", i, oneSwitchMs[i]);
   if (replaysKept != kDefaultReplaysKept) std::fprintf(out, "replays %i\n", replaysKept);
   if (colourVision != kColourVisionNormal) std::fprintf(out, "colourvision %i\n", colourVision);
+  if (uiScale != kUiScaleAuto) std::fprintf(out, "uiscale %i\n", uiScale);
   return !std::ferror(out);
 }
 

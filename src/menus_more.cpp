@@ -8,7 +8,7 @@
 namespace {
 
 // ---- The page -------------------------------------------------------------------------------
-enum MoreLine { kMoreBack, kMoreKeyboardCheck, kMoreColourVision, kMoreRumble, kMoreLines };
+enum MoreLine { kMoreBack, kMoreKeyboardCheck, kMoreColourVision, kMoreUiScale, kMoreRumble, kMoreLines };
 
 constexpr int kMoreMouseLeft = 260, kMoreMouseRight = 460, kMoreMouseTop = 180;
 constexpr float kMoreH = -1.0f, kMoreTopV = 1.0f, kMoreStep = 0.5f;
@@ -18,6 +18,12 @@ void moreText(int line, char *text, size_t size) {
   case kMoreBack: std::snprintf(text, size, "Back"); break;
   case kMoreKeyboardCheck: std::snprintf(text, size, "Keyboard check: which keys arrive together"); break;
   case kMoreColourVision: std::snprintf(text, size, "Colour vision: %s", ColourVisionName(colourVision)); break;
+  case kMoreUiScale:
+    if (uiScale == kUiScaleAuto)
+      std::snprintf(text, size, "Text size: from the window (%d %%)", static_cast<int>(UiScale() * 100 + 0.5f));
+    else
+      std::snprintf(text, size, "Text size: %d %%", uiScale);
+    break;
   default: std::snprintf(text, size, "Pad rumble: %s", padRumble ? "On" : "Off"); break;
   }
 }
@@ -27,6 +33,7 @@ void chooseMore(int line) {
   case kMoreBack: ShowScreen(kScreenOptionsBack); break;
   case kMoreKeyboardCheck: OpenKeyboardCheck(); break;
   case kMoreColourVision: StepColourVision(); break;
+  case kMoreUiScale: StepUiScale(); break;
   default: padRumble = !padRumble; break;
   }
 }

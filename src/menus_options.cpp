@@ -27,7 +27,7 @@ struct SavedSettings {
   bool valid;
   int balls;
   SavedBall ball[kRosterSize];
-  int useFullScreen, soundMode, powerUpInfrequency, powerUpSetID, powerUpsInList, rumble, vision;
+  int useFullScreen, soundMode, powerUpInfrequency, powerUpSetID, powerUpsInList, rumble, vision, scale;
   int powerUpFrequency[kPowerUpIDs];
   int powerUpList[kPowerUpListSize];
   char powerUpSetName[kTextSize];
@@ -49,6 +49,7 @@ void saveSettings() {
   }
   saved.useFullScreen = useFullScreen, saved.soundMode = soundMode, saved.rumble = padRumble;
   saved.vision = colourVision;
+  saved.scale = uiScale;
   saved.powerUpInfrequency = powerUpInfrequency, saved.powerUpSetID = powerUpSetID;
   saved.powerUpsInList = powerUpsInList;
   std::memcpy(saved.powerUpFrequency, powerUpFrequency, sizeof powerUpFrequency);
@@ -72,6 +73,7 @@ void restoreSettings() {
   }
   useFullScreen = saved.useFullScreen, soundMode = saved.soundMode, padRumble = saved.rumble;
   colourVision = saved.vision;
+  uiScale = saved.scale;
   powerUpInfrequency = saved.powerUpInfrequency, powerUpSetID = saved.powerUpSetID;
   powerUpsInList = saved.powerUpsInList;
   std::memcpy(powerUpFrequency, saved.powerUpFrequency, sizeof powerUpFrequency);
@@ -128,7 +130,7 @@ void optionText(int line, char *text, size_t size) {
   case kOptionOK: std::snprintf(text, size, "OK"); break;
   case kOptionCancel: std::snprintf(text, size, "Cancel"); break;
   case kOptionPowerUps: std::snprintf(text, size, "Setup Powerups"); break;
-  case kOptionMore: std::snprintf(text, size, "More: keyboard check, colour vision, pads"); break;
+  case kOptionMore: std::snprintf(text, size, "More: keyboard check, colour vision, text size, pads"); break;
   case kOptionScreenMode:
     std::snprintf(text, size, "%s",
                   useFullScreen == 0 ? "Change to full screen mode (requires restart)"

@@ -304,16 +304,19 @@ void drawTitles() {
 }
 
 // The arena stands still behind it; say so, and how to go on.
+// The note grows with the text size about its middle line, and stays inside the window.
 void drawPauseNote() {
+  const float s = UiScale();
+  const float middleV = (kPauseBottom + kPauseTop) / 2, half = s * (kPauseTop - kPauseBottom) / 2;
+  const float halfWidth = s * (kPauseRight - kPauseLeft) / 2;
   glColor4f(0, 0, 0, kTranslucent);
-  rect(kPauseLeft, kPauseBottom, kPauseRight, kPauseTop);
+  rect(kPauseMiddle - halfWidth, middleV - half, kPauseMiddle + halfWidth, middleV + half);
   glColor3f(1, 1, 1);
-  DrawStrCentred(kPauseMiddle, kPauseV, kPauseSize, 0, "Paused");
+  const float width = kOverlaySize - 2 * kTopMargin;
+  DrawStrCentred(kPauseMiddle, middleV + s * (kPauseV - middleV), s * kPauseSize, width, "Paused");
   const char *padNotice = PadNotice(); // an unplugged pad says whose, and how to go on
-  if (padNotice[0])
-    DrawStrCentred(kPauseMiddle, kPauseHintV, kPauseHintSize, kOverlaySize - 2 * kTopMargin, padNotice);
-  else
-    DrawStrCentred(kPauseMiddle, kPauseHintV, kPauseHintSize, 0, "Press P to play on");
+  const float hintV = middleV + s * (kPauseHintV - middleV);
+  DrawStrCentred(kPauseMiddle, hintV, s * kPauseHintSize, width, padNotice[0] ? padNotice : "Press P to play on");
 }
 
 // ---- Leaderboard -------------------------------------------------------------------------
@@ -373,9 +376,29 @@ void drawPanel() {
   glEnd();
 }
 
+// The first standing's line: lower as its text grows, so it keeps clear of the winner's.
+float firstStandingV(float s) { return kFirstStandingV - (s - 1) * kStandingSize; }
+
+// The text size asked for, made smaller where the standings and awards would not fit above
+// the keys' line.
+float boardScale(int standings, int awardCount) {
+  constexpr float kRoom = kFirstStandingV - (kKeysV + kKeysSize + kAwardGap);
+  const float needed = kStandingStep * static_cast<float>(standings) + kAwardGap +
+                       kAwardStep * static_cast<float>(awardCount < kShownAwards ? awardCount : kShownAwards);
+  const float fits = (kRoom + kStandingSize) / (needed + kStandingSize);
+  const float s = UiScale();
+  return s < fits ? s : (fits > 1 ? fits : 1);
+}
+
+int standingsShown() {
+  int k = 0;
+  for (int i = 0; i < sortedCount && i < kRosterSize; i++) k += sortedPlayers[i]->active ? 1 : 0;
+  return k;
+}
+
 // Each ball's line in a light shade of its own colour; one point or win is not "1 wins".
 // Returns where a line after them would go.
-float drawStandings() {
+float drawStandings(float s) {
   char text[kAwardLineSize];
   int k = 0;
   for (int i = 0; i < sortedCount && i < kRosterSize; i++) {
@@ -383,13 +406,13 @@ float drawStandings() {
     if (!p->active) continue;
     std::snprintf(text, sizeof text, "%s:%i point%s; %i win%s", p->name, p->score,
                   plural(p->score), p->wins, plural(p->wins));
-    const float v = kFirstStandingV - kStandingStep * static_cast<float>(k++);
-    const float width = DrawnStrWidth(kStandingSize, kStandingWidth, text);
-    DrawBallGlyph(p->playerID, -width / 2, v + kStandingSize / 2, kStandingGlyphRadius);
+    const float v = firstStandingV(s) - s * kStandingStep * static_cast<float>(k++);
+    const float width = DrawnStrWidth(s * kStandingSize, kStandingWidth, text);
+    DrawBallGlyph(p->playerID, -width / 2, v + s * kStandingSize / 2, s * kStandingGlyphRadius);
     glColor3f((1 + p->r) / 2, (1 + p->g) / 2, (1 + p->b) / 2);
-    DrawStrCentred(kStandingGlyphRoom / 2, v, kStandingSize, kStandingWidth, text);
+    DrawStrCentred(kStandingGlyphRoom / 2, v, s * kStandingSize, kStandingWidth, text);
   }
-  return kFirstStandingV - kStandingStep * static_cast<float>(k);
+  return firstStandingV(s) - s * kStandingStep * static_cast<float>(k);
 }
 
 } // namespace
@@ -406,17 +429,18 @@ void LeaderBoard() {
   DrawTitle();
   drawPanel();
   const float left = kPanelLeft + kPanelInset;
-  float below = kFirstStandingV;
+  const float s = boardScale(standingsShown(), awardLines);
+  float below = firstStandingV(s);
   if (sortedCount > 0) {
     char text[kAwardLineSize];
     std::snprintf(text, sizeof text, "%s Wins!", sortedPlayers[0]->name);
     ink(kGold);
     DrawStrCentred(0, kWinnerV, kWinnerSize, kPanelWidth, text);
-    below = drawStandings();
+    below = drawStandings(s);
   }
   ink(kAwardInk);
   for (int i = 0; i < awardLines && i < kShownAwards; i++)
-    DrawStrWithin(left, below - kAwardGap - kAwardStep * static_cast<float>(i), kAwardSize,
+    DrawStrWithin(left, below - kAwardGap - s * kAwardStep * static_cast<float>(i), s * kAwardSize,
                   kPanelWidth, awards[i]);
   ink(kKeysInk);
   DrawStrCentred(0, kKeysV, kKeysSize, kPanelWidth, kLeaderBoardKeys);

@@ -184,6 +184,7 @@ void ResetWorld() {
   ForgetOneSwitch();
   ResetReplays();
   ResetColourVision();
+  uiScale = kUiScaleAuto;
 }
 
 // ---- Start-up --------------------------------------------------------------------

@@ -106,3 +106,25 @@ float DrawnStrWidth(float size, float width, const char *text) {
 void DrawStrCentred(float middle, float y, float size, float width, const char *text) {
   DrawStrWithin(middle - DrawnStrWidth(size, width, text) / 2, y, size, width, text);
 }
+
+int uiScale = kUiScaleAuto;
+
+// A window shorter than the menus' 480 lines gets its text back at the size they were laid out
+// for; a taller one scales everything with it already.
+float UiScale() {
+  constexpr float kLaidOutHeight = static_cast<float>(kMenuHeight), kMostAuto = 1.5f, kPercent = 100.0f;
+  if (uiScale != kUiScaleAuto) return static_cast<float>(uiScale) / kPercent;
+  const float height = heightRatio * static_cast<float>(kMenuHeight);
+  if (!(height > 0) || height >= kLaidOutHeight) return 1.0f;
+  const float grow = kLaidOutHeight / height;
+  return grow < kMostAuto ? grow : kMostAuto;
+}
+
+void StepUiScale() {
+  if (uiScale == kUiScaleAuto)
+    uiScale = kUiScaleLeast;
+  else if (uiScale >= kUiScaleMost)
+    uiScale = kUiScaleAuto;
+  else
+    uiScale += kUiScaleStep;
+}

@@ -188,6 +188,77 @@ TEST_F(Board, LeaderBoardFitsBelowTheBandAndReadsCorrectly) {
   EXPECT_LT(clear[0] + clear[1] + clear[2], 0.5f);
 }
 
+// The text size grows the standings and awards as far as the panel has room: a short board at
+// 200 % doubles, a full one stays as laid out; at every size and setting nothing leaves the panel
+// or overlaps. From the window, only a window shorter than the menus' 480 lines grows the text.
+TEST_F(Board, TheTextSizeGrowsTheBoardAsFarAsItFits) {
+  for (int i = 0; i < numPlayers; i++) players[i]->active = i < 2, players[i]->score = 3 - i;
+  auto standingHeight = [&] {
+    headlessClearVertices();
+    LeaderBoard();
+    for (const DrawnLine &l : drawnLines())
+      if (l.text.rfind("P0:", 0) == 0) return l.top - l.bottom;
+    return 0.0f;
+  };
+  GenerateAwards();
+  awardLines = 2;
+  uiScale = 100;
+  const float plain = standingHeight();
+  uiScale = 200;
+  EXPECT_NEAR(standingHeight(), 2 * plain, 1e-4f);
+  for (int i = 0; i < numPlayers; i++) players[i]->active = 1;
+  for (int i = 0; i < 13; i++) std::snprintf(awards[i], kAwardLineSize, "P%d gets an award", i % 6);
+  awardLines = 13;
+  EXPECT_NEAR(standingHeight(), plain, 1e-4f) << "a full board has no room to grow";
+  for (int lines : {2, 6, 13}) {
+    awardLines = lines;
+    for (int scale : {kUiScaleAuto, 75, 150, 200}) {
+      uiScale = scale;
+      headlessClearVertices();
+      LeaderBoard();
+      std::vector<DrawnLine> drawn = drawnLines();
+      for (size_t a = 0; a < drawn.size(); a++) {
+        const DrawnLine &l = drawn[a];
+        if (l.text == "TETHRIX") continue;
+        EXPECT_TRUE(l.left >= -6.1f && l.right <= 6.1f && l.bottom >= -4.6f && l.top <= 1.5f)
+            << l.text << " at " << scale << " with " << lines;
+        for (size_t b = a + 1; b < drawn.size(); b++)
+          EXPECT_TRUE(drawn[b].text == "TETHRIX" || l.right <= drawn[b].left || drawn[b].right <= l.left ||
+                      l.top <= drawn[b].bottom || drawn[b].top <= l.bottom)
+              << l.text << " / " << drawn[b].text << " at " << scale;
+      }
+    }
+  }
+  uiScale = kUiScaleAuto;
+  for (auto [w, h, want] : {std::make_tuple(640, 480, 1.0f), std::make_tuple(3840, 2160, 1.0f),
+                            std::make_tuple(640, 360, 480.0f / 360), std::make_tuple(320, 200, 1.5f)}) {
+    Reshape(w, h);
+    EXPECT_NEAR(UiScale(), want, 1e-5f) << w << "x" << h;
+  }
+  std::vector<int> steps;
+  for (int k = 0; k < 7; k++) StepUiScale(), steps.push_back(uiScale);
+  EXPECT_EQ(steps, (std::vector<int>{75, 100, 125, 150, 175, 200, kUiScaleAuto}));
+}
+
+// The pause note grows with the text size and stays inside the window.
+TEST_F(Board, ThePauseNoteGrowsWithTheTextSizeInsideTheWindow) {
+  paused = 1;
+  float last = 0;
+  for (int scale : {75, 100, 200}) {
+    uiScale = scale;
+    headlessClearVertices();
+    DrawScores();
+    float height = 0;
+    for (const DrawnLine &l : drawnLines()) {
+      EXPECT_TRUE(l.left >= 0 && l.right <= 10 && l.bottom >= 0 && l.top <= 10) << l.text << " at " << scale;
+      if (l.text == "Paused") height = l.top - l.bottom;
+    }
+    EXPECT_GT(height, last) << scale;
+    last = height;
+  }
+  uiScale = kUiScaleAuto;
+}
+
 // Space goes to the level select with scores and awards cleared, Escape to the title; wins stay.
 // A match that earned no awards is not awarded again on the next frame.
 TEST_F(Board, LeaderBoardAwardsOnceAndItsKeysLeaveForTheLevelSelectOrTheTitle) {
@@ -284,5 +355,26 @@ TEST_F(Board, AwardsStayInsideTheRosterAndClearTheMatchStatistics) {
                 std::make_tuple(0, 0, 0, 0, 0.f, 0.f, 5 + i, 5 + i));
       EXPECT_EQ(std::count(p->playerKills, p->playerKills + kRosterSize, 0), kRosterSize);
     }
+  }
+}
+
+// The text size is kept in the preferences when it is not taken from the window; a size the
+// options cannot give is refused with its line.
+TEST_F(Board, TheTextSizeIsKeptInThePreferences) {
+  uiScale = 175;
+  ASSERT_EQ(WritePrefsTo("prefs.def"), 0);
+  EXPECT_NE(readFile("prefs.def").find("\nuiscale 175\n"), std::string::npos);
+  uiScale = kUiScaleAuto;
+  ReadLevelFile("prefs.def");
+  EXPECT_EQ(uiScale, 175);
+  for (const char *line : {"uiscale 50", "uiscale 201"}) {
+    uiScale = kUiScaleAuto;
+    ForgetReaderWarnings();
+    writeFile("prefs.def", std::string("sound 4\n") + line + "\n");
+    testing::internal::CaptureStderr();
+    ReadLevelFile("prefs.def");
+    const std::string told = testing::internal::GetCapturedStderr();
+    EXPECT_NE(told.find("prefs.def:2: \"uiscale\" must be 0"), std::string::npos) << told;
+    EXPECT_EQ(uiScale, kUiScaleAuto) << line;
   }
 }

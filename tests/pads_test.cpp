@@ -559,7 +559,7 @@ TEST_F(PadPlay, TheRumbleSwitchIsAnOptionAndCancelPutsItBack) {
     return out;
   };
   VirtualPad &pad = plug();
-  auto toRumble = [&] { // from OK: up wraps to More, then down past Back, the check and the view
+  auto toRumble = [&] { // from OK: up wraps to More, then down past Back, the check, the view and the text size
     ResetMenus();
     OpenOptions();
     lines();
@@ -568,7 +568,7 @@ TEST_F(PadPlay, TheRumbleSwitchIsAnOptionAndCancelPutsItBack) {
     press(pad, SDL_CONTROLLER_BUTTON_A);
     lines();
     EXPECT_EQ(headlessState().display, MoreOptions);
-    for (int k = 0; k < 3; k++) press(pad, SDL_CONTROLLER_BUTTON_DPAD_DOWN), lines();
+    for (int k = 0; k < 4; k++) press(pad, SDL_CONTROLLER_BUTTON_DPAD_DOWN), lines();
     press(pad, SDL_CONTROLLER_BUTTON_A);
   };
   toRumble();
@@ -582,7 +582,7 @@ TEST_F(PadPlay, TheRumbleSwitchIsAnOptionAndCancelPutsItBack) {
   EXPECT_EQ(padRumble, 1) << "Escape cancels too";
   toRumble();
   lines();
-  for (int k = 0; k < 3; k++) press(pad, SDL_CONTROLLER_BUTTON_DPAD_UP), lines(); // Back
+  for (int k = 0; k < 4; k++) press(pad, SDL_CONTROLLER_BUTTON_DPAD_UP), lines(); // Back
   press(pad, SDL_CONTROLLER_BUTTON_A);
   lines();
   EXPECT_EQ(headlessState().display, Options);
