@@ -13,7 +13,7 @@ constexpr int kSpeedCount = sizeof kSpeeds / sizeof kSpeeds[0];
 constexpr float kOverlay = 10.0f; // the mark's overlay: 0..10 both ways, as the score bar's
 constexpr float kMarkLeft = 0.2f, kMarkV = 8.7f, kMarkSize = 0.3f, kMarkWidth = 4.0f;
 constexpr float kHintV = 8.4f, kHintSize = 0.18f, kHintWidth = 6.0f;
-constexpr float kMessageSize = 0.25f, kMessageWidth = 11.0f; // the out-of-step message, in view units
+constexpr float kMessageSize = 0.25f; // the out-of-step message, in view units
 constexpr float kMessageV = 0.3f, kMessageHintV = -0.5f;
 
 // What the leaderboard showed, to go back to it.
