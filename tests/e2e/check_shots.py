@@ -6,6 +6,7 @@
     check_shots.py --leaderboard SHOT  exit 0 when the shot is the leaderboard, at any window size
     check_shots.py --chosen SHOT X Y   exit 0 when the level select's row at pixel (X, Y) is the chosen one
     check_shots.py --buttons SHOT      the title without its picture still shows its six buttons (800 x 600)
+    check_shots.py --inside SHOT       the leaderboard's panel, edge and text, lies inside the window
 """
 import itertools
 import os
@@ -84,13 +85,47 @@ def leaderboard(path):
     return band > MIN_DETAIL and all(abs(c - w) <= PANEL_TOLERANCE for c, w in zip(panel, PANEL))
 
 
+KEYS_INK = (128, 255, 153)  # its line of keys, the lowest text on it
+MARGIN = 2
+
+
+def box_of(img, colour, tolerance=40):
+    """The bounding box of the pixels near a colour, or None."""
+    px = img.load()
+    w, h = img.size
+    xs, ys = [], []
+    for y in range(0, h, 1):
+        for x in range(0, w, 2):
+            p = px[x, y]
+            if all(abs(c - k) <= tolerance for c, k in zip(p, colour)):
+                xs.append(x)
+                ys.append(y)
+    return (min(xs), min(ys), max(xs), max(ys)) if xs else None
+
+
+def inside(path):
+    """The panel lies inside the window, and the keys' line, its lowest text, inside the panel."""
+    img = Image.open(path).convert("RGB")
+    w, h = img.size
+    edge = box_of(img, PANEL, PANEL_TOLERANCE)
+    keys = box_of(img, KEYS_INK, 40)
+    faults = []
+    if edge is None or keys is None:
+        return [f"{os.path.basename(path)}: no panel or no keys' line"]
+    if edge[0] < MARGIN or edge[1] < MARGIN or edge[2] > w - 1 - MARGIN or edge[3] > h - 1 - MARGIN:
+        faults.append(f"{os.path.basename(path)}: the panel {edge} touches the window's edge")
+    if not (edge[0] < keys[0] and keys[2] < edge[2] and edge[1] < keys[1] and keys[3] < edge[3]):
+        faults.append(f"{os.path.basename(path)}: the keys' line {keys} leaves the panel {edge}")
+    return faults
+
+
 def main(args):
     if args[0] == "--leaderboard":
         return 0 if leaderboard(args[1]) else 1
     if args[0] == "--chosen":
         return 0 if chosen(args[1], int(args[2]), int(args[3])) else 1
     faults = (arena(args[1]) if args[0] == "--arena" else buttons(args[1]) if args[0] == "--buttons"
-              else screens(args))
+              else inside(args[1]) if args[0] == "--inside" else screens(args))
     print("".join(f"FAIL: {f}\n" for f in faults), end="")
     return 1 if faults else 0
 

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Plays the real game under Xvfb: at 800 x 600 windowed from the title to Quit, and at 1280 x 1024
 # full screen through the level select, with a screenshot of each screen; then with pictures
-# damaged and a config folder that is a file; then walked by a virtual pad alone. Each run has its own Xvfb (on a display it reports
+# damaged and a config folder that is a file; then walked by a virtual pad alone; then full screen
+# at 640 x 480, 1920 x 1080 and 3840 x 2160. Each run has its own Xvfb (on a display it reports
 # free) and its own scratch folder; E2E_SHOTS=DIR keeps the screenshots there.
 set -u
 game=$1; data=$2; here=$(cd "$(dirname "$0")" && pwd)
@@ -172,6 +173,21 @@ wait_leaderboard leaderboard-pad-1
 tap b; shot title-pad-1
 /usr/bin/python3 "$here/check_shots.py" "$shots"/*pad-1.png || fail=1
 kill $game_pid 2>/dev/null; wait $game_pid 2>/dev/null
+
+# 6. Full screen from 640 x 480 to 3840 x 2160: the title, the level select, a short match and
+# its leaderboard, whose panel and text stay inside the window.
+for size in 640x480 1920x1080 3840x2160; do
+  start_x "$size"
+  make_data 1
+  start_game 150 "size-$size"
+  shot "title-$size-1"
+  key Right; key Return; shot "levelselect-$size-1"
+  key Up; key Return; sleep 3; shot "game-$size-1"   # Team Deathmatch, to 3
+  wait_leaderboard "leaderboard-$size-1"
+  /usr/bin/python3 "$here/check_shots.py" --inside "$shots/leaderboard-$size-1.png" || fail=1
+  kill $game_pid 2>/dev/null; wait $game_pid 2>/dev/null
+done
+/usr/bin/python3 "$here/check_shots.py" "$shots"/*-640x480-1.png || fail=1
 
 if [ -n "${E2E_SHOTS:-}" ]; then mkdir -p "$E2E_SHOTS" && cp "$shots"/*.png "$E2E_SHOTS"/; fi
 [ $fail -eq 0 ] && echo "e2e: ok"
