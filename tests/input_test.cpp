@@ -126,6 +126,8 @@ TEST_F(Input, OneSwitchTapsRopeAndHoldsFireAtTheThresholdCountedInFrames) {
   KeyUp('x', 0, 0);
   p->block = kRopeFree;
   oneSwitchMs[1] = 350; // 14 frames of 25 ms
+  KeyUp('x', 0, 0);
+  EXPECT_EQ(p->block, kRopeFree) << "a release with no press before it is no tap";
   for (float mult : {0.5f, 3.0f}) {
     speedMult = mult;
     EXPECT_FALSE(hold(13)) << mult;

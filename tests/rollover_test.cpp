@@ -83,6 +83,9 @@ TEST_F(Rollover, ThePeakIsKeptAndAKeyThatCameAloneIsToldApart) {
   // Only balls played by people in play are asked for, unless nobody is.
   players[4]->ai = players[5]->ai = kComputer;
   EXPECT_FALSE(RolloverBallChecked(4));
+  EXPECT_TRUE(RolloverBallChecked(0));
+  for (int i = 1; i < numPlayers; i++) players[i]->ai = kComputer;
+  EXPECT_FALSE(RolloverBallChecked(1)) << "Red alone is a person in play";
   EXPECT_FALSE(RolloverPairDropped(4));
   for (int i = 0; i < numPlayers; i++) players[i]->active = 0;
   EXPECT_TRUE(RolloverBallChecked(4));
