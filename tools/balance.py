@@ -73,8 +73,8 @@ def main():
            'an exact two-sided binomial test against an even chance (p = 1/2); flagged under',
            '5%. Free-for-all games: the wins by roster slot (Red, Yellow, Orange, Purple,',
            'Green, Blue) and the p-value of Pearson\'s chi-square test of an even spread',
-           '(5 degrees of freedom; rough with so few wins a slot), flagged under 5%. With',
-           'about 26 rows, one flag in a free-for-all can be chance alone.', '']
+           '(5 degrees of freedom; rough with so few wins a slot), flagged under 5%. At 5%',
+           'about one row in twenty is flagged by chance alone.', '']
     doc += fairness_rows(results)
     doc += ['', 'Flagged: %s.' % (', '.join('level %d %s' % (r['level'], r['levelName']) for r in flagged)
                                    or 'none'),
