@@ -1,5 +1,6 @@
 # make run: install what is missing, build and play. make test: install, build, run every test.
 # make fuzz: each file reader's fuzz target for FUZZ_SECONDS.
+# make balance: docs/tournament.md, bot matches on every level with each level's fairness.
 # make mutate FILES="src/player.cpp": plant faults one at a time, report those the tests miss.
 BUILD ?= build
 ASAN_BUILD ?= build-asan
@@ -14,7 +15,7 @@ JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 # ON: a warning fails the build, as in CI.
 WERROR ?= OFF
 
-.PHONY: all deps build run test test-unit asan-build test-asan soak bench fuzz mutate golden clean
+.PHONY: all deps build run test test-unit asan-build test-asan soak bench fuzz mutate golden balance clean
 
 all: build
 
@@ -90,6 +91,14 @@ golden: build
 	  -DGOLDEN=tests/fixtures/golden.sha256 -DOUT=$(BUILD)/golden -DUPDATE=ON -P tests/sim_golden.cmake
 	./$(BUILD)/tethrix-sim --data data --title --human 0,5 --active 0,1,2,3,4,5 --frames 6000 \
 	  --keys tests/fixtures/replay/walk.keys --record tests/fixtures/replay/match.replay >/dev/null
+
+# docs/tournament.md: every shipped level with its own game type, BALANCE_MATCHES bot matches
+# from seeds 1 on, each capped at BALANCE_FRAMES frames, with the fairness of the wins.
+BALANCE_MATCHES ?= 20
+BALANCE_FRAMES ?= 20000
+balance: build
+	python3 tools/balance.py --sim $(BUILD)/tethrix-sim --data data --matches $(BALANCE_MATCHES) \
+	  --frames $(BALANCE_FRAMES) --out docs/tournament.md
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD) $(MUTATE_BUILD)

@@ -222,6 +222,23 @@ void collectPowerUp(player *p, block &b) {
   useIfAuto(p);
 }
 
+// Balls step one after another, so of two teams grabbing a point in the same frame the
+// later in the roster would always keep it; a point grabbed by both in one frame stays with
+// whoever held it before that frame.
+struct FrameGrab {
+  int frame = -1;
+  int ownerBefore = kDominationNeutral;
+};
+FrameGrab frameGrabs[kMaxBlocks];
+
+int ownerAfterGrab(int node, int current, int grabber) {
+  FrameGrab &g = frameGrabs[node];
+  if (g.frame == cyclingCount) return g.ownerBefore; // the other team grabbed it this frame
+  g.frame = cyclingCount;
+  g.ownerBefore = current;
+  return grabber;
+}
+
 void attach(player *p) {
   p->block = FindNearestBlock(posH(p), posV(p));
   if (p->block < 0) {
@@ -232,7 +249,7 @@ void attach(player *p) {
   const int owner = p->team * kDominationOwnerStep;
   if (GameHas(kTraitHeldPoints) && b.checkPoint >= 0 && b.checkPoint != owner) {
     burst(p, 0, 0, kCaptureDeviation, &b.h, &b.v);
-    b.checkPoint = owner;
+    b.checkPoint = ownerAfterGrab(p->block, b.checkPoint, owner);
   }
   const float dh = posH(p) - b.h, dv = posV(p) - b.v;
   p->distance = std::sqrt(dh * dh + dv * dv);
@@ -293,7 +310,10 @@ void rope(player *p) {
 
 } // namespace
 
-void ResetDoPlayer() { slowSync = 0; }
+void ResetDoPlayer() {
+  slowSync = 0;
+  for (FrameGrab &g : frameGrabs) g = FrameGrab{};
+}
 
 // A node let go of in a blink match is gone for the round; a blink-on-release
 // node hides for its blink-out time.

@@ -72,6 +72,7 @@ TEST_F(Motion, DominationGrabCapturesCheckpointsForTheBallsTeam) {
       {kDomination, 1, kDominationNeutral, 5}, {kDomination, 0, 5, 0}, {kDomination, 1, 0, 5},
       {kDomination, 0, 0, 0}, {kDomination, 1, kNoCheckPoint, kNoCheckPoint}, {kRace, 1, 2, 2}};
   for (const Case &c : cases) {
+    cyclingCount++; // each grab in a frame of its own
     gameType = c.game, blocks[id].checkPoint = c.before;
     player *p = players[c.team ? 5 : 0];
     placeBall(p, 0, 0, 0, 0);
@@ -79,6 +80,29 @@ TEST_F(Motion, DominationGrabCapturesCheckpointsForTheBallsTeam) {
     EXPECT_EQ(blocks[id].checkPoint, c.after) << c.game << " " << c.team << " " << c.before;
   }
   EXPECT_NEAR(fastestParticle(), .01f, 1e-4); // the capture sparks barely move off the node
+}
+
+// Red steps first in every frame: without the rule blue would win every tie for a point.
+TEST_F(Motion, DominationPointGrabbedByBothTeamsInOneFrameStaysWithItsOwner) {
+  const int id = node(0, 1);
+  gameType = kDomination;
+  player *red = players[0], *blue = players[5], *yellow = players[1];
+  struct Case { int before; player *first, *second; int after; } cases[] = {
+      {kDominationNeutral, red, blue, kDominationNeutral}, {kDominationNeutral, blue, red, kDominationNeutral},
+      {0, blue, red, 0}, {5, red, blue, 5}, {5, red, yellow, 0}}; // one team twice: it takes it
+  for (const Case &c : cases) {
+    cyclingCount++;
+    blocks[id].checkPoint = c.before;
+    for (player *p : {c.first, c.second}) {
+      placeBall(p, 0, 0, 0, 0);
+      grab(p);
+    }
+    EXPECT_EQ(blocks[id].checkPoint, c.after) << c.before << " " << c.first->name << " " << c.second->name;
+  }
+  cyclingCount++; // the next frame the other team takes it as usual
+  placeBall(blue, 0, 0, 0, 0);
+  grab(blue);
+  EXPECT_EQ(blocks[id].checkPoint, kDominationOwnerStep);
 }
 
 TEST_F(Motion, RopeKeepsTheCircleSpeedsUpAboutThreePercentAndFlingsOnTheTangent) {

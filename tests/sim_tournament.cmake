@@ -20,3 +20,43 @@ file(READ ${OUT}/own-target.json json)
 if(NOT rc EQUAL 0 OR NOT out MATCHES "Endurance Match +1/1" OR NOT json MATCHES "\"target\": 5")
   message(FATAL_ERROR "--own-type should play to the level's own target of 5: ${rc} ${out} ${json}")
 endif()
+# Every row says how fair its wins were: a free-for-all by roster slot, a team game by team.
+if(NOT out MATCHES "fairness by roster slot: Red [0-9]+, Yellow" OR NOT out MATCHES "fairness flagged: "
+   OR NOT json MATCHES "\"slotWins\": \\[" OR NOT json MATCHES "\"fairnessFlagged\": (true|false)")
+  message(FATAL_ERROR "a free-for-all row should give its wins by roster slot: ${out} ${json}")
+endif()
+execute_process(COMMAND ${SIM} --data ${DATA} --tournament --level 5 --own-type --matches 1 --frames 30
+                        --swap-teams --json ${OUT}/swapped.json RESULT_VARIABLE rc OUTPUT_VARIABLE out)
+file(READ ${OUT}/swapped.json json)
+if(NOT rc EQUAL 0 OR NOT out MATCHES "binomial" OR NOT out MATCHES "Teams swapped"
+   OR NOT out MATCHES "fairness: red team 0, blue team 0 of 0 won"
+   OR NOT json MATCHES "\"swapTeams\": true" OR NOT json MATCHES "\"teamWins\": {")
+  message(FATAL_ERROR "a team row should give each team's wins, and say the teams were swapped: ${rc} ${out} ${json}")
+endif()
+# --swap-teams: Red starts where Purple would, with Purple's push, and the flags trade places.
+foreach(swap OFF ON)
+  set(args --data ${DATA} --level 5 --dump-world)
+  if(swap)
+    list(APPEND args --swap-teams)
+  endif()
+  execute_process(COMMAND ${SIM} ${args} RESULT_VARIABLE rc OUTPUT_VARIABLE world)
+  string(REGEX MATCH "\"name\":\"Red\"[^}]*\"team\":([0-9]+)[^}]*\"hStart\":([-0-9.]+),\"vStart\":([-0-9.]+),\"hvStart\":([-0-9.]+)"
+         red "${world}")
+  set(red_team ${CMAKE_MATCH_1})
+  set(red_start "${CMAKE_MATCH_2} ${CMAKE_MATCH_3} ${CMAKE_MATCH_4}")
+  string(REGEX MATCH "\"name\":\"Purple\"[^}]*\"hStart\":([-0-9.]+),\"vStart\":([-0-9.]+),\"hvStart\":([-0-9.]+)"
+         purple "${world}")
+  set(purple_start "${CMAKE_MATCH_1} ${CMAKE_MATCH_2} ${CMAKE_MATCH_3}")
+  string(REGEX MATCH "\"flags\":\\[{\"h\":([-0-9.]+)" flag0 "${world}")
+  set(flag0_h ${CMAKE_MATCH_1})
+  if(NOT swap)
+    set(plain_red "${red_start}")
+    set(plain_purple "${purple_start}")
+    set(plain_flag0 "${flag0_h}")
+  elseif(NOT rc EQUAL 0 OR NOT red_team EQUAL 0 OR NOT red_start STREQUAL plain_purple
+         OR NOT purple_start STREQUAL plain_red OR plain_flag0 STREQUAL flag0_h OR NOT plain_flag0 LESS 0)
+    message(FATAL_ERROR "--swap-teams should trade Red's and Purple's starts and the flags, not the teams: "
+                        "red ${red_start} (team ${red_team}) purple ${purple_start} flag 0 at ${flag0_h}; "
+                        "unswapped red ${plain_red} purple ${plain_purple} flag 0 at ${plain_flag0}")
+  endif()
+endforeach()

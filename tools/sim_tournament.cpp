@@ -3,6 +3,7 @@
 
 #include "TethrixExtern.h"
 #include "gl/headless.h"
+#include "sim_fairness.h"
 #include "sim_world.h"
 
 #include <nlohmann/json.hpp>
@@ -31,6 +32,9 @@ struct Tally {
   long frames = 0;      // every frame played
   double seconds = 0;   // spent running them
   std::map<std::string, int> winners;
+  int teamWins[2] = {0, 0};        // red, blue: team games only
+  std::vector<int> slotWins;       // by roster slot: the other types
+  std::vector<std::string> slotNames;
   long kills = 0, suicides = 0, collisions = 0, collected = 0, used = 0, objective = 0;
   std::vector<unsigned> cutOff; // seeds of the matches the frame cap ended
 };
@@ -45,9 +49,10 @@ void setEveryPowerUpFrequency(int n) {
 }
 
 // As the level select starts a match of the chosen type, with all six balls as bots.
-void startMatch(int level, int type, int target, unsigned seed, int powerUpFrequency) {
+void startMatch(int level, int type, int target, unsigned seed, const TournamentOptions &o) {
   SimStartup(seed, level);
-  if (powerUpFrequency >= 0) setEveryPowerUpFrequency(powerUpFrequency);
+  if (o.powerUpFrequency >= 0) setEveryPowerUpFrequency(o.powerUpFrequency);
+  if (o.swapTeams) SimSwapTeamSides();
   for (int i = 0; i < numPlayers; i++) {
     players[i]->active = 1;
     players[i]->ai = kComputer;
@@ -74,6 +79,27 @@ long countCaptures(std::vector<int> &owners) {
     owners[i] = code;
   }
   return taken;
+}
+
+// The roster slot of the match's winner (a team's leader in a team game); -1: nobody.
+int winnerSlot() {
+  for (int i = 0; i < numPlayers; i++)
+    if (players[i]->wins != 0) return i;
+  return -1;
+}
+
+void countWinner(Tally &t) {
+  const int slot = winnerSlot();
+  if (slot < 0) return;
+  if (isTeamGame()) {
+    const int team = players[slot]->team;
+    if (team == 0 || team == 1) t.teamWins[team]++;
+    return;
+  }
+  if (t.slotWins.size() < static_cast<size_t>(numPlayers)) t.slotWins.resize(numPlayers, 0);
+  t.slotWins[slot]++;
+  t.slotNames.clear();
+  for (int i = 0; i < numPlayers; i++) t.slotNames.push_back(players[i]->name);
 }
 
 std::string winnerName() {
@@ -114,7 +140,7 @@ bool anyBallLost() {
 
 // One match to its leaderboard or to the cap; returns the frames it ran.
 long playMatch(Tally &t, unsigned seed, const TournamentOptions &o, long cap) {
-  startMatch(t.level, t.type, t.target, seed, o.powerUpFrequency);
+  startMatch(t.level, t.type, t.target, seed, o);
   t.levelName = levelname;
   std::vector<int> owners;
   long captures = 0, f = 0, firstDeath = -1;
@@ -140,6 +166,7 @@ long playMatch(Tally &t, unsigned seed, const TournamentOptions &o, long cap) {
     t.ended++;
     t.framesToEnd += f;
     t.winners[winnerName()]++;
+    countWinner(t);
   } else {
     t.cutOff.push_back(seed);
   }
@@ -161,6 +188,40 @@ double framesPerSecond(const Tally &t) { return t.seconds > 0 ? t.frames / t.sec
 
 long meanFirstDeath(const Tally &t) { return t.matches ? t.firstDeath / t.matches : 0; }
 
+const char kTeamTest[] = "exact two-sided binomial test, p = 1/2, flagged under 5%";
+const char kSlotTest[] = "Pearson chi-square test, slots - 1 degrees of freedom, flagged under 5%";
+
+bool teamType(const Tally &t) { return GameTypeHas(t.type, kTraitTeams); }
+int decided(const Tally &t) { return t.teamWins[0] + t.teamWins[1]; }
+bool flagged(const Tally &t) {
+  return teamType(t) ? TeamShareFlagged(t.teamWins[0], decided(t)) : SlotSpreadFlagged(t.slotWins);
+}
+
+void printFairness(FILE *out, const Tally &t) {
+  const char *mark = flagged(t) ? "  FLAGGED" : "";
+  if (teamType(t)) {
+    const int n = decided(t);
+    std::fprintf(out, "    fairness: red team %d, blue team %d of %d won; red share %.2f; p = %.4f%s\n",
+                 t.teamWins[0], t.teamWins[1], n, n ? static_cast<double>(t.teamWins[0]) / n : 0.5,
+                 TwoSidedBinomialP(t.teamWins[0], n), mark);
+    return;
+  }
+  std::string slots;
+  for (size_t i = 0; i < t.slotWins.size() && i < t.slotNames.size(); i++)
+    slots += (i ? ", " : "") + t.slotNames[i] + " " + std::to_string(t.slotWins[i]);
+  std::fprintf(out, "    fairness by roster slot: %s; p = %.4f%s\n", slots.empty() ? "-" : slots.c_str(),
+               ChiSquareEvenP(t.slotWins), mark);
+}
+
+void printFlags(FILE *out, const std::vector<Tally> &tallies) {
+  std::string list;
+  for (const Tally &t : tallies)
+    if (flagged(t))
+      list += (list.empty() ? "" : ", ") + std::string("level ") + std::to_string(t.level) + " " +
+              GameTypeName(t.type);
+  std::fprintf(out, "\nfairness flagged: %s\n", list.empty() ? "none" : list.c_str());
+}
+
 void printTable(FILE *out, const std::vector<Tally> &tallies, long cap) {
   int level = -1;
   for (const Tally &t : tallies) {
@@ -178,6 +239,7 @@ void printTable(FILE *out, const std::vector<Tally> &tallies, long cap) {
                  GameTypeName(t.type), ended.c_str(), meanFrames(t).c_str(), spread(t.winners).c_str(),
                  t.kills, t.suicides, t.collisions, t.collected, t.used, objective.c_str(),
                  framesPerSecond(t), meanFirstDeath(t));
+    printFairness(out, t);
     for (unsigned seed : t.cutOff)
       std::fprintf(out, "    not over after %ld frames: seed %u\n", cap, seed);
   }
@@ -196,6 +258,14 @@ json tallyJson(const Tally &t) {
             {"cutOffSeeds", t.cutOff}};
   if (t.ended) j["meanFramesToEnd"] = static_cast<double>(t.framesToEnd) / t.ended;
   if (GameTypeObjective(t.type)) j["objective"] = GameTypeObjective(t.type);
+  if (teamType(t)) {
+    j["teamWins"] = {{"red team", t.teamWins[0]}, {"blue team", t.teamWins[1]}};
+    j["teamShareP"] = TwoSidedBinomialP(t.teamWins[0], decided(t));
+  } else {
+    j["slotWins"] = t.slotWins;
+    j["slotSpreadP"] = ChiSquareEvenP(t.slotWins);
+  }
+  j["fairnessFlagged"] = flagged(t);
   return j;
 }
 
@@ -210,7 +280,8 @@ bool writeJson(const std::string &file, const std::vector<Tally> &tallies,
   json results = json::array();
   for (const Tally &t : tallies) results.push_back(tallyJson(t));
   json doc = {{"frameCap", cap}, {"matchesPerType", o.matches}, {"framesPlayed", played},
-              {"peakResidentKiB", peakResidentKiB()}, {"results", results}};
+              {"peakResidentKiB", peakResidentKiB()}, {"swapTeams", o.swapTeams},
+              {"teamShareTest", kTeamTest}, {"slotSpreadTest", kSlotTest}, {"results", results}};
   std::ofstream f(file);
   f << doc.dump(2) << "\n";
   return static_cast<bool>(f);
@@ -274,7 +345,13 @@ int RunTournament(const TournamentOptions &o, FILE *out) {
       for (int m = 0; m < o.matches; m++) played += playMatch(t, seed++, o, cap);
     if (played == before) break; // a cap of 0 frames would sweep for ever
   } while (played < o.totalFrames);
+  std::fprintf(out, "Fairness: a team type's share of decided matches, %s; a free-for-all's wins "
+                   "by roster slot, %s. Matches cut off count for neither.\n", kTeamTest, kSlotTest);
+  if (o.swapTeams)
+    std::fprintf(out, "Teams swapped: each red ball takes the start of the blue ball three roster "
+                      "slots on, and the flags trade places; red still moves first.\n");
   printTable(out, tallies, cap);
+  printFlags(out, tallies);
   std::fprintf(out, "\nframes played: %ld (%.1f minutes of game time)\n", played, played / kFramesPerMinute);
   std::fprintf(out, "peak resident memory: %.1f MiB\n", peakResidentKiB() / 1024.0);
   ResetWorld();

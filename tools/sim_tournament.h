@@ -15,10 +15,13 @@ struct TournamentOptions {
   unsigned seed = 1;         // the first match's seed; each next match takes the next one
   int powerUpFrequency = -1; // every power-up this many times in the bag; -1: as the files say
   std::string json;          // also write the results here; empty for none
+  bool swapTeams = false;    // the teams trade starts and flags (see SimSwapTeamSides)
 };
 
 // The working directory must be the data folder. Prints a table per level and game type,
-// then the frames played and the peak resident memory. 0 when every match ran; a match cut
+// each with its fairness line (a team game's share of wins under an exact two-sided
+// binomial test at 5%, a free-for-all's wins by roster slot under a chi-square test),
+// then the flags raised, the frames played and the peak resident memory. 0 when every match ran; a match cut
 // off by the frame cap is reported, not a failure. 2 for a level or type the list lacks,
 // 1 when the JSON file cannot be written.
 int RunTournament(const TournamentOptions &options, FILE *out);

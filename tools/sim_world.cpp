@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <unistd.h>
+#include <utility>
 
 namespace {
 
@@ -125,6 +126,21 @@ void SimStartup(unsigned seed, int level) {
   StartupReads(false);
   ReadLevelFile(defaultLevels);
   ResetPositions();
+}
+
+void SimSwapTeamSides() {
+  constexpr int kTeamSlots = kRosterSize / 2; // the roster's first half is the red team
+  for (int i = 0; i < kTeamSlots && i + kTeamSlots < numPlayers; i++) {
+    player *a = players[i], *b = players[i + kTeamSlots];
+    std::swap(a->hStart, b->hStart);
+    std::swap(a->vStart, b->vStart);
+    std::swap(a->hvStart, b->hvStart);
+    std::swap(a->vvStart, b->vvStart);
+  }
+  std::swap(flags[0], flags[1]);
+  const int placed = flagsPlaced;
+  flagsPlaced = (placed & ~3) | ((placed & 1) << 1) | ((placed >> 1) & 1);
+  for (int i = 0; i < numPlayers; i++) PutOnStart(players[i]);
 }
 
 void SimInstallCallbacks() {

@@ -8,6 +8,14 @@
 // list once more and the round start. The working directory must be the data.
 void SimStartup(unsigned seed, int level);
 
+// The two teams trade sides: each red ball (roster slots 0-2) takes the start of the blue
+// ball three slots on (Red <-> Purple, Yellow <-> Green, Orange <-> Blue), with its start
+// velocity, and the two flags (goals in air hockey) trade places. Team membership and the
+// roster order stay as they were, so red still moves first in every frame. Call after the
+// level is read: the balls are put on their new starts (a free-for-all's shuffle of
+// starts is not redone).
+void SimSwapTeamSides();
+
 // A clock that moves 1/40 s per frame, so frames never wait and speedMult
 // ramps as in real play.
 void SimClockInstall();

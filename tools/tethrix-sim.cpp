@@ -81,6 +81,12 @@ const char kUsage[] =
     "  --total-frames N sweep again, with new seeds, until N frames were played in all;\n"
     "                   without --frames each match is capped at its share of N\n"
     "  --powerup-frequency N  every power-up N times in the bag, whatever the files say\n"
+    "  --swap-teams     the teams trade sides: each red ball (Red, Yellow, Orange) takes the\n"
+    "                   start line, with its start velocity, of the blue ball three roster\n"
+    "                   slots on (Purple, Green, Blue) and back, and the two flags (goals)\n"
+    "                   trade places; team membership and roster order stay, so red still\n"
+    "                   moves first in every frame. For team levels, with or without\n"
+    "                   --tournament; the tournament's fairness line then tells side from order\n"
     "  --help           this text\n";
 
 constexpr long kBenchFrames = 5000; // enough for a steady rate without --frames
@@ -109,6 +115,7 @@ struct Options {
   bool activeGiven = false;
   bool levelGiven = false;
   bool tournament = false;
+  bool swapTeams = false;
   TournamentOptions cup;
 };
 
@@ -181,6 +188,7 @@ Options parseArgs(int argc, char **argv) {
     else if (a == "--hold-ms")
       o.holdMs = static_cast<int>(parseNumber("--hold-ms", value(), kOneSwitchMinMs, kOneSwitchMaxMs));
     else if (a == "--tournament") o.tournament = true;
+    else if (a == "--swap-teams") o.swapTeams = o.cup.swapTeams = true;
     else if (a == "--own-type") o.cup.ownType = true;
     else if (a == "--matches") o.cup.matches = static_cast<int>(parseNumber("--matches", value(), 1, 1000000));
     else if (a == "--game-type")
@@ -507,6 +515,7 @@ int main(int argc, char **argv) {
     return status;
   }
   SimStartup(o.seed, o.level);
+  if (o.swapTeams) SimSwapTeamSides();
   applyRoster(o);
   if (o.dump) DumpWorld(stdout);
   SimInstallCallbacks();
