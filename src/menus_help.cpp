@@ -7,7 +7,7 @@
 namespace {
 
 constexpr int kHelpPages = 5;
-constexpr int kMaxPageLines = 10;
+constexpr int kMaxPageLines = 15;
 constexpr float kTextGrey = 0.7f;
 constexpr float kLineH = -6.0f, kHeadingH = -5.0f, kHeadingV = 1.0f, kFooterH = -5.0f, kFooterV = -4.5f;
 
@@ -21,6 +21,9 @@ struct HelpPage {
 
 constexpr float kPage0V[] = {1.0f, 0.5f, -1.0f, -1.5f, -2.5f, -3.0f, -3.5f};
 constexpr float kPage1V[] = {1.0f, 0.5f, 0.0f, -0.5f, -1.0f, -2.0f, -2.5f, -3.0f};
+// Joining, and the ways to play besides two keys: closer lines, down to the footer.
+constexpr float kPage2V[] = {0.45f,  0.1f,   -0.25f, -0.6f,  -0.95f, -1.3f,  -1.65f,
+                             -2.0f,  -2.35f, -2.75f, -3.1f,  -3.45f, -3.8f,  -4.15f};
 
 // Lines 3 and 4 of page 0 name the first team leader and its attach key.
 const HelpPage kHelp[kHelpPages] = {
@@ -41,7 +44,7 @@ const HelpPage kHelp[kHelpPages] = {
       "some walls are elastic, some soak up your speed. Flippers are walls",
       "that swing when a ball near them is on a rope, so you work them with",
       "your attach key. A flipper can throw you much faster than a rope."}},
-    {"Joining the game:", 0.0f, 9, nullptr,
+    {"Joining the game:", 0.45f, 14, kPage2V,
      {"A game starts with two computer players, shown along the bottom.",
       "Click a computer player's name to take control of it from the keyboard;",
       "its two keys then show beside its name.",
@@ -50,7 +53,12 @@ const HelpPage kHelp[kHelpPages] = {
       "The last two players can't be removed: they switch between the",
       "keyboard and the computer instead.",
       "Keys and names are set in Options, under Setup Player.",
-      "Up to six players can share one keyboard."}},
+      "Up to six players can share one keyboard.",
+      "A gamepad's Start joins the game; Setup Player can give a ball a pad of its own.",
+      "One key: Setup Player lets a ball rope with a tap and use powerups with a hold.",
+      "Options, More: the keyboard check finds keys a keyboard drops when many are held;",
+      "colour vision shows the game as colour-blind players see it; text size grows text.",
+      "Each ball wears its own shape, so nobody has to tell the balls apart by colour."}},
     {"Tethrix has several different game modes:", 0.0f, 9, nullptr,
      {"Deathmatch: The simplest game mode. Every man for himself, the last one alive gets a point.",
       "Team Deathmatch: Red against blue; the last team with a ball left scores.",
@@ -86,7 +94,7 @@ void drawHelpLine(int page, int line, float v) {
   else if (page == 0 && line == 3)
     std::snprintf(text, sizeof text, kHelp[0].text[3], key);
   else
-    std::snprintf(text, sizeof text, "%s", kHelp[page].text[line]);
+    std::snprintf(text, sizeof text, "%s", kHelp[page].text[line] ? kHelp[page].text[line] : "");
   DrawMenuStr(kLineH, v, text);
 }
 

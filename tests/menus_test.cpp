@@ -3,6 +3,7 @@
 #include "world_fixture.h"
 
 #include <climits>
+#include <map>
 #include <set>
 #include <tuple>
 #include <utility>
@@ -497,4 +498,26 @@ TEST_F(Menus, TheListShowsTheTargetTheMatchUsesAndAnUnplayableTypeCannotStart) {
   click(400, static_cast<int>(MenuPixelV(raceRow + 0.125f)));
   arrow(kUp);
   EXPECT_EQ(gameType, kEndurance) << "no checkpoints or goals: no race, domination or hockey";
+}
+
+// Every help page's lines are drawn, none of them empty where the page has a line, and their
+// baselines keep apart above the footer.
+TEST_F(Menus, HelpPagesDrawEveryLineInOrderAboveTheFooter) {
+  click(460, 400);
+  for (int page = 0; page < 5; page++) {
+    frame();
+    std::map<int, float> bottom; // each glyph's lowest corner
+    for (const HeadlessVertex &v : headlessVertices())
+      if (v.primitive == GL_QUADS)
+        bottom[v.begin] = bottom.count(v.begin) ? std::min(bottom[v.begin], v.y) : v.y;
+    std::vector<float> lines;
+    for (const auto &[begin, y] : bottom)
+      if (y < 1.2f && y > -4.45f) lines.push_back(y);
+    std::sort(lines.begin(), lines.end());
+    lines.erase(std::unique(lines.begin(), lines.end(), [](float a, float b) { return near(a, b); }), lines.end());
+    for (size_t i = 1; i < lines.size(); i++)
+      EXPECT_GE(lines[i] - lines[i - 1], 0.3f - 1e-4f) << "page " << page;
+    for (float y : lines) EXPECT_EQ(textAt(y).find("(null)"), string::npos) << "page " << page;
+    w().special(GLUT_KEY_RIGHT, 0, 0);
+  }
 }
