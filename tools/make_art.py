@@ -165,16 +165,17 @@ def glow(mask, radius):
 # ---------------------------------------------------------------------------
 # Sprites: 16 faces x 6 roster slots
 
-# Face colour of each roster slot, top row first: the built-in colours of the
-# six default players (red, yellow, orange, purple, green, blue), which match
-# the names the announcer calls them by.
+# Face colour of each roster slot, top row first: the first-run colours of the six
+# players (data/prefs.def), taken from the Okabe-Ito palette so colour-blind players
+# can tell them apart (docs/colours.md). Each keeps the hue its name and the
+# announcer call it by: vermillion, yellow, orange, reddish purple, bluish green, blue.
 SLOT_COLOURS = [
-    (0.92, 0.14, 0.14),
-    (1.00, 0.86, 0.12),
-    (1.00, 0.52, 0.08),
-    (0.72, 0.25, 0.92),
-    (0.15, 0.80, 0.22),
-    (0.16, 0.42, 1.00),
+    (213 / 255, 94 / 255, 0 / 255),
+    (240 / 255, 228 / 255, 66 / 255),
+    (230 / 255, 159 / 255, 0 / 255),
+    (204 / 255, 121 / 255, 167 / 255),
+    (0 / 255, 158 / 255, 115 / 255),
+    (0 / 255, 114 / 255, 178 / 255),
 ]
 
 # What each column shows. The drawing code picks 0, 1, 2, 4, 5, 6, 8, 11, 14
