@@ -323,6 +323,7 @@ void drawPauseNote() {
 constexpr unsigned char kSpace = ' ';
 constexpr unsigned char kWatchKey = 'w';
 constexpr const char *kLeaderBoardKeys = "Space: next match    W: watch again    Escape: title";
+constexpr const char *kLeaderBoardKeysUnrecorded = "Space: next match    Escape: title"; // replays off
 
 // Menu view units: the title band fills the top down to 1.5, the screen's half-height is 4.6.
 // The panel below holds a title, six standings, thirteen awards and the keys without overlap.
@@ -443,7 +444,7 @@ void LeaderBoard() {
     DrawStrWithin(left, below - kAwardGap - s * kAwardStep * static_cast<float>(i), s * kAwardSize,
                   kPanelWidth, awards[i]);
   ink(kKeysInk);
-  DrawStrCentred(0, kKeysV, kKeysSize, kPanelWidth, kLeaderBoardKeys);
+  DrawStrCentred(0, kKeysV, kKeysSize, kPanelWidth, LastReplay() ? kLeaderBoardKeys : kLeaderBoardKeysUnrecorded);
   glEnable(GL_LIGHTING);
   SwapFrame();
 }

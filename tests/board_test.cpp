@@ -182,7 +182,7 @@ TEST_F(Board, LeaderBoardFitsBelowTheBandAndReadsCorrectly) {
           << l.text << " / " << lines[b].text;
   }
   for (const char *text : {"NN:5 points; 1 win", "P5:1 point; 5 wins", "NN:2 points; 4 wins",
-                           "Space: next match    W: watch again    Escape: title"})
+                           "Space: next match    Escape: title"})
     EXPECT_TRUE(drawnText(text)) << text;
   const float *clear = headlessState().clearColor; // a night sky, as on the title
   EXPECT_LT(clear[0] + clear[1] + clear[2], 0.5f);

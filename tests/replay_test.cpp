@@ -1,4 +1,5 @@
 // Replays: a recorded match plays again to the same world at every check, and damaged files are told.
+#include "drawn_text.h"
 #include "inclGL.h"
 #include "padfeed.h"
 #include "replay.h"
@@ -393,6 +394,11 @@ TEST_F(Replays, WatchedInTheWindowWithItsOwnKeys) {
   recordToLeaderBoard();
   const int redScore = players[0]->score;
   HeadlessState &w = headlessState();
+  headlessClearVertices();
+  w.display();
+  bool told = false; // the leaderboard offers what it has: a recorded match to watch
+  for (const DrawnLine &l : drawnLines()) told = told || l.text == "Space: next match    W: watch again    Escape: title";
+  EXPECT_TRUE(told);
   w.keyboard('w', 0, 0);
   ASSERT_EQ(w.display, ReplayScreen);
   EXPECT_TRUE(ReplayShowing());
