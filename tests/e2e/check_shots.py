@@ -7,6 +7,7 @@
     check_shots.py --chosen SHOT X Y   exit 0 when the level select's row at pixel (X, Y) is the chosen one
     check_shots.py --buttons SHOT      the title without its picture still shows its six buttons (800 x 600)
     check_shots.py --inside SHOT       the leaderboard's panel, edge and text, lies inside the window
+    check_shots.py --rows SHOT         the level select's chosen row lies inside the window, right of centre
 """
 import itertools
 import os
@@ -119,13 +120,36 @@ def inside(path):
     return faults
 
 
+def rows(path):
+    """The chosen row's green band: inside the window, on the list's side of it."""
+    img = Image.open(path).convert("RGB")
+    w, h = img.size
+    px = img.load()
+    step = max(1, w // 800)
+    xs, ys = [], []
+    for y in range(0, h, step):
+        for x in range(0, w, step):
+            r, g, b = px[x, y]
+            if g > r + 20 and g > b + 12 and g > 60:
+                xs.append(x)
+                ys.append(y)
+    name = os.path.basename(path)
+    if not xs:
+        return [f"{name}: no chosen row"]
+    box = (min(xs), min(ys), max(xs), max(ys))
+    if box[0] < w / 2 or box[2] > w - 1 - MARGIN or box[1] < MARGIN or box[3] > h - 1 - MARGIN:
+        return [f"{name}: the chosen row {box} is not inside the window's right half"]
+    return []
+
+
 def main(args):
     if args[0] == "--leaderboard":
         return 0 if leaderboard(args[1]) else 1
     if args[0] == "--chosen":
         return 0 if chosen(args[1], int(args[2]), int(args[3])) else 1
     faults = (arena(args[1]) if args[0] == "--arena" else buttons(args[1]) if args[0] == "--buttons"
-              else inside(args[1]) if args[0] == "--inside" else screens(args))
+              else inside(args[1]) if args[0] == "--inside" else rows(args[1]) if args[0] == "--rows"
+              else screens(args))
     print("".join(f"FAIL: {f}\n" for f in faults), end="")
     return 1 if faults else 0
 

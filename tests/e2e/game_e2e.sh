@@ -182,6 +182,7 @@ for size in 640x480 1920x1080 3840x2160; do
   start_game 150 "size-$size"
   shot "title-$size-1"
   key Right; key Return; shot "levelselect-$size-1"
+  /usr/bin/python3 "$here/check_shots.py" --rows "$shots/levelselect-$size-1.png" || fail=1
   key Up; key Return; sleep 3; shot "game-$size-1"   # Team Deathmatch, to 3
   wait_leaderboard "leaderboard-$size-1"
   /usr/bin/python3 "$here/check_shots.py" --inside "$shots/leaderboard-$size-1.png" || fail=1
