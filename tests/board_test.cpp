@@ -248,13 +248,17 @@ TEST_F(Board, ThePauseNoteGrowsWithTheTextSizeInsideTheWindow) {
     uiScale = scale;
     headlessClearVertices();
     DrawScores();
-    float height = 0;
+    float height = 0, pausedBottom = 0, hintTop = 10;
     for (const DrawnLine &l : drawnLines()) {
       EXPECT_TRUE(l.left >= 0 && l.right <= 10 && l.bottom >= 0 && l.top <= 10) << l.text << " at " << scale;
-      if (l.text == "Paused") height = l.top - l.bottom;
+      if (l.text == "Paused") height = l.top - l.bottom, pausedBottom = l.bottom;
+      if (l.text == "Press P to play on") hintTop = l.top;
     }
     EXPECT_GT(height, last) << scale;
+    EXPECT_LE(hintTop, pausedBottom) << "how to go on, under the word, at " << scale;
     last = height;
+    for (const HeadlessVertex &v : headlessVertices()) // the note's shade as well as its words
+      EXPECT_TRUE(v.x >= 0 && v.x <= 10 && v.y >= 0 && v.y <= 10) << scale;
   }
   uiScale = kUiScaleAuto;
 }

@@ -444,6 +444,8 @@ TEST_F(PadPlay, PlayerSetupBindsAPadByTwoPressesAndRefusesWhatIsTaken) {
     EXPECT_TRUE(shown(why)) << why;
   }
   press(pad, SDL_CONTROLLER_BUTTON_Y);
+  frame();
+  EXPECT_FALSE(shown("plays P0")) << "a press taken clears the last refusal";
   press(pad, SDL_CONTROLLER_BUTTON_Y);
   frame();
   EXPECT_TRUE(shown("That is its rope button"));

@@ -126,8 +126,11 @@ TEST_F(Rollover, TheSecondPageStepsTheColourVisionAndCancelPutsItBack) {
   Reshape(800, 480);
   InstallCallbacks(TitleScreen);
   OpenOptions();
-  ShowScreen(kScreenOptionsMore);
   HeadlessState &w = headlessState();
+  headlessClearVertices();
+  w.display();
+  EXPECT_TRUE(drawn("More: keyboard check, colour vision, text size, pads"));
+  ShowScreen(kScreenOptionsMore);
   w.display();
   for (int k = 0; k < 2; k++) w.special(GLUT_KEY_DOWN, 0, 0), w.display();
   for (int k = 0; k < 2; k++) w.keyboard(' ', 0, 0), w.display();
