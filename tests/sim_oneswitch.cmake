@@ -15,12 +15,4 @@ set(checks
     "82|${red}\"powerUpType\":1,"
     "83|${red}\"powerUpType\":0,"
     "91|${red}\"block\":7,[^}]*\"attatches\":2,")
-foreach(check ${checks})
-  string(REPLACE "|" ";" parts "${check}")
-  list(GET parts 0 frame)
-  list(GET parts 1 want)
-  file(STRINGS ${OUT}/oneswitch-a.jsonl line REGEX "^{\"frame\":${frame},")
-  if(NOT line MATCHES "${want}")
-    message(FATAL_ERROR "frame ${frame} lacks ${want}")
-  endif()
-endforeach()
+sim_trace_holds(oneswitch ${checks})

@@ -17,3 +17,17 @@ function(sim_trace_same name)
     endif()
   endif()
 endfunction()
+
+# sim_trace_holds(NAME CHECK...): each CHECK is "FRAME|REGEX"; the line of that frame in
+# ${OUT}/NAME-a.jsonl must match REGEX.
+function(sim_trace_holds name)
+  foreach(check ${ARGN})
+    string(REPLACE "|" ";" parts "${check}")
+    list(GET parts 0 frame)
+    list(GET parts 1 want)
+    file(STRINGS ${OUT}/${name}-a.jsonl line REGEX "^{\"frame\":${frame},")
+    if(NOT line MATCHES "${want}")
+      message(FATAL_ERROR "${name}: frame ${frame} lacks ${want}: ${line}")
+    endif()
+  endforeach()
+endfunction()
