@@ -1,6 +1,7 @@
 // Fuzz target: the one line reader on any bytes, as the level list, the
 // preferences and the power-up sets, in a scratch folder of its own.
 #include "TethrixExtern.h"
+#include "fuzz_scratch.h"
 
 #include <cstdint>
 #include <cstdio>
@@ -43,11 +44,7 @@ void checkBounds() {
 } // namespace
 
 extern "C" int LLVMFuzzerInitialize(int *, char ***) {
-  if (!mkdtemp(scratch) || chdir(scratch) != 0) {
-    std::perror(scratch);
-    std::abort();
-  }
-  std::atexit(removeScratch);
+  EnterScratch(scratch, removeScratch);
   return 0;
 }
 

@@ -1,6 +1,7 @@
 // Fuzz target: the replay reader on any bytes; what it accepts is started and played a little,
 // so the values it let through are used as the game would use them.
 #include "TethrixExtern.h"
+#include "fuzz_scratch.h"
 #include "replay.h"
 
 #include <cstdint>
@@ -28,11 +29,7 @@ void checkBounds() {
 } // namespace
 
 extern "C" int LLVMFuzzerInitialize(int *, char ***) {
-  if (!mkdtemp(scratch) || chdir(scratch) != 0) {
-    std::perror(scratch);
-    std::abort();
-  }
-  std::atexit(removeScratch);
+  EnterScratch(scratch, removeScratch);
   FILE *out = std::fopen("level.def", "w"); // the playback reads none of it: the replay has its level
   if (!out || std::fputs("nextlevel 0\nEmpty\nlevel -5 5 5 -5\n", out) < 0 || std::fclose(out) != 0) std::abort();
   return 0;
