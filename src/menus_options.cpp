@@ -108,7 +108,6 @@ enum OptionLine {
   kOptionLines
 };
 
-int optionRows() { return kOptionLines; }
 
 constexpr int kOptionsMouseLeft = 260, kOptionsMouseRight = 400, kOptionsMouseTop = 180;
 constexpr float kOptionsH = -1.0f, kOptionsTopV = 1.0f, kLineStep = 0.5f;
@@ -184,7 +183,7 @@ void drawWrapped(float h, float v, const char *text) {
 
 void drawOptionLines(int current) {
   char text[kTextSize];
-  for (int n = 0; n < optionRows(); n++) {
+  for (int n = 0; n < kOptionLines; n++) {
     const float grey = n == current ? 1.0f : 0.5f;
     glColor3f(grey, grey, grey);
     optionText(n, text, sizeof text);
@@ -234,9 +233,9 @@ void Options() {
   glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
   glEnable(GL_COLOR_MATERIAL);
   glDisable(GL_LIGHTING);
-  currentOption = MenuStep(currentOption < optionRows() ? currentOption : 0, optionRows());
+  currentOption = MenuStep(currentOption, kOptionLines);
   const bool pointer = MenuPointerActive(lastH, lastV);
-  const int hovered = MenuRowUnderMouse(kOptionsMouseLeft, kOptionsMouseRight, kOptionsMouseTop, optionRows());
+  const int hovered = MenuRowUnderMouse(kOptionsMouseLeft, kOptionsMouseRight, kOptionsMouseTop, kOptionLines);
   if (hovered >= 0 && pointer) {
     currentOption = hovered;
     if (buttonDown) lastSpecial = GLUT_KEY_LEFT;
