@@ -264,6 +264,7 @@ TEST(Colours, EachVisionMapsKnownColoursAsMeasured) {
   };
   const Case cases[] = {
       {kColourVisionNormal, {255, 0, 0}, {255, 0, 0}},
+      {kColourVisionNormal, {20, 60, 100}, {20, 60, 100}},
       {kColourVisionProtanopia, {255, 0, 0}, {108.79f, 95.03f, 0}},
       {kColourVisionDeuteranopia, {255, 0, 0}, {163.22f, 144.28f, 0}},
       {kColourVisionTritanopia, {255, 0, 0}, {255, 0, 14.89f}},
