@@ -195,7 +195,7 @@ void drawLabels() {
     }
     drawGlyphAt(i, left + kGlyphRoom / 2, kLabelV + kLabelSize / 2);
     left += kGlyphRoom, width -= kGlyphRoom;
-    DrawStrWithin(left, kLabelV, kLabelSize, width, text); // long names stay in their panel
+    DrawStrNarrowed(left, kLabelV, kLabelSize, width, ar, text); // long names stay in their panel
   }
 }
 

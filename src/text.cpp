@@ -65,7 +65,8 @@ void DrawGLChar(int code) {
   penH += kAdvance;
 }
 
-void DrawStr2(float x, float y, float size, const char *text) {
+// Glyphs `across` wide and `up` high.
+static void drawScaled(float x, float y, float across, float up, const char *text) {
   if (!charsBuilt) buildTables();
   glEnable(GL_BLEND);
   glEnable(GL_LINE_SMOOTH);
@@ -74,7 +75,7 @@ void DrawStr2(float x, float y, float size, const char *text) {
   glBindTexture(GL_TEXTURE_2D, kTexFont);
   glPushMatrix();
   glTranslatef(x, y, 0);
-  glScalef(size, size, size);
+  glScalef(across, up, up);
   for (const char *c = text; *c; c++) DrawGLChar(*c);
   DrawGLChar(0);
   glPopMatrix();
@@ -82,6 +83,8 @@ void DrawStr2(float x, float y, float size, const char *text) {
   glEnable(GL_DEPTH_TEST);
   glDisable(GL_TEXTURE_2D);
 }
+
+void DrawStr2(float x, float y, float size, const char *text) { drawScaled(x, y, size, size, text); }
 
 void DrawStr(float x, float y, const char *text) { DrawStr2(x, y, kDefaultSize, text); }
 
@@ -96,6 +99,17 @@ void DrawStrWithin(float x, float y, float size, float width, const char *text) 
   const float glyphs = lineGlyphs(text);
   if (width > 0 && glyphs * size > width) size = width / glyphs;
   DrawStr2(x, y, size, text);
+}
+
+// In a view stretched `stretch` times wider than high, a line too long for its room is first
+// drawn narrower, down to upright glyphs, and only then smaller: short labels in a small
+// window keep their height.
+void DrawStrNarrowed(float x, float y, float size, float width, float stretch, const char *text) {
+  const float glyphs = lineGlyphs(text);
+  if (!(width > 0) || glyphs * size <= width) return DrawStr2(x, y, size, text);
+  const float across = width / glyphs;
+  const float upright = stretch > 1 ? across * stretch : across;
+  drawScaled(x, y, across, upright < size ? upright : size, text);
 }
 
 float DrawnStrWidth(float size, float width, const char *text) {

@@ -240,6 +240,37 @@ TEST_F(Board, TheTextSizeGrowsTheBoardAsFarAsItFits) {
   EXPECT_EQ(steps, (std::vector<int>{75, 100, 125, 150, 175, 200, kUiScaleAuto}));
 }
 
+// A label too long for its panel is drawn narrower before it is drawn smaller: in a 4:3 window it
+// keeps most of its height, in a square one it shrinks as before; either way it ends inside its
+// panel. A label that fits keeps its square glyphs.
+TEST_F(Board, LongLabelsNarrowBeforeTheyShrink) {
+  std::snprintf(players[1]->name, kNameSize, "Yellow");
+  players[1]->active = 0, players[0]->ai = kComputer;
+  const float window = ar;
+  for (auto [stretch, least, most] : {std::make_tuple(4.0f / 3, .22f, .24f),
+                                      std::make_tuple(1.0f, .16f, .18f),
+                                      std::make_tuple(16.0f / 9, .249f, .25f)}) {
+    ar = stretch;
+    headlessClearVertices();
+    DrawScores();
+    bool sawLong = false, sawShort = false;
+    for (const DrawnLine &l : drawnLines()) {
+      if (l.text == "Yellow: Out") {
+        sawLong = true;
+        EXPECT_TRUE(l.top - l.bottom >= least && l.top - l.bottom <= most + 1e-5f)
+            << l.top - l.bottom << " high at " << stretch;
+        EXPECT_LE(l.right, .5f + 1.5f * 2 - .05f + 1e-4f) << stretch;
+      }
+      if (l.text == "P0: AI") {
+        sawShort = true;
+        EXPECT_NEAR(l.right - l.left, .25f * (.6f * 5 + 1), 1e-4f) << stretch;
+      }
+    }
+    EXPECT_TRUE(sawLong && sawShort) << stretch;
+  }
+  ar = window;
+}
+
 // The pause note grows with the text size and stays inside the window.
 TEST_F(Board, ThePauseNoteGrowsWithTheTextSizeInsideTheWindow) {
   paused = 1;
