@@ -71,6 +71,7 @@ enum GameTrait : unsigned {
   kTraitBotsHuntTeammates = 1u << 16,  // bots hunt balls of their own team number
   kTraitBotsShootTeammates = 1u << 17, // bots fire the shotgun at their own team number
   kTraitNoSurvivorAwards = 1u << 18,   // the leaderboard skips the survival awards
+  kTraitRespawns = 1u << 19,           // a ball that falls comes back before the round ends
 };
 
 // ---- Bot strategies --------------------------------------------------------

@@ -171,6 +171,7 @@ TEST_F(Score, DeadBallComesBackOnTheEighthScoringStepExceptInRoundGames) {
     players[1]->moveDelay = 12;      // stunned when it fell
     const bool rounds = type == kDeathmatch || type == kTeamDeathmatch || type == kUnstableMatch ||
                         type == kBlinkMatch;
+    EXPECT_EQ(GameTypeHas(type, kTraitRespawns), !rounds) << type << ": the table says otherwise";
     frames(7);
     EXPECT_EQ(players[1]->alive, 0) << type;
     frames(1);
