@@ -113,6 +113,11 @@ void RegulateFrameRate();
 void ResetFrameRegulator();
 void Display();
 void SwapFrame(); // a screen's frame is done: the F12 picture is taken, then the swap
+// The end-to-end test's view of the text: each frame's lines and their window boxes, in a file.
+void OpenTextLog(const char *path); // empty or null: none
+void EndTextLogFrame();             // the frame's lines replace the file's
+// Words painted in a picture, noted in the log like drawn text: the box is in the current model space.
+void LogTextBox(const char *text, float left, float bottom, float right, float top);
 void Reshape(int width, int height);
 void vis(int visible);
 double mtime();

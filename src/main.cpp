@@ -52,6 +52,7 @@ int main(int argc, char **argv) {
   // Without pads, or without the subsystem, the keys play as ever. A feed plugs in scripted
   // virtual pads, for walking the game with no hardware.
   if (StartPads() && std::getenv("TETHRIX_PAD_FEED")) StartPadFeed(std::getenv("TETHRIX_PAD_FEED"));
+  OpenTextLog(std::getenv("TETHRIX_TEXT_LOG")); // where the end-to-end test reads the text drawn
   gameSrand(static_cast<unsigned>(std::time(nullptr)));
   cosmeticSrand(static_cast<unsigned>(std::time(nullptr)) ^ 0x5eedu);
   int glutArgc = static_cast<int>(options.glutArgs.size()) - 1;

@@ -242,6 +242,10 @@ void TitleScreen() {
       lightButton(b, pulse);
     }
     if (i == titleFocus) ringButton(b, pulse);
+    if (titlePictureShown) {
+      const Rect pill = pillOf(b, 0); // the picture's label for this button
+      LogTextBox(b.name, pill.left, pill.bottom, pill.right, pill.top);
+    }
   }
   glDisable(GL_BLEND);
   SwapFrame();

@@ -500,6 +500,7 @@ void SwapFrame() {
   ApplyColourVision(); // before F12, so the picture shows what the player saw
   TakeRequestedScreenshot();
   glutSwapBuffers();
+  EndTextLogFrame();
   if (contrails > 0) UndoColourVision(); // the next frame fades over this one
   frameSawButton();
 }

@@ -1,6 +1,9 @@
 // Text drawn as textured squares cut from the 16 x 16 font picture.
 #include "TethrixExtern.h"
+#include <algorithm>
+#include <cstdio>
 #include <cstring>
+#include <string>
 #include "inclGL.h"
 
 namespace {
@@ -41,7 +44,82 @@ void drawGlyph(int code) {
   glEnd();
 }
 
+// ---- Where text lands, for the end-to-end test ------------------------------------------
+// With a log open, every line drawn is noted with its box in window pixels (y down), and each
+// finished frame replaces the file with its lines, so a screenshot can be checked beside them.
+std::string textLogPath, textLogFrame;
+
+// Columns and rows a text spans: lines run down from the first.
+void textExtent(const char *text, float &glyphs, int &lines) {
+  int longest = 0, run = 0;
+  lines = 1;
+  for (const char *c = text; *c; c++) {
+    if (*c == '\n') lines++, run = 0;
+    else if (++run > longest) longest = run;
+  }
+  glyphs = longest > 0 ? kAdvance * static_cast<float>(longest - 1) + 1 : 0;
+}
+
+// A point of the current model space in window pixels, y counted from the top.
+bool windowPoint(const double mv[16], const double pr[16], const int vp[4], int height, double x,
+                 double y, double &wx, double &wy) {
+  double eye[4], clip[4];
+  for (int r = 0; r < 4; r++) eye[r] = mv[r] * x + mv[4 + r] * y + mv[12 + r];
+  for (int r = 0; r < 4; r++)
+    clip[r] = pr[r] * eye[0] + pr[4 + r] * eye[1] + pr[8 + r] * eye[2] + pr[12 + r] * eye[3];
+  if (!(clip[3] > 0)) return false; // behind the eye: not on the screen at all
+  wx = vp[0] + (clip[0] / clip[3] + 1) / 2 * vp[2];
+  wy = height - (vp[1] + (clip[1] / clip[3] + 1) / 2 * vp[3]);
+  return true;
+}
+
+// The box from (left, bottom) to (right, top) of the current model space, under a name.
+void logBox(const char *text, double left, double bottom, double right, double top) {
+  double mv[16], pr[16];
+  int vp[4];
+  glGetDoublev(GL_MODELVIEW_MATRIX, mv);
+  glGetDoublev(GL_PROJECTION_MATRIX, pr);
+  glGetIntegerv(GL_VIEWPORT, vp);
+  const int height = glutGet(GLUT_WINDOW_HEIGHT);
+  double x0 = 1e9, y0 = 1e9, x1 = -1e9, y1 = -1e9;
+  for (double cx : {left, right})
+    for (double cy : {bottom, top}) {
+      double wx, wy;
+      if (!windowPoint(mv, pr, vp, height, cx, cy, wx, wy)) return;
+      x0 = std::min(x0, wx), y0 = std::min(y0, wy), x1 = std::max(x1, wx), y1 = std::max(y1, wy);
+    }
+  char box[128];
+  std::snprintf(box, sizeof box, "%.1f %.1f %.1f %.1f ", x0, y0, x1, y1);
+  textLogFrame += box;
+  for (const char *c = text; *c; c++) textLogFrame += *c == '\n' ? '|' : *c;
+  textLogFrame += '\n';
+}
+
+void logDrawnText(const char *text) {
+  float glyphs;
+  int lines;
+  textExtent(text, glyphs, lines);
+  if (glyphs > 0) logBox(text, 0, 1 - lines, glyphs, 1);
+}
+
 } // namespace
+
+void OpenTextLog(const char *path) { textLogPath = path ? path : ""; }
+
+void LogTextBox(const char *text, float left, float bottom, float right, float top) {
+  if (!textLogPath.empty()) logBox(text, left, bottom, right, top);
+}
+
+void EndTextLogFrame() {
+  if (textLogPath.empty()) return;
+  const std::string part = textLogPath + ".part";
+  if (FILE *out = std::fopen(part.c_str(), "w")) {
+    std::fprintf(out, "window %d %d\n%s", glutGet(GLUT_WINDOW_WIDTH),
+                 glutGet(GLUT_WINDOW_HEIGHT), textLogFrame.c_str());
+    if (std::fclose(out) == 0) std::rename(part.c_str(), textLogPath.c_str());
+  }
+  textLogFrame.clear();
+}
 
 void InitCharArray() {
   glBindTexture(GL_TEXTURE_2D, kTexFont);
@@ -76,6 +154,7 @@ static void drawScaled(float x, float y, float across, float up, const char *tex
   glPushMatrix();
   glTranslatef(x, y, 0);
   glScalef(across, up, up);
+  if (!textLogPath.empty()) logDrawnText(text);
   for (const char *c = text; *c; c++) DrawGLChar(*c);
   DrawGLChar(0);
   glPopMatrix();

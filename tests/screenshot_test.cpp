@@ -5,6 +5,9 @@
 #include "world_fixture.h"
 
 #include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
 #include <png.h>
 #include <vector>
 
@@ -44,4 +47,26 @@ TEST_F(World, F12SavesTheNextFrameBeforeItsSwapTopRowFirstUnderThePicturesFolder
     EXPECT_EQ(std::make_pair(image.width, image.height), std::make_pair(unsigned{w}, unsigned{h}));
   }
   EXPECT_EQ(std::distance(fs::directory_iterator("pics/tethrix"), {}), 2) << out;
+}
+
+// The text log: each finished frame replaces the file with that frame's lines, boxed in window
+// pixels counted from the top, in whatever viewport and model space they were drawn.
+TEST_F(World, TheTextLogHoldsTheLastFramesLinesInWindowPixels) {
+  OpenTextLog("text.log");
+  glutInitWindowSize(800, 600);
+  glViewport(100, 0, 600, 600); // a letterboxed square: x from 100, the whole height
+  auto frame = [](const char *text) {
+    glPushMatrix();
+    glTranslatef(-0.5f, 0, 0);
+    DrawStr2(0, 0, 0.25f, text);
+    glPopMatrix();
+    SwapFrame();
+    std::ifstream in("text.log");
+    return std::string(std::istreambuf_iterator<char>(in), {});
+  };
+  frame("old");
+  EXPECT_EQ(frame("AB"), "window 800 600\n250.0 225.0 370.0 300.0 AB\n");
+  EXPECT_EQ(frame("A\nBC"), "window 800 600\n250.0 225.0 370.0 375.0 A|BC\n");
+  OpenTextLog(nullptr);
+  glViewport(0, 0, 800, 600);
 }

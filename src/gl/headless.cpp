@@ -122,6 +122,16 @@ void glViewport(GLint x, GLint y, GLsizei w, GLsizei h) {
   state.viewport[3] = h;
 }
 void glMatrixMode(GLenum) {}
+// The model-view matrix is the current translate/scale; the projection is left as identity.
+void glGetDoublev(GLenum name, GLdouble *m) {
+  for (int k = 0; k < 16; k++) m[k] = k % 5 == 0 ? 1 : 0;
+  if (name != GL_MODELVIEW_MATRIX) return;
+  const Transform &t = stack.back();
+  m[0] = t.sx, m[5] = t.sy, m[10] = t.sz, m[12] = t.tx, m[13] = t.ty, m[14] = t.tz;
+}
+void glGetIntegerv(GLenum name, GLint *v) {
+  if (name == GL_VIEWPORT) std::memcpy(v, state.viewport, sizeof state.viewport);
+}
 void glLoadIdentity() { stack.back() = Transform{0, 0, 0, 1, 1, 1}; }
 void glFrustum(GLdouble l, GLdouble r, GLdouble b, GLdouble t, GLdouble n, GLdouble f) {
   double v[6] = {l, r, b, t, n, f};

@@ -8,6 +8,9 @@
     check_shots.py --buttons SHOT      the title without its picture still shows its six buttons (800 x 600)
     check_shots.py --inside SHOT       the leaderboard's panel, edge and text, lies inside the window
     check_shots.py --rows SHOT         the level select's chosen row lies inside the window, right of centre
+    check_shots.py --texts LOG...      the text a screen drew (the game's TETHRIX_TEXT_LOG, kept beside
+                                       its shot as SCREEN-N.txt) lies inside the window, and says what
+                                       that screen must say
 """
 import itertools
 import os
@@ -142,11 +145,43 @@ def rows(path):
     return []
 
 
+# What each screen must show, as the start of a line of its text.
+SCREEN_TEXT = {
+    "title": ["Arcade", "Play", "Credits", "Options", "Help", "Quit"],
+    "levelselect": ["Game type", "Team Deathmatch", "Go!"],
+    "game": ["Red: ", "Blue: ", "Team Deathmatch to:3", "Press ESC"],
+    "leaderboard": [" Wins!", "Space: "],
+}
+
+
+def texts(path):
+    """Every line's box inside the window; the screen's own words among them."""
+    name = os.path.basename(path)
+    with open(path) as f:
+        head, *lines = f.read().splitlines()
+    w, h = (int(n) for n in head.split()[1:3])
+    faults, seen = [], []
+    for line in lines:
+        *box, text = line.split(" ", 4)
+        x0, y0, x1, y1 = (float(n) for n in box)
+        seen.append(text)
+        if x0 < -0.5 or y0 < -0.5 or x1 > w + 0.5 or y1 > h + 0.5:
+            faults.append(f"{name}: \"{text}\" at ({x0}, {y0})-({x1}, {y1}) leaves the {w} x {h} window")
+    for want in SCREEN_TEXT.get(name.split("-")[0].split(".")[0], []):
+        if not any(t.startswith(want) or (want.startswith(" ") and want in t) for t in seen):
+            faults.append(f"{name}: no \"{want.strip()}\" among {seen}")
+    return faults
+
+
 def main(args):
     if args[0] == "--leaderboard":
         return 0 if leaderboard(args[1]) else 1
     if args[0] == "--chosen":
         return 0 if chosen(args[1], int(args[2]), int(args[3])) else 1
+    if args[0] == "--texts":
+        faults = [f for path in args[1:] for f in texts(path)]
+        print("".join(f"FAIL: {f}\n" for f in faults), end="")
+        return 1 if faults else 0
     faults = (arena(args[1]) if args[0] == "--arena" else buttons(args[1]) if args[0] == "--buttons"
               else inside(args[1]) if args[0] == "--inside" else rows(args[1]) if args[0] == "--rows"
               else screens(args))

@@ -34,7 +34,8 @@ make_data() { # $1: fullscreen 0 or 1; a copy of the data folder with the test l
 }
 
 start_game() { # $1: seconds it may run, $2: name of its output; waits for the window
-  TETHRIX_DATA=$work/data timeout -k 2 "$1" "$game" >"$work/$2.txt" 2>"$work/$2.err" &
+  rm -f "$work/text.log"
+  TETHRIX_TEXT_LOG=$work/text.log TETHRIX_DATA=$work/data timeout -k 2 "$1" "$game" >"$work/$2.txt" 2>"$work/$2.err" &
   game_pid=$!
   win=$(timeout 10 xdotool search --sync --name '^Tethrix$' | head -1)
   [ -n "$win" ] || { bad "no game window"; cat "$work/$2.err"; exit 1; }
@@ -56,7 +57,16 @@ click() { # a 10 ms tap, as a touchpad gives: down and up between two frames
   sleep 0.5
 }
 key() { xdotool key "$1"; sleep 0.4; }
-shot() { import -window root "$shots/$1.png"; } # $1: screen-N, the screen's name and a number
+# $1: screen-N, the screen's name and a number. The text the game drew last is kept beside it.
+shot() {
+  import -window root "$shots/$1.png"
+  if [ -f "$work/text.log" ]; then cp "$work/text.log" "$shots/$1.txt"; fi
+}
+# The title, level select, a match and its leaderboard: their text inside the window. $1: the shots' size.
+texts_inside() {
+  /usr/bin/python3 "$here/check_shots.py" --texts "$shots"/{title,levelselect,game,leaderboard}-"$1"-1.txt ||
+    fail=1
+}
 
 # Every game type's row, clicked in its middle as drawn (0.5 units a row from -2, text 0.25
 # high, 480 / 9.2 menu pixels a unit), comes up chosen; Team Deathmatch is left chosen.
@@ -120,8 +130,9 @@ start_game 120 full
 shot title-full-1
 click 310 240; shot levelselect-full-1
 walk_rows full
-key Return
+key Return; sleep 3; shot game-full-1
 wait_leaderboard leaderboard-full-1
+texts_inside full
 kill $game_pid 2>/dev/null; wait $game_pid 2>/dev/null
 /usr/bin/python3 "$here/check_shots.py" "$shots"/*.png || fail=1
 
@@ -181,15 +192,22 @@ for size in 640x480 1920x1080 3840x2160; do
   make_data 1
   start_game 150 "size-$size"
   shot "title-$size-1"
-  key Right; key Return; shot "levelselect-$size-1"
+  if [ "$size" = 1920x1080 ]; then # wider than 4:3: the mouse, in the menus' letterboxed area
+    click 310 240; shot "levelselect-$size-1"
+    walk_rows "$size"
+  else
+    key Right; key Return; shot "levelselect-$size-1"
+    key Up
+  fi
   /usr/bin/python3 "$here/check_shots.py" --rows "$shots/levelselect-$size-1.png" || fail=1
-  key Up; key Return; sleep 3; shot "game-$size-1"   # Team Deathmatch, to 3
+  key Return; sleep 3; shot "game-$size-1"   # Team Deathmatch, to 3
   wait_leaderboard "leaderboard-$size-1"
   /usr/bin/python3 "$here/check_shots.py" --inside "$shots/leaderboard-$size-1.png" || fail=1
+  texts_inside "$size"
   kill $game_pid 2>/dev/null; wait $game_pid 2>/dev/null
 done
 /usr/bin/python3 "$here/check_shots.py" "$shots"/*-640x480-1.png || fail=1
 
-if [ -n "${E2E_SHOTS:-}" ]; then mkdir -p "$E2E_SHOTS" && cp "$shots"/*.png "$E2E_SHOTS"/; fi
+if [ -n "${E2E_SHOTS:-}" ]; then mkdir -p "$E2E_SHOTS" && cp "$shots"/*.png "$shots"/*.txt "$E2E_SHOTS"/; fi
 [ $fail -eq 0 ] && echo "e2e: ok"
 exit $fail
