@@ -459,6 +459,7 @@ void DrawStr2(float x, float y, float size, const char *text);
 void DrawStrWithin(float x, float y, float size, float width, const char *text); // shrunk to fit
 // As DrawStrWithin, but narrowed before it is shrunk, where the view is `stretch` times wider than high.
 void DrawStrNarrowed(float x, float y, float size, float width, float stretch, const char *text);
+float NarrowedStrHeight(float size, float width, float stretch, const char *text); // as drawn so
 // As DrawStrWithin, centred on `middle`.
 void DrawStrCentred(float middle, float y, float size, float width, const char *text);
 float DrawnStrWidth(float size, float width, const char *text); // as DrawStrWithin draws it

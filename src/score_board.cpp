@@ -23,6 +23,8 @@ constexpr float kStripLeft = 0.5f, kStripRight = 9.5f, kStripTop = 0.8f;
 constexpr float kLabelStep = 1.5f, kLabelLeft = 0.5f, kLabelV = 0.4f;
 constexpr float kLabelSize = 0.25f, kLabelGap = 0.05f; // DrawStr's size; room between labels
 constexpr float kScoreOffset = 0.6f;                   // a ball's score, under its label
+constexpr float kLeastOneLineShare = 0.8f;             // of kLabelSize: smaller takes two lines
+constexpr float kUpperLineV = 0.54f, kLowerLineV = 0.27f; // a two-line label's lines
 constexpr float kRedScoreH = 0.5f, kBlueScoreH = 8.0f; // the two team scores
 constexpr int kButtonStep = 100, kButtonLeft = 20;     // a label's button across
 constexpr int kButtonTop = 451, kButtonBottom = 479;   // and down, inclusive
@@ -174,6 +176,24 @@ void labelText(const player *p, int ball, char *text, size_t size) {
     std::snprintf(text, size, "%s: AI", p->name);
 }
 
+// A label too long for its panel even narrowed takes two lines, the name over what the ball is
+// doing, between the score row and the strip's top; Domination's numbers keep the first
+// panel's lower line, so there it shrinks instead. Long names stay in their panel either way.
+void drawLabelText(int panel, float left, float width, const char *text) {
+  const char *status = nullptr;
+  for (const char *c = std::strstr(text, ": "); c; c = std::strstr(c + 1, ": ")) status = c;
+  const bool roomBelow = !(GameHas(kTraitHeldPoints) && panel == 0);
+  if (!status || !roomBelow ||
+      NarrowedStrHeight(kLabelSize, width, ar, text) >= kLeastOneLineShare * kLabelSize) {
+    DrawStrNarrowed(left, kLabelV, kLabelSize, width, ar, text);
+    return;
+  }
+  char name[kScoreTextSize];
+  std::snprintf(name, sizeof name, "%.*s", static_cast<int>(status - text), text);
+  DrawStrNarrowed(left, kUpperLineV, kLabelSize, width, ar, name);
+  DrawStrNarrowed(left, kLowerLineV, kLabelSize, width, ar, status + 2);
+}
+
 void drawLabels() {
   char text[kScoreTextSize];
   for (int i = 0; i < numPlayers; i++) {
@@ -195,7 +215,7 @@ void drawLabels() {
     }
     drawGlyphAt(i, left + kGlyphRoom / 2, kLabelV + kLabelSize / 2);
     left += kGlyphRoom, width -= kGlyphRoom;
-    DrawStrNarrowed(left, kLabelV, kLabelSize, width, ar, text); // long names stay in their panel
+    drawLabelText(i, left, width, text);
   }
 }
 

@@ -183,12 +183,25 @@ void DrawStrWithin(float x, float y, float size, float width, const char *text) 
 // In a view stretched `stretch` times wider than high, a line too long for its room is first
 // drawn narrower, down to upright glyphs, and only then smaller: short labels in a small
 // window keep their height.
-void DrawStrNarrowed(float x, float y, float size, float width, float stretch, const char *text) {
+static void narrowed(float size, float width, float stretch, const char *text, float &across, float &up) {
   const float glyphs = lineGlyphs(text);
-  if (!(width > 0) || glyphs * size <= width) return DrawStr2(x, y, size, text);
-  const float across = width / glyphs;
+  across = up = size;
+  if (!(width > 0) || glyphs * size <= width) return;
+  across = width / glyphs;
   const float upright = stretch > 1 ? across * stretch : across;
-  drawScaled(x, y, across, upright < size ? upright : size, text);
+  up = upright < size ? upright : size;
+}
+
+void DrawStrNarrowed(float x, float y, float size, float width, float stretch, const char *text) {
+  float across, up;
+  narrowed(size, width, stretch, text, across, up);
+  drawScaled(x, y, across, up, text);
+}
+
+float NarrowedStrHeight(float size, float width, float stretch, const char *text) {
+  float across, up;
+  narrowed(size, width, stretch, text, across, up);
+  return up;
 }
 
 float DrawnStrWidth(float size, float width, const char *text) {

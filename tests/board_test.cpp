@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cmath>
 #include <functional>
+#include <map>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -240,33 +241,48 @@ TEST_F(Board, TheTextSizeGrowsTheBoardAsFarAsItFits) {
   EXPECT_EQ(steps, (std::vector<int>{75, 100, 125, 150, 175, 200, kUiScaleAuto}));
 }
 
-// A label too long for its panel is drawn narrower before it is drawn smaller: in a 4:3 window it
-// keeps most of its height, in a square one it shrinks as before; either way it ends inside its
-// panel. A label that fits keeps its square glyphs.
-TEST_F(Board, LongLabelsNarrowBeforeTheyShrink) {
+// A label too long for its panel is drawn narrower before it is drawn smaller, and where even
+// that leaves it small, on two lines: the name over "Out", both between the score row and the
+// strip's top, inside the panel. Domination's numbers keep the first panel's lower line, so a
+// long first label shrinks there instead. A label that fits keeps its square glyphs.
+TEST_F(Board, LongLabelsNarrowThenTakeTwoLinesRatherThanShrink) {
   std::snprintf(players[1]->name, kNameSize, "Yellow");
-  players[1]->active = 0, players[0]->ai = kComputer;
+  std::snprintf(players[0]->name, kNameSize, "Crimson Red");
+  players[1]->active = 0, players[0]->ai = players[3]->ai = kComputer, players[3]->active = 1;
   const float window = ar;
-  for (auto [stretch, least, most] : {std::make_tuple(4.0f / 3, .22f, .24f),
-                                      std::make_tuple(1.0f, .16f, .18f),
-                                      std::make_tuple(16.0f / 9, .249f, .25f)}) {
-    ar = stretch;
+  struct Case { int type; float stretch; bool twoLines; float least; } cases[] = {
+      {kDeathmatch, 4.0f / 3, false, .22f}, {kDeathmatch, 16.0f / 9, false, .249f},
+      {kDeathmatch, 1, true, .2f},          {kTeamDeathmatch, 4.0f / 3, true, .2f},
+      {kDomination, 4.0f / 3, true, .2f}};
+  for (const Case &c : cases) {
+    gameType = c.type, ar = c.stretch;
     headlessClearVertices();
     DrawScores();
-    bool sawLong = false, sawShort = false;
-    for (const DrawnLine &l : drawnLines()) {
-      if (l.text == "Yellow: Out") {
-        sawLong = true;
-        EXPECT_TRUE(l.top - l.bottom >= least && l.top - l.bottom <= most + 1e-5f)
-            << l.top - l.bottom << " high at " << stretch;
-        EXPECT_LE(l.right, .5f + 1.5f * 2 - .05f + 1e-4f) << stretch;
-      }
-      if (l.text == "P0: AI") {
-        sawShort = true;
-        EXPECT_NEAR(l.right - l.left, .25f * (.6f * 5 + 1), 1e-4f) << stretch;
-      }
+    const std::string what = std::to_string(c.type) + " at " + std::to_string(c.stretch);
+    std::map<std::string, DrawnLine> seen;
+    for (const DrawnLine &l : drawnLines()) seen[l.text] = l;
+    const float panelRight = .5f + 1.5f * 2 - .05f + 1e-4f;
+    if (c.twoLines) {
+      ASSERT_TRUE(seen.count("Yellow") && seen.count("Out") && !seen.count("Yellow: Out")) << what;
+      const DrawnLine &name = seen["Yellow"], &status = seen["Out"];
+      EXPECT_TRUE(status.bottom >= .25f && status.top <= name.bottom && name.top <= .8f) << what;
+      for (const DrawnLine *l : {&name, &status})
+        EXPECT_TRUE(l->top - l->bottom >= c.least && l->right <= panelRight) << what << l->text;
+    } else {
+      ASSERT_TRUE(seen.count("Yellow: Out")) << what;
+      const DrawnLine &l = seen["Yellow: Out"];
+      EXPECT_TRUE(l.top - l.bottom >= c.least && l.top - l.bottom <= .25f + 1e-5f) << what;
+      EXPECT_LE(l.right, panelRight) << what;
+      bool fits = false; // short labels sit side by side, read as one line
+      for (const auto &[text, l] : seen)
+        if (text.find("P3: AI") != std::string::npos)
+          fits = std::abs(l.top - l.bottom - .25f) < 1e-5f &&
+                 std::abs(l.right - l.left - .25f * (.6f * float(text.size() - 1) + 1)) < 1e-3f;
+      EXPECT_TRUE(fits) << what;
     }
-    EXPECT_TRUE(sawLong && sawShort) << stretch;
+    if (c.stretch < 1.5f) { // wide windows have room for it on one line
+      EXPECT_EQ(seen.count("Crimson Red: AI"), c.type == kDomination ? 1u : 0u) << what;
+    }
   }
   ar = window;
 }

@@ -192,7 +192,8 @@ TEST_F(Identity, ScoreBarAndLeaderboardShowEachBallsShapeBesideItsName) {
     bool beside = false; // neighbouring labels may read as one line: find the name in it
     for (const DrawnLine &l : drawnLines()) {
       const size_t at = l.text.find(std::string(players[i]->name) + ":");
-      const float left = l.left + kGlyphAdvance * (l.top - l.bottom) * static_cast<float>(at);
+      const float across = (l.right - l.left) / (kGlyphAdvance * static_cast<float>(l.text.size() - 1) + 1);
+      const float left = l.left + kGlyphAdvance * across * static_cast<float>(at); // glyphs may be narrowed
       if (at != std::string::npos)
         beside = m.h < left && m.h > left - 0.3f && m.v > l.bottom && m.v < l.top;
     }
