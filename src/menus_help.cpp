@@ -57,7 +57,7 @@ const HelpPage kHelp[kHelpPages] = {
       "A gamepad's Start joins the game; Setup Player can give a ball a pad of its own.",
       "One key: Setup Player lets a ball rope with a tap and use powerups with a hold.",
       "Options, More: the keyboard check finds keys a keyboard drops when many are held;",
-      "colour vision shows the game as colour-blind players see it; text size grows text.",
+      "colour vision shows the game as colour-blind players see it; UI scale grows text.",
       "Each ball wears its own shape, so nobody has to tell the balls apart by colour."}},
     {"Tethrix has several different game modes:", 0.0f, 9, nullptr,
      {"Deathmatch: The simplest game mode. Every man for himself, the last one alive gets a point.",

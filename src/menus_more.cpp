@@ -20,9 +20,9 @@ void moreText(int line, char *text, size_t size) {
   case kMoreColourVision: std::snprintf(text, size, "Colour vision: %s", ColourVisionName(colourVision)); break;
   case kMoreUiScale:
     if (uiScale == kUiScaleAuto)
-      std::snprintf(text, size, "Text size: from the window (%d %%)", static_cast<int>(UiScale() * 100 + 0.5f));
+      std::snprintf(text, size, "UI scale: from the window (%d %%)", static_cast<int>(UiScale() * 100 + 0.5f));
     else
-      std::snprintf(text, size, "Text size: %d %%", uiScale);
+      std::snprintf(text, size, "UI scale: %d %%", uiScale);
     break;
   default: std::snprintf(text, size, "Pad rumble: %s", padRumble ? "On" : "Off"); break;
   }

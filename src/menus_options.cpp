@@ -129,7 +129,7 @@ void optionText(int line, char *text, size_t size) {
   case kOptionOK: std::snprintf(text, size, "OK"); break;
   case kOptionCancel: std::snprintf(text, size, "Cancel"); break;
   case kOptionPowerUps: std::snprintf(text, size, "Setup Powerups"); break;
-  case kOptionMore: std::snprintf(text, size, "More: keyboard check, colour vision, text size, pads"); break;
+  case kOptionMore: std::snprintf(text, size, "More: keyboard check, colour vision, UI scale, pads"); break;
   case kOptionScreenMode:
     std::snprintf(text, size, "%s",
                   useFullScreen == 0 ? "Change to full screen mode (requires restart)"

@@ -129,7 +129,7 @@ TEST_F(Rollover, TheSecondPageStepsTheColourVisionAndCancelPutsItBack) {
   HeadlessState &w = headlessState();
   headlessClearVertices();
   w.display();
-  EXPECT_TRUE(drawn("More: keyboard check, colour vision, text size, pads"));
+  EXPECT_TRUE(drawn("More: keyboard check, colour vision, UI scale, pads"));
   ShowScreen(kScreenOptionsMore);
   w.display();
   for (int k = 0; k < 2; k++) w.special(GLUT_KEY_DOWN, 0, 0), w.display();
