@@ -82,7 +82,7 @@ walk_rows() { # $1: a name for the shots
 }
 
 wait_leaderboard() { # $1: the shot's name
-  for _ in $(seq 1 40); do
+  for _ in $(seq 1 100); do # a loaded machine draws 4K slowly
     sleep 1; shot "$1"
     /usr/bin/python3 "$here/check_shots.py" --leaderboard "$shots/$1.png" && return 0
   done
@@ -190,7 +190,7 @@ kill $game_pid 2>/dev/null; wait $game_pid 2>/dev/null
 for size in 640x480 1920x1080 3840x2160; do
   start_x "$size"
   make_data 1
-  start_game 150 "size-$size"
+  start_game 240 "size-$size"
   shot "title-$size-1"
   if [ "$size" = 1920x1080 ]; then # wider than 4:3: the mouse, in the menus' letterboxed area
     click 310 240; shot "levelselect-$size-1"
