@@ -5,3 +5,4 @@
 #include <GL/gl.h>
 #include <GL/glu.h>
 #include <GL/glut.h>
+#include <GL/freeglut_ext.h> // glutCloseFunc

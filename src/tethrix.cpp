@@ -241,10 +241,14 @@ void InstallCallbacks(void (*firstScreen)()) {
 
 // The game window. Held keys must not toggle a rope on and off, so the window
 // system's auto-repeat never reaches the key routines.
+// Closing the window in a match keeps its replay, as leaving it by Escape does.
+static void windowClosing() { RecordMatchLeft(); }
+
 void OpenWindow() {
   glutCreateWindow("Tethrix");
   if (useFullScreen) glutFullScreen();
   glutIgnoreKeyRepeat(1);
+  glutCloseFunc(windowClosing);
 }
 
 void Init() {

@@ -260,6 +260,25 @@ TEST_F(Replays, MatchLeftByEscapeEndsBeforeThatFrame) {
   EXPECT_EQ(pb.nextCheck, recorded.checks.size());
 }
 
+// Closing the window mid-match keeps the match as Escape would; closed anywhere else, nothing.
+TEST_F(Replays, ClosingTheWindowKeepsTheMatchPlayedSoFar) {
+  OpenWindow();
+  ASSERT_NE(headlessState().close, nullptr);
+  headlessState().close();
+  EXPECT_EQ(LastReplay(), nullptr);
+  startMatch();
+  for (long f = 0; f < 50; f++) {
+    script(f);
+    liveFrame();
+  }
+  headlessState().close();
+  ASSERT_NE(LastReplay(), nullptr);
+  const Replay recorded = *LastReplay();
+  EXPECT_EQ(recorded.endFrame, 50);
+  ReplayPlayback pb;
+  EXPECT_EQ(play(recorded, pb), kReplayEnded) << pb.error;
+}
+
 // Every damaged file is refused with its name and the line at fault, and nothing is half-read.
 TEST_F(Replays, DamagedFilesAreToldByFileAndLine) {
   startMatch();

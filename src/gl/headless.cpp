@@ -225,6 +225,7 @@ void glutMotionFunc(void (*f)(int, int)) { state.motion = f; }
 void glutPassiveMotionFunc(void (*f)(int, int)) { state.passiveMotion = f; }
 void glutReshapeFunc(void (*f)(int, int)) { state.reshape = f; }
 void glutVisibilityFunc(void (*f)(int)) { state.visibility = f; }
+void glutCloseFunc(void (*f)()) { state.close = f; }
 void glutMainLoop() {}
 void glutPostRedisplay() { state.redisplays++; }
 void glutSwapBuffers() { state.swaps++; }

@@ -39,6 +39,7 @@ struct HeadlessState {
   void (*keyboardUp)(unsigned char, int, int);
   int attribDepth;        // glPushAttrib minus glPopAttrib
   int drawnPixelsWidth, drawnPixelsHeight; // the last glDrawPixels
+  void (*close)();                         // glutCloseFunc: the window is being closed
 };
 
 // A vertex as drawn: position after the current translate/scale, texture point, colour.
