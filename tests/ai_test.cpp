@@ -149,6 +149,7 @@ TEST_F(Bots, HuntsTheHighestScoreEarliestOnATieAndNeverItsTeamOutsideDeathmatch)
       {kDeathmatch, 0, {0, 1, 4}, 1},          // the dead are not hunted
       {kTag, 0, {0, 1, 2}, 1},                 // nobody eligible: the next ball
       {kTag, 3, {3, 4, 5}, 0},
+      {kDeathmatch, 3, {0, 3, 5}, 0}, // the first in the roster wins a tie too
       {kTag, 0, {}, 1, 2}, // a roster of two, nobody eligible: still the other
       {kTag, 0, {}, 0, 1}, // alone: itself
   };
@@ -182,6 +183,8 @@ TEST_F(Bots, EachPowerUpRuleFiresAtItsMomentAndNotBefore) {
        [&] { placeBall(bot, 0, 0, .1f, .2f), placeBall(q, 2, 2, -.2236f, 0); }, true},
       {kPowerShotgunSecond,
        [&] { placeBall(bot, 1, 0, .2f, .1f), placeBall(q, 1.4f, .25f, 0, 0); }, true},
+      {kPowerShotgunSecond, // the same shot a unit higher
+       [&] { placeBall(bot, 1, 1, .2f, .1f), placeBall(q, 1.4f, 1.25f, 0, 0); }, true},
       {kPowerShotgunSecond,
        [&] { placeBall(bot, 0, 0, .2f, .1f), placeBall(q, 4, 1.88f, 0, 0); }, false}, // just wide
       {kPowerReverse, [&] { placeBall(bot, 9, 0, .3f, 0), bot->moveDelay = 5; }, true}, // escape
@@ -245,6 +248,8 @@ TEST_F(Bots, EveryCataloguedPowerUpHasAUseRuleAndOthersAreKept) {
     EXPECT_EQ(powerUpBotUse(id), BotUse::kKeep) << id;
   // The detonator has no row but is still set off at once.
   bot->powerUpType = kPowerBombInFlight;
+  ClearBotPowerUpUses();
   DoAI(bot);
   EXPECT_EQ(tried, Ints{kPowerBombInFlight});
+  EXPECT_EQ(BotPowerUpUses(), 1); // the count the bot statistics read
 }
