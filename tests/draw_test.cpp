@@ -132,6 +132,7 @@ TEST_F(Draw, FaceCoversTheBallUprightTintedByItsStateAndAboveTheLastFace) {
       {0, .5f, kRopeFree, grey},
       {.5f, .5f, kRopeFree, grey}};
   float lastZ = 0;
+  p->magShield = p->gravShield = 0; // run out: no shield drawn
   for (const auto &[stop, unblockable, rope, tint] : cases) {
     p->stop = stop, p->unblockable = unblockable, p->block = rope;
     headlessClearVertices();
@@ -145,7 +146,28 @@ TEST_F(Draw, FaceCoversTheBallUprightTintedByItsStateAndAboveTheLastFace) {
     EXPECT_EQ(seen, corners);
     lastZ = quads().at(0).z;
     EXPECT_TRUE(drawn(GL_LINES).empty()) << rope; // no rope to a node it does not hold
+    EXPECT_TRUE(drawn(GL_LINE_STRIP).empty());
   }
+  // Its glyph sits at its upper right shoulder, a little over half its radius across.
+  const std::vector<HeadlessVertex> glyph = drawn(GL_TRIANGLE_FAN);
+  ASSERT_FALSE(glyph.empty());
+  float reach = 0;
+  for (const HeadlessVertex &v : glyph) reach = std::max(reach, std::hypot(v.x - 2.3f, v.y - 3.3f));
+  EXPECT_TRUE(isNear(glyph[0].x, glyph[0].y, 2.3f, 3.3f, 1e-5f));
+  EXPECT_NEAR(reach, .55f * .5f, 1e-5f);
+  // A charging Supernova glows red, stronger and tighter as it fills, and not once it is full.
+  for (float charge : {25.f, 50.f}) {
+    p->supernovaCharge = charge;
+    headlessClearVertices();
+    DrawPlayer(p);
+    const std::vector<HeadlessSphere> &glow = headlessSpheres();
+    ASSERT_EQ(glow.size(), charge < 50 ? 1u : 0u) << charge;
+    if (charge < 50) {
+      EXPECT_EQ(make_tuple(float(glow[0].radius), rgba(glow[0].color)),
+                make_tuple(1.5f * .5f, Rgba(1, 0, 0, .5f)));
+    }
+  }
+  p->supernovaCharge = 0;
   p->r = .2f, p->g = .4f, p->b = .6f;
   for (player *ball : {p, puck}) {
     if (ball == p) p->sprite = 0;
@@ -179,14 +201,16 @@ TEST_F(Draw, ShieldsDrawRedArmsAndGreenRingsAboutTheBall) {
   for (int i = 0; i < 8; i++) {
     const std::vector<HeadlessVertex> &arm = strips[i], &ring = strips[8 + i];
     ASSERT_EQ(make_tuple(arm.size(), ring.size()), make_tuple(9u, 9u)) << i;
+    const double end = turn + i * kPi / 4; // the arms' tips are evenly spread, from the vertical
     for (size_t j = 0; j < 9; j++) {
-      EXPECT_NEAR(std::hypot(arm[j].x - 1, arm[j].y - 1), j < 8 ? j / 4.0 : 2, 1e-5) << i;
+      // each arm trails behind its tip, a fifth of a radian a step inwards
+      const double a = end - (8.0 - j) * .2, rho = j < 8 ? j / 4.0 : 2;
+      EXPECT_TRUE(isNear(arm[j].x, arm[j].y, 1 + float(rho * std::sin(a)), 1 + float(rho * std::cos(a)),
+                         1e-5f)) << i << " " << j;
       EXPECT_NEAR(std::hypot(ring[j].x - 1, ring[j].y - 1),
                   std::abs(2 * std::sin(i * kPi / 4 + turn)), 1e-5) << i;
       EXPECT_EQ(make_tuple(rgba(arm[j]), rgba(ring[j])), make_tuple(Rgba(1, 0, 0, 1), Rgba(0, 1, 0, 1)));
     }
-    const double end = turn + i * kPi / 4; // the arms' tips are evenly spread, from the vertical
-    EXPECT_TRUE(isNear(arm[8].x, arm[8].y, 1 + 2 * float(std::sin(end)), 1 + 2 * float(std::cos(end)), 1e-5f));
     EXPECT_TRUE(isNear(ring[0].x, ring[0].y, ring[8].x, ring[8].y, 1e-5f)); // closed
   }
 }
@@ -228,6 +252,11 @@ TEST_F(Draw, TeamBallsCarryTheirTeamsMark) {
     seen.push_back(n);
   }
   EXPECT_EQ(make_tuple(corners(kMaxTeams), corners(-1)), make_tuple(seen[0], seen[kMaxTeams - 1]));
+  // A team without a leader yet shows no mark.
+  gameType = kTeamDeathmatch, teamLeaders[1] = nullptr;
+  headlessClearVertices();
+  DrawPlayer(players[5]);
+  EXPECT_EQ(drawn(GL_LINE_LOOP).size(), 12u); // the plus glyph's edge alone
 }
 
 TEST_F(Draw, BallNearTheEdgeDrawsABoltFromTheCornerBeforeTheEdge) {
