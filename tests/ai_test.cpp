@@ -32,6 +32,8 @@ TEST_F(Bots, RopesOnPastTheClosestApproachUnlessItIsTheNodeJustLeft) {
       {kLastGameType + 1, 3.5f, 5, 0, true}, {kRace, 0.5f, 5, 0, true}, // out of the middle; next
       {kDeathmatch, -5, 5, -1, false, 0, 3}, // straight above its goal: on course, it flies on
       {kDeathmatch, 0.5f, 5, 0, false, 0, 9}, {kEndurance, 0.5f, 100, 0, true, 0, 3.3f},
+      {kDeathmatch, -9.5f, 5, 0, true}, {kDeathmatch, 0.5f, 5, 0, true, 0, 9.5f}, // each edge
+      {kDeathmatch, 0.5f, 5, 0, true, 0, -9.5f},
       {kEndurance, 4.5f, 100, 0, true},    {kEndurance, 4.5f, 100, 0, false, 5}, // stunned
   };
   placeBall(players[1], -5, 0, 0, 0); // the hunted ball is behind: off course
@@ -55,6 +57,20 @@ TEST_F(Bots, RopesOnPastTheClosestApproachUnlessItIsTheNodeJustLeft) {
   bot->distance = 5, blocks[0].h = -2; // 7.25 away
   DoAI(bot);
   EXPECT_EQ(bot->block, kRopeRequested);
+  // Flying past node 0 at (0, -1) from afar, each strategy ropes on one step after the nearest.
+  blocks[0].h = 0;
+  for (int type : {kEndurance, kDeathmatch}) {
+    gameType = type;
+    ResetPlayer(bot);
+    bot->lastBlock = -1, bot->distance = 10000;
+    float grabbedAt = -1;
+    for (int step = -3; step <= 3 && grabbedAt < 0; step++) {
+      placeBall(bot, 0.1f * static_cast<float>(step), 0, 0.1f, 0);
+      DoAI(bot);
+      if (bot->block == kRopeRequested) grabbedAt = ballH(bot);
+    }
+    EXPECT_FLOAT_EQ(grabbedAt, 0.1f) << type;
+  }
 }
 
 TEST_F(Bots, LetsGoOnlyWhenSpinningFastTowardsItsGoal) {
@@ -105,8 +121,10 @@ TEST_F(Bots, GoalOffsetFollowsTheGameType) {
       {kTag, [&] { it = players[0], blue->score = 5; }, true, -3, -3},  // the leader
       {kTag, [&] { it = blue2; }, true, 5, 5},                           // away from it
       {kTag, [] { it = nullptr; }, false, 0, 0},
+      {kCaptureTheFlag, [] { players[0]->team = 2; }, false, 0, 0}, // a third team has no flag
+      {kAirHockey, [] { players[0]->team = 2; }, false, 0, 0},      // nor a goal
       {kDeathmatch, [&] { players[0]->target = players[2], players[1]->score = 1; }, true, 3, 3},
-      {kCaptureTheFlag, [] { players[0]->team = 1; }, true, 6, 1}, // last: the bot changes team
+      {kCaptureTheFlag, [] { players[0]->team = 1; }, true, 6, 1}, // the bot on the other team
   };
   for (const Case &c : cases) {
     gameType = c.type;
@@ -116,7 +134,7 @@ TEST_F(Bots, GoalOffsetFollowsTheGameType) {
     placeBall(bot, 1, 1, 0, 0), placeBall(blue, 4, 4, 0, 0), placeBall(blue2, 6, 6, 0, 0);
     placeBall(players[1], -2, -2, 0, 0), players[1]->alive = c.type == kDeathmatch;
     for (int i = 0; i < numPlayers; i++) players[i]->score = 0;
-    bot->target = nullptr;
+    bot->target = nullptr, bot->team = 0;
     c.setup();
     float h = 0, v = 0;
     EXPECT_EQ(BotGoal(bot, &h, &v), c.has) << c.type;
@@ -131,6 +149,7 @@ TEST_F(Bots, HuntsTheHighestScoreEarliestOnATieAndNeverItsTeamOutsideDeathmatch)
       {kDeathmatch, 0, {0, 1, 4}, 1},          // the dead are not hunted
       {kTag, 0, {0, 1, 2}, 1},                 // nobody eligible: the next ball
       {kTag, 3, {3, 4, 5}, 0},
+      {kDeathmatch, 3, {0, 3, 5}, 0}, // the first in the roster wins a tie too
       {kTag, 0, {}, 1, 2}, // a roster of two, nobody eligible: still the other
       {kTag, 0, {}, 0, 1}, // alone: itself
   };
@@ -164,6 +183,8 @@ TEST_F(Bots, EachPowerUpRuleFiresAtItsMomentAndNotBefore) {
        [&] { placeBall(bot, 0, 0, .1f, .2f), placeBall(q, 2, 2, -.2236f, 0); }, true},
       {kPowerShotgunSecond,
        [&] { placeBall(bot, 1, 0, .2f, .1f), placeBall(q, 1.4f, .25f, 0, 0); }, true},
+      {kPowerShotgunSecond, // the same shot a unit higher
+       [&] { placeBall(bot, 1, 1, .2f, .1f), placeBall(q, 1.4f, 1.25f, 0, 0); }, true},
       {kPowerShotgunSecond,
        [&] { placeBall(bot, 0, 0, .2f, .1f), placeBall(q, 4, 1.88f, 0, 0); }, false}, // just wide
       {kPowerReverse, [&] { placeBall(bot, 9, 0, .3f, 0), bot->moveDelay = 5; }, true}, // escape
@@ -173,6 +194,9 @@ TEST_F(Bots, EachPowerUpRuleFiresAtItsMomentAndNotBefore) {
       {kPowerShield, [&] { bot->moveDelay = 10; }, false},
       {kPowerSupernova, [] {}, true}, {kPowerSupernova, [&] { bot->supernovaCharge = .5f; }, false},
       {kPowerReversedGravity, [&] { placeBall(bot, 0, -1, 0, 0); }, true}, // below the middle
+      {kPowerReversedGravity, [&] { placeBall(bot, 0, 0, 0, 0); }, false},  // level: neither
+      {kPowerIncreasedGravity, [&] { placeBall(bot, 0, 0, 0, 0); }, false},
+      {kPowerPlanetaryGravity, [&] { placeBall(bot, 0, -2, 0, 0); }, false}, // just out of reach
       {kPowerPlanetaryGravity, [&] { placeBall(bot, 1, 1, 0, 0); }, true}, // near the middle
       {kPowerPlanetaryGravity, [&] { placeBall(bot, 2, 1, 0, 0); }, false},
       {kPowerIncreasedGravity, [] {}, true}, {kPowerTurboBoost, [] {}, true}, // the first: above
@@ -190,10 +214,22 @@ TEST_F(Bots, EachPowerUpRuleFiresAtItsMomentAndNotBefore) {
       {kPowerNone, [&] { bot->charge = 10, bot->target = q, placeBall(q, 5, 5, 0, 0); }, false},
       {kPowerShotgun, [&] { placeBall(bot, 0, 0, .2f, .1f), placeBall(players[1], 2, 1, 0, 0); },
        true}, // a teammate is fair game outside team games
+      {kPowerShotgun, // but not in a team game, where the other team's ball is
+       [&] {
+         gameType = kTeamDeathmatch, placeBall(bot, 0, 0, .2f, .1f);
+         placeBall(players[1], 2, 1, 0, 0), placeBall(q, 2, -1, 0, 0);
+       },
+       false},
+      {kPowerShotgun,
+       [&] {
+         gameType = kTeamDeathmatch, placeBall(bot, 0, 0, .2f, .1f);
+         placeBall(players[1], 2, -1, 0, 0), placeBall(q, 2, 1, 0, 0);
+       },
+       true},
   };
   for (const Case &c : cases) {
     gameType = kDeathmatch;
-    q->active = q->alive = 0;
+    q->active = q->alive = players[1]->active = players[1]->alive = 0;
     placeBall(bot, 0, 1, 0, 0);
     bot->powerUpType = c.held, bot->moveDelay = 0, bot->supernovaCharge = 0, bot->charge = 0;
     c.setup();
@@ -212,6 +248,8 @@ TEST_F(Bots, EveryCataloguedPowerUpHasAUseRuleAndOthersAreKept) {
     EXPECT_EQ(powerUpBotUse(id), BotUse::kKeep) << id;
   // The detonator has no row but is still set off at once.
   bot->powerUpType = kPowerBombInFlight;
+  ClearBotPowerUpUses();
   DoAI(bot);
   EXPECT_EQ(tried, Ints{kPowerBombInFlight});
+  EXPECT_EQ(BotPowerUpUses(), 1); // the count the bot statistics read
 }

@@ -56,15 +56,21 @@ TEST_F(Draw, FaceColumnTakesTheFirstStateThatHolds) {
   p->sprite = 40; // a sprite past the sheet shows a face from it; one ball only two ahead
   EXPECT_EQ(faceColumn(p) / 16, 0);
   p->sprite = 4;
+  p->turbo = p->drunk = p->shield = p->slow = 0; // timers run out exactly: the ball's own face
   EXPECT_EQ(faceColumn(p), 3);
   players[0]->score = 3;
   EXPECT_EQ(faceColumn(p), 2); // every other ball more than two ahead
   p->powerUpType = kPowerSupernova;
   EXPECT_EQ(faceColumn(p), 15);
+  for (float edge : {.8f, 1.2f}) { // exactly at either size limit the ball is still its size
+    p->radius = edge * p->defaultSize;
+    EXPECT_EQ(faceColumn(p), 15) << edge;
+  }
+  p->radius = p->defaultSize;
   // Each state set beats those before it; a radius over 1.2 x 0.3 grows, under 0.8 x 0.3 shrinks.
   for (auto [field, value, column] :
-       {make_tuple(&player::slow, 1.f, 11), make_tuple(&player::shield, 1.f, 0),
-        make_tuple(&player::turbo, 1.f, 4), make_tuple(&player::drunk, 1.f, 5),
+       {make_tuple(&player::slow, .5f, 11), make_tuple(&player::shield, .5f, 0),
+        make_tuple(&player::turbo, .5f, 4), make_tuple(&player::drunk, .5f, 5),
         make_tuple(&player::radius, .37f, 1), make_tuple(&player::radius, .23f, 8)}) {
     p->*field = value;
     EXPECT_EQ(faceColumn(p), column) << value;
@@ -108,6 +114,107 @@ TEST_F(Draw, ABallShowsItsFaceTintShieldAndRopeAndTicksItsClocks) {
             make_tuple(1.f, 8.f / 16, 5, 3, 0));
 }
 
+// The face is the ball's cell of the sheet, upright and unmirrored over the ball, each face a
+// little above the last drawn; a stopped ball is tinted cyan, an unblockable one grey over that.
+// A ball without a face, and the puck, are plain spheres in their colour; a free ball has no rope.
+TEST_F(Draw, FaceCoversTheBallUprightTintedByItsStateAndAboveTheLastFace) {
+  player *p = players[1]; // row 1 of the sheet
+  p->sprite = 4, p->radius = p->defaultSize = 0.5f;
+  placeBall(p, 2, 3, 0, 0);
+  const float u0 = 3.f / 16, u1 = 4.f / 16, v0 = 4 * (1.f / 6), v1 = v0 + 1.f / 6;
+  using Corner = std::tuple<float, float, float, float>;
+  const std::vector<Corner> corners = {
+      {1.5f, 2.5f, u0, v0}, {2.5f, 2.5f, u1, v0}, {2.5f, 3.5f, u1, v1}, {1.5f, 3.5f, u0, v1}};
+  const Rgba white(1, 1, 1, 1), cyan(.5f, 1.5f, 1.5f, 1), grey(.5f, .5f, .5f, 1);
+  const std::tuple<float, float, int, Rgba> cases[] = { // stop, unblockable, rope, tint
+      {0, 0, kRopeFree, white},
+      {.5f, 0, kRopeRequested, cyan},
+      {0, .5f, kRopeFree, grey},
+      {.5f, .5f, kRopeFree, grey}};
+  float lastZ = 0;
+  p->magShield = p->gravShield = 0; // run out: no shield drawn
+  for (const auto &[stop, unblockable, rope, tint] : cases) {
+    p->stop = stop, p->unblockable = unblockable, p->block = rope;
+    headlessClearVertices();
+    DrawPlayer(p);
+    std::vector<Corner> seen;
+    for (const HeadlessVertex &v : quads()) {
+      seen.emplace_back(v.x, v.y, v.s, v.t);
+      EXPECT_EQ(rgba(v), tint) << stop << " " << unblockable;
+      EXPECT_GT(v.z, lastZ);
+    }
+    EXPECT_EQ(seen, corners);
+    lastZ = quads().at(0).z;
+    EXPECT_TRUE(drawn(GL_LINES).empty()) << rope; // no rope to a node it does not hold
+    EXPECT_TRUE(drawn(GL_LINE_STRIP).empty());
+  }
+  // Its glyph sits at its upper right shoulder, a little over half its radius across.
+  const std::vector<HeadlessVertex> glyph = drawn(GL_TRIANGLE_FAN);
+  ASSERT_FALSE(glyph.empty());
+  float reach = 0;
+  for (const HeadlessVertex &v : glyph) reach = std::max(reach, std::hypot(v.x - 2.3f, v.y - 3.3f));
+  EXPECT_TRUE(isNear(glyph[0].x, glyph[0].y, 2.3f, 3.3f, 1e-5f));
+  EXPECT_NEAR(reach, .55f * .5f, 1e-5f);
+  // A charging Supernova glows red, stronger and tighter as it fills, and not once it is full.
+  for (float charge : {25.f, 50.f}) {
+    p->supernovaCharge = charge;
+    headlessClearVertices();
+    DrawPlayer(p);
+    const std::vector<HeadlessSphere> &glow = headlessSpheres();
+    ASSERT_EQ(glow.size(), charge < 50 ? 1u : 0u) << charge;
+    if (charge < 50) {
+      EXPECT_EQ(make_tuple(float(glow[0].radius), rgba(glow[0].color)),
+                make_tuple(1.5f * .5f, Rgba(1, 0, 0, .5f)));
+    }
+  }
+  p->supernovaCharge = 0;
+  p->r = .2f, p->g = .4f, p->b = .6f;
+  for (player *ball : {p, puck}) {
+    if (ball == p) p->sprite = 0;
+    ball->radius = 0.5f;
+    placeBall(ball, 2, 3, 0, 0);
+    headlessClearVertices();
+    DrawPlayer(ball);
+    ASSERT_EQ(headlessSpheres().size(), 1u);
+    const HeadlessSphere &s = headlessSpheres()[0];
+    EXPECT_EQ(make_tuple(s.x, s.y, float(s.radius), s.solid, rgba(s.color)),
+              make_tuple(2.f, 3.f, .5f, true, Rgba(ball->r, ball->g, ball->b, 1)));
+    EXPECT_TRUE(quads().empty());
+  }
+}
+
+// A magnetic shield is eight red arms curling out from the ball to two units, turning with its
+// timer; a gravity shield is eight green rings about the ball, pulsing with its timer.
+TEST_F(Draw, ShieldsDrawRedArmsAndGreenRingsAboutTheBall) {
+  player *p = players[0];
+  p->sprite = 1, p->magShield = .5f, p->gravShield = .5f;
+  placeBall(p, 1, 1, 0, 0);
+  DrawPlayer(p);
+  std::vector<std::vector<HeadlessVertex>> strips;
+  int last = -1;
+  for (const HeadlessVertex &v : drawn(GL_LINE_STRIP)) {
+    if (v.begin != last) last = v.begin, strips.emplace_back();
+    strips.back().push_back(v);
+  }
+  ASSERT_EQ(strips.size(), 16u);
+  const double turn = .5 / 5;
+  for (int i = 0; i < 8; i++) {
+    const std::vector<HeadlessVertex> &arm = strips[i], &ring = strips[8 + i];
+    ASSERT_EQ(make_tuple(arm.size(), ring.size()), make_tuple(9u, 9u)) << i;
+    const double end = turn + i * kPi / 4; // the arms' tips are evenly spread, from the vertical
+    for (size_t j = 0; j < 9; j++) {
+      // each arm trails behind its tip, a fifth of a radian a step inwards
+      const double a = end - (8.0 - j) * .2, rho = j < 8 ? j / 4.0 : 2;
+      EXPECT_TRUE(isNear(arm[j].x, arm[j].y, 1 + float(rho * std::sin(a)), 1 + float(rho * std::cos(a)),
+                         1e-5f)) << i << " " << j;
+      EXPECT_NEAR(std::hypot(ring[j].x - 1, ring[j].y - 1),
+                  std::abs(2 * std::sin(i * kPi / 4 + turn)), 1e-5) << i;
+      EXPECT_EQ(make_tuple(rgba(arm[j]), rgba(ring[j])), make_tuple(Rgba(1, 0, 0, 1), Rgba(0, 1, 0, 1)));
+    }
+    EXPECT_TRUE(isNear(ring[0].x, ring[0].y, ring[8].x, ring[8].y, 1e-5f)); // closed
+  }
+}
+
 // In team games each ball carries its team's outline in the team's colour, upright round it:
 // a ring for one team, a diamond for the other. No other game, and never the puck, has one.
 TEST_F(Draw, TeamBallsCarryTheirTeamsMark) {
@@ -131,6 +238,25 @@ TEST_F(Draw, TeamBallsCarryTheirTeamsMark) {
     EXPECT_EQ(rgba(mark[0]), Rgba(leader->r, leader->g, leader->b, 1));
     EXPECT_TRUE(isNear(mark[0].x, mark[0].y, 2, 3 + 1.6f * p->radius, 1e-5f)); // upright
   }
+  // No two of the seven teams share an outline; a team number past them wraps round.
+  auto corners = [this](int team) {
+    headlessClearVertices();
+    DrawTeamMark(team, 1);
+    return drawn(GL_LINE_LOOP).size();
+  };
+  std::vector<size_t> seen;
+  for (int team = 0; team < kMaxTeams; team++) {
+    const size_t n = corners(team);
+    EXPECT_GE(n, 3u) << team;
+    EXPECT_EQ(std::count(seen.begin(), seen.end(), n), 0) << team;
+    seen.push_back(n);
+  }
+  EXPECT_EQ(make_tuple(corners(kMaxTeams), corners(-1)), make_tuple(seen[0], seen[kMaxTeams - 1]));
+  // A team without a leader yet shows no mark.
+  gameType = kTeamDeathmatch, teamLeaders[1] = nullptr;
+  headlessClearVertices();
+  DrawPlayer(players[5]);
+  EXPECT_EQ(drawn(GL_LINE_LOOP).size(), 12u); // the plus glyph's edge alone
 }
 
 TEST_F(Draw, BallNearTheEdgeDrawsABoltFromTheCornerBeforeTheEdge) {
