@@ -52,6 +52,7 @@ TEST_F(World, F12SavesTheNextFrameBeforeItsSwapTopRowFirstUnderThePicturesFolder
 // The text log: each finished frame replaces the file with that frame's lines, boxed in window
 // pixels counted from the top, in whatever viewport and model space they were drawn.
 TEST_F(World, TheTextLogHoldsTheLastFramesLinesInWindowPixels) {
+  DrawStr2(0, 0, 0.25f, "unlogged"); // before the log opens: never in it
   OpenTextLog("text.log");
   glutInitWindowSize(800, 600);
   glViewport(100, 0, 600, 600); // a letterboxed square: x from 100, the whole height
@@ -64,9 +65,10 @@ TEST_F(World, TheTextLogHoldsTheLastFramesLinesInWindowPixels) {
     std::ifstream in("text.log");
     return std::string(std::istreambuf_iterator<char>(in), {});
   };
-  frame("old");
-  EXPECT_EQ(frame("AB"), "window 800 600\n250.0 225.0 370.0 300.0 AB\n");
+  EXPECT_EQ(frame("old"), "window 800 600\n250.0 225.0 415.0 300.0 old\n");
+  EXPECT_EQ(frame("ABCD"), "window 800 600\n250.0 225.0 460.0 300.0 ABCD\n");
   EXPECT_EQ(frame("A\nBC"), "window 800 600\n250.0 225.0 370.0 375.0 A|BC\n");
+  EXPECT_EQ(frame("\xe9t\xe9"), "window 800 600\n250.0 225.0 415.0 300.0 \xe9t\xe9\n"); // signed chars
   OpenTextLog(nullptr);
   glViewport(0, 0, 800, 600);
 }
