@@ -45,6 +45,18 @@ TEST_F(Board, LabelClicksGoOutBotHumanOutAndKeepTwoBallsInPlay) {
               std::make_tuple(active, ai, present, 0, 1)) // and the round restarts
         << "click on " << label;
   }
+  mouseH = 250, mouseV = 479, buttonDown = 0; // over the third label, its bottom row
+  headlessClearVertices();
+  DrawScores();
+  int red = 0, white = 0;
+  for (const HeadlessVertex &v : headlessVertices()) {
+    if (v.primitive != GL_QUADS || v.y < .4f || v.y > .8f) continue; // the labels' glyphs
+    const bool third = v.x >= 3.5f && v.x < 5;
+    const float g = third ? 0 : 1;
+    EXPECT_TRUE(v.color[0] == 1 && v.color[1] == g && v.color[2] == g) << v.x;
+    (third ? red : white)++;
+  }
+  EXPECT_TRUE(red > 0 && white > 0);
 }
 
 // In every game with a bar, with or without a target or a team leader, nothing drawn is
@@ -135,7 +147,8 @@ TEST_F(Board, TeamGameLabelsShowEachBallsTeam) {
       if (v.primitive == GL_POLYGON && k + 2 < drawn.size() && v.y == 0 && drawn[k + 2].y == .8f) {
         const int panel = static_cast<int>(((v.x + drawn[k + 2].x) / 2 - .5f) / 1.5f);
         const player *shade = isTeamGame() ? teamLeaders[players[panel]->team] : players[panel];
-        EXPECT_EQ(v.color[0], shade->r / 2) << type << " panel " << panel;
+        EXPECT_TRUE(v.color[0] == shade->r / 2 && v.color[1] == shade->g / 2 && v.color[2] == shade->b / 2)
+            << type << " panel " << panel;
       }
     }
     for (int i = 0; i < kRosterSize; i++)
@@ -287,7 +300,7 @@ TEST_F(Board, LongLabelsNarrowThenTakeTwoLinesRatherThanShrink) {
   ar = window;
 }
 
-// The pause note grows with the text size and stays inside the window.
+// The pause note grows with the text size and stays inside the window, its words on its shade.
 TEST_F(Board, ThePauseNoteGrowsWithTheTextSizeInsideTheWindow) {
   paused = 1;
   float last = 0;
@@ -295,11 +308,20 @@ TEST_F(Board, ThePauseNoteGrowsWithTheTextSizeInsideTheWindow) {
     uiScale = scale;
     headlessClearVertices();
     DrawScores();
+    const std::vector<HeadlessVertex> &drawn = headlessVertices();
+    const HeadlessVertex *shade = nullptr; // the only black translucent shape outside the strip
+    for (size_t k = 0; !shade && k + 2 < drawn.size(); k++)
+      if (drawn[k].primitive == GL_POLYGON && drawn[k].color[3] == .5f && drawn[k].y > 1) shade = &drawn[k];
+    ASSERT_NE(shade, nullptr) << scale;
     float height = 0, pausedBottom = 0, hintTop = 10;
     for (const DrawnLine &l : drawnLines()) {
       EXPECT_TRUE(l.left >= 0 && l.right <= 10 && l.bottom >= 0 && l.top <= 10) << l.text << " at " << scale;
       if (l.text == "Paused") height = l.top - l.bottom, pausedBottom = l.bottom;
       if (l.text == "Press P to play on") hintTop = l.top;
+      if (l.text == "Paused" || l.text == "Press P to play on") {
+        EXPECT_TRUE(shade[0].x <= l.left && shade[1].x >= l.right && shade[0].y <= l.bottom &&
+                    shade[2].y >= l.top) << l.text << " at " << scale;
+      }
     }
     EXPECT_GT(height, last) << scale;
     EXPECT_LE(hintTop, pausedBottom) << "how to go on, under the word, at " << scale;
@@ -427,5 +449,149 @@ TEST_F(Board, TheTextSizeIsKeptInThePreferences) {
     const std::string told = testing::internal::GetCapturedStderr();
     EXPECT_NE(told.find("prefs.def:2: \"uiscale\" must be 0"), std::string::npos) << told;
     EXPECT_EQ(uiScale, kUiScaleAuto) << line;
+  }
+}
+
+// A bar row is a translucent bar in its ball's or team's colour on a black one that frames it,
+// both growing left from the strip's right end: in Tag by the share of the target still to go,
+// in Endurance by the time that takes now and from a standing start, in Domination by each
+// team's share left, the coloured one divided among the points the team holds.
+TEST_F(Board, BarsShowWhatIsLeftToWin) {
+  struct Bar { float left, bottom, right, top, r, g, b; };
+  auto bars = [] {
+    headlessClearVertices();
+    DrawScores();
+    std::vector<Bar> out;
+    const std::vector<HeadlessVertex> &all = headlessVertices();
+    for (size_t k = 0; k + 3 < all.size(); k++) {
+      const HeadlessVertex &a = all[k];
+      if (a.primitive != GL_POLYGON || a.color[3] != .5f) continue;
+      out.push_back({a.x, a.y, all[k + 1].x, all[k + 2].y, a.color[0], a.color[1], a.color[2]});
+      k += 3;
+    }
+    return out;
+  };
+  // black then coloured: the coloured one spans [left, 9.5] x [bottom, top] inside the black
+  auto row = [](const Bar *b, float left, float bottom, float top, float r, float g, float bl,
+                float blackLeft) {
+    const Bar &black = b[0], &c = b[1];
+    return ::testing::AssertionResult(
+               std::abs(c.left - left) < 1e-5f && c.right == 9.5f && std::abs(c.bottom - bottom) < 1e-5f &&
+               std::abs(c.top - top) < 1e-5f && c.r == r && c.g == g && c.b == bl &&
+               std::abs(black.left - blackLeft) < 1e-5f && black.r + black.g + black.b == 0 &&
+               black.left < c.left && black.right >= c.right && black.bottom < c.bottom &&
+               black.top > c.top)
+           << "coloured " << c.left << ", " << c.bottom << " to " << c.right << ", " << c.top
+           << " in " << c.r << c.g << c.b << "; black from " << black.left << ", " << black.bottom
+           << " to " << black.right << ", " << black.top << " in " << black.r << black.g << black.b;
+  };
+  const float h = 1.0f / 15;
+  for (int i = 0; i < numPlayers; i++) { // the third ball, out of play, has no row
+    player *p = players[i];
+    p->active = i != 2, p->score = 10 * i + 10, p->aliveTime = static_cast<float>(i);
+    p->r = .1f * static_cast<float>(i + 1);
+  }
+  gameType = kTag, maxScore = 100;
+  std::vector<Bar> drawn = bars();
+  ASSERT_EQ(drawn.size(), 2u * 5);
+  for (int k = 0, i = 0; i < numPlayers; i++) {
+    const player *p = players[i];
+    if (!p->active) continue;
+    const float left = 9.5f - 9 * (1 - p->score / 100.0f), v = h * static_cast<float>(k);
+    EXPECT_TRUE(row(&drawn[2 * k++], left, v + .1f * h, v + .9f * h, p->r, p->g, p->b, left - h / 5))
+        << "tag " << i;
+  }
+  gameType = kEndurance;
+  drawn = bars();
+  ASSERT_EQ(drawn.size(), 2u * 5);
+  const float slowest = static_cast<float>(TimeToWin(0, 0, 100));
+  for (int k = 0, i = 0; i < numPlayers; i++) {
+    const player *p = players[i];
+    if (!p->active) continue;
+    const float now = static_cast<float>(TimeToWin(p->score, i, 100)) / slowest;
+    const float afresh = static_cast<float>(TimeToWin(p->score, 0, 100)) / slowest;
+    const float v = h * static_cast<float>(k);
+    EXPECT_TRUE(row(&drawn[2 * k++], 9.5f - 9 * now, v + .1f * h, v + .9f * h, p->r, p->g, p->b,
+                    9.5f - 9 * afresh - h / 5))
+        << "endurance " << i;
+  }
+  maxScore = 4; // so near the target that the slowest takes a single tick: the rows still show
+  EXPECT_EQ(bars().size(), 2u * 5);
+  gameType = kDomination, maxScore = 100;
+  teamLeaders[0]->score = 40, teamLeaders[1]->score = 70;
+  const int red = static_cast<int>(std::find(players, players + numPlayers, teamLeaders[0]) - players);
+  for (int k = 0; k < 2; k++) blocks[addNode(kNodeStill, 0, 0)].checkPoint = red;
+  drawn = bars();
+  ASSERT_EQ(drawn.size(), 2u * 2);
+  EXPECT_TRUE(row(&drawn[0], 9.5f - 9 * .6f / 2, .25f, .35f, 1, 0, 0, 9.4f - 9 * .6f)) << "red";
+  EXPECT_TRUE(row(&drawn[2], 9.5f - 9 * .3f, .05f, .15f, 0, 0, 1, 9.4f - 9 * .3f)) << "blue";
+}
+
+// Each ball in play has its score under its own label, and a ball past the six panels none;
+// team games show the two teams' scores instead, each just right of its team's mark; games
+// scored frame by frame leave it to their bars.
+TEST_F(Board, ScoresSitUnderTheirLabelsOrBesideTheirTeamsMarks) {
+  AddPlayer(1, 1); // a seventh ball
+  for (int i = 0; i < numPlayers; i++) players[i]->score = 10 + i, players[i]->active = i != 2;
+  using Shown = std::vector<std::pair<std::string, float>>;
+  auto scores = [] {
+    headlessClearVertices();
+    DrawScores();
+    Shown out;
+    for (const DrawnLine &l : drawnLines())
+      if (l.bottom == 0) out.emplace_back(l.text, std::round(l.left * 100) / 100);
+    return out;
+  };
+  gameType = kDeathmatch;
+  EXPECT_EQ(scores(), (Shown{{"10", .6f}, {"11", 2.1f}, {"13", 5.1f}, {"14", 6.6f}, {"15", 8.1f}}));
+  gameType = kTeamDeathmatch;
+  teamLeaders[0]->score = 4, teamLeaders[1]->score = 7;
+  EXPECT_EQ(scores(), (Shown{{"4", .75f}, {"7", 8.25f}}));
+  float low[2] = {10, 10}, high[2] = {0, 0}; // each team mark's extent across, under the labels
+  for (const HeadlessVertex &v : headlessVertices()) {
+    if (v.primitive != GL_LINE_LOOP || v.y > .4f || v.color[2] != 1) continue;
+    const int t = v.x > 5;
+    low[t] = std::min(low[t], v.x), high[t] = std::max(high[t], v.x);
+    EXPECT_NEAR(v.y, .125f, .1f);
+  }
+  for (int t = 0; t < 2; t++) // centred a glyph's width before the number
+    EXPECT_NEAR((low[t] + high[t]) / 2, (t ? 8.25f : .75f) - .125f, 1e-3f) << "team " << t;
+  gameType = kEndurance;
+  EXPECT_EQ(scores(), Shown{});
+}
+
+// The top lines: the game and its target (or the arcade's name, or just the game where points
+// accrue each frame), the level, and above them how to leave or, while gravity is changed for a
+// while, which gravity and for how long.
+TEST_F(Board, TheTopLinesNameTheGameTheLevelAndAChangedGravity) {
+  std::snprintf(levelname, kTextSize, "Windmill");
+  auto top = [] {
+    headlessClearVertices();
+    DrawScores();
+    std::vector<std::string> out;
+    for (const DrawnLine &l : drawnLines())
+      if (l.bottom >= 9) out.push_back(l.text);
+    return out;
+  };
+  using Lines = std::vector<std::string>;
+  const Lines plain = {"Press ESC to return to menu.", "Deathmatch to:7", "Windmill"};
+  gameType = kDeathmatch, maxScore = 7;
+  EXPECT_EQ(top(), plain);
+  arcadeMode = 1;
+  EXPECT_EQ(top()[1], "ARCADE MODE");
+  arcadeMode = 0, gameType = kTag;
+  EXPECT_EQ(top()[1], "Tag");
+  gameType = kDeathmatch;
+  struct Case { int mode; float strength, time; const char *status; } cases[] = {
+      {kGravityPlanetary, 1, 30.7f, "Planetary Gravity * 1.0 (30)"},
+      {kGravityNormal, 2, 30, "Normal Gravity * 2.0 (30)"},
+      {kGravityWhirlwind, -.5f, 1, "Whirlwind Gravity * -0.5 (1)"},
+      {kGravityVacuum, 1, 12, "Giant Vacuum Cleaner * 1.0 (12)"},
+      {kGravityNormal, 1, 30, nullptr}, // nothing changed
+      {kGravityPlanetary, 2, 0, nullptr}}; // the change is over
+  for (const Case &c : cases) {
+    gravityMode = c.mode, gravity = c.strength * kNormalGravity, gravityResetTime = c.time;
+    const Lines want = {c.status ? c.status : plain[0], plain[1], plain[2]};
+    EXPECT_EQ(top(), want) << c.mode << " " << c.strength << " " << c.time;
   }
 }

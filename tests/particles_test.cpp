@@ -1,8 +1,11 @@
 // The particle list: ageing, pauses, hits, bombs, clearing, the emitters and memory.
 #include "world_fixture.h"
 
+#include "inclGL.h"
+
 #include <numeric>
 #include <tuple>
+#include <vector>
 
 class Particles : public World {
 protected:
@@ -45,7 +48,7 @@ TEST_F(Particles, OpponentsParticlesKnockByMassRatio) {
   struct Owner { int game, owner; float ghost; bool hits; } owners[] = {
       {kDeathmatch, 3, 0, true}, {kDeathmatch, 1, 0, true}, {kTeamDeathmatch, 3, 0, true},
       {kTeamDeathmatch, 1, 0, false}, {kDeathmatch, kNoOwner, 0, false}, {kDeathmatch, 0, 0, false},
-      {kDeathmatch, 40, 0, false}, {kDeathmatch, 3, 1, false}};
+      {kDeathmatch, 40, 0, false}, {kDeathmatch, -2, 0, false}, {kDeathmatch, 3, 1, false}};
   player *ball = players[0];
   for (const Owner &o : owners)
     for (const Case &c : knocks) {
@@ -156,6 +159,10 @@ TEST_F(Particles, ScatterDrawsRadiusThenAngle) {
     EXPECT_LT(std::hypot(nth(0).h, nth(0).v), 0.201f); // jitter under 1/400
     EXPECT_EQ(std::make_tuple(nth(0).motionless, nth(0).oldH, nth(0).oldV),
               std::make_tuple(deviation < 0 ? 1 : 0, 0.f, 0.f)); // left the middle a step ago
+    NovaParticles(1, 0, 0, 0, 0, 1, 1, 1, deviation, 0, kNoOwner, 10); // out to 1/50 beyond
+    EXPECT_TRUE(std::hypot(nth(0).h, nth(0).v) >= 0.2f && std::hypot(nth(0).h, nth(0).v) < 0.221f);
+    EXPECT_EQ(std::make_tuple(nth(0).motionless, nth(0).oldH, nth(0).oldV),
+              std::make_tuple(deviation < 0 ? 1 : 0, 0.f, 0.f));
   }
 }
 
@@ -163,6 +170,10 @@ TEST_F(Particles, RingHoldsItsRadiusAndTheGridFacesTheFlight) {
   player *p = players[1];
   p->trailX = p->trailY = 0;
   RingParticles(p, 1000, 1, kBehaviourRing);
+  for (int k : {0, 1}) // a ring particle starts half a radian a step round, the two ways in turn
+    EXPECT_TRUE(isNear(nth(k).h - nth(k).oldH, nth(k).v - nth(k).oldV,
+                       std::cos(99 - k) - std::cos(99 - k + (k ? -.5 : .5)),
+                       std::sin(99 - k) - std::sin(99 - k + (k ? -.5 : .5)), 1e-6f)) << k;
   frames(60);
   int anticlockwise = 0;
   const float pace = std::hypot(nth(0).h - nth(0).oldH, nth(0).v - nth(0).oldV);
@@ -172,23 +183,25 @@ TEST_F(Particles, RingHoldsItsRadiusAndTheGridFacesTheFlight) {
     anticlockwise += n->head.oldH * n->head.v > n->head.oldV * n->head.h;
   }
   EXPECT_EQ(anticlockwise, 50);
-  placeBall(p, 0, 0, 0, 0.1f); // flying up: offsets turn a quarter
+  placeBall(p, 0, 0, 0.06f, 0.08f); // flying up and right: offsets turn with the flight
   p->trailY = 0.25f;
   MatrixParticles(p, 1000, 1);
   EXPECT_EQ(std::make_tuple(nth(80).h, nth(80).v), std::make_tuple(0.f, .25f)); // on the trail
   p->trailX = 0.5f; // where it feels no pull
   frames(1);
-  EXPECT_EQ(std::make_tuple(nth(0).h, nth(0).v), std::make_tuple(-0.5f, 1.25f)); // offsets (1, 1)
+  EXPECT_TRUE(isNear(nth(0).h, nth(0).v, .5f + .6f - .8f, .25f + .8f + .6f)); // offsets (1, 1)
   placeBall(p, 0, 0, 0, 0), frames(1); // a still owner gives the grid no direction
+  EXPECT_TRUE(std::isfinite(nth(0).h) && std::isfinite(nth(0).v));
+  nth(0).player = 40, frames(1); // nor does an owner gone from the roster
   EXPECT_TRUE(std::isfinite(nth(0).h) && std::isfinite(nth(0).v));
   float ch = 0, cv = 1; // a homing point creeps to its centre and lags a hundredth a tick
   NewMassParticles(1, 1, 0.1f, 1, 0, 1, 1, 1, 0, 1, kNoOwner, &ch, &cv, 10);
   frames(1);
   EXPECT_TRUE(isNear(nth(0).h, nth(0).v, 0.995f * 1.09f + 0.005f, 1));
-  placeBall(p, 0, 4, 0, 0), p->trailX = p->trailY = 0;
+  placeBall(p, 3, 4, 0, 0), p->trailX = p->trailY = 0;
   WormParticles(p, 1, 10, 1); // its head closes a quarter unit on its centre, half of it kept
   frames(1);
-  EXPECT_NEAR(nth(0).v, 3.875f, 1e-6);
+  EXPECT_TRUE(isNear(nth(0).h, nth(0).v, 2.925f, 3.9f, 1e-6f));
 }
 
 // The beam also runs from its second point (the oldest) to its first.
@@ -207,4 +220,56 @@ TEST_F(Particles, FullMemoryFreesTheNewestAndKeepsWormsJoined) {
   FreeAllParticles(), LimitParticleMemory(0); // and nothing left to free
   EXPECT_EXIT(NewParticles(1, 0, 0, 0, 0, 1, 1, 1, 0, nullptr, nullptr, 10),
               ::testing::ExitedWithCode(70), "Out of memory");
+}
+
+// A spark coasts on its last step and falls; a ball's magnetic shield turns it aside and a
+// gravity shield pushes it off, but only while that ball is in play. A paused frame holds
+// weapons unaged while sparks go on, and a motionless burst only ages.
+TEST_F(Particles, FreeParticlesCoastFallAndBendOnlyNearARaisedShield) {
+  struct Case { float g, mag, grav; int alive; float wantH, wantV; } cases[] = {
+      {0, 0, 0, 1, .1f, 1},
+      {.005f, 0, 0, 1, .1f, .9975f}, // a half tick of gravity
+      {0, 1, 0, 1, .1f, .995f},
+      {0, 0, 1, 1, .1f + .001f / 1.01f, 1 + .01f / 1.01f},
+      {0, 1, 1, 0, .1f, 1}};
+  player *ball = players[0]; // at the middle, a unit under the spark
+  for (const Case &c : cases) {
+    FreeAllParticles();
+    gravity = c.g, ball->magShield = c.mag, ball->gravShield = c.grav, ball->alive = c.alive;
+    NewParticles(1, 0, .1f, 1, 0, 1, 1, 1, 0, nullptr, nullptr, 10);
+    frames(1);
+    EXPECT_TRUE(isNear(nth(0).h, nth(0).v, c.wantH, c.wantV)) << c.g << c.mag << c.grav << c.alive;
+  }
+  FreeAllParticles();
+  gravity = 0, paused = 1;
+  const particle &weapon = shot(3, 0, 5, .1f, 0, 1);
+  NewParticles(1, 0, .1f, 6, 0, 1, 1, 1, 0, nullptr, nullptr, 10);
+  const particle &spark = nth(0);
+  NewParticles(1, 0, .1f, 7, 0, 1, 1, 1, -.01f, nullptr, nullptr, 10);
+  const particle &still = nth(0);
+  const float stillH = still.h, stillV = still.v;
+  frames(2);
+  EXPECT_EQ(std::make_tuple(weapon.h, weapon.lifetime, still.h, still.v, still.lifetime),
+            std::make_tuple(0.f, 100.f, stillH, stillV, 9.f));
+  EXPECT_TRUE(isNear(spark.h, spark.lifetime, .2f, 9));
+  paused = 0, frames(1);
+  EXPECT_TRUE(isNear(weapon.h, weapon.lifetime, .1f, 99.5f));
+}
+
+// Unlike a spark, a weapon does not fade: it is drawn at full strength to its last frame. Each
+// worm segment is drawn joined to the one made after it. Lighting and depth test come back on.
+TEST_F(Particles, WeaponsStaySolidSparksFadeAndWormSegmentsAreJoined) {
+  shot(3, 0, 5, 0, 0, 1).lifetime = 2;
+  frames(4);
+  for (const HeadlessVertex &v : headlessVertices()) EXPECT_EQ(v.color[3], 1.0f);
+  EXPECT_EQ(headlessVertices().size(), 4u);
+  FreeAllParticles(), headlessClearVertices();
+  WormParticles(players[1], 3, 10, 1);
+  for (int k = 0; k < 3; k++) nth(k).h = static_cast<float>(k), nth(k).v = 5; // newest at 0
+  paused = 1, frames(1); // held still, so each line ends where its segment is drawn
+  std::vector<float> joined;
+  for (const HeadlessVertex &v : headlessVertices())
+    if (v.primitive == GL_LINES) joined.push_back(v.x);
+  EXPECT_EQ(joined, (std::vector<float>{1, 0, 2, 1})); // the middle to the end, the head to the middle
+  EXPECT_TRUE(headlessEnabled(GL_LIGHTING) && headlessEnabled(GL_DEPTH_TEST));
 }
