@@ -454,6 +454,7 @@ bool TextureLoaded(unsigned name); // false until LoadTextures built it from its
 constexpr float kGlyphAdvance = 0.6f; // glyphs are a unit square and overlap by 0.4
 void InitCharArray();
 void DrawGLChar(int code);
+constexpr float kGlyphSize = 0.25f;   // the glyph size DrawStr draws at
 void DrawStr(float x, float y, const char *text);
 void DrawStr2(float x, float y, float size, const char *text);
 void DrawStrWithin(float x, float y, float size, float width, const char *text); // shrunk to fit
@@ -466,7 +467,7 @@ float DrawnStrWidth(float size, float width, const char *text); // as DrawStrWit
 // The "uiscale" setting: 0 picks from the window (larger text in a small window), else a percent.
 constexpr int kUiScaleAuto = 0, kUiScaleLeast = 75, kUiScaleMost = 200, kUiScaleStep = 25;
 extern int uiScale;
-float UiScale();      // what the text of the leaderboard and the pause note is multiplied by
+float UiScale();      // what the leaderboard, the pause note and floating messages grow by
 void StepUiScale();   // auto, 75 %, 100 % ... 200 %, auto again
 
 // ---- ball glyphs, colour vision: balls told apart by shape, and the frame as a dichromat sees it --

@@ -18,7 +18,6 @@ constexpr float kLogoLeft = -5.9f, kLogoRight = -0.8f, kLogoBottom = 3.3f;
 constexpr float kLevelNameV = 2.75f, kCaptionV = 2.35f, kTitleSize = 0.32f, kCaptionSize = 0.22f;
 constexpr float kListH = 1.0f, kListScoreH = 4.0f, kListBottomV = -2.0f, kListStep = 0.5f;
 constexpr float kListHeadV = 4.05f, kReasonSize = 0.17f;
-constexpr float kGlyphSize = 0.25f;
 
 // Mouse regions, menu pixels.
 constexpr int kListLeft = 350, kListRight = 600;

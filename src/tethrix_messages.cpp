@@ -45,7 +45,8 @@ void scatterLetters(const message &m, size_t count) {
   const size_t n = std::strlen(m.text);
   for (size_t i = 0; i < count && i < n; i++) {
     message letter{};
-    letter.h = m.h - kCentring * n + kLetterSpacing * i;
+    const float scale = UiScale(); // the letters fly from where the grown label drew them
+    letter.h = m.h - scale * (kCentring * n - kLetterSpacing * i);
     letter.v = m.v;
     letter.hv = m.hv + kLetterScatter * (cosmeticFraction() - 0.5f);
     letter.vv = m.vv + kLetterScatter * (cosmeticFraction() - 0.5f);
@@ -74,7 +75,7 @@ void burstFirstBarrel(message &m) {
   const char *space = std::strchr(m.text, ' ');
   scatterLetters(m, space ? static_cast<size_t>(space - m.text) : std::strlen(m.text));
   m.text = "Shotgun";
-  m.h += kShotgunShift;
+  m.h += UiScale() * kShotgunShift;
   m.flagV = *m.flagP;
   m.lifetime = -1;
 }
@@ -132,7 +133,8 @@ void DrawMessages(messList *) {
   glColor3f(1, 1, 1);
   for (messList *node = settleHead(); node; node = node->tail) {
     message &m = node->head;
-    DrawStr(m.h - kCentring * std::strlen(m.text), m.v, m.text);
+    const float scale = UiScale();
+    DrawStr2(m.h - scale * kCentring * std::strlen(m.text), m.v, scale * kGlyphSize, m.text);
     move(m);
     messList *next = node->tail;
     if (next && finished(next->head)) {

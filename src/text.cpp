@@ -13,7 +13,6 @@ constexpr int kFirstPrintable = 32;
 constexpr int kLastGlyph = 127;
 constexpr float kCell = 1.0f / 16.0f;
 constexpr float kAdvance = kGlyphAdvance;
-constexpr float kDefaultSize = 0.25f;
 
 float charHOff[kCodes], charVOff[kCodes], charWidth[kCodes], charHeight[kCodes];
 bool charsBuilt = false;
@@ -165,7 +164,7 @@ static void drawScaled(float x, float y, float across, float up, const char *tex
 
 void DrawStr2(float x, float y, float size, const char *text) { drawScaled(x, y, size, size, text); }
 
-void DrawStr(float x, float y, const char *text) { DrawStr2(x, y, kDefaultSize, text); }
+void DrawStr(float x, float y, const char *text) { DrawStr2(x, y, kGlyphSize, text); }
 
 // How wide a line is at a glyph size of 1: the last glyph is a whole square.
 static float lineGlyphs(const char *text) {

@@ -74,6 +74,31 @@ TEST_F(Messages, FollowingMessageIsPulledTowardItsPointAndDamped) {
   EXPECT_EQ(make_tuple(white[0], white[1], white[2]), make_tuple(1.f, 1.f, 1.f));
 }
 
+// A player who asks for larger text gets larger floating labels, centred where they were, and
+// their letters burst from where the grown label drew them.
+TEST_F(Messages, TheUiScaleGrowsLabelsAboutTheirCentreAndTheLettersBurstFromThem) {
+  uiScale = 200;
+  int held = kPowerNova;
+  PushMessage(2, 1, 0, 0, 100, "Nova", nullptr, nullptr, &held, held);
+  DrawMessages(firstMessage);
+  float left = 1e9f, right = -1e9f;
+  for (const auto &v : headlessVertices()) left = std::min(left, v.x), right = std::max(right, v.x);
+  EXPECT_NEAR(left, 2 - 2 * 0.16f, 1e-5); // four glyphs at twice the size, centred on 2
+  EXPECT_NEAR(right - left, 2 * 0.25f * (3 * kGlyphAdvance + 1), 1e-5);
+  held = kPowerNone;
+  cosmeticSrand(3);
+  DrawMessages(firstMessage);
+  messList *m = firstMessage;
+  for (int i = 3; i >= 0; i--, m = m->tail) EXPECT_NEAR(m->head.h, 2 - 0.32f + 0.32f * i, 1e-5) << i;
+  ClearMessages();
+  held = kPowerShotgun;
+  PushMessage(0, 0, 0, 0, 100, "Double Shotgun", nullptr, nullptr, &held, held);
+  held = kPowerShotgunSecond;
+  DrawMessages(firstMessage);
+  EXPECT_EQ(firstMessage->tail->tail->tail->tail->tail->tail->head.h, 1.2f);
+  uiScale = kUiScaleAuto;
+}
+
 TEST_F(Messages, DoubleShotgunBurstsOneWordPerShotAndABombLeavesAFollowingDetonator) {
   int held = kPowerShotgun;
   PushMessage(0, 0, 0, 0, 100, "Double Shotgun", nullptr, nullptr, &held, held);

@@ -18,20 +18,54 @@ def git(*args):
         return ''
 
 
-def fairness_rows(results):
-    rows = ['| level | game type | ended | wins | p | flagged |', '| --- | --- | --- | --- | --- | --- |']
+def team_cell(r):
+    w = r['teamWins']
+    return 'red %d, blue %d' % (w['red team'], w['blue team'])
+
+
+def fairness_rows(results, swapped):
+    rows = ['| level | game type | ended | wins | p | flagged | sides swapped: wins, p |',
+            '| --- | --- | --- | --- | --- | --- | --- |']
     for r in results:
         if 'teamWins' in r:
-            w = r['teamWins']
-            wins = 'red %d, blue %d' % (w['red team'], w['blue team'])
+            wins = team_cell(r)
             p = r['teamShareP']
         else:
             wins = ', '.join(str(n) for n in r.get('slotWins', [])) or '-'
             p = r['slotSpreadP']
-        rows.append('| %d %s | %s | %d/%d | %s | %.4f | %s |' % (
+        swap = swapped.get(r['level'])
+        swap_cell = '%s, %.4f%s' % (team_cell(swap), swap['teamShareP'],
+                                    ' FLAGGED' if swap['fairnessFlagged'] else '') if swap else '-'
+        rows.append('| %d %s | %s | %d/%d | %s | %.4f | %s | %s |' % (
             r['level'], r['levelName'], r['gameTypeName'], r['ended'], r['matches'], wins, p,
-            'FLAGGED' if r['fairnessFlagged'] else ''))
+            'FLAGGED' if r['fairnessFlagged'] else '', swap_cell))
     return rows
+
+
+def tournament(cmd, json_path):
+    run = subprocess.run(cmd + ['--json', json_path], capture_output=True, text=True)
+    if run.returncode != 0:
+        sys.stderr.write(run.stderr)
+        return run, None
+    return run, json.load(open(json_path))['results']
+
+
+def swapped_sides(a, results, tmp):
+    """Each team level again with the teams' sides traded, from the seeds it had in the
+    sweep, so a side's edge and the first mover's edge can be told apart."""
+    out = {}
+    for i, r in enumerate(results):
+        if 'teamWins' not in r:
+            continue
+        first_seed = 1 + i * a.matches  # the sweep gives each level the next run of seeds
+        cmd = [a.sim, '--data', a.data, '--tournament', '--own-type', '--matches', str(a.matches),
+               '--frames', str(a.frames), '--level', str(r['level']), '--seed', str(first_seed),
+               '--swap-teams']
+        run, got = tournament(cmd, os.path.join(tmp, 'swap.json'))
+        if got is None:
+            raise SystemExit(run.returncode)
+        out[r['level']] = got[0]
+    return out
 
 
 def main():
@@ -47,13 +81,11 @@ def main():
                '--frames', str(a.frames)]
         shown = ' '.join(cmd)
         start = time.monotonic()
-        run = subprocess.run(cmd + ['--json', os.path.join(tmp, 'balance.json')], capture_output=True,
-                             text=True)
-        took = time.monotonic() - start
-        if run.returncode != 0:
-            sys.stderr.write(run.stderr)
+        run, results = tournament(cmd, os.path.join(tmp, 'balance.json'))
+        if results is None:
             return run.returncode
-        results = json.load(open(os.path.join(tmp, 'balance.json')))['results']
+        swapped = swapped_sides(a, results, tmp)
+        took = time.monotonic() - start
     commit = git('rev-parse', '--short', 'HEAD')
     dirty = ' (with uncommitted changes)' if git('status', '--porcelain', '--', 'src', 'tools', a.data) else ''
     flagged = [r for r in results if r['fairnessFlagged']]
@@ -63,6 +95,8 @@ def main():
            'Commit measured: %s%s' % (commit or 'unknown', dirty), '',
            'Made by `make balance` (RelWithDebInfo build); %.0f s on this machine. Command:' % took, '',
            '    ' + shown, '',
+           'and for each team level L, from the seeds it had above:', '',
+           '    %s --level L --seed S --swap-teams' % shown, '',
            'Each level plays its own game type to its own winning score: six bots, %d' % a.matches,
            'matches from consecutive seeds (1 on), each capped at %d frames (%.1f minutes' % (
                a.frames, a.frames / 2400.0),
@@ -74,8 +108,14 @@ def main():
            '5%. Free-for-all games: the wins by roster slot (Red, Yellow, Orange, Purple,',
            'Green, Blue) and the p-value of Pearson\'s chi-square test of an even spread',
            '(5 degrees of freedom; rough with so few wins a slot), flagged under 5%. At 5%',
-           'about one row in twenty is flagged by chance alone.', '']
-    doc += fairness_rows(results)
+           'about one row in twenty is flagged by chance alone.', '',
+           'The last column plays each team level again from the same seeds with the teams',
+           'trading sides (`--swap-teams`): red keeps its roster slots, so it still moves',
+           'first in every frame. A side that favours its team shows as a share that turns',
+           'over when the sides are traded; moving first, as a share that stays.', '',
+           'Free-for-all levels give start line i to roster ball i, so a start nearer the',
+           'objective shows as a roster slot that wins more often than its share.', '']
+    doc += fairness_rows(results, swapped)
     doc += ['', 'Flagged: %s.' % (', '.join('level %d %s' % (r['level'], r['levelName']) for r in flagged)
                                    or 'none'),
             'Levels ending fewer than 19 of 20 matches: %s.' % (

@@ -1,6 +1,8 @@
 // Whether a tournament's wins are spread as chance would spread them between equal sides.
 #include "sim_fairness.h"
 
+#include "Tethrix.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -17,10 +19,6 @@ double TwoSidedBinomialP(int k, int n) {
 }
 
 bool TeamShareFlagged(int k, int n) { return TwoSidedBinomialP(k, n) < kFairnessLevel; }
-
-namespace {
-constexpr double kPi = 3.14159265358979323846;
-} // namespace
 
 // Closed forms for a whole number of degrees of freedom: a Poisson sum when even, erfc
 // and a series when odd.
