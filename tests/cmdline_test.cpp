@@ -15,7 +15,8 @@ std::string parse(std::vector<std::string> args) {
   if (!c.error.empty()) return c.error;
   std::string out = "screen " + std::to_string(c.fullScreen) + " data '" + c.data + "'" +
                     (c.help ? " help" : "") + (c.version ? " version" : "") +
-                    (c.checkLevels.empty() ? "" : " check '" + c.checkLevels + "'") + " glut";
+                    (c.checkLevels.empty() ? "" : " check '" + c.checkLevels + "'") +
+                    (c.replay.empty() ? "" : " replay '" + c.replay + "'") + " glut";
   for (size_t i = 0; i + 1 < c.glutArgs.size(); i++)
     out = out + " " + c.glutArgs[i];
   return out;
@@ -35,6 +36,10 @@ TEST(CommandLine, OwnOptionsAreReadAndGlutsArePassedOn) {
       {{"--check-levels=-x.def"}, "screen -1 data '' check '-x.def' glut tethrix"},
       {{"--check-levels"}, "--check-levels needs a file"},
       {{"--check-levels="}, "--check-levels needs a file"},
+      {{"--replay", "m.replay", "-iconic"}, "screen -1 data '' replay 'm.replay' glut tethrix -iconic"},
+      {{"--replay=a b.replay"}, "screen -1 data '' replay 'a b.replay' glut tethrix"},
+      {{"--replay"}, "--replay needs a file"},
+      {{"--replay="}, "--replay needs a file"},
       {{"--data"}, "--data needs a folder"},
       {{"--data="}, "--data needs a folder"},
       {{"-display"}, "-display needs a value"},

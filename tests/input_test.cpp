@@ -1,4 +1,5 @@
 // Game keys for the players and the game, and the mouse mapping onto the menu screen.
+#include "drawn_text.h"
 #include "inclGL.h"
 #include "world_fixture.h"
 
@@ -166,6 +167,51 @@ TEST_F(Input, OneSwitchTapsRopeAndHoldsFireAtTheThresholdCountedInFrames) {
   ShowScreen(kScreenTitle);
   headlessState().keyboardUp('x', 0, 0);
   EXPECT_EQ(p->block, kRopeFree);
+}
+
+// Player setup's last line sets the hold: Right from off starts at 350 ms, steps go by 50 up to
+// 1000, and Left below 150 is off again; Space turns it on or off. The line shows the value.
+TEST_F(Input, OneSwitchHoldIsSetInPlayerSetupInSteps) {
+  Reshape(800, 480);
+  playerSelected = 2;
+  OpenOptions();
+  ShowScreen(kScreenPlayerSetup);
+  HeadlessState &w = headlessState();
+  const auto frame = [&w] {
+    headlessClearVertices();
+    w.display();
+  };
+  const auto shows = [](int ms) {
+    return drawnText(ms ? "Hold " + std::to_string(ms) + " ms: powerup" : "Off (two keys)");
+  };
+  frame();
+  w.special(GLUT_KEY_UP, 0, 0); // from OK round to the last line
+  frame();
+  ASSERT_TRUE(drawnText("One key:"));
+  EXPECT_TRUE(shows(0));
+  const std::pair<int, int> steps[] = {
+      {GLUT_KEY_LEFT, 0},    {GLUT_KEY_RIGHT, 350}, {GLUT_KEY_RIGHT, 400}, {GLUT_KEY_LEFT, 350},
+      {GLUT_KEY_LEFT, 300},  {GLUT_KEY_LEFT, 250},  {GLUT_KEY_LEFT, 200},  {GLUT_KEY_LEFT, 150},
+      {GLUT_KEY_LEFT, 0},    {GLUT_KEY_RIGHT, 350}};
+  for (auto [key, ms] : steps) {
+    w.special(key, 0, 0);
+    frame();
+    EXPECT_EQ(oneSwitchMs[2], ms) << (key == GLUT_KEY_LEFT ? "left to " : "right to ") << ms;
+    EXPECT_TRUE(shows(ms)) << ms;
+  }
+  for (int k = 0; k < 14; k++) w.special(GLUT_KEY_RIGHT, 0, 0), frame(); // 350 + 13 steps passes 1000
+  EXPECT_EQ(oneSwitchMs[2], 1000);
+  EXPECT_TRUE(shows(1000));
+  w.special(GLUT_KEY_LEFT, 0, 0);
+  frame();
+  EXPECT_EQ(oneSwitchMs[2], 950);
+  w.keyboard(' ', 0, 0);
+  frame();
+  EXPECT_TRUE(shows(0));
+  w.keyboard(' ', 0, 0);
+  frame();
+  EXPECT_TRUE(shows(350));
+  for (int i : {0, 1, 3, 4, 5}) EXPECT_EQ(oneSwitchMs[i], 0) << "only the chosen ball: " << i;
 }
 
 // The setting is kept per ball in the preferences, written only when on; damaged lines are

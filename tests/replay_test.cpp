@@ -48,6 +48,13 @@ size_t lineStarting(const std::vector<string> &lines, const string &start) {
   return lines.size();
 }
 
+// The first drawn line starting so, or "" when none is.
+string drawnStarting(const string &start) {
+  for (const DrawnLine &l : drawnLines())
+    if (l.text.compare(0, start.size(), start) == 0) return l.text;
+  return "";
+}
+
 } // namespace
 
 class Replays : public World {
@@ -421,7 +428,14 @@ TEST_F(Replays, WatchedInTheWindowWithItsOwnKeys) {
   w.keyboard('w', 0, 0);
   ASSERT_EQ(w.display, ReplayScreen);
   EXPECT_TRUE(ReplayShowing());
-  for (int f = 0; f < 3; f++) w.display();
+  // Each drawing is cleared first: at 4x one display draws four frames, each with its mark.
+  const auto shown = [&w] {
+    headlessClearVertices();
+    w.display();
+    return drawnStarting("Replay");
+  };
+  EXPECT_EQ(shown(), "Replay 1x");
+  for (int f = 0; f < 2; f++) w.display();
   const int attaches = players[0]->attatches;
   w.keyboard(static_cast<unsigned char>(players[0]->key), 0, 0); // a live key: not a ball's
   w.mouse(GLUT_LEFT_BUTTON, GLUT_DOWN, 180, 465);                 // a click on a label: nothing
@@ -429,17 +443,20 @@ TEST_F(Replays, WatchedInTheWindowWithItsOwnKeys) {
   EXPECT_EQ(make_pair(players[0]->attatches, buttonDown), make_pair(attaches, 0));
   const int before = cyclingCount;
   w.keyboard(' ', 0, 0);
-  w.display(); // drawn once more, marked paused
-  w.display();
+  EXPECT_EQ(shown(), "Replay - paused"); // drawn once more, marked paused
+  EXPECT_EQ(shown(), "");                // then nothing is drawn over the held frame
   w.display();
   EXPECT_EQ(cyclingCount, before + 1);
   w.keyboard(' ', 0, 0);
   w.special(GLUT_KEY_RIGHT, 0, 0);
-  w.display(); // 2x
+  EXPECT_EQ(shown(), "Replay 2x");
   EXPECT_EQ(cyclingCount, before + 3);
   w.special(GLUT_KEY_RIGHT, 0, 0);
-  w.display(); // 4x
+  EXPECT_EQ(shown(), "Replay 4x");
   EXPECT_EQ(cyclingCount, before + 7);
+  w.special(GLUT_KEY_RIGHT, 0, 0); // round to the start
+  EXPECT_EQ(shown(), "Replay 1x");
+  EXPECT_EQ(cyclingCount, before + 8);
   w.keyboard(kKeyEscape, 0, 0);
   EXPECT_EQ(make_tuple(w.display, players[0]->score, ReplayShowing()), make_tuple(LeaderBoard, redScore, false));
 
@@ -448,4 +465,38 @@ TEST_F(Replays, WatchedInTheWindowWithItsOwnKeys) {
   EXPECT_EQ(make_tuple(w.display, players[0]->score, ReplayShowing()), make_tuple(LeaderBoard, redScore, false));
   w.keyboard(kKeyEscape, 0, 0);
   EXPECT_EQ(w.display, TitleScreen);
+}
+
+// A file with one check's hash changed plays up to that check and stops there, the frame named
+// on the screen; Escape then goes to the title, where --replay started from.
+TEST_F(Replays, TamperedFileStopsInTheWindowAtTheCheckItBreaks) {
+  Replay changed = recordToLeaderBoard();
+  ASSERT_GT(changed.checks.size(), 4u);
+  ReplayCheck &check = changed.checks[changed.checks.size() / 2];
+  check.hash ^= 1;
+  const string frame = std::to_string(check.frame);
+  writeFile("tampered.replay", ReplayText(changed));
+  ResetReplayWatch();
+  freshGame();
+  InstallCallbacks(TitleScreen);
+  HeadlessState &w = headlessState();
+  testing::internal::CaptureStderr();
+  const bool watching = WatchReplayFile("tampered.replay");
+  for (long f = 0; watching && f <= check.frame; f++) w.display();
+  const string told = testing::internal::GetCapturedStderr();
+  ASSERT_TRUE(watching) << told;
+  EXPECT_EQ(told.rfind("tethrix: replay out of step at frame " + frame + ": ", 0), 0u) << told;
+  EXPECT_EQ(w.display, ReplayScreen) << "stopped, not ended";
+  headlessClearVertices();
+  w.display();
+  const string message = drawnStarting("replay out of step");
+  EXPECT_EQ(message.rfind("replay out of step at frame " + frame + ": recorded by version ", 0), 0u)
+      << message;
+  EXPECT_TRUE(drawnText("Escape: leave"));
+  const int shownFrame = cyclingCount;
+  w.keyboard(' ', 0, 0); // no pausing a stopped replay: it stays stopped
+  w.display();
+  EXPECT_EQ(cyclingCount, shownFrame);
+  w.keyboard(kKeyEscape, 0, 0);
+  EXPECT_EQ(make_pair(w.display, ReplayShowing()), make_pair(TitleScreen, false));
 }

@@ -9,10 +9,15 @@ if(NOT out MATCHES "\"name\":\"Yellow\",\"sound\":\"Yellow\",\"key\":\"b\"")
   message(FATAL_ERROR "the sim took its keys from ${DATA}/prefs.def: ${out}")
 endif()
 # Each refusal tells why: a bad option, an unreadable data folder, a click outside the menu
-# screen, a level the list lacks, a data folder named by TETHRIX_DATA without its level list.
+# screen, a pad past the last, a button pads lack, a level the list lacks, a data folder named
+# by TETHRIX_DATA without its level list.
 file(WRITE ${OUT}/bad.keys "3 click 640 10\n")
+file(WRITE ${OUT}/pad9.keys "1 a\n4 pad 9 connect\n")
+file(WRITE ${OUT}/jump.keys "4 pad 1 jump down\n")
 foreach(case "unknown option;${SIM};--bogus" "cannot enter;${SIM};--data;/nonexistent/folder"
              "bad.keys:1: expected click;${SIM};--data;${DATA};--keys;${OUT}/bad.keys"
+             "pad9.keys:2: expected pad N .* with 1 <= N <= 8;${SIM};--data;${DATA};--keys;${OUT}/pad9.keys"
+             "jump.keys:1: unknown pad button jump;${SIM};--data;${DATA};--keys;${OUT}/jump.keys"
              "levels 0 to;${SIM};--data;${DATA};--tournament;--level;99"
              "/level.def\" is missing;${CMAKE_COMMAND};-E;env;TETHRIX_DATA=${OUT};${SIM}")
   list(POP_FRONT case told)
