@@ -60,3 +60,23 @@ foreach(swap OFF ON)
                         "unswapped red ${plain_red} purple ${plain_purple} flag 0 at ${plain_flag0}")
   endif()
 endforeach()
+# --rotate-starts 1: each ball takes the next ball's start, push included, and Blue's wraps
+# to Red's (Stepping Stones: the two halves push opposite ways); names stay in roster order.
+foreach(k 0 1)
+  execute_process(COMMAND ${SIM} --data ${DATA} --level 12 --dump-world --rotate-starts ${k}
+                  RESULT_VARIABLE rc OUTPUT_VARIABLE world)
+  string(REGEX MATCHALL "\"hStart\":[-0-9.]+,\"vStart\":[-0-9.]+,\"hvStart\":[-0-9.]+,\"vvStart\":[-0-9.]+"
+         starts_${k} "${world}")
+  string(REGEX MATCHALL "\"name\":\"[A-Za-z]+\"" names_${k} "${world}")
+  if(NOT rc EQUAL 0)
+    message(FATAL_ERROR "--rotate-starts ${k} should load level 12: ${rc}")
+  endif()
+endforeach()
+list(LENGTH starts_0 balls)
+list(SUBLIST starts_0 1 -1 expected)
+list(GET starts_0 0 first)
+list(APPEND expected "${first}")
+if(NOT balls EQUAL 6 OR NOT starts_1 STREQUAL expected OR NOT names_1 STREQUAL names_0)
+  message(FATAL_ERROR "--rotate-starts 1 should give ball i the start of ball i + 1 (mod ${balls}), "
+                      "roster unchanged: got ${starts_1} names ${names_1}; expected ${expected} names ${names_0}")
+endif()

@@ -53,6 +53,7 @@ void startMatch(int level, int type, int target, unsigned seed, const Tournament
   SimStartup(seed, level);
   if (o.powerUpFrequency >= 0) setEveryPowerUpFrequency(o.powerUpFrequency);
   if (o.swapTeams) SimSwapTeamSides();
+  if (o.rotateStarts != 0) SimRotateStarts(o.rotateStarts);
   for (int i = 0; i < numPlayers; i++) {
     players[i]->active = 1;
     players[i]->ai = kComputer;
@@ -281,6 +282,7 @@ bool writeJson(const std::string &file, const std::vector<Tally> &tallies,
   for (const Tally &t : tallies) results.push_back(tallyJson(t));
   json doc = {{"frameCap", cap}, {"matchesPerType", o.matches}, {"framesPlayed", played},
               {"peakResidentKiB", peakResidentKiB()}, {"swapTeams", o.swapTeams},
+              {"rotateStarts", o.rotateStarts},
               {"teamShareTest", kTeamTest}, {"slotSpreadTest", kSlotTest}, {"results", results}};
   std::ofstream f(file);
   f << doc.dump(2) << "\n";
@@ -350,6 +352,9 @@ int RunTournament(const TournamentOptions &o, FILE *out) {
   if (o.swapTeams)
     std::fprintf(out, "Teams swapped: each red ball takes the start of the blue ball three roster "
                       "slots on, and the flags trade places; red still moves first.\n");
+  if (o.rotateStarts != 0)
+    std::fprintf(out, "Starts rotated by %d: each ball takes the start line of the ball that many "
+                      "roster slots on; the roster order stays.\n", o.rotateStarts);
   printTable(out, tallies, cap);
   printFlags(out, tallies);
   std::fprintf(out, "\nframes played: %ld (%.1f minutes of game time)\n", played, played / kFramesPerMinute);

@@ -16,6 +16,7 @@ struct TournamentOptions {
   int powerUpFrequency = -1; // every power-up this many times in the bag; -1: as the files say
   std::string json;          // also write the results here; empty for none
   bool swapTeams = false;    // the teams trade starts and flags (see SimSwapTeamSides)
+  int rotateStarts = 0;      // ball i takes the start of ball i + this (see SimRotateStarts)
 };
 
 // The working directory must be the data folder. Prints a table per level and game type,

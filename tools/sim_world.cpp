@@ -8,6 +8,7 @@
 #include <cstring>
 #include <unistd.h>
 #include <utility>
+#include <vector>
 
 namespace {
 
@@ -141,6 +142,24 @@ void SimSwapTeamSides() {
   const int placed = flagsPlaced;
   flagsPlaced = (placed & ~3) | ((placed & 1) << 1) | ((placed >> 1) & 1);
   for (int i = 0; i < numPlayers; i++) PutOnStart(players[i]);
+}
+
+void SimRotateStarts(int k) {
+  if (numPlayers <= 0) return;
+  struct Start {
+    float h, v, hv, vv;
+  };
+  std::vector<Start> starts;
+  for (int i = 0; i < numPlayers; i++) {
+    const player *p = players[i];
+    starts.push_back({p->hStart, p->vStart, p->hvStart, p->vvStart});
+  }
+  for (int i = 0; i < numPlayers; i++) {
+    const Start &s = starts[(i + k) % numPlayers];
+    player *p = players[i];
+    p->hStart = s.h, p->vStart = s.v, p->hvStart = s.hv, p->vvStart = s.vv;
+    PutOnStart(p);
+  }
 }
 
 void SimInstallCallbacks() {

@@ -16,6 +16,12 @@ void SimStartup(unsigned seed, int level);
 // starts is not redone).
 void SimSwapTeamSides();
 
+// Each ball i takes the start line, with its start velocity, of ball (i + k) mod
+// numPlayers; the roster order stays, so a slot's wins can be told from its start's.
+// Call after the level is read; the balls are put on their new starts (a free-for-all's
+// shuffle of the round's first places is not redone).
+void SimRotateStarts(int k);
+
 // A clock that moves 1/40 s per frame, so frames never wait and speedMult
 // ramps as in real play.
 void SimClockInstall();

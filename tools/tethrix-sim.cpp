@@ -87,6 +87,11 @@ const char kUsage[] =
     "                   trade places; team membership and roster order stay, so red still\n"
     "                   moves first in every frame. For team levels, with or without\n"
     "                   --tournament; the tournament's fairness line then tells side from order\n"
+    "  --rotate-starts K  each ball i takes the start line, with its start velocity, of the\n"
+    "                   ball K roster slots on ((i + K) mod the number of balls; K 0 to 5);\n"
+    "                   the roster order stays, so every ball still moves in its own place\n"
+    "                   in the frame. With or without --tournament; the fairness line then\n"
+    "                   tells whether a slot's wins go with its start or stay with the slot\n"
     "  --help           this text\n";
 
 constexpr long kBenchFrames = 5000; // enough for a steady rate without --frames
@@ -116,6 +121,7 @@ struct Options {
   bool levelGiven = false;
   bool tournament = false;
   bool swapTeams = false;
+  int rotateStarts = 0;
   TournamentOptions cup;
 };
 
@@ -189,6 +195,9 @@ Options parseArgs(int argc, char **argv) {
       o.holdMs = static_cast<int>(parseNumber("--hold-ms", value(), kOneSwitchMinMs, kOneSwitchMaxMs));
     else if (a == "--tournament") o.tournament = true;
     else if (a == "--swap-teams") o.swapTeams = o.cup.swapTeams = true;
+    else if (a == "--rotate-starts")
+      o.rotateStarts = o.cup.rotateStarts =
+          static_cast<int>(parseNumber("--rotate-starts", value(), 0, kRosterSize - 1));
     else if (a == "--own-type") o.cup.ownType = true;
     else if (a == "--matches") o.cup.matches = static_cast<int>(parseNumber("--matches", value(), 1, 1000000));
     else if (a == "--game-type")
@@ -516,6 +525,7 @@ int main(int argc, char **argv) {
   }
   SimStartup(o.seed, o.level);
   if (o.swapTeams) SimSwapTeamSides();
+  if (o.rotateStarts != 0) SimRotateStarts(o.rotateStarts);
   applyRoster(o);
   if (o.dump) DumpWorld(stdout);
   SimInstallCallbacks();
