@@ -62,6 +62,14 @@ shot() {
   import -window root "$shots/$1.png"
   if [ -f "$work/text.log" ]; then cp "$work/text.log" "$shots/$1.txt"; fi
 }
+# $1: a shot's name, $2 ...: lines of text it must show, each whole.
+says() {
+  local want
+  for want in "${@:2}"; do
+    cut -d' ' -f5- "$shots/$1.txt" 2>/dev/null | grep -qxF -- "$want" ||
+      bad "$1: no \"$want\" among its text: $(cut -d' ' -f5- "$shots/$1.txt" 2>/dev/null | tail -n +2 | paste -sd'|')"
+  done
+}
 # The title, level select, a match and its leaderboard: their text inside the window. $1: the shots' size.
 texts_inside() {
   /usr/bin/python3 "$here/check_shots.py" --texts "$shots"/{title,levelselect,game,leaderboard}-"$1"-1.txt ||
@@ -174,12 +182,14 @@ tap dpright dpdown a                       # Play, then Options
 tap dpdown dpdown dpdown a                 # Setup Player: Red
 tap dpdown dpdown dpdown a x y             # Pad: X for the rope, Y for the power-up
 shot setup-pad-1
+says setup-pad-1 "Pad 1: X / Y"
 tap dpup dpup dpup a dpup dpup dpup a      # OK on the page, OK on the options: saved
 grep -q "^pad 0 [0-9a-f]\{32\} 0 x y$" "$work/config/tethrix/prefs.def" ||
   bad "the pad's binding was not saved"
 tap dpup a a                               # Play, Go!
 sleep 1; tap start; sleep 1                # Start takes Red over from the computer
 shot game-pad-1
+says game-pad-1 "Red: Pad 1"
 wait_leaderboard leaderboard-pad-1
 tap b; shot title-pad-1
 /usr/bin/python3 "$here/check_shots.py" "$shots"/*pad-1.png || fail=1
