@@ -62,6 +62,14 @@ shot() {
   import -window root "$shots/$1.png"
   if [ -f "$work/text.log" ]; then cp "$work/text.log" "$shots/$1.txt"; fi
 }
+# $1: a shot's name, $2 ...: lines of text it must show, each whole.
+says() {
+  local want
+  for want in "${@:2}"; do
+    cut -d' ' -f5- "$shots/$1.txt" 2>/dev/null | grep -qxF -- "$want" ||
+      bad "$1: no \"$want\" among its text: $(cut -d' ' -f5- "$shots/$1.txt" 2>/dev/null | tail -n +2 | paste -sd'|')"
+  done
+}
 # The title, level select, a match and its leaderboard: their text inside the window. $1: the shots' size.
 texts_inside() {
   /usr/bin/python3 "$here/check_shots.py" --texts "$shots"/{title,levelselect,game,leaderboard}-"$1"-1.txt ||
@@ -89,9 +97,10 @@ wait_leaderboard() { # $1: the shot's name
   bad "$1: no leaderboard"
 }
 
-# 1. Every screen, from the title to Quit, at 800 x 600 in a window.
+# 1. Every screen, from the title to Quit, at 800 x 600 in a window; Red plays a match by its keys.
 start_x 800x600
 make_data 0
+printf 'player 0 1 0 0 x c 0.3 1\nRed\n' >> "$work/data/prefs.def" # keys no other ball has
 start_game 120 out
 shot title-1
 key Right; key Down; shot title-3          # the keyboard lights Play, then Options
@@ -101,7 +110,12 @@ walk_rows window
 key Return                                 # Team Deathmatch: both teams score when both fall
 xdotool key p; sleep 1; shot game-1
 /usr/bin/python3 "$here/check_shots.py" --arena "$shots/game-1.png" || fail=1
+click 70 465; shot game-2                  # Red's label, still paused: from the computer to its keys
+says game-2 "Red: X C"
 key p
+# Red ropes on and lets go, quickly and after a wait, fires its power-up and ends free to fall,
+# so Blue soon wins the rounds. Keys that reach the leaderboard instead do nothing there.
+key x; key x; sleep 1; key x; sleep 2; key c; key x
 wait_leaderboard leaderboard-1
 # The match just played was saved; the sim plays it to the same leaderboard, every check held.
 replay=$(ls "$work"/share/tethrix/replays/*.replay 2>/dev/null | head -1)
@@ -111,6 +125,11 @@ if [ -z "$replay" ]; then bad "no replay saved"; else
   grep '^leaderboard: ' "$work/replay.txt" >"$work/board-replay.txt"
   [ -s "$work/board-live.txt" ] && cmp -s "$work/board-live.txt" "$work/board-replay.txt" ||
     bad "the replay's leaderboard differs: $(cat "$work/board-live.txt" "$work/board-replay.txt")"
+  # The replay holds what Red's player did: the label click and both of Red's keys.
+  awk '$2 == "press" && $3 >= 20 && $3 < 120 && $4 >= 451 { n++ } END { exit !n }' "$replay" ||
+    bad "the replay has no click on Red's label"
+  grep -q "^[0-9]* x$" "$replay" && grep -q "^[0-9]* c$" "$replay" ||
+    bad "the replay has no press of Red's keys"
 fi
 key w; sleep 1; shot replay-1                # watched again, then back to the same leaderboard
 key Escape
@@ -174,12 +193,14 @@ tap dpright dpdown a                       # Play, then Options
 tap dpdown dpdown dpdown a                 # Setup Player: Red
 tap dpdown dpdown dpdown a x y             # Pad: X for the rope, Y for the power-up
 shot setup-pad-1
+says setup-pad-1 "Pad 1: X / Y"
 tap dpup dpup dpup a dpup dpup dpup a      # OK on the page, OK on the options: saved
 grep -q "^pad 0 [0-9a-f]\{32\} 0 x y$" "$work/config/tethrix/prefs.def" ||
   bad "the pad's binding was not saved"
 tap dpup a a                               # Play, Go!
 sleep 1; tap start; sleep 1                # Start takes Red over from the computer
 shot game-pad-1
+says game-pad-1 "Red: Pad 1"
 wait_leaderboard leaderboard-pad-1
 tap b; shot title-pad-1
 /usr/bin/python3 "$here/check_shots.py" "$shots"/*pad-1.png || fail=1
