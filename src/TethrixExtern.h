@@ -235,6 +235,7 @@ const char *GameTypeCaption(int num);    // a format: %i is the target where the
 int gameRand();           // gameplay source, 0..32767
 void gameSrand(unsigned seed);
 unsigned gameRandState(); // what gameSrand would set to go on from here: a replay's seed
+int gameRandPeek();        // the next gameRand, left in the source: a choice that moves no draw
 int cosmeticRand();       // drawing-only source, 0..32767
 void cosmeticSrand(unsigned seed);
 constexpr int kRandMax = 32767;

@@ -18,6 +18,10 @@ static int nextRand(uint32_t &seed) {
 int gameRand() { return nextRand(gameSeed); }
 void gameSrand(unsigned seed) { gameSeed = seed; }
 unsigned gameRandState() { return gameSeed; }
+int gameRandPeek() {
+  uint32_t copy = gameSeed;
+  return nextRand(copy);
+}
 int cosmeticRand() { return nextRand(cosmeticSeed); }
 void cosmeticSrand(unsigned seed) { cosmeticSeed = seed; }
 

@@ -202,9 +202,15 @@ void scoreEndurance() {
   }
 }
 
-player *firstActiveBall() {
+// The first "it" of a tag match starts behind everyone, so the roster's first ball must not
+// always be it: the seed picks, without a draw, so every later draw comes as before.
+player *activeBallPickedBySeed() {
+  int active = 0;
+  for (int i = 0; i < numPlayers; i++) active += players[i]->active ? 1 : 0;
+  if (active == 0) return nullptr;
+  int pick = gameRandPeek() % active;
   for (int i = 0; i < numPlayers; i++)
-    if (players[i]->active) return players[i];
+    if (players[i]->active && pick-- == 0) return players[i];
   return nullptr;
 }
 
@@ -217,7 +223,7 @@ void passItThrough() {
 
 void scoreTag() {
   if (!it) { // a tag level starts with nobody it
-    it = firstActiveBall();
+    it = activeBallPickedBySeed();
     if (it) it->itTime = 0;
   }
   for (int i = 0; i < numPlayers; i++) {
