@@ -113,8 +113,11 @@ def main():
            'trading sides (`--swap-teams`): red keeps its roster slots, so it still moves',
            'first in every frame. A side that favours its team shows as a share that turns',
            'over when the sides are traded; moving first, as a share that stays.', '',
-           'Free-for-all levels give start line i to roster ball i, so a start nearer the',
-           'objective shows as a roster slot that wins more often than its share.', '']
+           'In a free-for-all a fallen ball that comes back before the round ends (Race,',
+           'Endurance, Tag, Pinata, Body Count) comes back on its own start line, so a start',
+           'nearer the objective shows as a roster slot that wins more than its share; the',
+           'round types (Deathmatch, Unstable and Blink) shuffle the places every round.',
+           '`tethrix-sim --rotate-starts K` tells the two apart: a start\'s edge moves with it.', '']
     doc += fairness_rows(results, swapped)
     doc += ['', 'Flagged: %s.' % (', '.join('level %d %s' % (r['level'], r['levelName']) for r in flagged)
                                    or 'none'),

@@ -105,6 +105,7 @@ start_game 120 out
 shot title-1
 key Right; key Down; shot title-3          # the keyboard lights Play, then Options
 key Escape
+point 310 240; shot title-4                # the mouse over Play lights its pill
 click 310 240; shot levelselect-1          # Play
 walk_rows window
 key Return                                 # Team Deathmatch: both teams score when both fall
@@ -145,7 +146,7 @@ wait $game_pid || { bad "Quit ended the game with status $?"; cat "$work/out.err
 # 2. The same choices at 1280 x 1024 full screen, started with Return.
 start_x 1280x1024
 make_data 1
-start_game 120 full
+start_game 240 full
 shot title-full-1
 click 310 240; shot levelselect-full-1
 walk_rows full
