@@ -336,7 +336,9 @@ void drawPauseNote() {
   DrawStrCentred(kPauseMiddle, middleV + s * (kPauseV - middleV), s * kPauseSize, width, "Paused");
   const char *padNotice = PadNotice(); // an unplugged pad says whose, and how to go on
   const float hintV = middleV + s * (kPauseHintV - middleV);
-  DrawStrCentred(kPauseMiddle, hintV, s * kPauseHintSize, width, padNotice[0] ? padNotice : "Press P to play on");
+  // A replay goes on by itself when the players did; P would do nothing there.
+  const char *hint = ReplayShowing() ? "The match was paused here" : "Press P to play on";
+  DrawStrCentred(kPauseMiddle, hintV, s * kPauseHintSize, width, padNotice[0] ? padNotice : hint);
 }
 
 // ---- Leaderboard -------------------------------------------------------------------------

@@ -7,6 +7,7 @@
 
 #include <cinttypes>
 #include <functional>
+#include <set>
 #include <tuple>
 #include <vector>
 
@@ -97,6 +98,7 @@ protected:
     if (f % 23 == 5) Key(players[0]->key, 0, 0);
     if (f % 97 == 50) Key(players[0]->powerUpKey, 0, 0);
     if (f % 61 == 7) PassiveMotion(100 + static_cast<int>(f % 500), 200);
+    if (f == 30 || f == 33) Key('p', 0, 0); // a short pause
   }
   const Replay &recordToLeaderBoard() {
     startMatch();
@@ -461,7 +463,13 @@ TEST_F(Replays, WatchedInTheWindowWithItsOwnKeys) {
   EXPECT_EQ(make_tuple(w.display, players[0]->score, ReplayShowing()), make_tuple(LeaderBoard, redScore, false));
 
   w.keyboard('W', 0, 0);
-  for (int f = 0; f < int(kMostFrames) && w.display == ReplayScreen; f++) w.display();
+  std::set<string> pauseHints; // the recorded pause is shown, but P is not offered: it does nothing
+  for (int f = 0; f < int(kMostFrames) && w.display == ReplayScreen; f++) {
+    headlessClearVertices();
+    w.display();
+    if (paused) pauseHints.insert(drawnStarting("The match") + drawnStarting("Press P"));
+  }
+  EXPECT_EQ(pauseHints, std::set<string>{"The match was paused here"});
   EXPECT_EQ(make_tuple(w.display, players[0]->score, ReplayShowing()), make_tuple(LeaderBoard, redScore, false));
   w.keyboard(kKeyEscape, 0, 0);
   EXPECT_EQ(w.display, TitleScreen);
