@@ -133,6 +133,10 @@ TEST_F(Score, TagPaysEveryoneButItAndARespawnTakesOverAStaleIt) {
     frames(8);
     EXPECT_EQ(it, itTime > 23 ? players[5] : players[1]) << itTime;
   }
+  it = players[1], it->itTime = 40; // a stale it waits for the dead ball to be back
+  players[5]->alive = 0, players[5]->moveDelay = 0;
+  frames(2);
+  EXPECT_EQ(make_tuple(it, players[5]->alive), make_tuple(players[1], 0));
   it = players[1], frames(1);             // the tint ends in the yellow of it
   paused = 1, it = players[5], frames(1); // and a paused frame keeps it
   EXPECT_EQ(make_tuple(backgroundColor[0], backgroundColor[1], backgroundColor[2]),
@@ -163,6 +167,15 @@ TEST_F(Score, RaceCountsCheckpointsTouchedInOrder) {
     UpdateScore();
     EXPECT_EQ(players[0]->score, c.after) << c.score << " holding node " << c.heldNode;
   }
+  // A touch that scores sparks toward the touched and the next checkpoint; a paused one, held
+  // there frame after frame, sprays nothing.
+  for (int pause : {0, 1}) {
+    paused = pause, numCheckPoints = 3, players[0]->score = 0, players[0]->block = 0;
+    const int before = CountParticles();
+    UpdateScore();
+    EXPECT_EQ(CountParticles() - before, pause ? 0 : 40) << pause;
+  }
+  paused = 0;
 }
 
 TEST_F(Score, BodyCountScoresTheKillerOfAStunnedBallOnceForEachEdgeCrossed) {
