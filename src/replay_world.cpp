@@ -87,6 +87,17 @@ const SettingRow kSettings[] = {
     {"oneSwitch3", &oneSwitchMs[3], kValueInt, 0, kOneSwitchMaxMs},
     {"oneSwitch4", &oneSwitchMs[4], kValueInt, 0, kOneSwitchMaxMs},
     {"oneSwitch5", &oneSwitchMs[5], kValueInt, 0, kOneSwitchMaxMs},
+    // The tints the last point left: drawing only, but a watched match must look as it began,
+    // not in the colours of the match just ended.
+    {"backgroundColor0", &backgroundColor[0], kValueFloat, 0, 0},
+    {"backgroundColor1", &backgroundColor[1], kValueFloat, 0, 0},
+    {"backgroundColor2", &backgroundColor[2], kValueFloat, 0, 0},
+    {"borderRed", &borderRed, kValueFloat, 0, 0},
+    {"borderGreen", &borderGreen, kValueFloat, 0, 0},
+    {"borderBlue", &borderBlue, kValueFloat, 0, 0},
+    {"backRed", &backRed, kValueFloat, 0, 0},
+    {"backGreen", &backGreen, kValueFloat, 0, 0},
+    {"backBlue", &backBlue, kValueFloat, 0, 0},
 };
 static_assert(kRosterSize == 6, "a oneSwitch setting for every roster ball");
 

@@ -475,6 +475,21 @@ TEST_F(Replays, WatchedInTheWindowWithItsOwnKeys) {
   EXPECT_EQ(w.display, TitleScreen);
 }
 
+// The end of a match tints the arena in the winner's colours; watching it again starts in the
+// colours the match started with.
+TEST_F(Replays, AWatchedMatchStartsInTheColoursItStartedIn) {
+  const float start[9] = {0.1f, 0.2f, 0.3f, 0.4f, 0.5f, 0.6f, 0.7f, 0.8f, 0.9f};
+  float *tints[9] = {&backgroundColor[0], &backgroundColor[1], &backgroundColor[2], &borderRed,
+                     &borderGreen, &borderBlue, &backRed, &backGreen, &backBlue};
+  for (int i = 0; i < 9; i++) *tints[i] = start[i];
+  const Replay recorded = recordToLeaderBoard();
+  ReplayPlayback pb;
+  freshGame();
+  std::string why;
+  ASSERT_TRUE(StartPlayback(pb, recorded, why)) << why;
+  for (int i = 0; i < 9; i++) EXPECT_EQ(*tints[i], start[i]) << i;
+}
+
 // A file with one check's hash changed plays up to that check and stops there, the frame named
 // on the screen; Escape then goes to the title, where --replay started from.
 TEST_F(Replays, TamperedFileStopsInTheWindowAtTheCheckItBreaks) {
