@@ -120,7 +120,9 @@ TEST_F(Menus, LevelSelectSkipsTypesWithoutATargetAndStartsTheChosenOne) {
     EXPECT_EQ(make_tuple(currentLevel, gameType, maxScore), make_tuple(level, type, target));
   }
   levelLeft = 1, levelRight = -1;
+  hints = 1; // the preview draws without hints, and gives the player's choice back
   frame();
+  EXPECT_EQ(hints, 1);
   EXPECT_TRUE(drew(NAN, NAN, -0.01f, GL_QUADS));
   click(400, 129);
   EXPECT_EQ(make_tuple(w().display, gameType, maxScore),
@@ -132,7 +134,7 @@ TEST_F(Menus, LevelSelectSkipsTypesWithoutATargetAndStartsTheChosenOne) {
             make_tuple(Display, Key, SpecialKey, string("UnstableDeathmatch")));
   EXPECT_EQ(make_tuple(blocks[0].h, blocks[0].v, blocks[0].h1, blocks[0].v1),
             make_tuple(levelH, levelV, levelH, levelV));
-  for (unsigned char key : {' ', '\r', '\n', '\3'}) {
+  for (unsigned char key : {' ', '\r', '\n', '\3', '\13'}) {
     glutDisplayFunc(LevelSelect);
     LevelKeys(key, 0, 0);
     EXPECT_EQ(w().display, Display) << "code " << int(key);

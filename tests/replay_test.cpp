@@ -122,8 +122,9 @@ protected:
     InstallCallbacks(Display);
   }
   // Plays r to its end; the result and where it stopped.
-  ReplayStepResult play(const Replay &r, ReplayPlayback &pb) {
+  ReplayStepResult play(const Replay &r, ReplayPlayback &pb, const std::function<void()> &before = {}) {
     freshGame();
+    if (before) before();
     std::string why;
     EXPECT_TRUE(StartPlayback(pb, r, why)) << why;
     ReplayStepResult result = kReplayRunning;
@@ -170,6 +171,59 @@ TEST_F(Replays, RecordedMatchPlaysBackToTheSameWorldAtEveryCheck) {
   EXPECT_EQ(pb.frame, read.endFrame + 1);
   EXPECT_EQ(WorldHash(), endHash);
   EXPECT_EQ(ShownScreen(), kScreenLeaderBoard);
+  // The tables another level left behind hold nothing the replay's own level picks up.
+  ReplayPlayback again;
+  const auto leftBehind = [] {
+    for (block &b : blocks) b.powerUp = 7, b.checkPoint = 3, b.rot = 1, b.rotv = 2, b.blink = 40;
+    for (wall &w : walls) w.elasticity = 3, w.isFlipper = 1;
+  };
+  EXPECT_EQ(play(read, again, leftBehind), kReplayEnded) << again.error;
+  EXPECT_EQ(WorldHash(), endHash);
+}
+
+// Every value play depends on moves the hash, in its place: two balls trading places do too.
+// Particles without an owner only decorate and are left out.
+TEST_F(Replays, TheHashSeesWhatPlayDependsOnAndNotDecoration) {
+  startMatch();
+  liveFrame();
+  const uint64_t base = WorldHash();
+  const auto moves = [&](const char *what, const std::function<void()> &change) {
+    change();
+    EXPECT_NE(WorldHash(), base) << what;
+    change(); // each change undoes itself
+    ASSERT_EQ(WorldHash(), base) << what;
+  };
+  player *a = players[1], *b = players[2];
+  ASSERT_NE(posH(a), posH(b));
+  moves("a ball's place", [&] { a->x[curSlot(a)] = -a->x[curSlot(a)]; });
+  moves("two balls trading places", [&] { std::swap(a->x, b->x), std::swap(a->y, b->y); });
+  player *const wasIt = it;
+  moves("who is it", [&] { it = it == wasIt ? players[3] : wasIt; });
+  moves("the winning score", [&] { maxScore = -maxScore - 1; });
+  NewParticles(3, 1, 0, 1, 0, 1, 1, 1, 0.1f, nullptr, nullptr, 20);
+  EXPECT_EQ(WorldHash(), base) << "sparks";
+  NewMassParticles(1, 1, 0, 1, 0, 1, 1, 1, 0.1f, 1, 0, nullptr, nullptr, 20);
+  EXPECT_NE(WorldHash(), base) << "a shot";
+}
+
+// A match's start read back from its text is the world it was taken from: who is it, the
+// suction ball (the roster's last can be), nobody as champion, and the puck.
+TEST_F(Replays, TheStartReadBackGivesTheWorldItWasTakenFrom) {
+  startMatch();
+  it = players[3], suctionPlayer = players[5], champion = nullptr;
+  ASSERT_NE(puck, nullptr);
+  puck->mass = 2.5f, puck->radius = 0.45f;
+  Replay r;
+  r.version = "0.1";
+  CaptureMatchStart(r.start);
+  Replay read;
+  std::string why;
+  ASSERT_TRUE(ParseReplay(ReplayText(r), "start.replay", read, why)) << why;
+  it = nullptr, suctionPlayer = players[0], champion = players[2];
+  puck->mass = 1, puck->radius = 0.3f;
+  ApplyCapturedValues(read.start);
+  EXPECT_EQ(make_tuple(it, suctionPlayer, champion), make_tuple(players[3], players[5], nullptr));
+  EXPECT_EQ(make_tuple(puck->mass, puck->radius), make_tuple(2.5f, 0.45f));
 }
 
 // One input moved a frame later, one dropped, one recorded speedMult changed: each is caught at
@@ -322,6 +376,8 @@ TEST_F(Replays, DamagedFilesAreToldByFileAndLine) {
        ball + 1, "ball field target"},
       {"absurd setting", [&](std::vector<string> &l) { l.insert(l.begin() + long(firstFrame), "set gameType 5000"); },
        firstFrame + 1, "setting gameType"},
+      {"number with a tail", [&](std::vector<string> &l) { l.insert(l.begin() + long(firstFrame), "set gravity 1.5x"); },
+       firstFrame + 1, "setting gravity"},
       {"level does not read", [&](std::vector<string> &l) { l[level] = "levelline nextlevel 9"; }, firstFrame + 1,
        "level does not read"},
       {"line after the end", [](std::vector<string> &l) { l.push_back("5 a"); }, end + 2, "after the end"},

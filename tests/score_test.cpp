@@ -238,6 +238,9 @@ TEST_F(Score, PointsAnnounceTheRoundAndTheWinnerAndEndTheMatchAtTheTarget) {
   maxScore = INT_MAX / 2, red->score = maxScore - 1;
   AddPoint(red);
   EXPECT_EQ(maxScore, INT_MAX) << "tripling must not overflow";
+  maxScore = INT_MIN / 2, red->score = 0; // a negative target from a level line, either way
+  AddPoint(red);
+  EXPECT_EQ(maxScore, INT_MIN);
   // No end in arcade mode; no point while paused, for a ball out of the match or a stray record.
   arcadeMode = 1, red->score = maxScore = 5;
   AddPoint(red);
@@ -245,7 +248,7 @@ TEST_F(Score, PointsAnnounceTheRoundAndTheWinnerAndEndTheMatchAtTheTarget) {
   AddPoint(red);
   paused = 0, red->active = 0, puck->playerID = kMaxPlayers + 1, numPlayers = 5;
   AddPoint(red), AddPoint(puck), AddPoint(players[5]);
-  EXPECT_EQ(make_tuple(red->score, red->wins, maxScore, players[5]->score), make_tuple(6, 2, 5, 0));
+  EXPECT_EQ(make_tuple(red->score, red->wins, maxScore, players[5]->score), make_tuple(6, 3, 5, 0));
 }
 
 TEST_F(Score, TimeToWinIsAWholeNumberOfFramesAndNeverZero) {
