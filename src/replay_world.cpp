@@ -372,9 +372,7 @@ bool BeginMatchWorld(const ReplayStart &s, std::string &why) {
     why = "it has " + std::to_string(s.balls.size()) + " balls; this game has " + std::to_string(numPlayers);
     return false;
   }
-  applySettings(s);
-  applyBag(s);
-  applyRoster(s);
+  ApplyCapturedValues(s);
   // The level from its own lines, read as the match's type reads it, into empty tables.
   std::memset(blocks, 0, sizeof blocks);
   std::memset(walls, 0, sizeof walls);

@@ -43,9 +43,9 @@ float cosmeticFraction() { return static_cast<float>(cosmeticRand()) / kRandMax;
 // The first `count` letters of m fly apart as messages of their own.
 void scatterLetters(const message &m, size_t count) {
   const size_t n = std::strlen(m.text);
+  const float scale = UiScale(); // the letters fly from where the grown label drew them
   for (size_t i = 0; i < count && i < n; i++) {
     message letter{};
-    const float scale = UiScale(); // the letters fly from where the grown label drew them
     letter.h = m.h - scale * (kCentring * n - kLetterSpacing * i);
     letter.v = m.v;
     letter.hv = m.hv + kLetterScatter * (cosmeticFraction() - 0.5f);
@@ -131,9 +131,9 @@ void PushMessage(float h, float v, float hv, float vv, float lifetime, const cha
 void DrawMessages(messList *) {
   glDisable(GL_LIGHTING);
   glColor3f(1, 1, 1);
+  const float scale = UiScale();
   for (messList *node = settleHead(); node; node = node->tail) {
     message &m = node->head;
-    const float scale = UiScale();
     DrawStr2(m.h - scale * kCentring * std::strlen(m.text), m.v, scale * kGlyphSize, m.text);
     move(m);
     messList *next = node->tail;
